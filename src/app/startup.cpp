@@ -1,0 +1,52 @@
+#include "app/startup.h"
+
+#include "platform/paths.h"
+
+namespace app {
+namespace {
+
+std::uint8_t LowByte(int value) { return static_cast<std::uint8_t>(value & 0xFF); }
+
+FontSpec FromLanguageFile(const settings::AppSettings& s, int height, int weight) {
+  return FontSpec{height,
+                  weight,
+                  LowByte(s.nItalic),
+                  LowByte(s.nCharSet),
+                  LowByte(s.nOutPrecision),
+                  LowByte(s.nClipPrecision),
+                  LowByte(s.nQuality),
+                  LowByte(s.nPitchAndFamily),
+                  s.strFaceName};
+}
+
+}  // namespace
+
+std::array<FontSpec, 4> SharedFonts(const settings::AppSettings& s) {
+  return {
+      FontSpec{-19, 400, 0, 0, 2, 1, 0, 2, "Verdana"},
+      FromLanguageFile(s, s.nHeight, s.nWeight),
+      FromLanguageFile(s, 0, 700),
+      FromLanguageFile(s, 14, 700),
+  };
+}
+
+AppState RunStartup(const std::string& programFolder) {
+  AppState state;
+  state.registryKey = kRegistryKey;
+  // The main settings file first: it names the profile that the other two files live under.
+  // The USB port map is loaded between it and the language file once the printer link exists.
+  state.settings = settings::LoadSettings(programFolder);
+  state.fonts = SharedFonts(state.settings);
+
+  state.programFolder = programFolder;
+  // Drive c: is always there on the original platform; here it is a folder that may not exist.
+  const std::string drive = platform::DriveCFolder(programFolder);
+  platform::EnsureDirectory(drive);
+  platform::EnsureDirectory(platform::JoinPath(drive, state.settings.strProfile));
+  state.csvFolder = platform::CsvFolder(programFolder, state.settings.strProfile);
+  platform::EnsureDirectory(state.csvFolder);
+  state.printFileFolder = platform::PrintFileFolder(programFolder);
+  return state;
+}
+
+}  // namespace app

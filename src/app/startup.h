@@ -1,0 +1,49 @@
+#pragma once
+// The application object's start-up: everything the program treats as global is prepared here,
+// before the start screen opens. No printer session is opened at start-up.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "settings/app_settings.h"
+
+namespace app {
+
+// The application's registry key, under which the platform keeps the program's own profile.
+inline constexpr const char* kRegistryKey = "KORVU";
+
+// A font as the desktop program is to create it; the byte-sized fields hold the low bytes of
+// their integer settings.
+struct FontSpec {
+  int height = 0;
+  int weight = 0;
+  std::uint8_t italic = 0;
+  std::uint8_t charSet = 0;
+  std::uint8_t outPrecision = 0;
+  std::uint8_t clipPrecision = 0;
+  std::uint8_t quality = 0;
+  std::uint8_t pitchAndFamily = 0;
+  std::string faceName;
+};
+
+// The four shared fonts: 1 the temperature page, 2 the message dialog, 3 the head-ID page,
+// 4 the NVRAM backup dialog.
+std::array<FontSpec, 4> SharedFonts(const settings::AppSettings& settings);
+
+// Global state prepared by start-up, read-only afterwards.
+struct AppState {
+  std::string registryKey;
+  settings::AppSettings settings;
+  std::array<FontSpec, 4> fonts;
+  std::string programFolder;
+  std::string csvFolder;
+  std::string printFileFolder;
+};
+
+// Runs the start-up steps up to, not including, the start screen: registry key, main settings
+// file, language file, shared fonts, machine parameter file, program folders. Missing files fall
+// back to defaults; a folder that cannot be created is left for later writes to report.
+AppState RunStartup(const std::string& programFolder);
+
+}  // namespace app

@@ -1,0 +1,82 @@
+// The shipped program folder is complete: every key the program reads is there, every message
+// number the program shows has a text, and the menu tree reads without loss.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include "menu/menu_files.h"
+#include "menu/menu_tree.h"
+#include "platform/profile.h"
+#include "settings/app_settings.h"
+#include "ui/scripted_ui_services.h"
+
+namespace {
+
+const std::string kData = GRELT_SHIPPED_DATA;
+
+TEST(ShippedData, SettingsFilesNameEveryKey) {
+  const settings::AppSettings loaded = settings::LoadSettings(kData);
+  EXPECT_EQ(loaded.strProfile, "TR-M7000");
+  EXPECT_EQ(loaded.strLanguage, "English");
+  EXPECT_EQ(loaded.pnInterface.count, 1);
+  EXPECT_EQ(loaded.pnInterface.values[0], 11);
+
+  settings::AppSettings s = loaded;
+  const struct {
+    std::string path;
+    std::vector<settings::IniBinding> table;
+  } files[] = {{settings::MainSettingsPath(kData), settings::MainSettingsBindings(s)},
+               {settings::ParameterFilePath(kData, s), settings::ParameterBindings(s)},
+               {settings::LanguageFilePath(kData, s), settings::LanguageBindings(s)}};
+  for (const auto& file : files) {
+    const platform::ProfileFile profile = platform::ProfileFile::Load(file.path);
+    ASSERT_TRUE(profile.Readable()) << file.path;
+    for (const auto& binding : file.table) {
+      EXPECT_NE(profile.Find(binding.section, binding.key), nullptr) << file.path << ": " << binding.key;
+    }
+  }
+  for (int i = 0; i < 20; ++i) {
+    EXPECT_EQ(loaded.strStatus[i].find("Status - ERROR"), std::string::npos) << i;
+    EXPECT_EQ(loaded.strError[i].find("Error - ERROR"), std::string::npos) << i;
+  }
+}
+
+TEST(ShippedData, EveryMessageTheProgramUsesHasAText) {
+  ui::ScriptedUiServices ui;
+  const menu::MenuFiles files(ui, kData + "/Service");
+  for (int number : {10000001, 10000003, 10000004, 10000005, 11008001, 11010001, 11013001, 11013002,
+                     11020001, 11020002, 11021001, 11022001, 11023001, 11024101, 11029001, 11029002,
+                     11030001, 11030002, 11039001, 11039101, 12024001, 13002001, 19005001, 90000001,
+                     90000002, 90000004, 90000005, 90000006, 90000007, 90000010, 91013001, 91020001,
+                     91020002, 91020004, 91020005, 91020006, 91020008, 91023001, 91034001, 91039001,
+                     91039002, 91039003, 92000001, 93002001, 99000503, 99000504}) {
+    std::string text;
+    EXPECT_TRUE(files.LookupMessage(number, text)) << number;
+  }
+}
+
+TEST(ShippedData, MenusReadCompletely) {
+  ui::ScriptedUiServices ui;
+  menu::MenuFiles files(ui, kData + "/Service");
+  EXPECT_TRUE(files.ReadTree());
+  files.ReadMainMenus();
+  for (std::size_t i = 0; i < menu::kMainMenusRead; ++i) {
+    EXPECT_EQ(files.MainMenus()[i].function, 90010 + 10 * static_cast<int>(i));
+  }
+  // Every node with a title is shown under one of the three main dialogs.
+  std::size_t shown = 0;
+  for (int top : {90020, 90030, 90040}) {
+    const std::string topName = files.ReadMenuKey(menu::kFuncDataFile, std::to_string(top), "TreeTop");
+    EXPECT_NE(topName, menu::kMissingRawValue);
+    shown += menu::PlanMenuTree(files.Nodes(), topName).size();
+  }
+  std::size_t titled = 0;
+  for (const auto& node : files.Nodes()) titled += node.title.empty() ? 0 : 1;
+  EXPECT_EQ(shown, titled);
+  EXPECT_TRUE(ui.Shown().empty());
+}
+
+}  // namespace

@@ -1,0 +1,71 @@
+#include "app/startup.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+
+#include "support/temp_folder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+TEST(Startup, WithoutAnySettingsFileTheDefaultsLeadTheWay) {
+  unsetenv("SystemDrive");
+  testing_support::TempFolder folder;
+  const app::AppState state = app::RunStartup(folder.Path());
+  EXPECT_EQ(state.registryKey, "KORVU");
+  EXPECT_EQ(state.settings.strProfile, "ProfileName");
+  EXPECT_EQ(state.csvFolder, folder / "drive_c/ProfileName/CSV");
+  EXPECT_TRUE(fs::is_directory(state.csvFolder));
+  EXPECT_EQ(state.printFileFolder, folder / "Prnfile");
+  EXPECT_FALSE(fs::exists(state.printFileFolder));  // computed only
+  EXPECT_EQ(state.programFolder, folder.Path());
+}
+
+TEST(Startup, TheCsvFolderFollowsTheProfileOnTheConfiguredDrive) {
+  testing_support::TempFolder program;
+  testing_support::TempFolder drive;
+  program.Write("GRELT02.INI", "[Profile]\nstrProfile=TR-M7000\n");
+  setenv("SystemDrive", drive.Path().c_str(), 1);
+  const app::AppState state = app::RunStartup(program.Path());
+  unsetenv("SystemDrive");
+  EXPECT_EQ(state.csvFolder, drive / "TR-M7000/CSV");
+  EXPECT_TRUE(fs::is_directory(state.csvFolder));
+  EXPECT_FALSE(fs::exists(program / "drive_c"));
+}
+
+TEST(Startup, AFolderThatCannotBeMadeIsNotAnError) {
+  testing_support::TempFolder program;
+  program.Write("drive_c", "a file where drive c: should be");
+  const app::AppState state = app::RunStartup(program.Path());
+  EXPECT_FALSE(fs::exists(state.csvFolder));
+}
+
+TEST(Startup, SharedFontsTakeTheLowBytesOfTheLanguageFile) {
+  settings::AppSettings s;
+  s.strFaceName = "DejaVu Sans";
+  s.nHeight = -13;
+  s.nWeight = 400;
+  s.nItalic = 0x101;
+  s.nCharSet = 0x180;
+  s.nQuality = 2;
+  const auto fonts = app::SharedFonts(s);
+  EXPECT_EQ(fonts[0].faceName, "Verdana");
+  EXPECT_EQ(fonts[0].height, -19);
+  EXPECT_EQ(fonts[0].outPrecision, 2);
+  EXPECT_EQ(fonts[0].pitchAndFamily, 2);
+  EXPECT_EQ(fonts[1].height, -13);
+  EXPECT_EQ(fonts[1].weight, 400);
+  EXPECT_EQ(fonts[1].italic, 1);
+  EXPECT_EQ(fonts[1].charSet, 0x80);
+  EXPECT_EQ(fonts[1].faceName, "DejaVu Sans");
+  EXPECT_EQ(fonts[2].height, 0);
+  EXPECT_EQ(fonts[2].weight, 700);
+  EXPECT_EQ(fonts[2].quality, 2);
+  EXPECT_EQ(fonts[3].height, 14);
+  EXPECT_EQ(fonts[3].weight, 700);
+}
+
+}  // namespace

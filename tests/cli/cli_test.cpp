@@ -1,0 +1,126 @@
+// grelt02-cli end to end: the JSON it prints for the shipped program folder and for scratch ones.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "support/temp_folder.h"
+
+using nlohmann::json;
+
+namespace {
+
+struct CliRun {
+  int exitCode;
+  std::string out;
+  nlohmann::ordered_json Json() const { return nlohmann::ordered_json::parse(out); }
+};
+
+CliRun Cli(const std::string& args, const std::string& programFolder = GRELT_PROGRAM_DIR) {
+  const std::string command =
+      std::string(GRELT_CLI) + " --program-folder '" + programFolder + "' " + args + " 2>/dev/null";
+  FILE* pipe = ::popen(command.c_str(), "r");
+  std::string out;
+  std::array<char, 4096> chunk;
+  for (std::size_t n; (n = std::fread(chunk.data(), 1, chunk.size(), pipe)) > 0;) out.append(chunk.data(), n);
+  const int status = ::pclose(pipe);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+}
+
+TEST(Cli, SettingsNameEveryKeyAsTheFilesDo) {
+  const CliRun run = Cli("settings");
+  ASSERT_EQ(run.exitCode, 0);
+  const auto s = run.Json();
+  EXPECT_EQ(s.size(), 21u + 26u + 339u);
+  EXPECT_EQ(s.begin().key(), "strProfile");  // table order
+  EXPECT_EQ(s["strProfile"], "TR-M7000");
+  EXPECT_EQ(s["strLanguage"], "English");
+  EXPECT_EQ(s["pnInterface"], json::array({11}));
+  EXPECT_EQ(s["nBiDValue"].size(), 15u);
+  EXPECT_EQ(s["nUseKorvuPort"], 1);
+  EXPECT_TRUE(s["strStatus03"].is_string());
+  EXPECT_TRUE(s.contains("strCnfBid14"));
+  EXPECT_TRUE(s.contains("strPrd4Menu39"));
+  EXPECT_NE(s["strMessage01"].get<std::string>().find("OK"), std::string::npos);
+}
+
+TEST(Cli, SettingsOfAnEmptyFolderAreTheDefaults) {
+  testing_support::TempFolder folder;
+  folder.Write("GRELT02.INI", "[Profile]\nnPrinters=0X10\n[Temp]\nnPFValue=\n");
+  folder.Write("Parameter/ProfileName/ProgName.mnu", "[MESSAGE]\nstrMessage01=Press OK\\nto retry\n");
+  const auto s = Cli("settings", folder.Path()).Json();
+  EXPECT_EQ(s["strProfile"], "ProfileName");
+  EXPECT_EQ(s["nPrinters"], 16);
+  EXPECT_EQ(s["nPFValue"], json::array());
+  EXPECT_EQ(s["pnInterface"], json::array({0, 0, 0, 0}));
+  EXPECT_EQ(s["strStatus03"], "Status - ERROR  3 J");
+  EXPECT_EQ(s["strError12"], "Error - ERROR 12 E");
+  EXPECT_EQ(s["strMessage01"], "Press OK\r\nto retry");
+}
+
+TEST(Cli, MainMenusAreTheSevenStartScreenButtons) {
+  const json menus = Cli("menu main").Json();
+  ASSERT_EQ(menus.size(), 7u);
+  for (int i = 0; i < 7; ++i) {
+    EXPECT_EQ(menus[i]["functionId"], 90010 + 10 * i);
+    EXPECT_FALSE(menus[i]["title"].get<std::string>().empty());
+  }
+}
+
+TEST(Cli, TreeListsTheInsertedNodesWithTheirParents) {
+  testing_support::TempFolder folder;
+  folder.Write("Service/ext_funcdata.ini", "[90020]\nTreeTop=TOP\n");
+  folder.Write("Service/ext_treedata.ini",
+               "[Kid]\nParent=Grp\nTitle=Too early\n"
+               "[Grp]\nParent=TOP\nTitle=Group\n"
+               "[Item]\nParent=Grp\nTitle=Serial\nExecFunc=10230\n");
+  const CliRun run = Cli("menu tree 90020", folder.Path());
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.Json(), nlohmann::ordered_json::parse(R"([
+      {"index":1,"section":"Grp","title":"Group","parent":"","execFunc":0},
+      {"index":2,"section":"Item","title":"Serial","parent":"Grp","execFunc":10230}])"));
+}
+
+TEST(Cli, ShippedTreesShowEveryNode) {
+  for (int top : {90020, 90030, 90040}) {
+    const CliRun run = Cli("menu tree " + std::to_string(top));
+    EXPECT_EQ(run.exitCode, 0) << top;
+    EXPECT_GE(run.Json().size(), 10u) << top;
+  }
+  EXPECT_EQ(Cli("menu tree 90020").Json()[0]["parent"], "");
+}
+
+TEST(Cli, PageTextsHaveSixteenButtonsAndTextsAndOnlyTheReadPictures) {
+  testing_support::TempFolder folder;
+  folder.Write("Service/ext_funcdata.ini", "[10230]\nButton2=Check\nText1=Serial\nDlgPic1=a\nDlgPic3=c\n");
+  const json page = Cli("menu page 10230", folder.Path()).Json();
+  EXPECT_EQ(page["Button"].size(), 16u);
+  EXPECT_EQ(page["Button"][1], "Check");
+  EXPECT_EQ(page["Text"].size(), 16u);
+  EXPECT_EQ(page["Text"][0], "Serial");
+  EXPECT_EQ(page["DlgPic"], json::array({"a"}));
+  EXPECT_EQ(page["DlgText"], json::array());
+}
+
+TEST(Cli, MessagesReportTheirIconAndFailWhenMissing) {
+  const CliRun error = Cli("menu message 90000001");
+  EXPECT_EQ(error.exitCode, 0);
+  EXPECT_EQ(error.Json()["icon"], "error");
+  EXPECT_FALSE(error.Json()["text"].get<std::string>().empty());
+  EXPECT_EQ(Cli("menu message 10000001").Json()["icon"], "information");
+  const CliRun missing = Cli("menu message 55555555");
+  EXPECT_EQ(missing.exitCode, 1);
+  EXPECT_EQ(missing.Json(), nlohmann::ordered_json::parse(R"({"text":"","icon":"none"})"));
+}
+
+TEST(Cli, BadUsageIsRefused) {
+  EXPECT_NE(Cli("").exitCode, 0);
+  EXPECT_NE(Cli("menu tree").exitCode, 0);
+  EXPECT_NE(Cli("menu page notanumber").exitCode, 0);
+}
+
+}  // namespace

@@ -1,0 +1,26 @@
+#pragma once
+// A scratch folder for one test, removed with everything in it when the test ends.
+
+#include <string>
+#include <string_view>
+
+namespace testing_support {
+
+class TempFolder {
+public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  const std::string& Path() const { return path_; }
+  // Path of a file below the folder.
+  std::string operator/(std::string_view relative) const;
+  // Writes a file below the folder, creating its parent folders; returns its path.
+  std::string Write(std::string_view relative, std::string_view content) const;
+
+private:
+  std::string path_;
+};
+
+}  // namespace testing_support

@@ -1,0 +1,69 @@
+#include "json_output.h"
+
+namespace cli {
+namespace {
+
+struct ValueToJson {
+  Json operator()(const settings::TextTarget& t) const { return *t.dest; }
+  Json operator()(const settings::IntegerTarget& t) const { return *t.dest; }
+  Json operator()(const settings::FlagTarget& t) const { return *t.dest; }
+  Json operator()(const settings::IntegerListTarget& t) const {
+    Json list = Json::array();
+    for (int i = 0; i < *t.count; ++i) list.push_back(t.dest[i]);
+    return list;
+  }
+};
+
+template <typename Texts>
+Json TextArray(const Texts& texts, std::size_t count) {
+  Json list = Json::array();
+  for (std::size_t i = 0; i < count; ++i) list.push_back(texts[i]);
+  return list;
+}
+
+}  // namespace
+
+Json SettingsToJson(const settings::AppSettings& original) {
+  settings::AppSettings copy = original;  // the tables bind to a writable record
+  Json json = Json::object();
+  for (const auto& table : {settings::MainSettingsBindings(copy), settings::ParameterBindings(copy),
+                            settings::LanguageBindings(copy)}) {
+    for (const settings::IniBinding& binding : table) {
+      json[binding.key] = std::visit(ValueToJson{}, binding.target);
+    }
+  }
+  return json;
+}
+
+Json MainMenusToJson(const menu::MenuFiles& files) {
+  Json list = Json::array();
+  for (std::size_t i = 0; i < menu::kMainMenusRead; ++i) {
+    const menu::MenuNode& entry = files.MainMenus()[i];
+    list.push_back({{"title", entry.title}, {"exText", entry.exText}, {"functionId", entry.function}});
+  }
+  return list;
+}
+
+Json TreeToJson(const menu::MenuFiles& files, const std::vector<menu::TreeInsertion>& plan) {
+  Json list = Json::array();
+  for (const menu::TreeInsertion& step : plan) {
+    const menu::MenuNode& node = files.Nodes()[step.node];
+    const std::string parent =
+        step.parent == menu::kTreeRoot ? std::string() : files.Nodes()[step.parent].section;
+    list.push_back({{"index", step.node},
+                    {"section", node.section},
+                    {"title", node.title},
+                    {"parent", parent},
+                    {"execFunc", node.function}});
+  }
+  return list;
+}
+
+Json PageTextToJson(const menu::FunctionPageText& page) {
+  return {{"Button", TextArray(page.button, page.button.size())},
+          {"Text", TextArray(page.text, page.text.size())},
+          {"DlgPic", TextArray(page.dlgPic, page.dlgPicCount)},
+          {"DlgText", TextArray(page.dlgText, page.dlgTextCount)}};
+}
+
+}  // namespace cli

@@ -1,0 +1,20 @@
+#pragma once
+// The JSON forms that grelt02-cli prints.
+
+#include <nlohmann/json.hpp>
+
+#include "menu/menu_files.h"
+#include "menu/menu_tree.h"
+#include "settings/app_settings.h"
+
+namespace cli {
+
+using Json = nlohmann::ordered_json;
+
+// Every key of the three binding tables, in table order, named exactly as in the INI files.
+Json SettingsToJson(const settings::AppSettings& settings);
+Json MainMenusToJson(const menu::MenuFiles& files);
+Json TreeToJson(const menu::MenuFiles& files, const std::vector<menu::TreeInsertion>& plan);
+Json PageTextToJson(const menu::FunctionPageText& page);
+
+}  // namespace cli

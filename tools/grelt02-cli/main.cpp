@@ -1,0 +1,106 @@
+// grelt02-cli: the program's capabilities without its windows, for production-line scripts,
+// diagnostics and tests. Every command prints JSON on standard output.
+
+#include <CLI/CLI.hpp>
+#include <functional>
+#include <iostream>
+
+#include "json_output.h"
+#include "menu/menu_files.h"
+#include "menu/menu_tree.h"
+#include "platform/paths.h"
+#include "settings/app_settings.h"
+#include "ui/scripted_ui_services.h"
+
+namespace {
+
+void Print(const cli::Json& json) { std::cout << json.dump(2) << '\n'; }
+
+const char* IconName(unsigned icon) {
+  if (icon == ui::kIconInformation) return "information";
+  if (icon == ui::kIconError) return "error";
+  return "none";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app{"Service and inspection program for the printer series, without its windows.\n"
+               "Every command prints JSON."};
+  app.require_subcommand(1);
+  std::string programFolder;
+  app.add_option("--program-folder", programFolder,
+                 "Program folder to work on (default: the folder of this executable)");
+
+  app.fallthrough();  // --program-folder may also follow the command
+
+  // Each command's callback picks the work; it runs once the program folder is known.
+  std::function<void()> run;
+  int exitCode = 0;
+  // Messages that a command would show in a window are answered with their first button and
+  // repeated on standard error.
+  ui::ScriptedUiServices scriptedUi;
+  auto menuFiles = [&] {
+    return menu::MenuFiles(scriptedUi, platform::ServiceFolder(platform::GetProgramFolder()));
+  };
+
+  app.add_subcommand("settings", "The settings of the three settings files, by INI key")
+      ->callback([&] {
+        run = [] { Print(cli::SettingsToJson(settings::LoadSettings(platform::GetProgramFolder()))); };
+      });
+
+  CLI::App* menuCommand = app.add_subcommand("menu", "The menu definition files");
+  menuCommand->require_subcommand(1);
+
+  menuCommand->add_subcommand("main", "The seven main-menu entries of the start screen")
+      ->callback([&] {
+        run = [&] {
+          menu::MenuFiles files = menuFiles();
+          files.ReadMainMenus();
+          Print(cli::MainMenusToJson(files));
+        };
+      });
+
+  int top = 0;
+  CLI::App* tree = menuCommand->add_subcommand(
+      "tree", "The tree nodes the main service dialog shows for a top function, in order");
+  tree->add_option("TOP", top, "Top function, such as 90020")->required();
+  tree->callback([&] {
+    run = [&] {
+      menu::MenuFiles files = menuFiles();
+      const std::string topName =
+          files.ReadMenuKey(menu::kFuncDataFile, std::to_string(top), "TreeTop");
+      if (!files.ReadTree()) exitCode = 1;
+      Print(cli::TreeToJson(files, menu::PlanMenuTree(files.Nodes(), topName)));
+    };
+  });
+
+  int functionId = 0;
+  CLI::App* page = menuCommand->add_subcommand("page", "The page texts of a function");
+  page->add_option("ID", functionId, "Function ID, such as 10230")->required();
+  page->callback([&] {
+    run = [&] { Print(cli::PageTextToJson(menuFiles().ReadFunctionPageText(functionId))); };
+  });
+
+  int number = 0;
+  CLI::App* message = menuCommand->add_subcommand(
+      "message", "A message of the catalogue and its icon; exit code 1 when it is missing");
+  message->add_option("N", number, "Message number, such as 90000001")->required();
+  message->callback([&] {
+    run = [&] {
+      std::string text;
+      if (!menuFiles().LookupMessage(number, text)) exitCode = 1;
+      Print({{"text", text}, {"icon", IconName(menu::MessageIcon(number))}});
+    };
+  });
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    return app.exit(error);
+  }
+  platform::SetProgramFolder(programFolder);
+  run();
+  for (const ui::ShownMessage& shown : scriptedUi.Shown()) std::cerr << shown.text << '\n';
+  return exitCode;
+}
