@@ -1,7 +1,7 @@
 #include "platform/paths.h"
 
-#include <algorithm>
-#include <cctype>
+#include "platform/text.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
@@ -25,12 +25,6 @@ std::string ExecutableFolder() {
   const fs::path exe = fs::read_symlink("/proc/self/exe", error);
   if (error) return WithoutTrailingSeparator(fs::current_path(error).string());
   return WithoutTrailingSeparator(exe.parent_path().string());
-}
-
-bool EqualsCaseBlind(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-  });
 }
 
 }  // namespace

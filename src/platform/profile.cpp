@@ -1,7 +1,6 @@
 #include "platform/profile.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -9,24 +8,10 @@
 #include <system_error>
 
 #include "platform/paths.h"
+#include "platform/text.h"
 
 namespace platform {
 namespace {
-
-constexpr std::string_view kBlanks = " \t\r";
-
-std::string_view Trim(std::string_view text) {
-  const auto first = text.find_first_not_of(kBlanks);
-  if (first == std::string_view::npos) return {};
-  const auto last = text.find_last_not_of(kBlanks);
-  return text.substr(first, last - first + 1);
-}
-
-std::string Lower(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return lower;
-}
 
 std::string_view Unquote(std::string_view value) {
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
@@ -68,33 +53,33 @@ ProfileFile ProfileFile::Parse(std::string_view text) {
   Section* current = nullptr;
   while (!text.empty()) {
     const auto end = text.find('\n');
-    std::string_view line = Trim(text.substr(0, end));
+    std::string_view line = TrimBlanks(text.substr(0, end));
     text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
 
     if (line.empty() || line.front() == ';') continue;
     if (line.front() == '[') {
       line.remove_prefix(1);
       const auto close = line.find(']');
-      const std::string name(Trim(line.substr(0, close)));
-      profile.index_.try_emplace(Lower(name), profile.sections_.size());
+      const std::string name(TrimBlanks(line.substr(0, close)));
+      profile.index_.try_emplace(ToLowerAscii(name), profile.sections_.size());
       profile.sections_.push_back(Section{name, {}});
       current = &profile.sections_.back();
       continue;
     }
     const auto equals = line.find('=');
     if (current == nullptr || equals == std::string_view::npos) continue;
-    const std::string_view key = Trim(line.substr(0, equals));
+    const std::string_view key = TrimBlanks(line.substr(0, equals));
     if (key.empty()) continue;
-    current->values.try_emplace(Lower(key), Trim(line.substr(equals + 1)));
+    current->values.try_emplace(ToLowerAscii(key), TrimBlanks(line.substr(equals + 1)));
   }
   return profile;
 }
 
 const std::string* ProfileFile::Find(std::string_view section, std::string_view key) const {
-  const auto found = index_.find(Lower(Trim(section)));
+  const auto found = index_.find(ToLowerAscii(TrimBlanks(section)));
   if (found == index_.end()) return nullptr;
   const Section& s = sections_[found->second];
-  const auto value = s.values.find(Lower(Trim(key)));
+  const auto value = s.values.find(ToLowerAscii(TrimBlanks(key)));
   return value == s.values.end() ? nullptr : &value->second;
 }
 
@@ -102,7 +87,8 @@ std::uint32_t ProfileFile::GetString(std::string_view section, std::string_view 
                                      std::string_view def, char* buffer,
                                      std::uint32_t size) const {
   if (const std::string* value = Find(section, key)) return CopyCut(Unquote(*value), buffer, size);
-  return CopyCut(def.substr(0, def.find_last_not_of(kBlanks) + 1), buffer, size);
+  while (!def.empty() && IsBlank(def.back())) def.remove_suffix(1);
+  return CopyCut(def, buffer, size);
 }
 
 std::uint32_t ProfileFile::GetSectionNames(char* buffer, std::uint32_t size) const {

@@ -2,21 +2,16 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <limits>
 
 #include "platform/profile.h"
+#include "platform/text.h"
 
 namespace settings {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-std::string Lower(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return lower;
-}
+using platform::IsBlank;
+using platform::ToLowerAscii;
 
 int DigitValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -69,7 +64,7 @@ struct Apply {
     *t.dest = ParseIniInteger(value).value_or(t.def) != 0 ? 1 : 0;
   }
   void operator()(const IntegerListTarget& t) const {
-    const std::string lower = Lower(value);
+    const std::string lower = ToLowerAscii(value);
     std::size_t stored = 0;
     std::string_view rest = lower;
     while (!rest.empty() && stored < t.dest.size()) {
@@ -109,10 +104,7 @@ IniBinding IniBinding::Flag(std::string section, std::string key, int& dest, int
 }
 
 std::string_view CutComment(std::string_view value) {
-  value = value.substr(0, value.find(';'));
-  while (!value.empty() && IsBlank(value.front())) value.remove_prefix(1);
-  while (!value.empty() && IsBlank(value.back())) value.remove_suffix(1);
-  return value;
+  return platform::TrimBlanks(value.substr(0, value.find(';')));
 }
 
 std::string ExpandLineBreaks(std::string_view value) {
@@ -130,7 +122,7 @@ std::string ExpandLineBreaks(std::string_view value) {
 }
 
 std::optional<int> ParseIniInteger(std::string_view value) {
-  const std::string lower = Lower(value);
+  const std::string lower = ToLowerAscii(value);
   if (lower.find("0x") != std::string::npos) {
     return Scan(std::string_view(lower).substr(std::min<std::size_t>(2, lower.size())), 16);
   }
