@@ -16,11 +16,13 @@ std::string WriteTree(int nodes) {
   std::ofstream tree(folder / "ext_treedata.ini");
   for (int i = 0; i < nodes; ++i) {
     tree << "[N" << i << "]\nParent=" << (i == 0 ? "TOP" : "N0") << "\nTitle=Item " << i
-         << "\nExText=Explanation of item " << i << "\\nsecond line\nExecFunc=" << 10000 + i << "\n";
+         << "\nExText=Explanation of item " << i << "\\nsecond line\nExecFunc=" << 10000 + i
+         << "\n";
   }
   std::ofstream func(folder / "ext_funcdata.ini");
   func << "[10230]\n";
-  for (int i = 1; i <= 16; ++i) func << "Button" << i << "=B" << i << "\nText" << i << "=T" << i << "\n";
+  for (int i = 1; i <= 16; ++i)
+    func << "Button" << i << "=B" << i << "\nText" << i << "=T" << i << "\n";
   return folder.string();
 }
 

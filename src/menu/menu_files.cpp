@@ -13,8 +13,7 @@ std::string Key(const char* prefix, std::size_t n) { return prefix + std::to_str
 
 // Reads prefix1, prefix2, ... up to the first empty value; returns how many were read.
 std::size_t ReadUntilEmpty(const platform::ProfileFile& file, const std::string& section,
-                           const char* prefix,
-                           std::array<std::string, kPageTextCount>& dest) {
+                           const char* prefix, std::array<std::string, kPageTextCount>& dest) {
   for (std::size_t i = 0; i < dest.size(); ++i) {
     const IniBinding binding = IniBinding::Text(section, Key(prefix, i + 1), dest[i]);
     settings::LoadIniBindings({&binding, 1}, file);

@@ -43,7 +43,8 @@ void SetProgramFolder(std::string_view folder) {
   if (!folder.empty()) {
     std::error_code error;
     fs::path absolute = fs::absolute(fs::path(folder), error);
-    resolved = WithoutTrailingSeparator((error ? fs::path(folder) : absolute).lexically_normal().string());
+    resolved =
+        WithoutTrailingSeparator((error ? fs::path(folder) : absolute).lexically_normal().string());
   }
   std::lock_guard lock(gFolderMutex);
   gProgramFolderOverride = std::move(resolved);
@@ -72,7 +73,8 @@ std::string ResolveCaseBlind(const std::string& path) {
     if (!fs::exists(candidate, error)) {
       bool found = false;
       const fs::path folder = resolved.empty() ? fs::path(".") : resolved;
-      for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+      for (fs::directory_iterator it(folder, error), end; !error && it != end;
+           it.increment(error)) {
         const std::string name = it->path().filename().string();
         if (EqualsCaseBlind(name, part.string())) {
           candidate = resolved / name;

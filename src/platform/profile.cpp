@@ -23,7 +23,8 @@ std::string_view Unquote(std::string_view value) {
 
 std::uint32_t CopyCut(std::string_view text, char* buffer, std::uint32_t size) {
   if (size == 0 || buffer == nullptr) return 0;
-  const std::uint32_t count = static_cast<std::uint32_t>(std::min<std::size_t>(text.size(), size - 1));
+  const std::uint32_t count =
+      static_cast<std::uint32_t>(std::min<std::size_t>(text.size(), size - 1));
   if (count > 0) std::memcpy(buffer, text.data(), count);
   buffer[count] = '\0';
   return count;
@@ -84,8 +85,7 @@ const std::string* ProfileFile::Find(std::string_view section, std::string_view 
 }
 
 std::uint32_t ProfileFile::GetString(std::string_view section, std::string_view key,
-                                     std::string_view def, char* buffer,
-                                     std::uint32_t size) const {
+                                     std::string_view def, char* buffer, std::uint32_t size) const {
   if (const std::string* value = Find(section, key)) return CopyCut(Unquote(*value), buffer, size);
   while (!def.empty() && IsBlank(def.back())) def.remove_suffix(1);
   return CopyCut(def, buffer, size);

@@ -47,7 +47,7 @@ private:
     std::unordered_map<std::string, std::string> values;  // lower-case key -> first value
   };
 
-  std::vector<Section> sections_;                     // every header, in file order
+  std::vector<Section> sections_;                       // every header, in file order
   std::unordered_map<std::string, std::size_t> index_;  // lower-case name -> first section
   bool readable_ = false;
 };

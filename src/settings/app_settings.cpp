@@ -17,7 +17,8 @@ std::string Numbered(const char* prefix, std::size_t n) {
 template <std::size_t N>
 void AddNumberedTexts(std::vector<IniBinding>& table, const char* section, const char* prefix,
                       std::array<std::string, N>& dest) {
-  for (std::size_t i = 0; i < N; ++i) table.push_back(IniBinding::Text(section, Numbered(prefix, i), dest[i]));
+  for (std::size_t i = 0; i < N; ++i)
+    table.push_back(IniBinding::Text(section, Numbered(prefix, i), dest[i]));
 }
 
 // Status and error texts default to a text that names the type, so an unconfigured type still

@@ -44,7 +44,7 @@ std::optional<int> Scan(std::string_view text, int base) {
     if (negative) return static_cast<int>(-static_cast<std::int64_t>(magnitude));
     return static_cast<int>(std::min<std::uint64_t>(magnitude, std::numeric_limits<int>::max()));
   }
-  const std::uint32_t pattern = static_cast<std::uint32_t>(magnitude);
+  const auto pattern = static_cast<std::uint32_t>(magnitude);
   return static_cast<int>(negative ? 0u - pattern : pattern);
 }
 

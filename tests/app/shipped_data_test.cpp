@@ -35,7 +35,8 @@ TEST(ShippedData, SettingsFilesNameEveryKey) {
     const platform::ProfileFile profile = platform::ProfileFile::Load(file.path);
     ASSERT_TRUE(profile.Readable()) << file.path;
     for (const auto& binding : file.table) {
-      EXPECT_NE(profile.Find(binding.section, binding.key), nullptr) << file.path << ": " << binding.key;
+      EXPECT_NE(profile.Find(binding.section, binding.key), nullptr)
+          << file.path << ": " << binding.key;
     }
   }
   for (int i = 0; i < 20; ++i) {
@@ -69,7 +70,8 @@ TEST(ShippedData, MenusReadCompletely) {
   // Every node with a title is shown under one of the three main dialogs.
   std::size_t shown = 0;
   for (int top : {90020, 90030, 90040}) {
-    const std::string topName = files.ReadMenuKey(menu::kFuncDataFile, std::to_string(top), "TreeTop");
+    const std::string topName =
+        files.ReadMenuKey(menu::kFuncDataFile, std::to_string(top), "TreeTop");
     EXPECT_NE(topName, menu::kMissingRawValue);
     shown += menu::PlanMenuTree(files.Nodes(), topName).size();
   }

@@ -26,7 +26,8 @@ CliRun Cli(const std::string& args, const std::string& programFolder = GRELT_PRO
   FILE* pipe = ::popen(command.c_str(), "r");
   std::string out;
   std::array<char, 4096> chunk;
-  for (std::size_t n; (n = std::fread(chunk.data(), 1, chunk.size(), pipe)) > 0;) out.append(chunk.data(), n);
+  for (std::size_t n; (n = std::fread(chunk.data(), 1, chunk.size(), pipe)) > 0;)
+    out.append(chunk.data(), n);
   const int status = ::pclose(pipe);
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
 }
@@ -51,7 +52,8 @@ TEST(Cli, SettingsNameEveryKeyAsTheFilesDo) {
 TEST(Cli, SettingsOfAnEmptyFolderAreTheDefaults) {
   testing_support::TempFolder folder;
   folder.Write("GRELT02.INI", "[Profile]\nnPrinters=0X10\n[Temp]\nnPFValue=\n");
-  folder.Write("Parameter/ProfileName/ProgName.mnu", "[MESSAGE]\nstrMessage01=Press OK\\nto retry\n");
+  folder.Write("Parameter/ProfileName/ProgName.mnu",
+               "[MESSAGE]\nstrMessage01=Press OK\\nto retry\n");
   const auto s = Cli("settings", folder.Path()).Json();
   EXPECT_EQ(s["strProfile"], "ProfileName");
   EXPECT_EQ(s["nPrinters"], 16);
@@ -96,7 +98,8 @@ TEST(Cli, ShippedTreesShowEveryNode) {
 
 TEST(Cli, PageTextsHaveSixteenButtonsAndTextsAndOnlyTheReadPictures) {
   testing_support::TempFolder folder;
-  folder.Write("Service/ext_funcdata.ini", "[10230]\nButton2=Check\nText1=Serial\nDlgPic1=a\nDlgPic3=c\n");
+  folder.Write("Service/ext_funcdata.ini",
+               "[10230]\nButton2=Check\nText1=Serial\nDlgPic1=a\nDlgPic3=c\n");
   const json page = Cli("menu page 10230", folder.Path()).Json();
   EXPECT_EQ(page["Button"].size(), 16u);
   EXPECT_EQ(page["Button"][1], "Check");

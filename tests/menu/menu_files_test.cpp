@@ -28,7 +28,8 @@ std::string TreeOf(int sections, const char* prefix = "") {
 TEST_F(MenuFilesTest, TreeNodesAreReadInFileOrder) {
   Write("ext_treedata.ini",
         "[Top]\nParent=ROOT\nTitle=Adjustments\nExText=Line one\\nLine two\n"
-        "[Serial]\nParent=Top\nTitle=Serial number ; comment\nExecFunc=10230\npicture_filename=serial\n");
+        "[Serial]\nParent=Top\nTitle=Serial number ; "
+        "comment\nExecFunc=10230\npicture_filename=serial\n");
   menu::MenuFiles files = Files();
   EXPECT_TRUE(files.ReadTree());
   const auto& nodes = files.Nodes();
@@ -57,7 +58,8 @@ TEST_F(MenuFilesTest, ReadingAgainForgetsNodesThatAreGone) {
 }
 
 TEST_F(MenuFilesTest, OnlyTheFirst400SectionsAreUsedAndTheTechnicianIsTold) {
-  Write("ext_treedata.ini", TreeOf(401));  // names short enough for the whole list to fit the buffer
+  Write("ext_treedata.ini",
+        TreeOf(401));  // names short enough for the whole list to fit the buffer
   menu::MenuFiles files = Files();
   EXPECT_FALSE(files.ReadTree());
   EXPECT_EQ(files.Nodes()[399].title, "Node 399");
@@ -88,9 +90,10 @@ TEST_F(MenuFilesTest, AMissingTreeFileIsAFailedReadButAnEmptyOneIsNot) {
 }
 
 TEST_F(MenuFilesTest, MainMenusAreReadAsTexts) {
-  Write("ext_funcdata.ini",
-        "[Main]\nTitle=A;B\n[MainMenu1]\nTitle=A;B\nExText=Back up\\nand restore\nFunctionID=90010\n"
-        "[MainMenu3]\nTitle=Third\nFunctionID=0x15FB2\n[MainMenu8]\nTitle=Never read\n");
+  Write(
+      "ext_funcdata.ini",
+      "[Main]\nTitle=A;B\n[MainMenu1]\nTitle=A;B\nExText=Back up\\nand restore\nFunctionID=90010\n"
+      "[MainMenu3]\nTitle=Third\nFunctionID=0x15FB2\n[MainMenu8]\nTitle=Never read\n");
   menu::MenuFiles files = Files();
   files.ReadMainMenus();
   const auto& menus = files.MainMenus();
@@ -130,17 +133,19 @@ TEST_F(MenuFilesTest, PageTextsStopAtTheFirstEmptyPictureOrDialogText) {
   EXPECT_EQ(page.dlgTextCount, 1u);
   EXPECT_EQ(page.dlgText[2], "");
 
-  Write("ext_funcdata.ini", "[1]\nDlgPic1=1\nDlgPic2=2\nDlgPic3=3\nDlgPic4=4\nDlgPic5=5\nDlgPic6=6\n"
-                            "DlgPic7=7\nDlgPic8=8\nDlgPic9=9\nDlgPic10=10\nDlgPic11=11\nDlgPic12=12\n"
-                            "DlgPic13=13\nDlgPic14=14\nDlgPic15=15\nDlgPic16=16\nDlgPic17=17\n");
+  Write("ext_funcdata.ini",
+        "[1]\nDlgPic1=1\nDlgPic2=2\nDlgPic3=3\nDlgPic4=4\nDlgPic5=5\nDlgPic6=6\n"
+        "DlgPic7=7\nDlgPic8=8\nDlgPic9=9\nDlgPic10=10\nDlgPic11=11\nDlgPic12=12\n"
+        "DlgPic13=13\nDlgPic14=14\nDlgPic15=15\nDlgPic16=16\nDlgPic17=17\n");
   const menu::FunctionPageText full = Files().ReadFunctionPageText(1);
   EXPECT_EQ(full.dlgPicCount, 16u);
   EXPECT_EQ(full.dlgPic[15], "16");
 }
 
 TEST_F(MenuFilesTest, MessagesCarryTheIconOfTheirFirstDigit) {
-  Write("ext_strings.ini", "[MESSAGE]\n91039003=Failed\\nCheck the cable\n11039101=Done\n"
-                           "19005001=Info\n99000503=Error\n50000000=Neither\n");
+  Write("ext_strings.ini",
+        "[MESSAGE]\n91039003=Failed\\nCheck the cable\n11039101=Done\n"
+        "19005001=Info\n99000503=Error\n50000000=Neither\n");
   const menu::MenuFiles files = Files();
   ui_.QueueAnswer(ui::kAnswerCancel);
   EXPECT_EQ(files.ShowMessageById(91039003, ui::kOkCancel), ui::kAnswerCancel);

@@ -17,9 +17,11 @@ MenuNode Node(std::string section, std::string parent, std::string title = "T") 
   return node;
 }
 
-std::vector<std::pair<int, int>> Plan(const std::vector<MenuNode>& nodes, std::string_view top = "TOP") {
+std::vector<std::pair<int, int>> Plan(const std::vector<MenuNode>& nodes,
+                                      std::string_view top = "TOP") {
   std::vector<std::pair<int, int>> out;
-  for (const TreeInsertion& step : menu::PlanMenuTree(nodes, top)) out.emplace_back(step.node, step.parent);
+  for (const TreeInsertion& step : menu::PlanMenuTree(nodes, top))
+    out.emplace_back(step.node, step.parent);
   return out;
 }
 

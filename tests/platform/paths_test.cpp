@@ -13,7 +13,8 @@ namespace {
 
 TEST(Paths, ProgramFolderIsTheExecutablesFolderUnlessOverridden) {
   platform::SetProgramFolder("");
-  EXPECT_EQ(platform::GetProgramFolder(), fs::read_symlink("/proc/self/exe").parent_path().string());
+  EXPECT_EQ(platform::GetProgramFolder(),
+            fs::read_symlink("/proc/self/exe").parent_path().string());
 
   testing_support::TempFolder folder;
   platform::SetProgramFolder(folder.Path() + "/sub/../");
@@ -36,7 +37,7 @@ TEST(Paths, EnsureDirectoryMakesOneLevelAndNeverFails) {
   testing_support::TempFolder folder;
   EXPECT_TRUE(platform::EnsureDirectory(folder / "a"));
   EXPECT_TRUE(fs::is_directory(folder / "a"));
-  EXPECT_TRUE(platform::EnsureDirectory(folder / "a"));  // already there
+  EXPECT_TRUE(platform::EnsureDirectory(folder / "a"));    // already there
   EXPECT_TRUE(platform::EnsureDirectory(folder / "x/y"));  // no parents: not created, no error
   EXPECT_FALSE(fs::exists(folder / "x"));
   const std::string file = folder.Write("file", "content");
@@ -47,9 +48,11 @@ TEST(Paths, EnsureDirectoryMakesOneLevelAndNeverFails) {
 TEST(Paths, CaseBlindResolutionPrefersTheExactName) {
   testing_support::TempFolder folder;
   folder.Write("Service/ext_strings.ini", "a");
-  EXPECT_EQ(platform::ResolveCaseBlind(folder / "service/Ext_Strings.INI"), folder / "Service/ext_strings.ini");
+  EXPECT_EQ(platform::ResolveCaseBlind(folder / "service/Ext_Strings.INI"),
+            folder / "Service/ext_strings.ini");
   folder.Write("Service/EXT_STRINGS.INI", "b");
-  EXPECT_EQ(platform::ResolveCaseBlind(folder / "Service/EXT_STRINGS.INI"), folder / "Service/EXT_STRINGS.INI");
+  EXPECT_EQ(platform::ResolveCaseBlind(folder / "Service/EXT_STRINGS.INI"),
+            folder / "Service/EXT_STRINGS.INI");
   EXPECT_EQ(platform::ResolveCaseBlind(folder / "missing/file.ini"), folder / "missing/file.ini");
 }
 

@@ -105,7 +105,9 @@ TEST(Profile, SectionNamesThatDoNotFitAreCutWithTwoNuls) {
 TEST(Profile, MissingFileReadsAsFileWithoutKeys) {
   testing_support::TempFolder folder;
   char buffer[16];
-  EXPECT_EQ(GetPrivateProfileString("S", "K", "fallback", buffer, sizeof buffer, folder / "none.ini"), 8u);
+  EXPECT_EQ(
+      GetPrivateProfileString("S", "K", "fallback", buffer, sizeof buffer, folder / "none.ini"),
+      8u);
   EXPECT_STREQ(buffer, "fallback");
   std::fill(std::begin(buffer), std::end(buffer), 'X');
   EXPECT_EQ(GetPrivateProfileSectionNames(buffer, sizeof buffer, folder / "none.ini"), 0u);
@@ -133,7 +135,8 @@ TEST(Profile, BinaryGarbageAndHugeFilesNeitherCrashNorOverrun) {
   EXPECT_EQ(Get(file, "S", "Key"), "after garbage");
 
   std::string huge = "[Big]\nKey=" + std::string(3 << 20, 'v') + "\n";
-  for (int i = 0; i < 20'000; ++i) huge += "[Sec" + std::to_string(i) + "]\nK=" + std::to_string(i) + "\n";
+  for (int i = 0; i < 20'000; ++i)
+    huge += "[Sec" + std::to_string(i) + "]\nK=" + std::to_string(i) + "\n";
   const ProfileFile big = ProfileFile::Parse(huge);
   EXPECT_EQ(Get(big, "Big", "Key", "", 2048).size(), 2047u);
   EXPECT_EQ(Get(big, "Sec19999", "K"), "19999");

@@ -43,19 +43,23 @@ TEST(AppSettings, NoFilesAtAllGiveTheDefaults) {
   EXPECT_EQ(s.strStatus[3], "Status - ERROR  3 J");
   EXPECT_EQ(s.strError[12], "Error - ERROR 12 E");
   EXPECT_EQ(s.strMessage[1], "");
-  EXPECT_EQ(settings::LanguageFilePath(folder.Path(), s), folder / "Parameter/ProfileName/ProgName.mnu");
-  EXPECT_EQ(settings::ParameterFilePath(folder.Path(), s), folder / "Parameter/ProfileName/Parameter.ini");
+  EXPECT_EQ(settings::LanguageFilePath(folder.Path(), s),
+            folder / "Parameter/ProfileName/ProgName.mnu");
+  EXPECT_EQ(settings::ParameterFilePath(folder.Path(), s),
+            folder / "Parameter/ProfileName/Parameter.ini");
 }
 
 TEST(AppSettings, TheMainFileNamesTheProfileOfTheOtherTwo) {
   testing_support::TempFolder folder;
-  folder.Write("GRELT02.INI", "[Profile]\nstrProfile=TR-M7000\nstrLanguage=English\nnPrinters=0x10 ; four\n"
-                              "bErrSound=2\n[Temp]\nnPFValue=5 6 7 8\n");
+  folder.Write("GRELT02.INI",
+               "[Profile]\nstrProfile=TR-M7000\nstrLanguage=English\nnPrinters=0x10 ; four\n"
+               "bErrSound=2\n[Temp]\nnPFValue=5 6 7 8\n");
   folder.Write("Parameter/TR-M7000/English.mnu",
                "[STATUS]\nstrStatus03=Paper out\n[MESSAGE]\nstrMessage01=Press OK\\nto retry\n"
                "[FONT]\nstrFaceName=DejaVu Sans\nnHeight=-13\n");
-  folder.Write("Parameter/TR-M7000/Parameter.ini", "[CONTROL]\npnInterface=11\nnNewERRControl=1\n"
-                                                   "[BID]\nstrCnfBid14=last\n");
+  folder.Write("Parameter/TR-M7000/Parameter.ini",
+               "[CONTROL]\npnInterface=11\nnNewERRControl=1\n"
+               "[BID]\nstrCnfBid14=last\n");
   const AppSettings s = settings::LoadSettings(folder.Path());
   EXPECT_EQ(s.nPrinters, 16);
   EXPECT_EQ(s.bErrSound, 1);

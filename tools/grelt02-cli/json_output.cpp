@@ -39,7 +39,8 @@ Json MainMenusToJson(const menu::MenuFiles& files) {
   Json list = Json::array();
   for (std::size_t i = 0; i < menu::kMainMenusRead; ++i) {
     const menu::MenuNode& entry = files.MainMenus()[i];
-    list.push_back({{"title", entry.title}, {"exText", entry.exText}, {"functionId", entry.function}});
+    list.push_back(
+        {{"title", entry.title}, {"exText", entry.exText}, {"functionId", entry.function}});
   }
   return list;
 }

@@ -25,8 +25,9 @@ const char* IconName(unsigned icon) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app{"Service and inspection program for the printer series, without its windows.\n"
-               "Every command prints JSON."};
+  CLI::App app{
+      "Service and inspection program for the printer series, without its windows.\n"
+      "Every command prints JSON."};
   app.require_subcommand(1);
   std::string programFolder;
   app.add_option("--program-folder", programFolder,
@@ -46,7 +47,9 @@ int main(int argc, char** argv) {
 
   app.add_subcommand("settings", "The settings of the three settings files, by INI key")
       ->callback([&] {
-        run = [] { Print(cli::SettingsToJson(settings::LoadSettings(platform::GetProgramFolder()))); };
+        run = [] {
+          Print(cli::SettingsToJson(settings::LoadSettings(platform::GetProgramFolder())));
+        };
       });
 
   CLI::App* menuCommand = app.add_subcommand("menu", "The menu definition files");
@@ -99,8 +102,13 @@ int main(int argc, char** argv) {
   } catch (const CLI::ParseError& error) {
     return app.exit(error);
   }
-  platform::SetProgramFolder(programFolder);
-  run();
+  try {
+    platform::SetProgramFolder(programFolder);
+    run();
+  } catch (const std::exception& error) {
+    std::cerr << "grelt02-cli: " << error.what() << '\n';
+    return 2;
+  }
   for (const ui::ShownMessage& shown : scriptedUi.Shown()) std::cerr << shown.text << '\n';
   return exitCode;
 }
