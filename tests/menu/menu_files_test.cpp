@@ -89,6 +89,21 @@ TEST_F(MenuFilesTest, AMissingTreeFileIsAFailedReadButAnEmptyOneIsNot) {
   EXPECT_EQ(ui_.Shown().size(), 1u);
 }
 
+TEST_F(MenuFilesTest, MissingFilesReadAsFilesWithoutKeys) {
+  menu::MenuFiles files = Files();
+  files.ReadMainMenus();
+  for (std::size_t i = 0; i < menu::kMainMenusRead; ++i) {
+    EXPECT_EQ(files.MainMenus()[i].title, "");
+    EXPECT_EQ(files.MainMenus()[i].function, 0);
+  }
+  const menu::FunctionPageText page = files.ReadFunctionPageText(10230);
+  EXPECT_EQ(page.button[0], "");
+  EXPECT_EQ(page.dlgPicCount, 0u);
+  EXPECT_EQ(files.ReadMenuKey(menu::kFuncDataFile, "Main", "Title"), "---");
+  std::string text;
+  EXPECT_FALSE(files.LookupMessage(10000001, text));
+}
+
 TEST_F(MenuFilesTest, MainMenusAreReadAsTexts) {
   Write(
       "ext_funcdata.ini",
