@@ -7,23 +7,23 @@ namespace {
 
 std::uint8_t LowByte(int value) { return static_cast<std::uint8_t>(value & 0xFF); }
 
-FontSpec FromLanguageFile(const settings::AppSettings& s, int height, int weight) {
-  return FontSpec{height,
-                  weight,
-                  LowByte(s.nItalic),
-                  LowByte(s.nCharSet),
-                  LowByte(s.nOutPrecision),
-                  LowByte(s.nClipPrecision),
-                  LowByte(s.nQuality),
-                  LowByte(s.nPitchAndFamily),
-                  s.strFaceName};
+ui::FontSpec FromLanguageFile(const settings::AppSettings& s, int height, int weight) {
+  return ui::FontSpec{height,
+                      weight,
+                      LowByte(s.nItalic),
+                      LowByte(s.nCharSet),
+                      LowByte(s.nOutPrecision),
+                      LowByte(s.nClipPrecision),
+                      LowByte(s.nQuality),
+                      LowByte(s.nPitchAndFamily),
+                      s.strFaceName};
 }
 
 }  // namespace
 
-std::array<FontSpec, 4> SharedFonts(const settings::AppSettings& s) {
+std::array<ui::FontSpec, 4> SharedFonts(const settings::AppSettings& s) {
   return {
-      FontSpec{-19, 400, 0, 0, 2, 1, 0, 2, "Verdana"},
+      ui::FontSpec{-19, 400, 0, 0, 2, 1, 0, 2, "Verdana"},
       FromLanguageFile(s, s.nHeight, s.nWeight),
       FromLanguageFile(s, 0, 700),
       FromLanguageFile(s, 14, 700),

@@ -3,39 +3,25 @@
 // before the start screen opens. No printer session is opened at start-up.
 
 #include <array>
-#include <cstdint>
 #include <string>
 
 #include "settings/app_settings.h"
+#include "ui/font_spec.h"
 
 namespace app {
 
 // The application's registry key, under which the platform keeps the program's own profile.
 inline constexpr const char* kRegistryKey = "KORVU";
 
-// A font as the desktop program is to create it; the byte-sized fields hold the low bytes of
-// their integer settings.
-struct FontSpec {
-  int height = 0;
-  int weight = 0;
-  std::uint8_t italic = 0;
-  std::uint8_t charSet = 0;
-  std::uint8_t outPrecision = 0;
-  std::uint8_t clipPrecision = 0;
-  std::uint8_t quality = 0;
-  std::uint8_t pitchAndFamily = 0;
-  std::string faceName;
-};
-
 // The four shared fonts: 1 the temperature page, 2 the message dialog, 3 the head-ID page,
 // 4 the NVRAM backup dialog.
-std::array<FontSpec, 4> SharedFonts(const settings::AppSettings& settings);
+std::array<ui::FontSpec, 4> SharedFonts(const settings::AppSettings& settings);
 
 // Global state prepared by start-up, read-only afterwards.
 struct AppState {
   std::string registryKey;
   settings::AppSettings settings;
-  std::array<FontSpec, 4> fonts;
+  std::array<ui::FontSpec, 4> fonts;
   std::string programFolder;
   std::string csvFolder;
   std::string printFileFolder;

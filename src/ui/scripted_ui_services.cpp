@@ -1,5 +1,7 @@
 #include "ui/scripted_ui_services.h"
 
+#include "ui/dialog.h"
+
 namespace ui {
 
 void ScriptedUiServices::QueueAnswer(int answer) {
@@ -7,21 +9,207 @@ void ScriptedUiServices::QueueAnswer(int answer) {
   answers_.push_back(answer);
 }
 
-int ScriptedUiServices::MessageBox(const std::string& text, const std::string& caption,
-                                   unsigned style) {
+void ScriptedUiServices::QueueFile(std::optional<std::string> path) {
   std::lock_guard lock(mutex_);
-  shown_.push_back({text, caption, style});
-  if (!answers_.empty()) {
-    const int answer = answers_.front();
-    answers_.pop_front();
-    return answer;
-  }
-  return (style & kButtonMask) == kYesNo ? kAnswerYes : kAnswerOk;
+  files_.push_back(std::move(path));
 }
 
-std::vector<ShownMessage> ScriptedUiServices::Shown() const {
+void ScriptedUiServices::QueueTemperature(std::optional<double> celsius) {
   std::lock_guard lock(mutex_);
-  return shown_;
+  temperatures_.push_back(celsius);
+}
+
+void ScriptedUiServices::QueueDialogAction(std::function<void(CDialog&)> action) {
+  std::lock_guard lock(mutex_);
+  dialogActions_.push_back(std::move(action));
+}
+
+void ScriptedUiServices::SetPictureSize(const std::string& path, PictureSize size) {
+  std::lock_guard lock(mutex_);
+  pictures_[path] = size;
+}
+
+void ScriptedUiServices::SetScreen(ScreenMetrics screen) {
+  std::lock_guard lock(mutex_);
+  screen_ = screen;
+}
+
+void ScriptedUiServices::SetShellOpenResult(int result) {
+  std::lock_guard lock(mutex_);
+  shellOpenResult_ = result;
+}
+
+std::vector<UiCall> ScriptedUiServices::Calls() const {
+  std::lock_guard lock(mutex_);
+  return calls_;
+}
+
+std::vector<UiCall> ScriptedUiServices::Calls(const std::string& kind) const {
+  std::vector<UiCall> matching;
+  for (const UiCall& call : Calls()) {
+    if (call.kind == kind) matching.push_back(call);
+  }
+  return matching;
+}
+
+int ScriptedUiServices::RunPosted() {
+  int ran = 0;
+  for (;;) {
+    std::function<void()> task;
+    {
+      std::lock_guard lock(mutex_);
+      if (posted_.empty()) return ran;
+      task = std::move(posted_.front());
+      posted_.pop_front();
+    }
+    task();
+    ++ran;
+  }
+}
+
+int ScriptedUiServices::Record(std::string kind, std::string text, unsigned style, int answer,
+                               std::string caption) {
+  std::lock_guard lock(mutex_);
+  calls_.push_back({std::move(kind), std::move(text), style, answer, std::move(caption)});
+  return answer;
+}
+
+std::optional<int> ScriptedUiServices::NextAnswer() {
+  std::lock_guard lock(mutex_);
+  if (answers_.empty()) return std::nullopt;
+  const int answer = answers_.front();
+  answers_.pop_front();
+  return answer;
+}
+
+int ScriptedUiServices::MessageBox(const std::string& text, const std::string& caption,
+                                   unsigned style) {
+  const int first = (style & kButtonMask) == kYesNo ? kAnswerYes : kAnswerOk;
+  return Record("message-box", text, style, NextAnswer().value_or(first), caption);
+}
+
+int ScriptedUiServices::ShowMessageDialog(const std::string& text, int mode) {
+  // Mode 2 has only its "NG" button, which is a Cancel.
+  const int first = mode == 2 ? IDCANCEL : IDOK;
+  return Record("message-dialog", text, static_cast<unsigned>(mode), NextAnswer().value_or(first));
+}
+
+std::optional<std::string> ScriptedUiServices::NextFile(const char* kind,
+                                                        const FileDialogRequest& request) {
+  std::optional<std::string> path;
+  {
+    std::lock_guard lock(mutex_);
+    if (!files_.empty()) {
+      path = files_.front();
+      files_.pop_front();
+    }
+  }
+  Record(kind, request.initialName + " | " + request.filter, 0, path ? IDOK : IDCANCEL);
+  return path;
+}
+
+std::optional<std::string> ScriptedUiServices::OpenFileDialog(const FileDialogRequest& request) {
+  return NextFile("open-file", request);
+}
+
+std::optional<std::string> ScriptedUiServices::SaveFileDialog(const FileDialogRequest& request) {
+  return NextFile("save-file", request);
+}
+
+void ScriptedUiServices::SetWaitCursor(bool waiting) {
+  Record(waiting ? "wait-cursor" : "normal-cursor", "", 0, 0);
+}
+
+void ScriptedUiServices::ShowWaitDialog(const std::string& text) { Record("wait", text, 0, 0); }
+
+void ScriptedUiServices::CloseWaitDialog() { Record("wait-closed", "", 0, 0); }
+
+void ScriptedUiServices::ShowProgressDialog(const std::string& text, std::uint32_t barColour,
+                                            int minimum, int maximum) {
+  Record("progress", text, barColour, maximum - minimum);
+}
+
+void ScriptedUiServices::SetProgress(int position) { Record("progress-position", "", 0, position); }
+
+void ScriptedUiServices::CloseProgressDialog() { Record("progress-closed", "", 0, 0); }
+
+void ScriptedUiServices::ShowPicture(const std::string& path, const std::string& caption) {
+  Record("picture", caption + " | " + path, 0, 0);
+}
+
+std::optional<PictureSize> ScriptedUiServices::LoadPictureSize(const std::string& path) {
+  std::lock_guard lock(mutex_);
+  const auto found = pictures_.find(path);
+  if (found == pictures_.end()) return std::nullopt;
+  return found->second;
+}
+
+ScreenMetrics ScriptedUiServices::Screen() {
+  std::lock_guard lock(mutex_);
+  return screen_;
+}
+
+int ScriptedUiServices::ShellOpen(const std::string& path) {
+  int result = 0;
+  {
+    std::lock_guard lock(mutex_);
+    result = shellOpenResult_;
+  }
+  return Record("shell-open", path, 0, result);
+}
+
+bool ScriptedUiServices::StartProcess(const std::string& program,
+                                      const std::vector<std::string>& args) {
+  std::string line = program;
+  for (const std::string& arg : args) line += " " + arg;
+  return Record("start-process", line, 0, 1) != 0;
+}
+
+bool ScriptedUiServices::AskTemperature(double& celsius) {
+  std::optional<double> answer;
+  {
+    std::lock_guard lock(mutex_);
+    if (!temperatures_.empty()) {
+      answer = temperatures_.front();
+      temperatures_.pop_front();
+    }
+  }
+  if (answer) celsius = *answer;
+  return Record("temperature", answer ? std::to_string(*answer) : "", 0,
+                answer ? IDOK : IDCANCEL) == IDOK;
+}
+
+int ScriptedUiServices::RunModal(CDialog& dialog) {
+  std::function<void(CDialog&)> action;
+  {
+    std::lock_guard lock(mutex_);
+    if (!dialogActions_.empty()) {
+      action = std::move(dialogActions_.front());
+      dialogActions_.pop_front();
+    }
+  }
+  if (dialog.Create()) {
+    dialog.ShowWindow(true);
+    if (action) action(dialog);
+    if (!dialog.IsEnded()) dialog.EndDialog(IDCANCEL);
+  } else {
+    dialog.EndDialog(IDCANCEL);
+  }
+  dialog.DestroyWindow();
+  return Record("dialog", "", static_cast<unsigned>(dialog.TemplateId()), dialog.Result(),
+                dialog.Caption());
+}
+
+bool ScriptedUiServices::ShowModeless(CDialog& dialog) {
+  const bool created = dialog.Create();
+  if (created) dialog.ShowWindow(true);
+  Record("modeless", dialog.Caption(), static_cast<unsigned>(dialog.TemplateId()), created);
+  return created;
+}
+
+void ScriptedUiServices::PostToUi(std::function<void()> task) {
+  std::lock_guard lock(mutex_);
+  posted_.push_back(std::move(task));
 }
 
 }  // namespace ui

@@ -1,7 +1,11 @@
 #pragma once
-// A UiServices without a screen: records what the program showed and answers from a queue.
+// The user interface without a screen, for tests and the command line: every call is recorded
+// in order, and answers come from queues or, when none is queued, from a default (the first
+// button, the dialog's own end, a cancelled file dialog). Thread-safe.
 
 #include <deque>
+#include <functional>
+#include <map>
 #include <mutex>
 #include <vector>
 
@@ -9,26 +13,70 @@
 
 namespace ui {
 
-struct ShownMessage {
-  std::string text;
-  std::string caption;
-  unsigned style = 0;
+// One call the program made of its user interface.
+struct UiCall {
+  std::string kind;    // "message-box", "message-dialog", "open-file", "dialog", "wait", ...
+  std::string text;    // the text shown, the caption or the path
+  unsigned style = 0;  // message box style, message dialog mode, template id
+  int answer = 0;
+  std::string caption;  // of a message box or a dialog
 };
 
 class ScriptedUiServices final : public UiServices {
 public:
-  // Answers the next message boxes in this order; when none is queued the box's first button
-  // (OK or Yes) is taken.
+  // Answers for message boxes, message dialogs and the temperature dialog (OK or Cancel).
   void QueueAnswer(int answer);
+  void QueueFile(std::optional<std::string> path);
+  void QueueTemperature(std::optional<double> celsius);
+  // What the user does in the next modal dialog; without one the dialog is closed (Cancel).
+  void QueueDialogAction(std::function<void(CDialog&)> action);
+  void SetPictureSize(const std::string& path, PictureSize size);
+  void SetScreen(ScreenMetrics screen);
+  void SetShellOpenResult(int result);
+
+  std::vector<UiCall> Calls() const;
+  // The calls of one kind.
+  std::vector<UiCall> Calls(const std::string& kind) const;
+  // Runs the tasks posted to the user-interface thread so far; returns how many ran.
+  int RunPosted();
 
   int MessageBox(const std::string& text, const std::string& caption, unsigned style) override;
-
-  std::vector<ShownMessage> Shown() const;
+  int ShowMessageDialog(const std::string& text, int mode) override;
+  std::optional<std::string> OpenFileDialog(const FileDialogRequest& request) override;
+  std::optional<std::string> SaveFileDialog(const FileDialogRequest& request) override;
+  void SetWaitCursor(bool waiting) override;
+  void ShowWaitDialog(const std::string& text) override;
+  void CloseWaitDialog() override;
+  void ShowProgressDialog(const std::string& text, std::uint32_t barColour, int minimum,
+                          int maximum) override;
+  void SetProgress(int position) override;
+  void CloseProgressDialog() override;
+  void ShowPicture(const std::string& path, const std::string& caption) override;
+  std::optional<PictureSize> LoadPictureSize(const std::string& path) override;
+  ScreenMetrics Screen() override;
+  int ShellOpen(const std::string& path) override;
+  bool StartProcess(const std::string& program, const std::vector<std::string>& args) override;
+  bool AskTemperature(double& celsius) override;
+  int RunModal(CDialog& dialog) override;
+  bool ShowModeless(CDialog& dialog) override;
+  void PostToUi(std::function<void()> task) override;
 
 private:
+  int Record(std::string kind, std::string text, unsigned style, int answer,
+             std::string caption = {});
+  std::optional<int> NextAnswer();
+  std::optional<std::string> NextFile(const char* kind, const FileDialogRequest& request);
+
   mutable std::mutex mutex_;
+  std::vector<UiCall> calls_;
   std::deque<int> answers_;
-  std::vector<ShownMessage> shown_;
+  std::deque<std::optional<std::string>> files_;
+  std::deque<std::optional<double>> temperatures_;
+  std::deque<std::function<void(CDialog&)>> dialogActions_;
+  std::deque<std::function<void()>> posted_;
+  std::map<std::string, PictureSize> pictures_;
+  ScreenMetrics screen_;
+  int shellOpenResult_ = 33;
 };
 
 }  // namespace ui

@@ -1,10 +1,18 @@
 #pragma once
-// What the program asks of its user interface from any thread: message boxes for now. The Qt
-// host implements it for people, ScriptedUiServices for tests and the command line.
+// What the program asks of its user interface. Operations call it from their worker thread and
+// dialogs from the user-interface thread; every method may be called from either, blocks until
+// the user has answered, and returns the answer. The Qt host implements it for people, the
+// scripted host for tests and the command line.
 
+#include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace ui {
+
+class CDialog;
 
 // Caption of the program's own message boxes.
 inline constexpr const char* kApplicationTitle = "GRELT02";
@@ -15,6 +23,8 @@ enum MessageBoxStyle : unsigned {
   kOkCancel = 0x1,
   kYesNo = 0x4,
   kIconError = 0x10,
+  kIconQuestion = 0x20,
+  kIconWarning = 0x30,
   kIconInformation = 0x40,
   kButtonMask = 0xF,
   kIconMask = 0xF0,
@@ -27,11 +37,67 @@ enum MessageBoxAnswer : int {
   kAnswerNo = 7,
 };
 
+// A file dialog: the filter is written as the program writes it, "Label (*.PRN) | *.PRN", with
+// pairs separated by '|'.
+struct FileDialogRequest {
+  std::string defaultExtension;
+  std::string initialName;
+  std::string filter;
+};
+
+// The physical size of a picture in hundredths of a millimetre.
+struct PictureSize {
+  int width = 0;
+  int height = 0;
+};
+
+// The screen a window is placed on.
+struct ScreenMetrics {
+  int pixelsPerInch = 96;
+  int width = 1920;
+  int height = 1080;
+  int maximizedHeight = 1040;  // height of a maximized window: the screen less the task bar
+};
+
 class UiServices {
 public:
   virtual ~UiServices() = default;
-  // Shows a modal message box and returns the button pressed. Blocks the calling thread.
+
+  // A standard message box; returns the button pressed.
   virtual int MessageBox(const std::string& text, const std::string& caption, unsigned style) = 0;
+  // The shared message dialog in one of its four modes; returns OK or Cancel.
+  virtual int ShowMessageDialog(const std::string& text, int mode) = 0;
+  // File dialogs; nothing when the user cancelled. Open asks for an existing file, Save asks
+  // before overwriting one.
+  virtual std::optional<std::string> OpenFileDialog(const FileDialogRequest& request) = 0;
+  virtual std::optional<std::string> SaveFileDialog(const FileDialogRequest& request) = 0;
+  virtual void SetWaitCursor(bool waiting) = 0;
+
+  // The wait dialog: shown (or its text changed) while the printer works, closed on every path.
+  virtual void ShowWaitDialog(const std::string& text) = 0;
+  virtual void CloseWaitDialog() = 0;
+  // The progress dialog of long transfers; colour as 0x00BBGGRR.
+  virtual void ShowProgressDialog(const std::string& text, std::uint32_t barColour, int minimum,
+                                  int maximum) = 0;
+  virtual void SetProgress(int position) = 0;
+  virtual void CloseProgressDialog() = 0;
+
+  // A picture window, modeless; several may be open.
+  virtual void ShowPicture(const std::string& path, const std::string& caption) = 0;
+  virtual std::optional<PictureSize> LoadPictureSize(const std::string& path) = 0;
+  virtual ScreenMetrics Screen() = 0;
+
+  // Opens a document with the desktop's viewer; a result of 32 or less is a failure.
+  virtual int ShellOpen(const std::string& path) = 0;
+  virtual bool StartProcess(const std::string& program, const std::vector<std::string>& args) = 0;
+  // The temperature dialog: a real number between 15.0 and 30.0; false when cancelled.
+  virtual bool AskTemperature(double& celsius) = 0;
+
+  // Runs a dialog modally and returns how it ended; shows one without waiting.
+  virtual int RunModal(CDialog& dialog) = 0;
+  virtual bool ShowModeless(CDialog& dialog) = 0;
+  // Runs a task on the user-interface thread later; safe from any thread.
+  virtual void PostToUi(std::function<void()> task) = 0;
 };
 
 }  // namespace ui

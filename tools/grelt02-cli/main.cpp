@@ -109,6 +109,6 @@ int main(int argc, char** argv) {
     std::cerr << "grelt02-cli: " << error.what() << '\n';
     return 2;
   }
-  for (const ui::ShownMessage& shown : scriptedUi.Shown()) std::cerr << shown.text << '\n';
+  for (const ui::UiCall& call : scriptedUi.Calls("message-box")) std::cerr << call.text << "\n";
   return exitCode;
 }

@@ -1,0 +1,36 @@
+#pragma once
+// The picture window: one picture file in a window of the picture's physical size on this
+// screen, centred. Modeless; several may be open at once.
+
+#include <string>
+
+#include "ui/dialog.h"
+#include "ui/ui_services.h"
+
+namespace ui {
+
+// Pixels for a length in hundredths of a millimetre, half a pixel rounding up.
+int HimetricToPixels(int himetric, int pixelsPerInch);
+
+class CSvcDlgPicture : public CDialog {
+public:
+  explicit CSvcDlgPicture(UiServices& ui);
+
+  // Creates the window for the file, captioned, and shows it; false when it could not be made.
+  bool Open(const std::string& path, const std::string& caption);
+
+  const std::string& Path() const { return path_; }
+  // False when the file could not be read as a picture: the window then keeps its template size
+  // and says which file it could not show.
+  bool HasPicture() const { return hasPicture_; }
+
+protected:
+  bool OnInitDialog() override;
+
+private:
+  std::string path_;
+  std::string caption_;
+  bool hasPicture_ = false;
+};
+
+}  // namespace ui
