@@ -311,9 +311,9 @@ int CDialog::DefaultButton() const {
   return IDOK;
 }
 
-void CDialog::KeyDown(int key) {
+bool CDialog::KeyDown(int key) {
   keyUsed_ = false;
-  if (Dispatch(Event::KeyDown, 0, key) && keyUsed_) return;
+  if (Dispatch(Event::KeyDown, 0, key) && keyUsed_) return true;
   if (key == kKeyTab) {
     NextDlgCtrl();
   } else if (key == kKeyEnter) {
@@ -324,8 +324,13 @@ void CDialog::KeyDown(int key) {
     Command(onButton ? focus_ : DefaultButton());
   } else if (key == kKeyEscape) {
     Command(IDCANCEL);
+  } else {
+    return false;
   }
+  return true;
 }
+
+void CDialog::CloseBox() { Command(IDCANCEL); }
 
 void CDialog::SendMessage(unsigned message) { Dispatch(Event::Message, static_cast<int>(message)); }
 

@@ -110,7 +110,10 @@ public:
   void SelectItem(int id, int index);
   void SelectTreeItem(int id, int handle);
   void SetDateTime(int id, DateTime value);
-  void KeyDown(int key);
+  // Returns whether the dialog used the key.
+  bool KeyDown(int key);
+  // The window's close box: the same as CANCEL.
+  void CloseBox();
   // Handles a message now; Post is the thread-safe way to deliver one later.
   void SendMessage(unsigned message);
   void PostMessage(unsigned message);

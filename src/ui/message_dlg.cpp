@@ -9,10 +9,14 @@ CMessageDlg::CMessageDlg(UiServices& ui, FontSpec font)
     : CDialog(kMessageDialogTemplate, ui), font_(std::move(font)) {}
 
 int CMessageDlg::Show(const std::string& text, int mode) {
+  Prepare(text, mode);
+  return DoModal();
+}
+
+void CMessageDlg::Prepare(const std::string& text, int mode) {
   text_.clear();
   mode_ = mode;
   text_ = text;
-  return DoModal();
 }
 
 bool CMessageDlg::OnInitDialog() {

@@ -18,6 +18,8 @@ public:
 
   // Shows the text modally and returns IDOK or IDCANCEL.
   int Show(const std::string& text, int mode);
+  // Takes the text and mode for the next creation of the window.
+  void Prepare(const std::string& text, int mode);
 
   const std::string& Text() const { return text_; }
   int Mode() const { return mode_; }

@@ -1,0 +1,70 @@
+#pragma once
+// The user interface for people: every service runs on the GUI thread. Called from a worker
+// thread, a service is handed to the GUI thread and the worker waits for the answer; called on
+// the GUI thread itself, it runs at once.
+
+#include <QObject>
+#include <list>
+#include <memory>
+
+#include "ui/font_spec.h"
+#include "ui/ui_services.h"
+
+namespace ui {
+class CSvcDlgWait;
+class CSvcDlgProgress;
+class CSvcDlgPicture;
+}  // namespace ui
+
+namespace gui {
+
+class DialogWindow;
+
+// "Label (*.PRN) | *.PRN" as a Qt file-dialog filter: "Label (*.PRN)".
+QString ToQtFilter(const std::string& filter);
+
+class QtUiServices final : public ui::UiServices {
+public:
+  // messageFont: the shared font of the message dialog.
+  explicit QtUiServices(ui::FontSpec messageFont);
+  ~QtUiServices() override;
+
+  int MessageBox(const std::string& text, const std::string& caption, unsigned style) override;
+  int ShowMessageDialog(const std::string& text, int mode) override;
+  std::optional<std::string> OpenFileDialog(const ui::FileDialogRequest& request) override;
+  std::optional<std::string> SaveFileDialog(const ui::FileDialogRequest& request) override;
+  void SetWaitCursor(bool waiting) override;
+  void ShowWaitDialog(const std::string& text) override;
+  void CloseWaitDialog() override;
+  void ShowProgressDialog(const std::string& text, std::uint32_t barColour, int minimum,
+                          int maximum) override;
+  void SetProgress(int position) override;
+  void CloseProgressDialog() override;
+  void ShowPicture(const std::string& path, const std::string& caption) override;
+  std::optional<ui::PictureSize> LoadPictureSize(const std::string& path) override;
+  ui::ScreenMetrics Screen() override;
+  int ShellOpen(const std::string& path) override;
+  bool StartProcess(const std::string& program, const std::vector<std::string>& args) override;
+  bool AskTemperature(double& celsius) override;
+  int RunModal(ui::CDialog& dialog) override;
+  bool ShowModeless(ui::CDialog& dialog) override;
+  void PostToUi(std::function<void()> task) override;
+
+  const ui::FontSpec& MessageFont() const { return messageFont_; }
+  // The open modeless windows, for screenshots and tests.
+  DialogWindow* WindowOf(const ui::CDialog& dialog) const;
+
+private:
+  // Runs work on the GUI thread and returns its result.
+  template <typename Work>
+  auto OnGui(Work work) -> decltype(work());
+
+  ui::FontSpec messageFont_;
+  std::unique_ptr<ui::CSvcDlgWait> wait_;
+  std::unique_ptr<ui::CSvcDlgProgress> progress_;
+  std::list<std::unique_ptr<ui::CSvcDlgPicture>> pictures_;
+  std::list<std::pair<const ui::CDialog*, DialogWindow*>> modeless_;
+  int waitCursors_ = 0;
+};
+
+}  // namespace gui

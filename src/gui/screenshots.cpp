@@ -1,0 +1,118 @@
+#include "gui/screenshots.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <functional>
+
+#include "gui/dialog_view.h"
+#include "gui/qt_ui_services.h"
+#include "ui/message_dlg.h"
+#include "ui/picture_dlg.h"
+#include "ui/template_ids.h"
+#include "ui/wait_dialogs.h"
+
+namespace gui {
+namespace {
+
+QImage Grab(QWidget& window) {
+  window.show();
+  QApplication::processEvents();
+  return window.grab().toImage();
+}
+
+QImage GrabDialog(ui::CDialog& dialog) {
+  dialog.Create();
+  dialog.ShowWindow(true);
+  DialogWindow window(dialog);
+  return Grab(window);
+}
+
+// A picture like the item pictures of the menu: 9 x 6 cm at 150 dots per inch.
+std::string WriteSamplePicture(const QString& folder) {
+  QImage picture(531, 354, QImage::Format_RGB32);
+  picture.setDotsPerMeterX(5906);
+  picture.setDotsPerMeterY(5906);
+  picture.fill(QColor(246, 246, 240));
+  QPainter painter(&picture);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(QPen(QColor(60, 60, 60), 3));
+  painter.setBrush(QColor(210, 214, 220));
+  painter.drawRoundedRect(40, 90, 450, 150, 12, 12);  // printer body
+  painter.setBrush(QColor(240, 240, 240));
+  painter.drawRect(70, 240, 390, 40);  // paper exit
+  painter.setBrush(QColor(255, 230, 120));
+  painter.drawRect(360, 120, 90, 40);  // serial label
+  painter.setPen(QPen(QColor(200, 30, 30), 4));
+  painter.drawLine(300, 60, 380, 118);
+  painter.setFont(QFont("DejaVu Sans", 16));
+  painter.setPen(QColor(200, 30, 30));
+  painter.drawText(40, 50, "Serial number label");
+  painter.end();
+  const QString path = folder + "/sample.jpg";
+  picture.save(path, "JPG");
+  return path.toStdString();
+}
+
+std::string FileSendPrompt(const settings::AppSettings& s) {
+  return s.strError[6] + "\n\nOK:" + s.strMessage[3] + "\nCANCEL:" + s.strMessage[4];
+}
+
+}  // namespace
+
+std::vector<std::string> RenderScreenshots(const std::string& folder, QtUiServices& services,
+                                           const settings::AppSettings& settings) {
+  QDir().mkpath(QString::fromStdString(folder));
+  const ui::FontSpec& messageFont = services.MessageFont();
+  std::vector<std::string> written;
+  auto save = [&](const QImage& image, int id, const std::string& name) {
+    const std::string path = folder + "/" + std::to_string(id) + "-" + name + ".png";
+    if (image.save(QString::fromStdString(path))) written.push_back(path);
+  };
+
+  const std::pair<std::string, int> messages[] = {
+      {"UNKNOWN STATUS", 0},
+      {settings.strStatus[2] + "\n\nRETRY SEND", 1},
+      {"This printer is Unknown model.\n Model = XY\nPlease check the printer model.", 2},
+      {FileSendPrompt(settings), 3}};
+  for (const auto& [text, mode] : messages) {
+    ui::CMessageDlg dialog(services, messageFont);
+    dialog.Prepare(text, mode);
+    save(GrabDialog(dialog), ui::kMessageDialogTemplate, "message-mode" + std::to_string(mode));
+  }
+
+  ui::CSvcDlgTemp temperature(services, 23.0);
+  save(GrabDialog(temperature), ui::kTemperatureTemplate, "temperature");
+
+  ui::CSvcDlgWait wait(services);
+  wait.Create();
+  wait.SetText("Printing the nozzle check...");
+  {
+    DialogWindow window(wait);
+    save(Grab(window), ui::kWaitTemplate, "wait");
+  }
+
+  ui::CSvcDlgProgress progress(services);
+  progress.Create();
+  progress.SetText("Backing up the NVRAM of the main board...");
+  progress.SetBar(0x7EEA47, 0, 512);
+  progress.SetPosition(200);
+  {
+    DialogWindow window(progress);
+    save(Grab(window), ui::kProgressTemplate, "progress");
+  }
+
+  QTemporaryDir scratch;
+  ui::CSvcDlgPicture picture(services);
+  if (picture.Open(WriteSamplePicture(scratch.path()), "Serial number")) {
+    if (DialogWindow* window = services.WindowOf(picture))
+      save(Grab(*window), ui::kPictureTemplate, "picture");
+    picture.EndDialog(ui::IDOK);
+  }
+  QApplication::processEvents();
+  return written;
+}
+
+}  // namespace gui

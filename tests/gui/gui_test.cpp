@@ -1,0 +1,213 @@
+// The Qt front end, offscreen: dialogs drawn from templates, input routed to the model, and the
+// ui services answered across threads.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <atomic>
+#include <thread>
+
+#include "gui/dialog_view.h"
+#include "gui/qt_ui_services.h"
+#include "ui/message_dlg.h"
+#include "ui/stacked_dialog.h"
+#include "ui/template_ids.h"
+
+namespace {
+
+using ui::ControlKind;
+
+const ui::DialogTemplate kPanel{
+    910,
+    "Panel",
+    200,
+    100,
+    {
+        {10, ControlKind::Static, "Name", {5, 8, 40, 10}},
+        {11, ControlKind::Edit, "", {50, 6, 100, 14}},
+        {12, ControlKind::CheckBox, "Twice", {50, 26, 60, 10}},
+        {13, ControlKind::Button, "Run", {50, 44, 50, 14}},
+        {ui::IDOK, ControlKind::Button, "OK", {90, 80, 50, 14}, ui::kDefaultButton},
+        {ui::IDCANCEL, ControlKind::Button, "Cancel", {145, 80, 50, 14}},
+    }};
+
+class Panel : public ui::CDialog {
+public:
+  explicit Panel(ui::UiServices& services) : CDialog(kPanel, services) {
+    OnCommand(13, &Panel::OnRun);
+  }
+  int runs = 0;
+
+private:
+  void OnRun() { runs += IsDlgButtonChecked(12) != 0 ? 2 : 1; }
+};
+
+// Runs the event loop until done() holds or five seconds passed.
+bool SpinUntil(const std::function<bool()>& done) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done() && timer.elapsed() < 5000) QApplication::processEvents(QEventLoop::AllEvents, 10);
+  return done();
+}
+
+// Presses the given button of the next message box that opens.
+void AnswerNextMessageBox(QMessageBox::StandardButton button) {
+  auto* poll = new QTimer(qApp);
+  QObject::connect(poll, &QTimer::timeout, [poll, button] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      poll->stop();
+      poll->deleteLater();
+      box->button(button)->click();
+    }
+  });
+  poll->start(5);
+}
+
+TEST(GuiDialog, ControlsStandWhereTheTemplatePutsThem) {
+  gui::QtUiServices services({});
+  Panel panel(services);
+  panel.Create();
+  gui::DialogWindow window(panel);
+  const gui::BaseUnits units = window.View().Units();
+  EXPECT_GT(units.x, 3);
+  EXPECT_GT(units.y, 8);
+  for (const ui::ControlTemplate& control : kPanel.controls) {
+    QWidget* widget = window.View().Widget(control.id);
+    ASSERT_NE(widget, nullptr) << control.id;
+    EXPECT_EQ(widget->geometry(), gui::ToPixels(control.rect, units)) << control.id;
+  }
+  EXPECT_EQ(window.View().size(), gui::ToPixels({0, 0, 200, 100}, units).size());
+  EXPECT_EQ(window.windowTitle(), "Panel");
+}
+
+TEST(GuiDialog, InputReachesTheModelAndTheModelRedrawsTheWidgets) {
+  gui::QtUiServices services({});
+  Panel panel(services);
+  panel.Create();
+  gui::DialogWindow window(panel);
+  window.show();
+  auto* run = qobject_cast<QPushButton*>(window.View().Widget(13));
+  auto* twice = qobject_cast<QCheckBox*>(window.View().Widget(12));
+  auto* name = qobject_cast<QLineEdit*>(window.View().Widget(11));
+  run->click();
+  EXPECT_EQ(panel.runs, 1);
+  twice->click();
+  EXPECT_EQ(panel.IsDlgButtonChecked(12), 1);
+  run->click();
+  EXPECT_EQ(panel.runs, 3);
+  name->setText("typed");
+  emit name->textEdited("typed");
+  EXPECT_EQ(panel.GetDlgItemText(11), "typed");
+  panel.SetDlgItemText(11, "from the model");
+  panel.ShowItem(13, false);
+  EXPECT_EQ(name->text(), "from the model");
+  EXPECT_TRUE(run->isHidden());
+}
+
+TEST(GuiDialog, ARunModalDialogEndsWhenTheModelEnds) {
+  gui::QtUiServices services({});
+  ui::CMessageDlg dialog(services, {});
+  QTimer::singleShot(20, [&dialog] { dialog.KeyDown(ui::kKeyEnter); });
+  EXPECT_EQ(dialog.Show("Done.", 0), ui::IDOK);
+  QTimer::singleShot(20, [&dialog] {
+    dialog.KeyDown(ui::kKeyEnter);  // ignored in mode 2
+    QTimer::singleShot(20, [&dialog] { dialog.Click(ui::IDCANCEL); });
+  });
+  EXPECT_EQ(dialog.Show("Paper jam.", 2), ui::IDCANCEL);
+}
+
+const ui::DialogTemplate kHost{
+    911, "Host", 300, 200, {{6002, ControlKind::Static, "", {110, 60, 180, 1}, ui::kEtched}}};
+const ui::DialogTemplate kPage{912, "", 120, 60, {{1, ControlKind::Edit, "", {5, 5, 60, 12}}}};
+
+class Host : public ui::TStackedDialog {
+public:
+  explicit Host(ui::UiServices& services) : TStackedDialog(6002, kHost, services) {}
+
+protected:
+  std::unique_ptr<ui::TStackedPage> CreatePage(int templateId) override {
+    return templateId == kPage.id ? std::make_unique<ui::TStackedPage>(kPage, Services()) : nullptr;
+  }
+};
+
+TEST(GuiDialog, PagesAppearAtThePlaceholderWhenShown) {
+  gui::QtUiServices services({});
+  Host host(services);
+  host.Create();
+  gui::DialogWindow window(host);
+  window.show();
+  const ui::CDialog* pageDialog = host.AddPage(kPage.id)->page.get();
+  gui::DialogView* page = window.View().ChildView(pageDialog);
+  ASSERT_NE(page, nullptr);
+  EXPECT_EQ(page->pos(), gui::ToPixels({110, 60, 0, 0}, window.View().Units()).topLeft());
+  EXPECT_FALSE(page->isVisible());
+  host.ShowPage(kPage.id);
+  EXPECT_TRUE(page->isVisible());
+  host.ShowPage(0);
+  EXPECT_FALSE(page->isVisible());
+  host.RemoveAllPages();
+  EXPECT_EQ(window.View().ChildView(pageDialog), nullptr);
+}
+
+TEST(GuiServices, AWorkersMessageBoxIsAnsweredAndTheWorkerResumes) {
+  gui::QtUiServices services({});
+  std::atomic<int> answer{0};
+  std::atomic<bool> finished{false};
+  AnswerNextMessageBox(QMessageBox::No);
+  std::thread worker([&] {
+    answer = services.MessageBox("Go on?", ui::kApplicationTitle, ui::kYesNo | ui::kIconWarning);
+    finished = true;
+  });
+  const bool resumed = SpinUntil([&] { return finished.load(); });
+  worker.join();
+  EXPECT_TRUE(resumed);
+  EXPECT_EQ(answer, ui::kAnswerNo);
+}
+
+TEST(GuiServices, AMessageBoxOnTheGuiThreadDoesNotDeadlock) {
+  gui::QtUiServices services({});
+  AnswerNextMessageBox(QMessageBox::Ok);
+  EXPECT_EQ(services.MessageBox("Done.", ui::kApplicationTitle, ui::kOk), ui::kAnswerOk);
+}
+
+TEST(GuiServices, WaitAndProgressDialogsFollowAWorker) {
+  gui::QtUiServices services({});
+  std::atomic<bool> finished{false};
+  std::thread worker([&] {
+    services.ShowWaitDialog("Checking");
+    services.ShowWaitDialog("Printing");
+    services.CloseWaitDialog();
+    services.ShowProgressDialog("Reading", 0x7EEA47, 0, 512);
+    for (int position = 0; position <= 512; position += 128) services.SetProgress(position);
+    services.CloseProgressDialog();
+    finished = true;
+  });
+  EXPECT_TRUE(SpinUntil([&] { return finished.load(); }));
+  worker.join();
+  QApplication::processEvents();
+  EXPECT_TRUE(QApplication::topLevelWidgets().empty() ||
+              std::none_of(QApplication::topLevelWidgets().begin(),
+                           QApplication::topLevelWidgets().end(),
+                           [](QWidget* w) { return w->isVisible(); }));
+}
+
+TEST(GuiServices, FileFiltersReadAsTheProgramWritesThem) {
+  EXPECT_EQ(gui::ToQtFilter("All Files (*.PRN) | *.PRN"), "All Files (*.PRN)");
+  EXPECT_EQ(gui::ToQtFilter("All Files (*.*)|*.*||"), "All Files (*.*)");
+  EXPECT_EQ(gui::ToQtFilter("Firmware|*.UPG|Any|*.*"), "Firmware (*.UPG);;Any (*.*)");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
