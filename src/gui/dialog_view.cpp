@@ -305,6 +305,10 @@ void DialogView::ControlChanged(int id) {
   if (dialog_.HasItem(id)) Apply(dialog_.Item(id));
 }
 
+void DialogView::FocusChanged(int id) {
+  if (QWidget* widget = Widget(id)) widget->setFocus(Qt::OtherFocusReason);
+}
+
 void DialogView::WindowChanged() {
   if (windowChanged_) {
     windowChanged_();

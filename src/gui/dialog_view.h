@@ -31,6 +31,7 @@ public:
   QSize TemplateSize() const;
 
   void ControlChanged(int id) override;
+  void FocusChanged(int id) override;
   void WindowChanged() override;
   void ChildAdded(ui::CDialog& child) override;
   void ChildRemoved(ui::CDialog& child) override;

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <functional>
 
 #include "gui/dialog_view.h"
@@ -112,6 +113,17 @@ std::vector<std::string> RenderScreenshots(const std::string& folder, QtUiServic
     picture.EndDialog(ui::IDOK);
   }
   QApplication::processEvents();
+
+  // Templates without a sample of their own are drawn as their template stands.
+  for (int id : ui::TemplateIds()) {
+    const std::string prefix = folder + "/" + std::to_string(id) + "-";
+    const bool drawn = std::any_of(written.begin(), written.end(), [&prefix](const std::string& f) {
+      return f.rfind(prefix, 0) == 0;
+    });
+    if (drawn) continue;
+    ui::CDialog dialog(id, services);
+    save(GrabDialog(dialog), id, "template");
+  }
   return written;
 }
 

@@ -211,7 +211,7 @@ bool CDialog::TakesFocus(const ControlState& control) const {
 
 void CDialog::SetFocus(int id) {
   focus_ = id;
-  Changed(id);
+  if (observer_ != nullptr) observer_->FocusChanged(id);
 }
 
 void CDialog::NextDlgCtrl() {

@@ -35,6 +35,8 @@ class DialogObserver {
 public:
   virtual ~DialogObserver() = default;
   virtual void ControlChanged(int id) = 0;
+  // The dialog moved the keyboard focus to a control.
+  virtual void FocusChanged(int id) = 0;
   // Caption, visibility or the window rectangle changed.
   virtual void WindowChanged() = 0;
   virtual void ChildAdded(CDialog& child) = 0;

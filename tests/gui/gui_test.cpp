@@ -110,6 +110,20 @@ TEST(GuiDialog, InputReachesTheModelAndTheModelRedrawsTheWidgets) {
   EXPECT_TRUE(run->isHidden());
 }
 
+TEST(GuiDialog, TheDialogMovesTheKeyboardFocus) {
+  gui::QtUiServices services({});
+  Panel panel(services);
+  panel.Create();
+  gui::DialogWindow window(panel);
+  window.show();
+  QApplication::setActiveWindow(&window);
+  QApplication::processEvents();
+  panel.SetFocus(11);
+  EXPECT_TRUE(window.View().Widget(11)->hasFocus());
+  panel.NextDlgCtrl();  // what the pages do instead of injecting Tab
+  EXPECT_TRUE(window.View().Widget(12)->hasFocus());
+}
+
 TEST(GuiDialog, ARunModalDialogEndsWhenTheModelEnds) {
   gui::QtUiServices services({});
   ui::CMessageDlg dialog(services, {});
