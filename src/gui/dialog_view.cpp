@@ -60,7 +60,10 @@ DialogView::DialogView(ui::CDialog& dialog, QWidget* parent)
     const ui::ControlState& control = dialog_.Item(id);
     QWidget* widget = MakeWidget(control);
     widget->setObjectName(QString("control-%1").arg(id));
-    widget->setGeometry(ToPixels(control.rect, units_));
+    QRect geometry = ToPixels(control.rect, units_);
+    // A drop-down list's template height includes its open list; closed it is one line high.
+    if (control.kind == ControlKind::DropDownList) geometry.setHeight(widget->sizeHint().height());
+    widget->setGeometry(geometry);
     widgets_[id] = widget;
     Apply(control);
     if (control.kind == ControlKind::GroupBox) widget->lower();
