@@ -13,9 +13,9 @@ std::int64_t SystemClock::TickMs() const {
   return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-std::int64_t SystemClock::UnixSeconds() const {
+std::int64_t SystemClock::UnixMillis() const {
   using namespace std::chrono;
-  return duration_cast<seconds>(system_clock::now().time_since_epoch()).count();
+  return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
 }
 
 Clock& DefaultClock() {

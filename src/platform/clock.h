@@ -17,8 +17,10 @@ public:
   virtual void Sleep(std::chrono::milliseconds duration) = 0;
   // Milliseconds on a steady counter, for measuring intervals and time-outs.
   virtual std::int64_t TickMs() const = 0;
+  // Wall-clock time as milliseconds since 1970.
+  virtual std::int64_t UnixMillis() const = 0;
   // Wall-clock time as seconds since 1970 (64 bits).
-  virtual std::int64_t UnixSeconds() const = 0;
+  std::int64_t UnixSeconds() const { return UnixMillis() / 1000; }
 };
 
 // The real clock of the machine.
@@ -26,7 +28,7 @@ class SystemClock final : public Clock {
 public:
   void Sleep(std::chrono::milliseconds duration) override;
   std::int64_t TickMs() const override;
-  std::int64_t UnixSeconds() const override;
+  std::int64_t UnixMillis() const override;
 };
 
 // The process-wide real clock, for callers that are not handed one.
@@ -39,7 +41,7 @@ public:
 
   void Sleep(std::chrono::milliseconds duration) override;
   std::int64_t TickMs() const override { return tickMs_.load(); }
-  std::int64_t UnixSeconds() const override { return unixMs_.load() / 1000; }
+  std::int64_t UnixMillis() const override { return unixMs_.load(); }
 
   void Advance(std::chrono::milliseconds duration);
   void SetUnixSeconds(std::int64_t seconds) { unixMs_.store(seconds * 1000); }
