@@ -1,0 +1,84 @@
+#include "vprinter/attachment.h"
+
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+
+#include "driver/product_constants.h"
+#include "platform/paths.h"
+#include "vprinter/firmware_file.h"
+#include "vprinter/virtual_printer.h"
+
+namespace vprinter {
+namespace {
+
+constexpr const char* kScheme = "vprinter:";
+
+bool ValidName(const std::string& name) {
+  if (name.empty() || name.size() > 40) return false;
+  for (const char c : name) {
+    if (std::isalnum(static_cast<unsigned char>(c)) == 0 && c != '-' && c != '_') return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string VirtualPrintersFolder(const std::string& programFolder) {
+  return platform::JoinPath(programFolder, "VirtualPrinters");
+}
+
+std::string LinkFor(const std::string& name) {
+  char hash[16];
+  std::snprintf(hash, sizeof hash, "%08X",
+                Crc32(reinterpret_cast<const std::uint8_t*>(name.data()), name.size()));
+  std::string instance = std::string("VP") + hash;
+  for (const char c : name) {
+    if (instance.size() == 20) break;
+    if (std::isalnum(static_cast<unsigned char>(c)) != 0) {
+      instance += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+  }
+  return std::string("\\\\?\\USB#VID_7E57&PID_0A01#") + instance + "#" + driver::kUsbPrintClassGuid;
+}
+
+std::optional<VirtualPrinterInfo> AttachVirtualPrinter(driver::DeviceDirectory& directory,
+                                                       const std::string& programFolder,
+                                                       const std::string& model,
+                                                       const std::string& name, int port,
+                                                       platform::Clock& clock, std::string* error) {
+  auto fail = [error](std::string why) -> std::optional<VirtualPrinterInfo> {
+    if (error != nullptr) *error = std::move(why);
+    return std::nullopt;
+  };
+  if (!ValidName(name)) return fail("a printer name takes 1 to 40 letters, digits, '-' or '_'");
+  if (model.size() != 2 || std::isupper(static_cast<unsigned char>(model[0])) == 0 ||
+      std::isupper(static_cast<unsigned char>(model[1])) == 0) {
+    return fail("a model code is two capital letters");
+  }
+  const std::string folder = platform::JoinPath(VirtualPrintersFolder(programFolder), name);
+  std::string problem;
+  std::shared_ptr<VirtualPrinter> printer = VirtualPrinter::Open(folder, clock, &problem);
+  if (!printer) printer = VirtualPrinter::Create(folder, model, name, port, clock);
+  if (!printer) return fail("cannot make the printer's folder " + folder);
+  const std::string absolute = std::filesystem::absolute(folder).string();
+  driver::Attachment attachment{LinkFor(name), port, kScheme + absolute};
+  if (!directory.Attach(attachment)) return fail("cannot write the printer's registry entry");
+  return VirtualPrinterInfo{name, absolute, attachment};
+}
+
+bool DetachVirtualPrinter(driver::DeviceDirectory& directory, const std::string& name) {
+  return ValidName(name) && directory.Detach(LinkFor(name));
+}
+
+std::vector<VirtualPrinterInfo> AttachedVirtualPrinters(const driver::DeviceDirectory& directory) {
+  std::vector<VirtualPrinterInfo> printers;
+  for (const driver::Attachment& attachment : directory.Attachments()) {
+    if (attachment.endpoint.rfind(kScheme, 0) != 0) continue;
+    const std::string folder = attachment.endpoint.substr(std::string(kScheme).size());
+    printers.push_back({std::filesystem::path(folder).filename().string(), folder, attachment});
+  }
+  return printers;
+}
+
+}  // namespace vprinter

@@ -1,0 +1,37 @@
+#pragma once
+// Plugging virtual printers in and out: each lives in <program folder>/VirtualPrinters/<name>,
+// and while plugged in it has a USB printer entry in the registry, as a real printer would.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "driver/device_directory.h"
+#include "platform/clock.h"
+
+namespace vprinter {
+
+struct VirtualPrinterInfo {
+  std::string name;
+  std::string folder;
+  driver::Attachment attachment;
+};
+
+// The folder that holds the virtual printers of a program folder.
+std::string VirtualPrintersFolder(const std::string& programFolder);
+// The link a virtual printer of that name appears under: the instance part is 10 to 20
+// characters made from the name.
+std::string LinkFor(const std::string& name);
+
+// Makes (or takes, when it exists) the printer of that name, stamps its model on a new one, and
+// plugs it in. Fails with the reason in *error for a bad name or a model that is not two letters.
+std::optional<VirtualPrinterInfo> AttachVirtualPrinter(driver::DeviceDirectory& directory,
+                                                       const std::string& programFolder,
+                                                       const std::string& model,
+                                                       const std::string& name, int port,
+                                                       platform::Clock& clock, std::string* error);
+bool DetachVirtualPrinter(driver::DeviceDirectory& directory, const std::string& name);
+// The plugged-in virtual printers.
+std::vector<VirtualPrinterInfo> AttachedVirtualPrinters(const driver::DeviceDirectory& directory);
+
+}  // namespace vprinter

@@ -1,0 +1,271 @@
+#include "vprinter/printer_state.h"
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <sstream>
+
+#include "driver/cwin_hdidapi.h"
+#include "driver/product_constants.h"
+#include "vprinter/firmware_file.h"
+
+namespace vprinter {
+namespace {
+
+constexpr char kMagic[8] = {'G', 'R', 'V', 'P', 'S', 'T', '0', '1'};
+
+// A small deterministic generator, so a printer's factory image follows from its name.
+class Seeded {
+public:
+  explicit Seeded(const std::string& seed)
+      : state_(Crc32(reinterpret_cast<const std::uint8_t*>(seed.data()), seed.size()) | 1u) {}
+  std::uint32_t Next() {
+    state_ ^= state_ << 13;
+    state_ ^= state_ >> 17;
+    state_ ^= state_ << 5;
+    return state_;
+  }
+  int Below(int n) { return static_cast<int>(Next() % static_cast<std::uint32_t>(n)); }
+
+private:
+  std::uint32_t state_;
+};
+
+void PutText(std::vector<std::uint8_t>& nvram, int address, const std::string& text) {
+  std::memcpy(&nvram[static_cast<std::size_t>(address)], text.data(), text.size());
+}
+
+void PutDword(std::vector<std::uint8_t>& nvram, int address, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i)
+    nvram[static_cast<std::size_t>(address + i)] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+std::string Escape(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\n' || c == '\\' || c == '=') {
+      out += '\\';
+      out += c == '\n' ? 'n' : c;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::string Unescape(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\\' && i + 1 < text.size()) {
+      ++i;
+      out += text[i] == 'n' ? '\n' : text[i];
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+std::string Metadata(const PrinterState& s) {
+  std::ostringstream m;
+  const Faults& f = s.faults;
+  const UnitState& u = s.unit;
+  m << "name=" << Escape(s.name) << "\nmodel=" << Escape(s.model)
+    << "\nfirmware=" << Escape(s.firmware) << "\nport=" << s.port
+    << "\nclockOffset=" << s.clockOffset << "\nrtcSetValue=" << Escape(s.rtcSetValue)
+    << "\npaperOut=" << f.paperOut << "\npaperJam=" << f.paperJam
+    << "\ndisconnected=" << f.disconnected << "\nbootMode=" << f.bootMode
+    << "\neraseFails=" << f.eraseFails << "\neraseHangs=" << f.eraseHangs
+    << "\nmotorFails=" << f.motorFails << "\nstuckStatus=" << f.stuckStatus
+    << "\nreadFailFrom=" << f.readFailFrom << "\nreadFailTo=" << f.readFailTo
+    << "\nunitAttached=" << u.attached << "\nunitAccelOffline=" << u.accelOffline
+    << "\nunitIlsOffline=" << u.ilsOffline << "\nunitState=" << u.state
+    << "\nunitErrorCode=" << u.errorCode << "\nunitCalibrationFailed=" << u.calibrationFailed
+    << "\nunitTemperature=" << u.temperature << "\nunitTilePosition=" << u.tilePosition << "\n";
+  return m.str();
+}
+
+bool ApplyMetadata(const std::string& text, PrinterState& s) {
+  std::map<std::string, std::string> values;
+  std::istringstream lines(text);
+  std::string line;
+  while (std::getline(lines, line)) {
+    std::size_t equals = std::string::npos;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+      if (line[i] == '\\') {
+        ++i;
+      } else if (line[i] == '=') {
+        equals = i;
+        break;
+      }
+    }
+    if (equals == std::string::npos) return false;
+    values[line.substr(0, equals)] = Unescape(line.substr(equals + 1));
+  }
+  auto integer = [&values](const char* key, auto& target) {
+    const auto found = values.find(key);
+    if (found != values.end())
+      target = static_cast<std::remove_reference_t<decltype(target)>>(std::stoll(found->second));
+  };
+  auto text_ = [&values](const char* key, std::string& target) {
+    const auto found = values.find(key);
+    if (found != values.end()) target = found->second;
+  };
+  text_("name", s.name);
+  text_("model", s.model);
+  text_("firmware", s.firmware);
+  text_("rtcSetValue", s.rtcSetValue);
+  integer("port", s.port);
+  integer("clockOffset", s.clockOffset);
+  Faults& f = s.faults;
+  integer("paperOut", f.paperOut);
+  integer("paperJam", f.paperJam);
+  integer("disconnected", f.disconnected);
+  integer("bootMode", f.bootMode);
+  integer("eraseFails", f.eraseFails);
+  integer("eraseHangs", f.eraseHangs);
+  integer("motorFails", f.motorFails);
+  integer("stuckStatus", f.stuckStatus);
+  integer("readFailFrom", f.readFailFrom);
+  integer("readFailTo", f.readFailTo);
+  UnitState& u = s.unit;
+  integer("unitAttached", u.attached);
+  integer("unitAccelOffline", u.accelOffline);
+  integer("unitIlsOffline", u.ilsOffline);
+  integer("unitState", u.state);
+  integer("unitErrorCode", u.errorCode);
+  integer("unitCalibrationFailed", u.calibrationFailed);
+  integer("unitTemperature", u.temperature);
+  integer("unitTilePosition", u.tilePosition);
+  return s.model.size() == 2;
+}
+
+void PutU32(std::string& out, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) out += static_cast<char>(value >> (8 * i));
+}
+
+std::uint32_t GetU32(const std::string& in, std::size_t at) {
+  std::uint32_t value = 0;
+  for (int i = 3; i >= 0; --i)
+    value = (value << 8) | static_cast<std::uint8_t>(in[at + static_cast<std::size_t>(i)]);
+  return value;
+}
+
+}  // namespace
+
+PrinterState FactoryImage(const std::string& model, const std::string& name) {
+  PrinterState s;
+  s.name = name;
+  s.model = model;
+  s.firmware = model + "06B1";
+  Seeded random(model + "/" + name);
+  std::vector<std::uint8_t>& n = s.nvram;
+  // Identity: serial number, long serial number, network address.
+  const std::string letters = "ABCDEFGHJKLMNPRSTUVWXYZ";
+  std::string serial;
+  for (int i = 0; i < 4; ++i)
+    serial += letters[static_cast<std::size_t>(random.Below(static_cast<int>(letters.size())))];
+  for (int i = 0; i < 6; ++i) serial += static_cast<char>('0' + random.Below(10));
+  PutText(n, kSerialAddress, serial);
+  PutText(n, kLongSerialAddress, serial + "00000000");
+  const std::uint32_t station = 0x2D2000u + static_cast<std::uint32_t>(random.Below(0xE000));
+  const std::uint8_t mac[6] = {0x00,
+                               0x26,
+                               0xAB,
+                               static_cast<std::uint8_t>(station >> 16),
+                               static_cast<std::uint8_t>(station >> 8),
+                               static_cast<std::uint8_t>(station)};
+  std::memcpy(&n[kMacAddress], mac, 6);
+  // Head ID: 44 random symbols and their check symbol.
+  int head[driver::kHeadIdChars];
+  for (int i = 0; i < driver::kHeadIdChars - 1; ++i)
+    head[i] = random.Below(static_cast<int>(driver::kHeadIdAlphabet.size()));
+  head[driver::kHeadIdChars - 1] = driver::CWinHdidapi::CheckSymbol(head);
+  for (int i = 0; i < driver::kHeadIdChars; ++i)
+    n[driver::kHeadIdAddress + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(head[i]);
+  // Life counters, destination and board flags, adjustment values.
+  PutDword(n, 8376, 1200000u + static_cast<std::uint32_t>(random.Below(400000)));
+  PutDword(n, 7816, 90000u + static_cast<std::uint32_t>(random.Below(100000)));
+  PutDword(n, 202, 200000000u + static_cast<std::uint32_t>(random.Below(100000000)));
+  PutDword(n, 206, 150000000u + static_cast<std::uint32_t>(random.Below(100000000)));
+  PutDword(n, 1888, 400u + static_cast<std::uint32_t>(random.Below(1200)));
+  n[161] = 1;
+  const std::uint8_t destination[6] = {0x01, 0x02, 0x00, 0x01, 0x03, 0x00};
+  std::memcpy(&n[162], destination, 5);
+  n[169] = destination[5];
+  n[168] = 1;
+  for (int address : {313, 314, 315, 329, 330, 331})
+    n[static_cast<std::size_t>(address)] = static_cast<std::uint8_t>(random.Below(9) - 4);
+  n[373] = 12;
+  n[11632] = 0;
+  n[135] = 1;
+  n[136] = 1;
+  n[11639] = 1;
+  // The lists carry data of their own.
+  for (std::size_t i = 0; i < s.listA3.size(); ++i)
+    s.listA3[i] = static_cast<std::uint8_t>(random.Next());
+  for (std::size_t i = 0; i < s.listD6.size(); ++i)
+    s.listD6[i] = static_cast<std::uint8_t>(random.Next());
+  s.unit.nvram[170] = 0;
+  return s;
+}
+
+bool SaveState(const PrinterState& state, const std::string& path) {
+  std::string data(kMagic, sizeof kMagic);
+  const std::string metadata = Metadata(state);
+  PutU32(data, static_cast<std::uint32_t>(metadata.size()));
+  data += metadata;
+  for (const auto* block : {&state.nvram, &state.listA3, &state.listD6, &state.unit.nvram}) {
+    data.append(reinterpret_cast<const char*>(block->data()), block->size());
+  }
+  PutU32(data, Crc32(reinterpret_cast<const std::uint8_t*>(data.data()), data.size()));
+  const std::string temporary = path + ".tmp";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out.write(data.data(), static_cast<std::streamsize>(data.size()));
+    out.flush();
+    if (!out) return false;
+  }
+  std::error_code error;
+  std::filesystem::rename(temporary, path, error);
+  return !error;
+}
+
+std::optional<PrinterState> LoadState(const std::string& path, std::string* problem) {
+  auto fail = [problem](std::string why) -> std::optional<PrinterState> {
+    if (problem != nullptr) *problem = std::move(why);
+    return std::nullopt;
+  };
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return fail("no state file");
+  const std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::size_t blocks = kNvramSize + kListA3Size + kListD6Size + kUnitNvramSize;
+  if (data.size() < sizeof kMagic + 8 ||
+      data.compare(0, sizeof kMagic, kMagic, sizeof kMagic) != 0) {
+    return fail("not a state file");
+  }
+  const std::size_t metadataSize = GetU32(data, sizeof kMagic);
+  if (data.size() != sizeof kMagic + 4 + metadataSize + blocks + 4)
+    return fail("state file cut short");
+  if (Crc32(reinterpret_cast<const std::uint8_t*>(data.data()), data.size() - 4) !=
+      GetU32(data, data.size() - 4)) {
+    return fail("state file damaged (checksum)");
+  }
+  PrinterState state;
+  try {
+    if (!ApplyMetadata(data.substr(sizeof kMagic + 4, metadataSize), state))
+      return fail("state file damaged (settings)");
+  } catch (const std::exception&) {
+    return fail("state file damaged (settings)");
+  }
+  std::size_t at = sizeof kMagic + 4 + metadataSize;
+  for (auto* block : {&state.nvram, &state.listA3, &state.listD6, &state.unit.nvram}) {
+    std::memcpy(block->data(), data.data() + at, block->size());
+    at += block->size();
+  }
+  return state;
+}
+
+}  // namespace vprinter

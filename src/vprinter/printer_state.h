@@ -1,0 +1,73 @@
+#pragma once
+// Everything a virtual printer keeps across power cycles, its factory image, and the state file
+// it lives in (replaced whole on every save, checked by a CRC when loaded).
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vprinter {
+
+inline constexpr std::size_t kNvramSize = 0x10000;
+inline constexpr std::size_t kListA3Size = 0x10000;
+inline constexpr std::size_t kListD6Size = 0x1000;
+inline constexpr std::size_t kUnitNvramSize = 0x100;
+
+// NVRAM addresses the printers of this series use.
+inline constexpr int kSerialAddress = 66;      // ten characters
+inline constexpr int kLongSerialAddress = 96;  // eighteen characters
+inline constexpr int kMacAddress = 114;        // six bytes
+
+// Faults a trainer or a test can give the printer.
+struct Faults {
+  bool paperOut = false;
+  bool paperJam = false;
+  bool disconnected = false;  // every call fails
+  bool bootMode = false;      // waits for firmware: no session, only the raw port
+  bool eraseFails = false;    // a list erase reports failure
+  bool eraseHangs = false;    // a list erase never finishes
+  bool motorFails = false;    // measured moves read far outside every limit
+  int stuckStatus = -1;       // this status type is all the printer reports
+  int readFailFrom = -1;      // NVRAM reads touching [from, to] fail
+  int readFailTo = -1;
+};
+
+// The option unit (colour measuring) with its own small NVRAM.
+struct UnitState {
+  std::vector<std::uint8_t> nvram = std::vector<std::uint8_t>(kUnitNvramSize, 0);
+  bool attached = true;  // the attachment sensor
+  bool accelOffline = false;
+  bool ilsOffline = false;
+  int state = 0;  // 0 stop, 1 ready, 2 busy, 255 error
+  int errorCode = 0;
+  bool calibrationFailed = false;
+  int temperature = 23;  // degrees, as the thermosensor reads
+  int tilePosition = 0;
+};
+
+struct PrinterState {
+  std::string name;
+  std::string model;     // two letters
+  std::string firmware;  // starts with the model code
+  int port = 0;          // the port number that opens it by number, 0 for none
+  std::vector<std::uint8_t> nvram = std::vector<std::uint8_t>(kNvramSize, 0xFF);
+  std::vector<std::uint8_t> listA3 = std::vector<std::uint8_t>(kListA3Size, 0xFF);
+  std::vector<std::uint8_t> listD6 = std::vector<std::uint8_t>(kListD6Size, 0xFF);
+  UnitState unit;
+  std::int64_t clockOffset = 0;  // printer clock minus the host clock, in seconds
+  std::string rtcSetValue = "000000000000";
+  Faults faults;
+};
+
+// A printer as it leaves the factory: identity, network address, counters, destination and
+// adjustment values, all derived from its name so that two printers differ.
+PrinterState FactoryImage(const std::string& model, const std::string& name);
+
+// Saves crash-safe (temporary file, then rename). False when the file could not be written.
+bool SaveState(const PrinterState& state, const std::string& path);
+// Loads a state file; nothing, with the reason in *problem, when it is missing or damaged.
+std::optional<PrinterState> LoadState(const std::string& path, std::string* problem);
+
+}  // namespace vprinter

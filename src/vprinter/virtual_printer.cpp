@@ -1,0 +1,475 @@
+#include "vprinter/virtual_printer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+
+#include "driver/cwin_hdidapi.h"
+#include "driver/device_directory.h"
+#include "driver/product_constants.h"
+#include "vprinter/firmware_file.h"
+
+namespace vprinter {
+namespace {
+
+using driver::DeviceOp;
+
+constexpr std::size_t kLogLines = 2000;
+
+// How long the printer works on what it was sent.
+constexpr std::int64_t kPageMs = 5'000;
+constexpr std::int64_t kMoveMs = 1'000;
+constexpr std::int64_t kLongMaintenanceMs = 600'000;
+constexpr std::int64_t kFirmwareMs = 30'000;
+
+std::uint16_t Word(const Bytes& p, std::size_t at) {
+  return static_cast<std::uint16_t>(p[at] | (p[at + 1] << 8));
+}
+
+std::uint32_t Dword(const Bytes& p, std::size_t at) {
+  return static_cast<std::uint32_t>(p[at] | (p[at + 1] << 8) | (p[at + 2] << 16)) |
+         (std::uint32_t{p[at + 3]} << 24);
+}
+
+std::string Hex(int value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%02X", value & 0xFF);
+  return text;
+}
+
+}  // namespace
+
+VirtualPrinter::VirtualPrinter(std::string folder, PrinterState state, platform::Clock& clock)
+    : folder_(std::move(folder)), state_(std::move(state)), clock_(clock), parser_(*this) {}
+
+std::shared_ptr<VirtualPrinter> VirtualPrinter::Create(const std::string& folder,
+                                                       const std::string& model,
+                                                       const std::string& name, int port,
+                                                       platform::Clock& clock) {
+  std::filesystem::create_directories(folder);
+  PrinterState state = FactoryImage(model, name);
+  state.port = port;
+  std::shared_ptr<VirtualPrinter> printer(new VirtualPrinter(folder, std::move(state), clock));
+  std::lock_guard lock(printer->mutex_);
+  printer->Note("made from the factory image of model " + model);
+  printer->Persist();
+  return printer;
+}
+
+std::shared_ptr<VirtualPrinter> VirtualPrinter::Open(const std::string& folder,
+                                                     platform::Clock& clock, std::string* problem) {
+  const std::string path = folder + "/" + kStateFile;
+  std::string why;
+  std::optional<PrinterState> state = LoadState(path, &why);
+  if (state)
+    return std::shared_ptr<VirtualPrinter>(new VirtualPrinter(folder, std::move(*state), clock));
+  if (problem != nullptr) *problem = why;
+  if (!std::filesystem::exists(path)) return nullptr;
+  std::error_code error;
+  std::filesystem::copy_file(path, path + ".damaged",
+                             std::filesystem::copy_options::overwrite_existing, error);
+  const std::string name = std::filesystem::path(folder).filename().string();
+  std::shared_ptr<VirtualPrinter> printer = Create(folder, "XX", name, 0, clock);
+  std::lock_guard lock(printer->mutex_);
+  printer->Note(why + "; replaced by the factory image, the old file kept as state.bin.damaged");
+  return printer;
+}
+
+PrinterState VirtualPrinter::Snapshot() const {
+  std::lock_guard lock(mutex_);
+  return state_;
+}
+
+void VirtualPrinter::SetFaults(const Faults& faults) {
+  std::lock_guard lock(mutex_);
+  state_.faults = faults;
+  Note("faults changed");
+  Persist();
+}
+
+void VirtualPrinter::WriteNvram(int address, const Bytes& bytes, bool unit) {
+  std::lock_guard lock(mutex_);
+  std::vector<std::uint8_t>& memory = unit ? state_.unit.nvram : state_.nvram;
+  for (std::size_t i = 0; i < bytes.size() && address + i < memory.size(); ++i) {
+    memory[static_cast<std::size_t>(address) + i] = bytes[i];
+  }
+  Persist();
+}
+
+Bytes VirtualPrinter::ReadNvram(int address, int count, bool unit) const {
+  std::lock_guard lock(mutex_);
+  const std::vector<std::uint8_t>& memory = unit ? state_.unit.nvram : state_.nvram;
+  Bytes bytes;
+  for (int i = 0; i < count && static_cast<std::size_t>(address + i) < memory.size(); ++i) {
+    bytes.push_back(memory[static_cast<std::size_t>(address + i)]);
+  }
+  return bytes;
+}
+
+std::vector<std::string> VirtualPrinter::Log() const {
+  std::lock_guard lock(mutex_);
+  return {log_.begin(), log_.end()};
+}
+
+int VirtualPrinter::PagesPrinted() const {
+  std::lock_guard lock(mutex_);
+  return pages_;
+}
+
+void VirtualPrinter::Note(const std::string& line) {
+  log_.push_back(line);
+  if (log_.size() > kLogLines) log_.pop_front();
+  std::ofstream(folder_ + "/" + kLogFile, std::ios::app)
+      << clock_.UnixSeconds() << ' ' << line << '\n';
+}
+
+void VirtualPrinter::Persist() {
+  if (!SaveState(state_, folder_ + "/" + kStateFile)) log_.push_back("could not save the state");
+}
+
+void VirtualPrinter::BusyFor(std::int64_t ms) {
+  busyUntil_ = std::max(busyUntil_, clock_.TickMs()) + ms;
+}
+
+bool VirtualPrinter::AccessOk(const std::array<std::uint8_t, 2>& access) const {
+  const driver::ModelConstants* model = driver::FindModel(state_.model);
+  return model != nullptr && model->access == access;
+}
+
+bool VirtualPrinter::KeyOk(const std::uint8_t* key) const {
+  const driver::ModelConstants* model = driver::FindModel(state_.model);
+  if (model == nullptr) return false;
+  if (!model->key) return true;  // a board without a key of its own takes any
+  return std::equal(model->key->begin(), model->key->end(), key);
+}
+
+bool VirtualPrinter::ReadFails(int address, int count) const {
+  const Faults& f = state_.faults;
+  return f.readFailFrom >= 0 && address <= f.readFailTo && address + count - 1 >= f.readFailFrom;
+}
+
+int VirtualPrinter::StatusType(int* errorCode) const {
+  const Faults& f = state_.faults;
+  *errorCode = 0;
+  if (f.stuckStatus >= 0) return f.stuckStatus;
+  if (f.paperJam) {
+    *errorCode = driver::kErrorPaperJam;
+    return driver::kStatusError;
+  }
+  if (f.paperOut) {
+    *errorCode = driver::kErrorPaperOut;
+    return driver::kStatusError;
+  }
+  if (received_ > 0) return driver::kStatusBusy;
+  if (clock_.TickMs() < busyUntil_) return driver::kStatusWorking;
+  return driver::kStatusReady;
+}
+
+std::string VirtualPrinter::ClockText() const {
+  const std::time_t now = static_cast<std::time_t>(clock_.UnixSeconds() + state_.clockOffset);
+  std::tm parts{};
+  gmtime_r(&now, &parts);
+  char text[80];
+  std::snprintf(text, sizeof text, "%02d%02d%02d%02d%02d%02d", parts.tm_year % 100,
+                parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec);
+  return text;
+}
+
+int VirtualPrinter::Call(driver::DeviceCall& call) {
+  std::lock_guard lock(mutex_);
+  if (state_.faults.disconnected) return driver::kDrvDisconnected;
+  return Handle(call);
+}
+
+int VirtualPrinter::Handle(driver::DeviceCall& call) {
+  switch (call.op) {
+    case DeviceOp::OpenSession:
+      if (state_.faults.bootMode) return driver::kDrvBootMode;
+      session_ = true;
+      call.text = "Virtual printer " + state_.name + " (" + state_.model + ")";
+      return driver::kDrvOk;
+    case DeviceOp::CloseSession:
+      session_ = false;
+      Persist();
+      return driver::kDrvOk;
+    case DeviceOp::ReadRomVersion: call.text = state_.firmware; return driver::kDrvOk;
+    case DeviceOp::Send: {
+      call.taken = 0;
+      if (state_.faults.paperOut || state_.faults.paperJam || state_.faults.stuckStatus >= 0) {
+        return driver::kDrvOk;  // nothing taken: the sender asks for the status
+      }
+      call.taken = std::min(call.inLength, kReceiveBuffer - received_);
+      received_ += call.taken;
+      parser_.Feed(call.in, call.taken);
+      Persist();
+      return driver::kDrvOk;
+    }
+    case DeviceOp::RawWrite:
+      call.taken = call.inLength;
+      parser_.Feed(call.in, call.inLength);
+      Persist();
+      return driver::kDrvOk;
+    case DeviceOp::GetStatus:
+      call.status.type = StatusType(&call.status.errorCode);
+      call.status.data[0] = static_cast<int>(received_);
+      call.status.data[1] = pages_;
+      received_ = 0;  // the printer works through its buffer between polls
+      return driver::kDrvOk;
+    case DeviceOp::ResumePaperJam:
+      state_.faults.paperJam = false;
+      Persist();
+      return driver::kDrvOk;
+    case DeviceOp::ResumePaperOut:
+      if (state_.faults.paperOut) return driver::kDrvFailure;  // no paper was loaded
+      return driver::kDrvOk;
+    default: break;
+  }
+
+  if (!AccessOk(call.access) && call.op != DeviceOp::AccelStatus &&
+      call.op != DeviceOp::AccelStatusShort && call.op != DeviceOp::AccelColorimetry) {
+    Note("refused: access code " + Hex(call.access[0]) + " " + Hex(call.access[1]));
+    return driver::kDrvAccessDenied;
+  }
+  switch (call.op) {
+    case DeviceOp::CtlRead:
+    case DeviceOp::PrdRead:
+      if (ReadFails(call.address, call.count)) return driver::kDrvReadFailed;
+      std::copy_n(state_.nvram.begin() + call.address, call.count, call.out);
+      return driver::kDrvOk;
+    case DeviceOp::UnitRead:
+      if (static_cast<std::size_t>(call.address) >= kUnitNvramSize)
+        return driver::kDrvInvalidArgument;
+      *call.out = state_.unit.nvram[static_cast<std::size_t>(call.address)];
+      return driver::kDrvOk;
+    case DeviceOp::CtlWrite:
+      if (!KeyOk(call.key.data())) {
+        Note("refused: write key");
+        return driver::kDrvKeyRejected;
+      }
+      std::copy_n(call.in, call.count, state_.nvram.begin() + call.address);
+      Persist();
+      return driver::kDrvOk;
+    case DeviceOp::ReadRtc: call.text = ClockText(); return driver::kDrvOk;
+    case DeviceOp::ReadRtcSetValue: call.text = state_.rtcSetValue; return driver::kDrvOk;
+    case DeviceOp::ListErase: {
+      std::vector<std::uint8_t>* list = call.listKind == 0xA3   ? &state_.listA3
+                                        : call.listKind == 0xD6 ? &state_.listD6
+                                                                : nullptr;
+      if (list == nullptr) return driver::kDrvInvalidArgument;
+      std::fill(list->begin(), list->end(), 0xFF);
+      eraseReplies_[call.listKind] = 2;
+      Note("list " + Hex(call.listKind) + " erased");
+      Persist();
+      return driver::kDrvOk;
+    }
+    case DeviceOp::EraseReply: {
+      int& replies = eraseReplies_[call.listKind];
+      if (state_.faults.eraseFails) {
+        call.state = 2;
+      } else if (state_.faults.eraseHangs || replies > 0) {
+        call.state = 1;
+        if (replies > 0) --replies;
+      } else {
+        call.state = 0;
+      }
+      return driver::kDrvOk;
+    }
+    case DeviceOp::ListRead:
+    case DeviceOp::ListWrite: {
+      std::vector<std::uint8_t>* list = call.listKind == 0xA3   ? &state_.listA3
+                                        : call.listKind == 0xD6 ? &state_.listD6
+                                                                : nullptr;
+      if (list == nullptr || std::size_t{call.value1} + call.value2 > list->size()) {
+        return driver::kDrvInvalidArgument;
+      }
+      if (call.op == DeviceOp::ListRead) {
+        std::copy_n(list->begin() + call.value1, call.value2, call.out);
+      } else {
+        std::copy_n(call.in, call.value2, list->begin() + call.value1);
+        Persist();
+      }
+      return driver::kDrvOk;
+    }
+    case DeviceOp::AccelStatusShort: {
+      const UnitState& u = state_.unit;
+      call.accel.state = u.state == 255 ? 255 : static_cast<std::uint8_t>(u.state != 0 ? 1 : 0);
+      call.accel.busy = u.state == 2 ? 1 : 0;
+      call.accel.flags = u.attached ? 0 : 0x08;
+      call.accel.reading = u.temperature;
+      return driver::kDrvOk;
+    }
+    case DeviceOp::AccelStatus: {
+      const UnitState& u = state_.unit;
+      call.unit.offline = (u.accelOffline ? 1 : 0) | (u.ilsOffline ? 2 : 0);
+      call.unit.state = u.state;
+      call.unit.errorCode = u.errorCode;
+      call.unit.calibrationFailed = call.selector == 0 && u.calibrationFailed ? 1 : 0;
+      return driver::kDrvOk;
+    }
+    case DeviceOp::AccelColorimetry: {
+      // L, a and b of the tile under the unit, eight characters each.
+      const int p = state_.unit.tilePosition;
+      char text[64];
+      std::snprintf(text, sizeof text, "C%8.3f,%8.3f,%8.3f", 52.0 + p * 0.9, 1.5 - p * 0.05,
+                    -2.0 + p * 0.1);
+      call.text = state_.unit.attached ? text : "";
+      return driver::kDrvOk;
+    }
+    default: return driver::kDrvInvalidArgument;
+  }
+}
+
+void VirtualPrinter::OnReset() { /* nothing is pending in this printer between commands */
+}
+
+void VirtualPrinter::OnControl(std::uint8_t byte) {
+  if (byte != 0x0C) return;
+  ++pages_;
+  BusyFor(kPageMs);
+  Note("page " + std::to_string(pages_) + " printed");
+}
+
+void VirtualPrinter::OnRemote(const std::string& name, const Bytes&) {
+  if (name == "JS" || name == "JE") Note("remote " + name);
+}
+
+void VirtualPrinter::OnMalformed(const std::string& what) { Note("malformed: " + what); }
+
+void VirtualPrinter::OnFirmware(const Bytes& file) {
+  std::string why;
+  const std::optional<FirmwareImage> image = ReadFirmwareFile(file, &why);
+  if (!image) {
+    Note("firmware refused: " + why);
+    return;
+  }
+  if (image->model != state_.model || image->version.substr(0, 2) != state_.model) {
+    Note("firmware refused: made for model " + image->model);
+    return;
+  }
+  state_.firmware = image->version;
+  state_.faults.bootMode = false;
+  BusyFor(kFirmwareMs);
+  Note("firmware " + image->version + " installed");
+}
+
+void VirtualPrinter::OnFactory(const FactoryCommand& command) {
+  if (!AccessOk(command.access)) {
+    Note("refused factory command " + Hex(command.family) + " " + Hex(command.code) +
+         ": access code");
+    return;
+  }
+  ApplyFactory(command);
+}
+
+void VirtualPrinter::ApplyFactory(const FactoryCommand& c) {
+  const Bytes& p = c.params;
+  const std::string name = Hex(c.family) + " " + Hex(c.code);
+  auto needs = [&](std::size_t count) {
+    if (p.size() >= count) return true;
+    Note("malformed factory command " + name + ": " + std::to_string(p.size()) +
+         " parameter bytes");
+    return false;
+  };
+  auto keyOk = [&](std::size_t at) { return KeyOk(&p[at]); };
+
+  if (c.family == 0x7C && c.code == 0x02) {  // Prd single-byte NVRAM write
+    if (!needs(11)) return;
+    if (!keyOk(3)) return Note("refused " + name + ": write key");
+    state_.nvram[Word(p, 0)] = p[2];
+  } else if (c.family == 0x7C && c.code == 0x07) {  // Prd multi-byte NVRAM write
+    if (!needs(3) || !needs(3u + p[2] + 8u)) return;
+    if (!keyOk(3u + p[2])) return Note("refused " + name + ": write key");
+    const std::size_t address = Word(p, 0);
+    if (address + p[2] > kNvramSize) return Note("refused " + name + ": past the NVRAM end");
+    std::copy_n(p.begin() + 3, p[2], state_.nvram.begin() + static_cast<std::ptrdiff_t>(address));
+  } else if (c.family == 0x7B && c.code == 0x02) {  // option unit NVRAM write, family key
+    if (!needs(11)) return;
+    if (!std::equal(driver::kFamily7BKey.begin(), driver::kFamily7BKey.end(), p.begin() + 3)) {
+      return Note("refused " + name + ": family key");
+    }
+    if (Word(p, 0) >= kUnitNvramSize) return Note("refused " + name + ": past the unit NVRAM end");
+    state_.unit.nvram[Word(p, 0)] = p[2];
+  } else if (c.family == 0x7C && c.code == 0x42) {  // option unit EEPROM write with its code
+    if (!needs(11)) return;
+    if (!std::equal(driver::kUnitAccessCode.begin(), driver::kUnitAccessCode.end(),
+                    p.begin() + 3)) {
+      return Note("refused " + name + ": unit access code");
+    }
+    if (Word(p, 0) >= kUnitNvramSize) return Note("refused " + name + ": past the unit NVRAM end");
+    state_.unit.nvram[Word(p, 0)] = p[2];
+  } else if (c.family == 0x7C && c.code == 0x63) {  // clock set
+    if (!needs(6)) return;
+    char text[40];
+    std::snprintf(text, sizeof text, "%02d%02d%02d%02d%02d%02d", p[0], p[1], p[2], p[3], p[4],
+                  p[5]);
+    state_.rtcSetValue = text;
+    std::tm parts{};
+    parts.tm_year = 100 + p[0];
+    parts.tm_mon = p[1] - 1;
+    parts.tm_mday = p[2];
+    parts.tm_hour = p[3];
+    parts.tm_min = p[4];
+    parts.tm_sec = p[5];
+    state_.clockOffset = static_cast<std::int64_t>(timegm(&parts)) - clock_.UnixSeconds();
+    Note(std::string("clock set to ") + text);
+  } else if (c.family == 0x7C && c.code == 0x2B) {  // serial number
+    if (!needs(10)) return;
+    std::copy_n(p.begin(), 10, state_.nvram.begin() + kSerialAddress);
+    Note("serial number written");
+  } else if (c.family == 0x7C && c.code == 0x23) {  // long serial number
+    if (!needs(18)) return;
+    std::copy_n(p.begin(), 18, state_.nvram.begin() + kLongSerialAddress);
+  } else if (c.family == 0x7D && c.code == 0x22) {  // head-ID write
+    if (!needs(2 + driver::kHeadIdChars)) return;
+    if (p[1] != 1) return Note("head ID of kind " + std::to_string(p[1]) + " ignored");
+    int symbols[driver::kHeadIdChars];
+    const std::string text(p.begin() + 2, p.begin() + 2 + driver::kHeadIdChars);
+    if (driver::CWinHdidapi(80).ConvString2Data(text, symbols) < 0)
+      return Note("refused " + name + ": not a head ID");
+    for (int i = 0; i < driver::kHeadIdChars; ++i) {
+      state_.nvram[driver::kHeadIdAddress + static_cast<std::size_t>(i)] =
+          static_cast<std::uint8_t>(symbols[i]);
+    }
+    Note("head ID written");
+  } else if (c.family == 0x7D && c.code == 0x13) {  // measured motor move: motor, mode, target
+    if (!needs(6)) return;
+    const int motor = p[0];
+    const int mode = p[1];
+    const std::uint32_t target = Dword(p, 2);
+    // Loads rise with the move's mode and fall a little with its length; a failing motor reads
+    // far outside every limit.
+    std::uint32_t current = 300u + static_cast<std::uint32_t>(mode) * 40u + (motor == 2 ? 60u : 0u);
+    std::uint32_t time = 200u + target / 64u + static_cast<std::uint32_t>(mode) * 15u;
+    if (state_.faults.motorFails) current = time = 0xFFFF;
+    const std::size_t currentAt = motor == 2 ? 7826 : 7824;
+    const std::size_t timeAt = motor == 2 ? 7762 : 7760;
+    state_.nvram[currentAt] = static_cast<std::uint8_t>(current);
+    state_.nvram[currentAt + 1] = static_cast<std::uint8_t>(current >> 8);
+    state_.nvram[timeAt] = static_cast<std::uint8_t>(time);
+    state_.nvram[timeAt + 1] = static_cast<std::uint8_t>(time >> 8);
+  } else if (c.family == 0x7D && c.code == 0x45) {  // long maintenance
+    BusyFor(kLongMaintenanceMs);
+    Note("long maintenance started");
+  } else if (c.family == 0x7C && c.code == 0x9A) {  // option unit initialisation
+    if (!needs(1)) return;
+    UnitState& u = state_.unit;
+    if (p[0] == 3) u.state = (u.attached && !u.accelOffline && !u.ilsOffline) ? 1 : 0;
+  } else if (c.family == 0x7B && c.code == 0x28) {  // option unit tile position
+    if (!needs(6)) return;
+    state_.unit.tilePosition = static_cast<int>(Dword(p, 2));
+  } else {
+    if (c.family == 0x7D) BusyFor(kMoveMs);
+    Note("factory command " + name + " accepted");
+  }
+}
+
+void RegisterVirtualPrinters(platform::Clock& clock) {
+  driver::DeviceDirectory::RegisterScheme("vprinter", [&clock](const std::string& folder) {
+    return std::shared_ptr<driver::PrinterDevice>(VirtualPrinter::Open(folder, clock));
+  });
+}
+
+}  // namespace vprinter

@@ -1,0 +1,83 @@
+#pragma once
+// The virtual printer: a complete printer of the series in software. It answers the library's
+// calls, checks every access code and write key, reads the command stream, keeps its state in
+// a folder of its own, moves its status as a real printer does, and takes injected faults.
+// Its time runs on the clock it is given.
+
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "driver/device.h"
+#include "platform/clock.h"
+#include "vprinter/command_parser.h"
+#include "vprinter/printer_state.h"
+
+namespace vprinter {
+
+class VirtualPrinter final : public driver::PrinterDevice, private CommandSink {
+public:
+  // How much of a job the printer takes before it is busy.
+  static constexpr std::size_t kReceiveBuffer = 1u << 20;
+  static constexpr const char* kStateFile = "state.bin";
+  static constexpr const char* kLogFile = "log.txt";
+
+  // Makes a new printer from the factory image in the folder.
+  static std::shared_ptr<VirtualPrinter> Create(const std::string& folder, const std::string& model,
+                                                const std::string& name, int port,
+                                                platform::Clock& clock);
+  // The printer kept in the folder. A damaged state file is kept beside as "state.bin.damaged",
+  // reported in *problem, and replaced by the factory image of the model it names (or "XX").
+  static std::shared_ptr<VirtualPrinter> Open(const std::string& folder, platform::Clock& clock,
+                                              std::string* problem = nullptr);
+
+  int Call(driver::DeviceCall& call) override;
+
+  PrinterState Snapshot() const;
+  void SetFaults(const Faults& faults);
+  // Direct NVRAM access for training and tests, without access codes.
+  void WriteNvram(int address, const Bytes& bytes, bool unit = false);
+  Bytes ReadNvram(int address, int count, bool unit = false) const;
+  std::vector<std::string> Log() const;
+  int PagesPrinted() const;
+
+private:
+  VirtualPrinter(std::string folder, PrinterState state, platform::Clock& clock);
+
+  int Handle(driver::DeviceCall& call);
+  int StatusType(int* errorCode) const;
+  bool AccessOk(const std::array<std::uint8_t, 2>& access) const;
+  bool KeyOk(const std::uint8_t* key) const;
+  bool ReadFails(int address, int count) const;
+  void BusyFor(std::int64_t ms);
+  void Note(const std::string& line);
+  void Persist();
+  std::string ClockText() const;
+
+  void OnReset() override;
+  void OnControl(std::uint8_t byte) override;
+  void OnRemote(const std::string& name, const Bytes& params) override;
+  void OnFactory(const FactoryCommand& command) override;
+  void OnFirmware(const Bytes& file) override;
+  void OnMalformed(const std::string& what) override;
+  void ApplyFactory(const FactoryCommand& command);
+
+  mutable std::mutex mutex_;
+  std::string folder_;
+  PrinterState state_;
+  platform::Clock& clock_;
+  CommandParser parser_;
+  bool session_ = false;
+  std::size_t received_ = 0;
+  std::int64_t busyUntil_ = 0;
+  std::map<std::uint8_t, int> eraseReplies_;  // list kind -> replies until the erase is done
+  std::deque<std::string> log_;
+  int pages_ = 0;
+};
+
+// Lets the library reach virtual printers by endpoints "vprinter:<state folder>".
+void RegisterVirtualPrinters(platform::Clock& clock = platform::DefaultClock());
+
+}  // namespace vprinter

@@ -1,0 +1,393 @@
+// The library's contract driven against the virtual printer, end to end through the registry.
+
+#include "vprinter/virtual_printer.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "driver/cturbine.h"
+#include "driver/cwin_grelt_drv.h"
+#include "driver/cwin_hdidapi.h"
+#include "support/temp_folder.h"
+#include "vprinter/attachment.h"
+#include "vprinter/firmware_file.h"
+
+namespace {
+
+using driver::CWinGreltDrv;
+using vprinter::Bytes;
+
+class VirtualPrinterTest : public ::testing::Test {
+protected:
+  VirtualPrinterTest() : registry(folder / "Registry", clock), directory(registry) {
+    vprinter::RegisterVirtualPrinters(clock);
+    std::string error;
+    info =
+        *vprinter::AttachVirtualPrinter(directory, folder.Path(), "MW", "bench1", 3, clock, &error);
+    model = driver::FindModel("MW");
+  }
+  ~VirtualPrinterTest() override { driver::DeviceDirectory::ForgetConnections(); }
+
+  std::shared_ptr<vprinter::VirtualPrinter> Printer() {
+    return std::static_pointer_cast<vprinter::VirtualPrinter>(
+        directory.FindByLink(info.attachment.link));
+  }
+  int Open(CWinGreltDrv& drv) { return drv.Open(info.attachment.link, nullptr); }
+  Bytes PrdWrite(int address, std::uint8_t value, const driver::WriteKey& key) {
+    Bytes job = {0x1B,
+                 0x7C,
+                 0x01,
+                 0x10,
+                 0x00,
+                 model->access[0],
+                 model->access[1],
+                 0x02,
+                 0xFD,
+                 0x01,
+                 static_cast<std::uint8_t>(address),
+                 static_cast<std::uint8_t>(address >> 8),
+                 value};
+    job.insert(job.end(), key.begin(), key.end());
+    return job;
+  }
+  std::uint8_t c0() const { return model->access[0]; }
+  std::uint8_t c1() const { return model->access[1]; }
+
+  testing_support::TempFolder folder;
+  platform::FakeClock clock{1'750'000'000};
+  platform::Registry registry;
+  driver::DeviceDirectory directory;
+  vprinter::VirtualPrinterInfo info;
+  const driver::ModelConstants* model;
+};
+
+TEST_F(VirtualPrinterTest, AttachingWritesTheEntryUsbDiscoveryReads) {
+  const std::string key = std::string(driver::kUsbPrintClassKey) + "\\" +
+                          driver::DeviceDirectory::KeyNameOf(info.attachment.link);
+  EXPECT_EQ(std::get<std::uint32_t>(*registry.GetValue(key + "\\Control", "ReferenceCount")), 1u);
+  EXPECT_EQ(std::get<std::string>(*registry.GetValue(key + "\\#", "SymbolicLink")),
+            info.attachment.link);
+  const std::string instance = driver::DeviceDirectory::InstanceOf(info.attachment.link);
+  EXPECT_GE(instance.size(), 10u);
+  EXPECT_LE(instance.size(), 20u);
+  EXPECT_EQ(registry.LastWriteTime(key + "\\#"), 1'750'000'000'000);
+  ASSERT_EQ(vprinter::AttachedVirtualPrinters(directory).size(), 1u);
+  EXPECT_TRUE(vprinter::DetachVirtualPrinter(directory, "bench1"));
+  EXPECT_TRUE(vprinter::AttachedVirtualPrinters(directory).empty());
+  CWinGreltDrv drv(directory);
+  EXPECT_EQ(Open(drv), driver::kDrvNoDevice);
+}
+
+TEST_F(VirtualPrinterTest, OpensByLinkOrByPortNumber) {
+  CWinGreltDrv drv(directory);
+  std::string text;
+  EXPECT_EQ(drv.Open(3, &text, 1), driver::kDrvOk);
+  EXPECT_NE(drv.PortHandle(), 0);
+  EXPECT_EQ(drv.Ctl_ReplyRomVer(&text), 0);
+  EXPECT_EQ(text.substr(0, 2), "MW");
+  EXPECT_EQ(drv.Close(), 0);
+  EXPECT_EQ(drv.PortHandle(), 0);
+  EXPECT_EQ(drv.Ctl_ReplyRomVer(&text), driver::kDrvNotOpen);
+  EXPECT_EQ(drv.Open(4, &text, 1), driver::kDrvNoDevice);
+  EXPECT_EQ(Open(drv), driver::kDrvOk);
+}
+
+TEST_F(VirtualPrinterTest, RefusesForeignAccessCodesAndWriteKeys) {
+  CWinGreltDrv drv(directory);
+  ASSERT_EQ(Open(drv), 0);
+  std::uint8_t byte = 0;
+  const driver::ModelConstants* other = driver::FindModel("BS");
+  EXPECT_EQ(drv.Ctl_ReplyEEP_LFP(other->access[0], other->access[1], 66, &byte),
+            driver::kDrvAccessDenied);
+  EXPECT_EQ(drv.Ctl_ReplyEEP_LFP(c0(), c1(), 66, &byte), 0);
+  const auto& k = *other->key;
+  EXPECT_EQ(
+      drv.Ctl_WriteEEP_LFP(c0(), c1(), 500, 7, k[0], k[1], k[2], k[3], k[4], k[5], k[6], k[7]),
+      driver::kDrvKeyRejected);
+  const auto& own = *model->key;
+  EXPECT_EQ(drv.Ctl_WriteEEP_LFP(c0(), c1(), 500, 7, own[0], own[1], own[2], own[3], own[4], own[5],
+                                 own[6], own[7]),
+            0);
+  EXPECT_EQ(drv.Ctl_ReplyEEP_LFP(c0(), c1(), 500, &byte), 0);
+  EXPECT_EQ(byte, 7);
+}
+
+TEST_F(VirtualPrinterTest, RefusesArgumentsOutsideTheNvram) {
+  CWinGreltDrv drv(directory);
+  ASSERT_EQ(Open(drv), 0);
+  std::uint8_t data[64];
+  EXPECT_EQ(drv.Ctl_ReplyEEPMulti_LFP(c0(), c1(), 0xFFF0, 0x20, data), driver::kDrvInvalidArgument);
+  EXPECT_EQ(drv.Ctl_ReplyEEPMulti_LFP(c0(), c1(), 0xFFE0, 0x20, data), 0);
+  EXPECT_EQ(drv.Ctl_ReplyEEPMulti_LFP(c0(), c1(), -1, 1, data), driver::kDrvInvalidArgument);
+  EXPECT_EQ(drv.Ctl_ReplyEEPMulti_LFP(c0(), c1(), 0, 0, data), driver::kDrvInvalidArgument);
+  EXPECT_EQ(drv.Ctl_ReplyEEP_LFP(c0(), c1(), 0, nullptr), driver::kDrvInvalidArgument);
+  EXPECT_EQ(drv.Ctl_GetStatus(nullptr), driver::kDrvInvalidArgument);
+  EXPECT_EQ(drv.Send(nullptr, 4), driver::kDrvInvalidArgument);
+  unsigned long taken = 0;
+  EXPECT_EQ(drv.SendEx(data, 10, 11, &taken), driver::kDrvInvalidArgument);
+  EXPECT_EQ(drv.Ctl_Reply_List448(c0(), c1(), 0xD6, 4000, 256, data), driver::kDrvInvalidArgument);
+}
+
+TEST_F(VirtualPrinterTest, ProductionWritesLandWhenTheJobIsSent) {
+  CWinGreltDrv drv(directory);
+  ASSERT_EQ(Open(drv), 0);
+  std::uint8_t before = 0;
+  drv.Prod_ReplyEEP_LFP(c0(), c1(), 7000, &before);
+  const Bytes job = PrdWrite(7000, static_cast<std::uint8_t>(before + 1), *model->key);
+  std::uint8_t now = 0;
+  drv.Prod_ReplyEEP_LFP(c0(), c1(), 7000, &now);
+  EXPECT_EQ(now, before);  // built, not sent
+  unsigned long taken = 0;
+  EXPECT_EQ(drv.SendEx(job.data(), job.size(), 0, &taken), 0);
+  EXPECT_EQ(taken, job.size());
+  drv.Prod_ReplyEEP_LFP(c0(), c1(), 7000, &now);
+  EXPECT_EQ(now, static_cast<std::uint8_t>(before + 1));
+  // The same command with a foreign key changes nothing and is logged.
+  const Bytes refused = PrdWrite(7000, 0x55, *driver::FindModel("BS")->key);
+  drv.SendEx(refused.data(), refused.size(), 0, &taken);
+  drv.Prod_ReplyEEP_LFP(c0(), c1(), 7000, &now);
+  EXPECT_EQ(now, static_cast<std::uint8_t>(before + 1));
+  EXPECT_EQ(Printer()->Log().back(), "refused 7C 02: write key");
+}
+
+TEST_F(VirtualPrinterTest, TakesABigJobInBusyPieces) {
+  CWinGreltDrv drv(directory);
+  ASSERT_EQ(Open(drv), 0);
+  Bytes job;
+  for (int i = 0; i < 3 * 1024 * 1024 / 8; ++i) {
+    const Bytes reset = {0x1B, 0x40, 0x1B, 0x40, 0x1B, 0x40, 0x1B, 0x40};
+    job.insert(job.end(), reset.begin(), reset.end());
+  }
+  unsigned long offset = 0;
+  int pieces = 0;
+  for (;;) {
+    unsigned long taken = 0;
+    const int result = drv.SendEx(job.data(), job.size(), offset, &taken);
+    offset += taken;
+    ++pieces;
+    if (result == 0) break;
+    ASSERT_EQ(result, driver::kDrvBusy);
+    ASSERT_GT(taken, 0u);
+    driver::STATUSINF status;
+    ASSERT_EQ(drv.Ctl_GetStatus(&status), 0);
+    EXPECT_EQ(status.type, driver::kStatusBusy);
+  }
+  EXPECT_EQ(offset, job.size());
+  EXPECT_EQ(pieces, 3);
+  const Bytes small = {0x1B, 0x40};
+  EXPECT_EQ(drv.Send(small.data(), 2), driver::kDrvBusy);  // the buffer is still full
+}
+
+TEST_F(VirtualPrinterTest, WorkKeepsThePrinterBusyOnItsClock) {
+  CWinGreltDrv drv(directory);
+  ASSERT_EQ(Open(drv), 0);
+  const Bytes page = {0x1B, 0x40, 0x0D, 0x0A, 0x0C, 0x1B, 0x40, 0x1B, 0x40};
+  ASSERT_EQ(drv.Send(page.data(), static_cast<int>(page.size())), static_cast<int>(page.size()));
+  driver::STATUSINF status;
+  drv.Ctl_GetStatus(&status);
+  EXPECT_EQ(status.type, driver::kStatusBusy);
+  drv.Ctl_GetStatus(&status);
+  EXPECT_EQ(status.type, driver::kStatusWorking);
+  clock.Advance(std::chrono::seconds(6));
+  drv.Ctl_GetStatus(&status);
+  EXPECT_EQ(status.type, driver::kStatusReady);
+  EXPECT_EQ(Printer()->PagesPrinted(), 1);
+}
+
+TEST_F(VirtualPrinterTest, ListsEraseAndMove) {
+  CWinGreltDrv drv(directory);
+  ASSERT_EQ(Open(drv), 0);
+  std::uint8_t block[256];
+  std::uint8_t back[256];
+  for (int i = 0; i < 256; ++i) block[i] = static_cast<std::uint8_t>(i);
+  EXPECT_EQ(drv.Ctl_Write_List448(c0(), c1(), 0xA3, 0xFF00, 256, block), 0);
+  EXPECT_EQ(drv.Ctl_Reply_List448(c0(), c1(), 0xA3, 0xFF00, 256, back), 0);
+  EXPECT_TRUE(std::equal(block, block + 256, back));
+  EXPECT_EQ(drv.Ctl_List_Erase(c0(), c1(), 0xA3), 0);
+  std::uint8_t state = 9;
+  std::vector<int> states;
+  for (int i = 0; i < 4; ++i) {
+    drv.Ctl_Erase_Reply(c0(), c1(), 0xA3, &state);
+    states.push_back(state);
+  }
+  EXPECT_EQ(states, (std::vector<int>{1, 1, 0, 0}));
+  drv.Ctl_Reply_List448(c0(), c1(), 0xA3, 0xFF00, 256, back);
+  EXPECT_EQ(back[17], 0xFF);
+  EXPECT_EQ(drv.Ctl_List_Erase(c0(), c1(), 0x12), driver::kDrvInvalidArgument);
+
+  vprinter::Faults faults;
+  faults.eraseFails = true;
+  Printer()->SetFaults(faults);
+  drv.Ctl_List_Erase(c0(), c1(), 0xD6);
+  drv.Ctl_Erase_Reply(c0(), c1(), 0xD6, &state);
+  EXPECT_EQ(state, 2);
+  faults = {};
+  faults.eraseHangs = true;
+  Printer()->SetFaults(faults);
+  for (int i = 0; i < 20; ++i) drv.Ctl_Erase_Reply(c0(), c1(), 0xD6, &state);
+  EXPECT_EQ(state, 1);
+}
+
+TEST_F(VirtualPrinterTest, PaperFaultsShowInTheStatusUntilResolved) {
+  CWinGreltDrv drv(directory);
+  ASSERT_EQ(Open(drv), 0);
+  vprinter::Faults faults;
+  faults.paperJam = true;
+  Printer()->SetFaults(faults);
+  driver::STATUSINF status;
+  drv.Ctl_GetStatus(&status);
+  EXPECT_EQ(status.type, driver::kStatusError);
+  EXPECT_EQ(status.errorCode, driver::kErrorPaperJam);
+  const Bytes reset = {0x1B, 0x40};
+  EXPECT_EQ(drv.Send(reset.data(), 2), driver::kDrvBusy);
+  EXPECT_EQ(drv.Ctl_ResumePaperJam(), 0);
+  drv.Ctl_GetStatus(&status);
+  EXPECT_EQ(status.type, driver::kStatusReady);
+
+  faults = {};
+  faults.paperOut = true;
+  Printer()->SetFaults(faults);
+  drv.Ctl_GetStatus(&status);
+  EXPECT_EQ(status.errorCode, driver::kErrorPaperOut);
+  EXPECT_LT(drv.Ctl_ResumePaperOut(), 0);  // no paper loaded yet
+  Printer()->SetFaults({});
+  EXPECT_EQ(drv.Ctl_ResumePaperOut(), 0);
+
+  faults = {};
+  faults.stuckStatus = driver::kStatusWorking;
+  Printer()->SetFaults(faults);
+  clock.Advance(std::chrono::hours(1));
+  drv.Ctl_GetStatus(&status);
+  EXPECT_EQ(status.type, driver::kStatusWorking);
+}
+
+TEST_F(VirtualPrinterTest, DisconnectAndReadFaultsFailTheirCalls) {
+  CWinGreltDrv drv(directory);
+  ASSERT_EQ(Open(drv), 0);
+  vprinter::Faults faults;
+  faults.readFailFrom = 0x2000;
+  faults.readFailTo = 0x20FF;
+  Printer()->SetFaults(faults);
+  std::uint8_t data[256];
+  EXPECT_EQ(drv.Ctl_ReplyEEPMulti_LFP(c0(), c1(), 0x1F80, 256, data), driver::kDrvReadFailed);
+  EXPECT_EQ(drv.Ctl_ReplyEEPMulti_LFP(c0(), c1(), 0x1E00, 256, data), 0);
+  faults = {};
+  faults.disconnected = true;
+  Printer()->SetFaults(faults);
+  driver::STATUSINF status;
+  EXPECT_EQ(drv.Ctl_GetStatus(&status), driver::kDrvDisconnected);
+  std::string text;
+  EXPECT_EQ(drv.Ctl_ReplyRomVer(&text), driver::kDrvDisconnected);
+}
+
+TEST_F(VirtualPrinterTest, BootModeTakesFirmwareThroughTheRawPort) {
+  vprinter::Faults faults;
+  faults.bootMode = true;
+  Printer()->SetFaults(faults);
+  CWinGreltDrv drv(directory);
+  EXPECT_EQ(Open(drv), driver::kDrvBootMode);
+  ASSERT_NE(drv.PortHandle(), 0);
+  const Bytes foreign = vprinter::BuildFirmwareFile({"BS", "BS09A0", Bytes(4096, 1)});
+  const Bytes file = vprinter::BuildFirmwareFile({"MW", "MW07C2", Bytes(4096, 2)});
+  driver::CTurbine port;
+  EXPECT_NE(
+      port.WritePort(drv.PortHandle(), foreign.data(), static_cast<int>(foreign.size()), 3000), 0);
+  EXPECT_EQ(Printer()->Log().back(), "firmware refused: made for model BS");
+  for (std::size_t at = 0; at < file.size(); at += 1024) {
+    const int length = static_cast<int>(std::min<std::size_t>(1024, file.size() - at));
+    ASSERT_NE(port.WritePort(drv.PortHandle(), file.data() + at, length, 3000), 0);
+  }
+  drv.Close();
+  EXPECT_EQ(port.WritePort(0x7FFFFFFF, file.data(), 10, 3000), 0);
+  std::string version;
+  ASSERT_EQ(Open(drv), 0);
+  drv.Ctl_ReplyRomVer(&version);
+  EXPECT_EQ(version, "MW07C2");
+}
+
+TEST_F(VirtualPrinterTest, HeadIdAndClockCommandsAgreeWithTheProgramsReadings) {
+  CWinGreltDrv drv(directory);
+  ASSERT_EQ(Open(drv), 0);
+  // The printer's head ID reads back as a valid ID.
+  std::uint8_t bytes[45];
+  ASSERT_EQ(drv.Prod_ReplyEEPMulti_LFP(c0(), c1(), driver::kHeadIdAddress, 45, bytes), 0);
+  int symbols[45];
+  for (int i = 0; i < 45; ++i) symbols[i] = bytes[i];
+  std::string id;
+  ASSERT_EQ(driver::CWinHdidapi(80).ConvData2String(symbols, &id), 0);
+  // Writing another: the command carries the characters, the printer keeps the symbols.
+  std::string next = id;
+  std::rotate(next.begin(), next.begin() + 1, next.begin() + 44);
+  next[44] = driver::kHeadIdAlphabet[0];
+  int check[45];
+  for (int i = 0; i < 44; ++i) check[i] = static_cast<int>(driver::kHeadIdAlphabet.find(next[i]));
+  next[44] =
+      driver::kHeadIdAlphabet[static_cast<std::size_t>(driver::CWinHdidapi::CheckSymbol(check))];
+  Bytes job = {0x1B, 0x7D, 0x01, 0x34, 0x00, c0(), c1(), 0x22, 0xDD, 0x11, 0x00, 0x01};
+  job.insert(job.end(), next.begin(), next.end());
+  // And the clock: 26-12-06 09:30:00.
+  const Bytes clockSet = {0x1B, 0x7C, 0x01, 0x0B, 0x00, c0(), c1(), 0x63,
+                          0x9C, 0xB1, 0x1A, 0x0C, 0x06, 0x09, 0x1E, 0x00};
+  job.insert(job.end(), clockSet.begin(), clockSet.end());
+  ASSERT_EQ(drv.Send(job.data(), static_cast<int>(job.size())), static_cast<int>(job.size()));
+  drv.Prod_ReplyEEPMulti_LFP(c0(), c1(), driver::kHeadIdAddress, 45, bytes);
+  for (int i = 0; i < 45; ++i) symbols[i] = bytes[i];
+  ASSERT_EQ(driver::CWinHdidapi(80).ConvData2String(symbols, &id), 0);
+  EXPECT_EQ(id, next);
+  std::string text;
+  drv.Prod_ReplyRTC_SetVal(c0(), c1(), &text);
+  EXPECT_EQ(text, "261206093000");
+  clock.Advance(std::chrono::seconds(65));
+  drv.Prod_ReplyRTC(c0(), c1(), &text);
+  EXPECT_EQ(text, "261206093105");
+}
+
+TEST_F(VirtualPrinterTest, StateSurvivesARestartAndDamageIsReported) {
+  {
+    CWinGreltDrv drv(directory);
+    ASSERT_EQ(Open(drv), 0);
+    const auto& k = *model->key;
+    drv.Ctl_WriteEEP_LFP(c0(), c1(), 1234, 0x5C, k[0], k[1], k[2], k[3], k[4], k[5], k[6], k[7]);
+  }
+  driver::DeviceDirectory::ForgetConnections();
+  std::string problem;
+  auto reopened = vprinter::VirtualPrinter::Open(info.folder, clock, &problem);
+  ASSERT_TRUE(reopened);
+  EXPECT_EQ(reopened->ReadNvram(1234, 1), Bytes{0x5C});
+
+  {
+    std::fstream file(info.folder + "/state.bin", std::ios::in | std::ios::out | std::ios::binary);
+    file.seekp(5000);
+    file.put('\x42');
+  }
+  auto damaged = vprinter::VirtualPrinter::Open(info.folder, clock, &problem);
+  ASSERT_TRUE(damaged);
+  EXPECT_EQ(problem, "state file damaged (checksum)");
+  EXPECT_TRUE(std::filesystem::exists(info.folder + "/state.bin.damaged"));
+  EXPECT_NE(damaged->Log().back().find("replaced by the factory image"), std::string::npos);
+  EXPECT_FALSE(vprinter::VirtualPrinter::Open(folder / "nothing", clock, &problem));
+  EXPECT_EQ(problem, "no state file");
+}
+
+TEST_F(VirtualPrinterTest, TheOptionUnitAnswersItsCalls) {
+  CWinGreltDrv drv(directory);
+  ASSERT_EQ(Open(drv), 0);
+  driver::ALSTATUSINF unit;
+  ASSERT_EQ(drv.Accel_Remote_GetStatus(0, &unit), 0);
+  EXPECT_EQ(unit.state, 0);
+  const Bytes init = {0x1B, 0x7C, 0x00, 0x06, 0x00, c0(), c1(), 0x9A, 0x65, 0x4D, 0x03};
+  drv.Send(init.data(), static_cast<int>(init.size()));
+  drv.Accel_Remote_GetStatus(0, &unit);
+  EXPECT_EQ(unit.state, 1);
+  std::string reply;
+  ASSERT_EQ(drv.Accel_Remote_GetColorimetry_RplyData(&reply), 0);
+  EXPECT_EQ(reply.find(','), 9u);
+  std::uint8_t byte = 0;
+  Printer()->WriteNvram(170, {0xF6}, true);
+  EXPECT_EQ(drv.Prod_ReplyEEP2(c0(), c1(), 170, 0, &byte), 0);
+  EXPECT_EQ(byte, 0xF6);
+}
+
+}  // namespace
