@@ -120,6 +120,35 @@ TEST(Cli, MessagesReportTheirIconAndFailWhenMissing) {
   EXPECT_EQ(missing.Json(), nlohmann::ordered_json::parse(R"({"text":"","icon":"none"})"));
 }
 
+TEST(Cli, VirtualPrintersArePluggedInInspectedAndGivenFaults) {
+  testing_support::TempFolder folder;
+  const auto attached = Cli("vprinter attach --model MW --name bench --port 3", folder.Path());
+  ASSERT_EQ(attached.exitCode, 0);
+  EXPECT_EQ(attached.Json()["firmware"], "MW06B1");
+  EXPECT_EQ(Cli("vprinter attach --model xy --name bad", folder.Path()).exitCode, 2);
+  EXPECT_EQ(Cli("vprinter attach --model MW --name ../up", folder.Path()).exitCode, 2);
+  EXPECT_EQ(Cli("vprinter list", folder.Path()).Json().size(), 1u);
+  EXPECT_EQ(Cli("vprinter status", folder.Path()).Json()["type"], 4);
+
+  EXPECT_EQ(Cli("vprinter nvram write 0x100 'DE AD'", folder.Path()).exitCode, 0);
+  EXPECT_EQ(Cli("vprinter nvram read 256 2", folder.Path()).Json()["bytes"], "DE AD");
+  EXPECT_EQ(Cli("vprinter nvram read 65535 2", folder.Path()).exitCode, 2);
+  EXPECT_EQ(Cli("vprinter nvram write 0 'ABC'", folder.Path()).exitCode, 2);
+
+  EXPECT_EQ(Cli("vprinter fault paper-jam", folder.Path()).exitCode, 0);
+  const auto status = Cli("vprinter status", folder.Path()).Json();
+  EXPECT_EQ(status["type"], 0);
+  EXPECT_EQ(status["errorCode"], 4);
+  EXPECT_EQ(Cli("vprinter fault boot-mode", folder.Path()).exitCode, 0);
+  EXPECT_EQ(Cli("vprinter status", folder.Path()).Json()["open"], -6);
+  EXPECT_EQ(Cli("vprinter clear-faults", folder.Path()).exitCode, 0);
+  EXPECT_EQ(Cli("vprinter status", folder.Path()).Json()["type"], 4);
+  EXPECT_EQ(Cli("vprinter fault no-such-fault", folder.Path()).exitCode, 2);
+
+  EXPECT_EQ(Cli("vprinter detach", folder.Path()).exitCode, 0);
+  EXPECT_EQ(Cli("vprinter status", folder.Path()).exitCode, 2);  // nothing attached
+}
+
 TEST(Cli, BadUsageIsRefused) {
   EXPECT_NE(Cli("").exitCode, 0);
   EXPECT_NE(Cli("menu tree").exitCode, 0);

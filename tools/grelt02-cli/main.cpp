@@ -5,6 +5,7 @@
 #include <functional>
 #include <iostream>
 
+#include "commands.h"
 #include "json_output.h"
 #include "menu/menu_files.h"
 #include "menu/menu_tree.h"
@@ -14,8 +15,6 @@
 
 namespace {
 
-void Print(const cli::Json& json) { std::cout << json.dump(2) << '\n'; }
-
 const char* IconName(unsigned icon) {
   if (icon == ui::kIconInformation) return "information";
   if (icon == ui::kIconError) return "error";
@@ -23,6 +22,12 @@ const char* IconName(unsigned icon) {
 }
 
 }  // namespace
+
+namespace cli {
+
+void Print(const Json& json) { std::cout << json.dump(2) << '\n'; }
+
+}  // namespace cli
 
 int main(int argc, char** argv) {
   CLI::App app{
@@ -48,9 +53,12 @@ int main(int argc, char** argv) {
   app.add_subcommand("settings", "The settings of the three settings files, by INI key")
       ->callback([&] {
         run = [] {
-          Print(cli::SettingsToJson(settings::LoadSettings(platform::GetProgramFolder())));
+          cli::Print(cli::SettingsToJson(settings::LoadSettings(platform::GetProgramFolder())));
         };
       });
+
+  cli::CommandContext context{run, exitCode};
+  cli::AddVprinterCommands(app, context);
 
   CLI::App* menuCommand = app.add_subcommand("menu", "The menu definition files");
   menuCommand->require_subcommand(1);
@@ -60,7 +68,7 @@ int main(int argc, char** argv) {
         run = [&] {
           menu::MenuFiles files = menuFiles();
           files.ReadMainMenus();
-          Print(cli::MainMenusToJson(files));
+          cli::Print(cli::MainMenusToJson(files));
         };
       });
 
@@ -74,7 +82,7 @@ int main(int argc, char** argv) {
       const std::string topName =
           files.ReadMenuKey(menu::kFuncDataFile, std::to_string(top), "TreeTop");
       if (!files.ReadTree()) exitCode = 1;
-      Print(cli::TreeToJson(files, menu::PlanMenuTree(files.Nodes(), topName)));
+      cli::Print(cli::TreeToJson(files, menu::PlanMenuTree(files.Nodes(), topName)));
     };
   });
 
@@ -82,7 +90,7 @@ int main(int argc, char** argv) {
   CLI::App* page = menuCommand->add_subcommand("page", "The page texts of a function");
   page->add_option("ID", functionId, "Function ID, such as 10230")->required();
   page->callback([&] {
-    run = [&] { Print(cli::PageTextToJson(menuFiles().ReadFunctionPageText(functionId))); };
+    run = [&] { cli::Print(cli::PageTextToJson(menuFiles().ReadFunctionPageText(functionId))); };
   });
 
   int number = 0;
@@ -93,7 +101,7 @@ int main(int argc, char** argv) {
     run = [&] {
       std::string text;
       if (!menuFiles().LookupMessage(number, text)) exitCode = 1;
-      Print({{"text", text}, {"icon", IconName(menu::MessageIcon(number))}});
+      cli::Print({{"text", text}, {"icon", IconName(menu::MessageIcon(number))}});
     };
   });
 

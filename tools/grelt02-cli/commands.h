@@ -1,0 +1,21 @@
+#pragma once
+// The command groups of grelt02-cli. Each adds its subcommands to the application; a command's
+// callback stores its work in `run`, which main calls once the program folder is known. Work
+// that fails throws std::runtime_error with a message for the user.
+
+#include <CLI/CLI.hpp>
+#include <functional>
+
+#include "json_output.h"
+
+namespace cli {
+
+struct CommandContext {
+  std::function<void()>& run;
+  int& exitCode;
+};
+
+void Print(const Json& json);
+void AddVprinterCommands(CLI::App& app, CommandContext& context);
+
+}  // namespace cli

@@ -1,0 +1,353 @@
+// grelt02-cli vprinter: plug virtual printers in and out, look inside them, give them faults.
+
+#include <cstdio>
+#include <fstream>
+#include <stdexcept>
+
+#include "commands.h"
+#include "driver/cwin_grelt_drv.h"
+#include "platform/paths.h"
+#include "platform/registry.h"
+#include "vprinter/attachment.h"
+#include "vprinter/firmware_file.h"
+#include "vprinter/virtual_printer.h"
+
+namespace cli {
+namespace {
+
+struct Options {
+  std::string name;
+  std::string model = "MW";
+  int port = 0;
+  std::string address;
+  int length = 16;
+  std::string hex;
+  bool unit = false;
+  std::vector<std::string> faults;
+  int lines = 50;
+  std::string version;
+  std::string output;
+  int payload = 65536;
+};
+
+// Everything a vprinter command works with, for the program folder in use.
+struct Bench {
+  std::string programFolder = platform::GetProgramFolder();
+  platform::Registry registry{platform::Registry::DefaultRoot(programFolder)};
+  driver::DeviceDirectory directory{registry};
+
+  Bench() { vprinter::RegisterVirtualPrinters(); }
+
+  vprinter::VirtualPrinterInfo Find(const std::string& name) const {
+    const auto printers = vprinter::AttachedVirtualPrinters(directory);
+    if (name.empty() && printers.size() == 1) return printers.front();
+    for (const auto& printer : printers) {
+      if (printer.name == name) return printer;
+    }
+    if (name.empty()) {
+      throw std::runtime_error(printers.empty()
+                                   ? "no virtual printer is attached"
+                                   : "several virtual printers are attached: name one with --name");
+    }
+    throw std::runtime_error("no virtual printer named " + name + " is attached");
+  }
+
+  std::shared_ptr<vprinter::VirtualPrinter> Open(const vprinter::VirtualPrinterInfo& info) const {
+    std::string problem;
+    auto printer = vprinter::VirtualPrinter::Open(info.folder, platform::DefaultClock(), &problem);
+    if (!printer) throw std::runtime_error("the printer's state cannot be read: " + problem);
+    if (!problem.empty()) std::cerr << "grelt02-cli: " << problem << "; the printer was reset\n";
+    return printer;
+  }
+};
+
+int ParseNumber(const std::string& text) {
+  std::size_t used = 0;
+  int value = 0;
+  try {
+    value = std::stoi(text, &used, 0);
+  } catch (const std::exception&) {
+    used = 0;
+  }
+  if (used != text.size()) throw std::runtime_error("not a number: " + text);
+  return value;
+}
+
+vprinter::Bytes ParseHex(const std::string& text) {
+  std::string digits;
+  for (const char c : text) {
+    if (c != ' ' && c != ':') digits += c;
+  }
+  if (digits.size() % 2 != 0)
+    throw std::runtime_error("hex bytes come in pairs of digits: " + text);
+  vprinter::Bytes bytes;
+  for (std::size_t i = 0; i < digits.size(); i += 2) {
+    bytes.push_back(static_cast<std::uint8_t>(ParseNumber("0x" + digits.substr(i, 2))));
+  }
+  return bytes;
+}
+
+std::string ToHex(const vprinter::Bytes& bytes) {
+  std::string text;
+  for (const std::uint8_t b : bytes) {
+    char pair[4];
+    std::snprintf(pair, sizeof pair, "%s%02X", text.empty() ? "" : " ", b);
+    text += pair;
+  }
+  return text;
+}
+
+Json FaultsToJson(const vprinter::Faults& f) {
+  Json json = Json::array();
+  if (f.paperOut) json.push_back("paper-out");
+  if (f.paperJam) json.push_back("paper-jam");
+  if (f.disconnected) json.push_back("disconnect");
+  if (f.bootMode) json.push_back("boot-mode");
+  if (f.eraseFails) json.push_back("erase-fails");
+  if (f.eraseHangs) json.push_back("erase-hangs");
+  if (f.motorFails) json.push_back("motor-fails");
+  if (f.stuckStatus >= 0) json.push_back("stuck-status=" + std::to_string(f.stuckStatus));
+  if (f.readFailFrom >= 0) {
+    json.push_back("read-fail=" + std::to_string(f.readFailFrom) + "-" +
+                   std::to_string(f.readFailTo));
+  }
+  return json;
+}
+
+void ApplyFault(const std::string& fault, vprinter::Faults& f) {
+  const auto equals = fault.find('=');
+  const std::string name = fault.substr(0, equals);
+  const std::string value = equals == std::string::npos ? "" : fault.substr(equals + 1);
+  if (name == "paper-out") {
+    f.paperOut = true;
+  } else if (name == "paper-jam") {
+    f.paperJam = true;
+  } else if (name == "disconnect") {
+    f.disconnected = true;
+  } else if (name == "boot-mode") {
+    f.bootMode = true;
+  } else if (name == "erase-fails") {
+    f.eraseFails = true;
+  } else if (name == "erase-hangs") {
+    f.eraseHangs = true;
+  } else if (name == "motor-fails") {
+    f.motorFails = true;
+  } else if (name == "stuck-status" && !value.empty()) {
+    f.stuckStatus = ParseNumber(value);
+  } else if (name == "read-fail" && value.find('-') != std::string::npos) {
+    f.readFailFrom = ParseNumber(value.substr(0, value.find('-')));
+    f.readFailTo = ParseNumber(value.substr(value.find('-') + 1));
+  } else {
+    throw std::runtime_error("unknown fault " + fault +
+                             " (paper-out, paper-jam, disconnect, boot-mode, erase-fails, "
+                             "erase-hangs, motor-fails, stuck-status=TYPE, read-fail=FROM-TO)");
+  }
+}
+
+Json Describe(const Bench& bench, const vprinter::VirtualPrinterInfo& info) {
+  const vprinter::PrinterState state = bench.Open(info)->Snapshot();
+  return {{"name", info.name},
+          {"model", state.model},
+          {"firmware", state.firmware},
+          {"port", info.attachment.port},
+          {"link", info.attachment.link},
+          {"folder", info.folder},
+          {"faults", FaultsToJson(state.faults)}};
+}
+
+}  // namespace
+
+void AddVprinterCommands(CLI::App& app, CommandContext& context) {
+  auto options = std::make_shared<Options>();
+  CLI::App* group =
+      app.add_subcommand("vprinter", "Virtual printers: attach, inspect, give faults");
+  group->require_subcommand(1);
+  auto nameOption = [options](CLI::App* command) {
+    command->add_option("--name", options->name, "The printer (default: the only one attached)");
+  };
+
+  CLI::App* attach =
+      group->add_subcommand("attach", "Plug a virtual printer in (made new if needed)");
+  attach
+      ->add_option("--model", options->model,
+                   "Two-letter model code, also one the program does not know")
+      ->required();
+  attach->add_option("--name", options->name, "Name of the printer (default: vp1)");
+  attach->add_option("--port", options->port,
+                     "Port number that opens it by number (default: none)");
+  attach->callback([&context, options] {
+    context.run = [options] {
+      Bench bench;
+      std::string error;
+      const auto info =
+          vprinter::AttachVirtualPrinter(bench.directory, bench.programFolder, options->model,
+                                         options->name.empty() ? "vp1" : options->name,
+                                         options->port, platform::DefaultClock(), &error);
+      if (!info) throw std::runtime_error(error);
+      Print(Describe(bench, *info));
+    };
+  });
+
+  CLI::App* detach = group->add_subcommand("detach", "Unplug a virtual printer; its state stays");
+  nameOption(detach);
+  detach->callback([&context, options] {
+    context.run = [options] {
+      Bench bench;
+      const auto info = bench.Find(options->name);
+      vprinter::DetachVirtualPrinter(bench.directory, info.name);
+      Print({{"detached", info.name}});
+    };
+  });
+
+  group->add_subcommand("list", "The attached virtual printers")->callback([&context] {
+    context.run = [] {
+      Bench bench;
+      Json list = Json::array();
+      for (const auto& info : vprinter::AttachedVirtualPrinters(bench.directory)) {
+        list.push_back(Describe(bench, info));
+      }
+      Print(list);
+    };
+  });
+
+  CLI::App* status =
+      group->add_subcommand("status", "What the printer reports through the library");
+  nameOption(status);
+  status->callback([&context, options] {
+    context.run = [options] {
+      Bench bench;
+      const auto info = bench.Find(options->name);
+      driver::CWinGreltDrv drv(bench.directory);
+      std::string text;
+      const int opened = drv.Open(info.attachment.link, &text);
+      Json json = {{"name", info.name}, {"open", opened}};
+      if (opened == driver::kDrvOk) {
+        driver::STATUSINF s;
+        std::string version;
+        drv.Ctl_ReplyRomVer(&version);
+        const int result = drv.Ctl_GetStatus(&s);
+        json["firmware"] = version;
+        json["result"] = result;
+        json["type"] = s.type;
+        json["errorCode"] = s.errorCode;
+      }
+      Print(json);
+    };
+  });
+
+  CLI::App* nvram =
+      group->add_subcommand("nvram", "Read or write NVRAM directly, without access codes");
+  nvram->require_subcommand(1);
+  CLI::App* read = nvram->add_subcommand("read", "Bytes from an address (decimal or 0x hex)");
+  read->add_option("ADDR", options->address)->required();
+  read->add_option("LEN", options->length)->required();
+  read->add_flag("--unit", options->unit, "The option unit's NVRAM");
+  nameOption(read);
+  read->callback([&context, options] {
+    context.run = [options] {
+      Bench bench;
+      const int address = ParseNumber(options->address);
+      const std::size_t size = options->unit ? vprinter::kUnitNvramSize : vprinter::kNvramSize;
+      if (address < 0 || options->length < 1 ||
+          static_cast<std::size_t>(address) + options->length > size) {
+        throw std::runtime_error("the range lies outside the NVRAM of " + std::to_string(size) +
+                                 " bytes");
+      }
+      const auto bytes =
+          bench.Open(bench.Find(options->name))->ReadNvram(address, options->length, options->unit);
+      Print({{"address", address}, {"bytes", ToHex(bytes)}});
+    };
+  });
+  CLI::App* write = nvram->add_subcommand("write", "Bytes to an address, as hex");
+  write->add_option("ADDR", options->address)->required();
+  write->add_option("HEX", options->hex)->required();
+  write->add_flag("--unit", options->unit, "The option unit's NVRAM");
+  nameOption(write);
+  write->callback([&context, options] {
+    context.run = [options] {
+      Bench bench;
+      const int address = ParseNumber(options->address);
+      const vprinter::Bytes bytes = ParseHex(options->hex);
+      const std::size_t size = options->unit ? vprinter::kUnitNvramSize : vprinter::kNvramSize;
+      if (address < 0 || bytes.empty() || static_cast<std::size_t>(address) + bytes.size() > size) {
+        throw std::runtime_error("the range lies outside the NVRAM of " + std::to_string(size) +
+                                 " bytes");
+      }
+      bench.Open(bench.Find(options->name))->WriteNvram(address, bytes, options->unit);
+      Print({{"address", address}, {"written", bytes.size()}});
+    };
+  });
+
+  CLI::App* fault =
+      group->add_subcommand("fault", "Give the printer faults, added to those it has");
+  fault
+      ->add_option("NAME", options->faults,
+                   "paper-out, paper-jam, disconnect, boot-mode, erase-fails, erase-hangs, "
+                   "motor-fails, stuck-status=TYPE, read-fail=FROM-TO")
+      ->required();
+  nameOption(fault);
+  fault->callback([&context, options] {
+    context.run = [options] {
+      Bench bench;
+      auto printer = bench.Open(bench.Find(options->name));
+      vprinter::Faults faults = printer->Snapshot().faults;
+      for (const std::string& name : options->faults) ApplyFault(name, faults);
+      printer->SetFaults(faults);
+      Print({{"faults", FaultsToJson(faults)}});
+    };
+  });
+
+  CLI::App* clear = group->add_subcommand("clear-faults", "Take every fault away");
+  nameOption(clear);
+  clear->callback([&context, options] {
+    context.run = [options] {
+      Bench bench;
+      bench.Open(bench.Find(options->name))->SetFaults({});
+      Print({{"faults", Json::array()}});
+    };
+  });
+
+  CLI::App* log = group->add_subcommand("log", "The last lines of the printer's log");
+  log->add_option("--lines", options->lines, "How many lines (default 50)");
+  nameOption(log);
+  log->callback([&context, options] {
+    context.run = [options] {
+      Bench bench;
+      std::ifstream in(bench.Find(options->name).folder + "/" + vprinter::VirtualPrinter::kLogFile);
+      std::vector<std::string> lines;
+      for (std::string line; std::getline(in, line);) lines.push_back(line);
+      const std::size_t from =
+          lines.size() > static_cast<std::size_t>(std::max(options->lines, 0))
+              ? lines.size() - static_cast<std::size_t>(std::max(options->lines, 0))
+              : 0;
+      Print(Json(std::vector<std::string>(lines.begin() + static_cast<std::ptrdiff_t>(from),
+                                          lines.end())));
+    };
+  });
+
+  CLI::App* firmware =
+      group->add_subcommand("make-firmware", "Write a firmware file (.UPG) for training");
+  firmware->add_option("--model", options->model, "Model code the file is made for")->required();
+  firmware->add_option("--version", options->version, "The firmware version it installs")
+      ->required();
+  firmware->add_option("--size", options->payload, "Payload bytes (default 65536)");
+  firmware->add_option("OUT", options->output, "The file to write")->required();
+  firmware->callback([&context, options] {
+    context.run = [options] {
+      if (options->payload < 0 || options->payload > (16 << 20))
+        throw std::runtime_error("--size takes 0 to 16777216");
+      vprinter::Bytes payload(static_cast<std::size_t>(options->payload));
+      for (std::size_t i = 0; i < payload.size(); ++i)
+        payload[i] = static_cast<std::uint8_t>(i * 31);
+      const vprinter::Bytes file =
+          vprinter::BuildFirmwareFile({options->model, options->version, payload});
+      std::ofstream out(options->output, std::ios::binary);
+      out.write(reinterpret_cast<const char*>(file.data()),
+                static_cast<std::streamsize>(file.size()));
+      if (!out) throw std::runtime_error("cannot write " + options->output);
+      Print({{"file", options->output}, {"bytes", file.size()}});
+    };
+  });
+}
+
+}  // namespace cli
