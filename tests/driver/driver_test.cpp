@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
+#include <vector>
 
 #include "driver/cwin_hdidapi.h"
+#include "driver/get_str_image.h"
 #include "driver/product_constants.h"
 
 namespace {
@@ -82,6 +85,58 @@ TEST(ProductConstants, RowsAreDistinctWhereTheTableSaysSo) {
   EXPECT_EQ(driver::FindModel("PE")->key, driver::FindModel("MW")->key);
   EXPECT_FALSE(driver::FindModel("AC")->key.has_value());
   EXPECT_EQ(driver::FindModel("bs"), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// The rows in which a dot of the rendered text is set, and the leftmost and rightmost dot.
+struct Extent {
+  int top = 99, bottom = -1, left = 1 << 20, right = -1;
+};
+
+Extent Render(const std::string& text, std::vector<std::uint8_t>& image) {
+  image.assign(driver::kStrImageColumns * driver::kStrImageRows, 0);
+  EXPECT_EQ(driver::GetStrImage(text.data(), static_cast<int>(text.size()), image.data()), 0);
+  Extent e;
+  for (int m = 0; m < driver::kStrImageColumns; ++m) {
+    for (int r = 0; r < driver::kStrImageRows; ++r) {
+      const std::uint8_t byte = image[static_cast<std::size_t>(m * driver::kStrImageRows + r)];
+      for (int bit = 0; bit < 8; ++bit) {
+        if ((byte & (0x80 >> bit)) == 0) continue;
+        e.top = std::min(e.top, r);
+        e.bottom = std::max(e.bottom, r);
+        e.left = std::min(e.left, m * 8 + bit);
+        e.right = std::max(e.right, m * 8 + bit);
+      }
+    }
+  }
+  return e;
+}
+
+TEST(GetStrImage, DrawsLettersAboutFortyDotsHighOnOneBaseline) {
+  std::vector<std::uint8_t> image;
+  const Extent capital = Render("H", image);
+  const Extent small = Render("x", image);
+  const Extent descender = Render("g", image);
+  const Extent tall = Render("Hg|", image);
+  EXPECT_EQ(capital.bottom, driver::kStrImageBaseline - 1);  // letters stand on the baseline
+  EXPECT_EQ(small.bottom, capital.bottom);
+  EXPECT_GT(descender.bottom, capital.bottom);  // g hangs below it
+  EXPECT_GE(tall.bottom - tall.top + 1, 36);
+  EXPECT_LE(tall.bottom - tall.top + 1, 48);
+  EXPECT_LT(capital.left, 8);  // the first letter starts at the left edge
+  const Extent line = Render("0123456789", image);
+  EXPECT_GT(line.right, 9 * 20);  // ten monospaced letters side by side
+}
+
+TEST(GetStrImage, LeavesTheImageClearForBlanksAndCutsWhatDoesNotFit) {
+  std::vector<std::uint8_t> image;
+  EXPECT_EQ(Render("   \t\x01", image).bottom, -1);
+  const Extent longest = Render(std::string(3000, 'W'), image);
+  EXPECT_LT(longest.right, driver::kStrImageColumns * 8);
+  EXPECT_EQ(driver::GetStrImage(nullptr, 3, image.data()), driver::kStrImageNullPointer);
 }
 
 }  // namespace
