@@ -203,6 +203,8 @@ PrinterState FactoryImage(const std::string& model, const std::string& name) {
   n[135] = 1;
   n[136] = 1;
   n[11639] = 1;
+  for (int slot = 0; slot < 11; ++slot)
+    n[40160 + static_cast<std::size_t>(slot)] = static_cast<std::uint8_t>(20 + slot);
   // The lists carry data of their own.
   for (std::size_t i = 0; i < s.listA3.size(); ++i)
     s.listA3[i] = static_cast<std::uint8_t>(random.Next());

@@ -34,6 +34,37 @@ std::uint32_t Dword(const Bytes& p, std::size_t at) {
          (std::uint32_t{p[at + 3]} << 24);
 }
 
+// The raw current and time readings a healthy motor leaves after a measured move. The modes come
+// in pairs (high load, low load, check), and these readings give load constants and a check value
+// inside the limits of every model's measurement settings.
+struct MotorReading {
+  std::uint16_t current;
+  std::uint16_t time;
+};
+
+MotorReading ReadingOf(int motor, int mode) {
+  if (motor == 2) {  // paper feed
+    switch (mode) {
+      case 0:
+      case 3: return {725, 2160};
+      case 2:
+      case 5: return {757, 1338};
+      case 1:
+      case 4: return {827, 2732};
+      default: return {700, 1500};
+    }
+  }
+  switch (mode) {  // carriage
+    case 1:
+    case 4: return {560, 1869};
+    case 3:
+    case 6: return {552, 1456};
+    case 2:
+    case 5: return {571, 1767};
+    default: return {500, 1500};
+  }
+}
+
 std::string Hex(int value) {
   char text[16];
   std::snprintf(text, sizeof text, "%02X", value & 0xFF);
@@ -436,20 +467,37 @@ void VirtualPrinter::ApplyFactory(const FactoryCommand& c) {
     Note("head ID written");
   } else if (c.family == 0x7D && c.code == 0x13) {  // measured motor move: motor, mode, target
     if (!needs(6)) return;
-    const int motor = p[0];
-    const int mode = p[1];
-    const std::uint32_t target = Dword(p, 2);
-    // Loads rise with the move's mode and fall a little with its length; a failing motor reads
-    // far outside every limit.
-    std::uint32_t current = 300u + static_cast<std::uint32_t>(mode) * 40u + (motor == 2 ? 60u : 0u);
-    std::uint32_t time = 200u + target / 64u + static_cast<std::uint32_t>(mode) * 15u;
-    if (state_.faults.motorFails) current = time = 0xFFFF;
-    const std::size_t currentAt = motor == 2 ? 7826 : 7824;
-    const std::size_t timeAt = motor == 2 ? 7762 : 7760;
-    state_.nvram[currentAt] = static_cast<std::uint8_t>(current);
-    state_.nvram[currentAt + 1] = static_cast<std::uint8_t>(current >> 8);
-    state_.nvram[timeAt] = static_cast<std::uint8_t>(time);
-    state_.nvram[timeAt + 1] = static_cast<std::uint8_t>(time >> 8);
+    const MotorReading reading =
+        state_.faults.motorFails ? MotorReading{0xFFFF, 0xFFFF} : ReadingOf(p[0], p[1]);
+    const std::size_t currentAt = p[0] == 2 ? 7826 : 7824;
+    const std::size_t timeAt = p[0] == 2 ? 7762 : 7760;
+    state_.nvram[currentAt] = static_cast<std::uint8_t>(reading.current);
+    state_.nvram[currentAt + 1] = static_cast<std::uint8_t>(reading.current >> 8);
+    state_.nvram[timeAt] = static_cast<std::uint8_t>(reading.time);
+    state_.nvram[timeAt + 1] = static_cast<std::uint8_t>(reading.time >> 8);
+  } else if (c.family == 0x7D && c.code == 0x64) {  // AID inspection run: 1 starts one
+    if (!needs(1)) return;
+    if (p[0] == 1) {
+      // Ten results of a healthy head, their sum above every model's limit, and "passed".
+      for (int i = 0; i < 10; ++i) {
+        const int result = 372 + (i * 7) % 11;
+        state_.nvram[48672 + static_cast<std::size_t>(2 * i)] = static_cast<std::uint8_t>(result);
+        state_.nvram[48673 + static_cast<std::size_t>(2 * i)] =
+            static_cast<std::uint8_t>(result >> 8);
+      }
+      state_.nvram[48436] = 1;
+      BusyFor(kMoveMs * 10);
+      Note("AID inspection run");
+    }
+  } else if (c.family == 0x7C && c.code == 0xA3) {  // sensor readings: 16 paper, 48 IMS marks
+    if (!needs(3)) return;
+    if (p[0] == 16) {
+      state_.nvram[8439] = 212;
+      state_.nvram[8440] = 3;
+    } else if (p[0] == 48) {
+      const std::uint8_t marks[8] = {5, 6, 7, 0, 4, 9, 8, 6};
+      std::copy_n(marks, 8, state_.nvram.begin() + 34576);
+    }
   } else if (c.family == 0x7D && c.code == 0x45) {  // long maintenance
     BusyFor(kLongMaintenanceMs);
     Note("long maintenance started");
