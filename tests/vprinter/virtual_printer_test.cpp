@@ -371,6 +371,39 @@ TEST_F(VirtualPrinterTest, StateSurvivesARestartAndDamageIsReported) {
   EXPECT_EQ(problem, "no state file");
 }
 
+TEST_F(VirtualPrinterTest, MeasuredMovesAndInspectionsLeaveTheirReadings) {
+  CWinGreltDrv drv(directory);
+  ASSERT_EQ(Open(drv), 0);
+  auto measuredMove = [&](std::uint8_t motor, std::uint8_t mode) {
+    const Bytes move = {0x1B, 0x7D, 0x01, 0x0B, 0x00, c0(), c1(), 0x13, 0xEC, 0x89,
+                        motor, mode, 0x40, 0x38, 0x00, 0x00};
+    ASSERT_EQ(drv.Send(move.data(), static_cast<int>(move.size())), static_cast<int>(move.size()));
+  };
+  std::uint8_t reading[2];
+  measuredMove(1, 4);
+  drv.Prod_ReplyEEPMulti_LFP(c0(), c1(), 7824, 2, reading);
+  const int healthy = reading[0] | (reading[1] << 8);
+  EXPECT_GT(healthy, 0);
+  EXPECT_LT(healthy, 0xFFFF);
+  vprinter::Faults faults;
+  faults.motorFails = true;
+  Printer()->SetFaults(faults);
+  measuredMove(1, 4);
+  drv.Prod_ReplyEEPMulti_LFP(c0(), c1(), 7824, 2, reading);
+  EXPECT_EQ(reading[0] | (reading[1] << 8), 0xFFFF);
+
+  const Bytes aid = {0x1B, 0x7D, 0x01, 0x06, 0x00, c0(), c1(), 0x64, 0x9B, 0x32, 0x01};
+  drv.Send(aid.data(), static_cast<int>(aid.size()));
+  std::uint8_t results[20];
+  std::uint8_t verdict = 0;
+  drv.Prod_ReplyEEPMulti_LFP(c0(), c1(), 48672, 20, results);
+  drv.Prod_ReplyEEP_LFP(c0(), c1(), 48436, &verdict);
+  int sum = 0;
+  for (int i = 0; i < 10; ++i) sum += results[2 * i] | (results[2 * i + 1] << 8);
+  EXPECT_GE(sum, 3556);  // above the strictest model's limit
+  EXPECT_EQ(verdict, 1);
+}
+
 TEST_F(VirtualPrinterTest, TheOptionUnitAnswersItsCalls) {
   CWinGreltDrv drv(directory);
   ASSERT_EQ(Open(drv), 0);
