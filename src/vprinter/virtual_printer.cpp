@@ -1,6 +1,9 @@
 #include "vprinter/virtual_printer.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -65,6 +68,30 @@ MotorReading ReadingOf(int motor, int mode) {
   }
 }
 
+// The state file's identity: every save renames a new file into place.
+std::string StampOf(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return {};
+  return std::to_string(info.st_ino) + ":" + std::to_string(info.st_size) + ":" +
+         std::to_string(info.st_mtim.tv_sec) + "." + std::to_string(info.st_mtim.tv_nsec);
+}
+
+// The model code a damaged state file still shows, when it shows one.
+std::string SalvageModel(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::string head(4096, '\0');
+  in.read(head.data(), static_cast<std::streamsize>(head.size()));
+  head.resize(static_cast<std::size_t>(in.gcount()));
+  const auto at = head.find("\nmodel=");
+  if (at == std::string::npos || at + 10 > head.size()) return "XX";
+  const std::string model = head.substr(at + 7, 2);
+  const bool letters = std::isupper(static_cast<unsigned char>(model[0])) != 0 &&
+                       std::isupper(static_cast<unsigned char>(model[1])) != 0;
+  return letters && head[at + 9] == '\n' ? model : "XX";
+}
+
+constexpr std::uintmax_t kLogLimit = 1u << 20;
+
 std::string Hex(int value) {
   char text[16];
   std::snprintf(text, sizeof text, "%02X", value & 0xFF);
@@ -103,19 +130,21 @@ std::shared_ptr<VirtualPrinter> VirtualPrinter::Open(const std::string& folder,
   std::filesystem::copy_file(path, path + ".damaged",
                              std::filesystem::copy_options::overwrite_existing, error);
   const std::string name = std::filesystem::path(folder).filename().string();
-  std::shared_ptr<VirtualPrinter> printer = Create(folder, "XX", name, 0, clock);
+  std::shared_ptr<VirtualPrinter> printer = Create(folder, SalvageModel(path), name, 0, clock);
   std::lock_guard lock(printer->mutex_);
   printer->Note(why + "; replaced by the factory image, the old file kept as state.bin.damaged");
   return printer;
 }
 
-PrinterState VirtualPrinter::Snapshot() const {
+PrinterState VirtualPrinter::Snapshot() {
   std::lock_guard lock(mutex_);
+  ReloadIfChangedElsewhere();
   return state_;
 }
 
 void VirtualPrinter::SetFaults(const Faults& faults) {
   std::lock_guard lock(mutex_);
+  ReloadIfChangedElsewhere();
   state_.faults = faults;
   Note("faults changed");
   Persist();
@@ -123,6 +152,7 @@ void VirtualPrinter::SetFaults(const Faults& faults) {
 
 void VirtualPrinter::WriteNvram(int address, const Bytes& bytes, bool unit) {
   std::lock_guard lock(mutex_);
+  ReloadIfChangedElsewhere();
   std::vector<std::uint8_t>& memory = unit ? state_.unit.nvram : state_.nvram;
   for (std::size_t i = 0; i < bytes.size() && address + i < memory.size(); ++i) {
     memory[static_cast<std::size_t>(address) + i] = bytes[i];
@@ -130,8 +160,9 @@ void VirtualPrinter::WriteNvram(int address, const Bytes& bytes, bool unit) {
   Persist();
 }
 
-Bytes VirtualPrinter::ReadNvram(int address, int count, bool unit) const {
+Bytes VirtualPrinter::ReadNvram(int address, int count, bool unit) {
   std::lock_guard lock(mutex_);
+  ReloadIfChangedElsewhere();
   const std::vector<std::uint8_t>& memory = unit ? state_.unit.nvram : state_.nvram;
   Bytes bytes;
   for (int i = 0; i < count && static_cast<std::size_t>(address + i) < memory.size(); ++i) {
@@ -158,7 +189,20 @@ void VirtualPrinter::Note(const std::string& line) {
 }
 
 void VirtualPrinter::Persist() {
-  if (!SaveState(state_, folder_ + "/" + kStateFile)) log_.push_back("could not save the state");
+  const std::string path = folder_ + "/" + kStateFile;
+  if (!SaveState(state_, path)) log_.push_back("could not save the state");
+  savedStamp_ = StampOf(path);
+}
+
+void VirtualPrinter::ReloadIfChangedElsewhere() {
+  const std::string path = folder_ + "/" + kStateFile;
+  const std::string stamp = StampOf(path);
+  if (stamp.empty() || stamp == savedStamp_) return;
+  std::string problem;
+  if (std::optional<PrinterState> state = LoadState(path, &problem)) {
+    state_ = std::move(*state);
+    savedStamp_ = stamp;
+  }
 }
 
 void VirtualPrinter::BusyFor(std::int64_t ms) {
@@ -211,6 +255,7 @@ std::string VirtualPrinter::ClockText() const {
 
 int VirtualPrinter::Call(driver::DeviceCall& call) {
   std::lock_guard lock(mutex_);
+  ReloadIfChangedElsewhere();
   if (state_.faults.disconnected) return driver::kDrvDisconnected;
   return Handle(call);
 }

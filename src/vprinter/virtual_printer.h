@@ -29,17 +29,19 @@ public:
                                                 const std::string& name, int port,
                                                 platform::Clock& clock);
   // The printer kept in the folder. A damaged state file is kept beside as "state.bin.damaged",
-  // reported in *problem, and replaced by the factory image of the model it names (or "XX").
+  // reported in *problem, and replaced by the factory image of the model that can still be read
+  // from it (or "XX").
   static std::shared_ptr<VirtualPrinter> Open(const std::string& folder, platform::Clock& clock,
                                               std::string* problem = nullptr);
 
   int Call(driver::DeviceCall& call) override;
 
-  PrinterState Snapshot() const;
+  // The state as it stands; changes made by another process are taken first.
+  PrinterState Snapshot();
   void SetFaults(const Faults& faults);
   // Direct NVRAM access for training and tests, without access codes.
   void WriteNvram(int address, const Bytes& bytes, bool unit = false);
-  Bytes ReadNvram(int address, int count, bool unit = false) const;
+  Bytes ReadNvram(int address, int count, bool unit = false);
   std::vector<std::string> Log() const;
   int PagesPrinted() const;
 
@@ -54,6 +56,8 @@ private:
   void BusyFor(std::int64_t ms);
   void Note(const std::string& line);
   void Persist();
+  // Takes the state file again when another process (grelt02-cli, say) changed it.
+  void ReloadIfChangedElsewhere();
   std::string ClockText() const;
 
   void OnReset() override;
@@ -67,6 +71,7 @@ private:
   mutable std::mutex mutex_;
   std::string folder_;
   PrinterState state_;
+  std::string savedStamp_;  // identity of the state file as this object last wrote or read it
   platform::Clock& clock_;
   CommandParser parser_;
   bool session_ = false;

@@ -375,8 +375,8 @@ TEST_F(VirtualPrinterTest, MeasuredMovesAndInspectionsLeaveTheirReadings) {
   CWinGreltDrv drv(directory);
   ASSERT_EQ(Open(drv), 0);
   auto measuredMove = [&](std::uint8_t motor, std::uint8_t mode) {
-    const Bytes move = {0x1B, 0x7D, 0x01, 0x0B, 0x00, c0(), c1(), 0x13, 0xEC, 0x89,
-                        motor, mode, 0x40, 0x38, 0x00, 0x00};
+    const Bytes move = {0x1B, 0x7D, 0x01,  0x0B, 0x00, c0(), c1(), 0x13,
+                        0xEC, 0x89, motor, mode, 0x40, 0x38, 0x00, 0x00};
     ASSERT_EQ(drv.Send(move.data(), static_cast<int>(move.size())), static_cast<int>(move.size()));
   };
   std::uint8_t reading[2];
@@ -402,6 +402,36 @@ TEST_F(VirtualPrinterTest, MeasuredMovesAndInspectionsLeaveTheirReadings) {
   for (int i = 0; i < 10; ++i) sum += results[2 * i] | (results[2 * i + 1] << 8);
   EXPECT_GE(sum, 3556);  // above the strictest model's limit
   EXPECT_EQ(verdict, 1);
+}
+
+TEST_F(VirtualPrinterTest, FaultsSetByAnotherProcessReachARunningPrinter) {
+  CWinGreltDrv drv(directory);
+  ASSERT_EQ(Open(drv), 0);
+  // Another process opens the same state file, as grelt02-cli does, and gives a fault.
+  auto other = vprinter::VirtualPrinter::Open(info.folder, clock);
+  vprinter::Faults faults;
+  faults.paperOut = true;
+  other->SetFaults(faults);
+  driver::STATUSINF status;
+  drv.Ctl_GetStatus(&status);
+  EXPECT_EQ(status.errorCode, driver::kErrorPaperOut);
+  // And the running printer's own changes do not undo it.
+  const auto& k = *model->key;
+  drv.Ctl_WriteEEP_LFP(c0(), c1(), 600, 1, k[0], k[1], k[2], k[3], k[4], k[5], k[6], k[7]);
+  EXPECT_TRUE(other->Snapshot().faults.paperOut);
+  EXPECT_EQ(other->ReadNvram(600, 1), Bytes{1});
+}
+
+TEST_F(VirtualPrinterTest, ADamagedStateKeepsTheModelItStillShows) {
+  {
+    std::fstream file(info.folder + "/state.bin", std::ios::in | std::ios::out | std::ios::binary);
+    file.seekp(-10, std::ios::end);
+    file.put('\x42');
+  }
+  std::string problem;
+  auto printer = vprinter::VirtualPrinter::Open(info.folder, clock, &problem);
+  ASSERT_TRUE(printer);
+  EXPECT_EQ(printer->Snapshot().model, "MW");
 }
 
 TEST_F(VirtualPrinterTest, TheOptionUnitAnswersItsCalls) {
