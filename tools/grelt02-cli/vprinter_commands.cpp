@@ -97,6 +97,16 @@ std::string ToHex(const vprinter::Bytes& bytes) {
   return text;
 }
 
+// Refuses a range that does not lie wholly in the printer's (or its unit's) NVRAM.
+void CheckRange(int address, int count, bool unit) {
+  const std::size_t size = unit ? vprinter::kUnitNvramSize : vprinter::kNvramSize;
+  if (address < 0 || count < 1 ||
+      static_cast<std::size_t>(address) + static_cast<std::size_t>(count) > size) {
+    throw std::runtime_error("the range lies outside the NVRAM of " + std::to_string(size) +
+                             " bytes");
+  }
+}
+
 Json FaultsToJson(const vprinter::Faults& f) {
   Json json = Json::array();
   if (f.paperOut) json.push_back("paper-out");
@@ -247,12 +257,7 @@ void AddVprinterCommands(CLI::App& app, CommandContext& context) {
     context.run = [options] {
       Bench bench;
       const int address = ParseNumber(options->address);
-      const std::size_t size = options->unit ? vprinter::kUnitNvramSize : vprinter::kNvramSize;
-      if (address < 0 || options->length < 1 ||
-          static_cast<std::size_t>(address) + options->length > size) {
-        throw std::runtime_error("the range lies outside the NVRAM of " + std::to_string(size) +
-                                 " bytes");
-      }
+      CheckRange(address, options->length, options->unit);
       const auto bytes =
           bench.Open(bench.Find(options->name))->ReadNvram(address, options->length, options->unit);
       Print({{"address", address}, {"bytes", ToHex(bytes)}});
@@ -268,11 +273,7 @@ void AddVprinterCommands(CLI::App& app, CommandContext& context) {
       Bench bench;
       const int address = ParseNumber(options->address);
       const vprinter::Bytes bytes = ParseHex(options->hex);
-      const std::size_t size = options->unit ? vprinter::kUnitNvramSize : vprinter::kNvramSize;
-      if (address < 0 || bytes.empty() || static_cast<std::size_t>(address) + bytes.size() > size) {
-        throw std::runtime_error("the range lies outside the NVRAM of " + std::to_string(size) +
-                                 " bytes");
-      }
+      CheckRange(address, static_cast<int>(bytes.size()), options->unit);
       bench.Open(bench.Find(options->name))->WriteNvram(address, bytes, options->unit);
       Print({{"address", address}, {"written", bytes.size()}});
     };
