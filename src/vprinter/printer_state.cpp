@@ -78,12 +78,12 @@ std::string Metadata(const PrinterState& s) {
     << "\npaperOut=" << f.paperOut << "\npaperJam=" << f.paperJam
     << "\ndisconnected=" << f.disconnected << "\nbootMode=" << f.bootMode
     << "\neraseFails=" << f.eraseFails << "\neraseHangs=" << f.eraseHangs
-    << "\nmotorFails=" << f.motorFails << "\nstuckStatus=" << f.stuckStatus
-    << "\nreadFailFrom=" << f.readFailFrom << "\nreadFailTo=" << f.readFailTo
-    << "\nunitAttached=" << u.attached << "\nunitAccelOffline=" << u.accelOffline
-    << "\nunitIlsOffline=" << u.ilsOffline << "\nunitState=" << u.state
-    << "\nunitErrorCode=" << u.errorCode << "\nunitCalibrationFailed=" << u.calibrationFailed
-    << "\nunitTemperature=" << u.temperature << "\nunitTilePosition=" << u.tilePosition << "\n";
+    << "\nmotorFails=" << f.motorFails << "\nunitOffline=" << f.unitOffline
+    << "\nunitDetached=" << f.unitDetached << "\nunitCalibrationFails=" << f.unitCalibrationFails
+    << "\nstuckStatus=" << f.stuckStatus << "\nreadFailFrom=" << f.readFailFrom
+    << "\nreadFailTo=" << f.readFailTo << "\nunitState=" << u.state
+    << "\nunitErrorCode=" << u.errorCode << "\nunitTemperature=" << u.temperature
+    << "\nunitTilePosition=" << u.tilePosition << "\n";
   return m.str();
 }
 
@@ -127,16 +127,15 @@ bool ApplyMetadata(const std::string& text, PrinterState& s) {
   integer("eraseFails", f.eraseFails);
   integer("eraseHangs", f.eraseHangs);
   integer("motorFails", f.motorFails);
+  integer("unitOffline", f.unitOffline);
+  integer("unitDetached", f.unitDetached);
+  integer("unitCalibrationFails", f.unitCalibrationFails);
   integer("stuckStatus", f.stuckStatus);
   integer("readFailFrom", f.readFailFrom);
   integer("readFailTo", f.readFailTo);
   UnitState& u = s.unit;
-  integer("unitAttached", u.attached);
-  integer("unitAccelOffline", u.accelOffline);
-  integer("unitIlsOffline", u.ilsOffline);
   integer("unitState", u.state);
   integer("unitErrorCode", u.errorCode);
-  integer("unitCalibrationFailed", u.calibrationFailed);
   integer("unitTemperature", u.temperature);
   integer("unitTilePosition", u.tilePosition);
   return s.model.size() == 2;

@@ -29,20 +29,19 @@ struct Faults {
   bool eraseFails = false;    // a list erase reports failure
   bool eraseHangs = false;    // a list erase never finishes
   bool motorFails = false;    // measured moves read far outside every limit
-  int stuckStatus = -1;       // this status type is all the printer reports
-  int readFailFrom = -1;      // NVRAM reads touching [from, to] fail
+  bool unitOffline = false;   // the option unit does not answer
+  bool unitDetached = false;  // its attachment sensor reads "off"
+  bool unitCalibrationFails = false;
+  int stuckStatus = -1;   // this status type is all the printer reports
+  int readFailFrom = -1;  // NVRAM reads touching [from, to] fail
   int readFailTo = -1;
 };
 
 // The option unit (colour measuring) with its own small NVRAM.
 struct UnitState {
   std::vector<std::uint8_t> nvram = std::vector<std::uint8_t>(kUnitNvramSize, 0);
-  bool attached = true;  // the attachment sensor
-  bool accelOffline = false;
-  bool ilsOffline = false;
   int state = 0;  // 0 stop, 1 ready, 2 busy, 255 error
   int errorCode = 0;
-  bool calibrationFailed = false;
   int temperature = 23;  // degrees, as the thermosensor reads
   int tilePosition = 0;
 };

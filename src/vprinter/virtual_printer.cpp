@@ -370,32 +370,43 @@ int VirtualPrinter::Handle(driver::DeviceCall& call) {
       return driver::kDrvOk;
     }
     case DeviceOp::AccelStatusShort: {
+      AdvanceUnit();
       const UnitState& u = state_.unit;
       call.accel.state = u.state == 255 ? 255 : static_cast<std::uint8_t>(u.state != 0 ? 1 : 0);
       call.accel.busy = u.state == 2 ? 1 : 0;
-      call.accel.flags = u.attached ? 0 : 0x08;
+      call.accel.flags = state_.faults.unitDetached ? 0x08 : 0;
       call.accel.reading = u.temperature;
       return driver::kDrvOk;
     }
     case DeviceOp::AccelStatus: {
+      AdvanceUnit();
       const UnitState& u = state_.unit;
-      call.unit.offline = (u.accelOffline ? 1 : 0) | (u.ilsOffline ? 2 : 0);
+      call.unit.offline = state_.faults.unitOffline ? 3 : 0;
       call.unit.state = u.state;
       call.unit.errorCode = u.errorCode;
-      call.unit.calibrationFailed = call.selector == 0 && u.calibrationFailed ? 1 : 0;
+      call.unit.calibrationFailed =
+          call.selector == 0 && state_.faults.unitCalibrationFails ? 1 : 0;
       return driver::kDrvOk;
     }
     case DeviceOp::AccelColorimetry: {
-      // L, a and b of the tile under the unit, eight characters each.
+      // L, a and b of the tile under the unit, eight characters each: positions 4 to 8 are
+      // the white calibration tile, 0 and 12 coloured ones.
       const int p = state_.unit.tilePosition;
+      double lab[3] = {94.2 + 0.02 * (p - 6), -0.5, 1.2 + 0.01 * (p - 6)};
+      if (p < 4) lab[0] = 50.1, lab[1] = 60.3, lab[2] = 40.2;
+      if (p > 8) lab[0] = 30.5, lab[1] = 10.1, lab[2] = -40.7;
       char text[64];
-      std::snprintf(text, sizeof text, "C%8.3f,%8.3f,%8.3f", 52.0 + p * 0.9, 1.5 - p * 0.05,
-                    -2.0 + p * 0.1);
-      call.text = state_.unit.attached ? text : "";
+      std::snprintf(text, sizeof text, "C%8.3f,%8.3f,%8.3f", lab[0], lab[1], lab[2]);
+      call.text = state_.faults.unitOffline ? "" : text;
       return driver::kDrvOk;
     }
     default: return driver::kDrvInvalidArgument;
   }
+}
+
+void VirtualPrinter::AdvanceUnit() {
+  if (unitStartReads_ < 0) return;
+  if (unitStartReads_-- == 0) state_.unit.state = 1;
 }
 
 void VirtualPrinter::OnReset() { /* nothing is pending in this printer between commands */
@@ -546,10 +557,16 @@ void VirtualPrinter::ApplyFactory(const FactoryCommand& c) {
   } else if (c.family == 0x7D && c.code == 0x45) {  // long maintenance
     BusyFor(kLongMaintenanceMs);
     Note("long maintenance started");
-  } else if (c.family == 0x7C && c.code == 0x9A) {  // option unit initialisation
+  } else if ((c.family == 0x7C && c.code == 0x9A) || (c.family == 0x7B && c.code == 0x25)) {
+    // Option unit initialisation: 254 stops it, 3 starts it again; it reports "stop" once more,
+    // then "ready".
     if (!needs(1)) return;
     UnitState& u = state_.unit;
-    if (p[0] == 3) u.state = (u.attached && !u.accelOffline && !u.ilsOffline) ? 1 : 0;
+    if (p[0] == 254) u.state = 0;
+    if (p[0] == 3 && u.state != 255) {
+      u.state = 0;
+      unitStartReads_ = state_.faults.unitOffline ? -1 : 1;
+    }
   } else if (c.family == 0x7B && c.code == 0x28) {  // option unit tile position
     if (!needs(6)) return;
     state_.unit.tilePosition = static_cast<int>(Dword(p, 2));

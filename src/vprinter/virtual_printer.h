@@ -67,6 +67,8 @@ private:
   void OnFirmware(const Bytes& file) override;
   void OnMalformed(const std::string& what) override;
   void ApplyFactory(const FactoryCommand& command);
+  // A starting option unit becomes ready after it has been asked for its state.
+  void AdvanceUnit();
 
   mutable std::mutex mutex_;
   std::string folder_;
@@ -80,6 +82,7 @@ private:
   std::map<std::uint8_t, int> eraseReplies_;  // list kind -> replies until the erase is done
   std::deque<std::string> log_;
   int pages_ = 0;
+  int unitStartReads_ = -1;  // state reads until a starting unit is ready; -1: not starting
 };
 
 // Lets the library reach virtual printers by endpoints "vprinter:<state folder>".

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 
@@ -440,13 +441,33 @@ TEST_F(VirtualPrinterTest, TheOptionUnitAnswersItsCalls) {
   driver::ALSTATUSINF unit;
   ASSERT_EQ(drv.Accel_Remote_GetStatus(0, &unit), 0);
   EXPECT_EQ(unit.state, 0);
-  const Bytes init = {0x1B, 0x7C, 0x00, 0x06, 0x00, c0(), c1(), 0x9A, 0x65, 0x4D, 0x03};
+  const Bytes init = {0x1B, 0x7C, 0x00, 0x06, 0x00, c0(), c1(), 0x9A, 0x65, 0x4D, 0xFE,
+                      0x1B, 0x7C, 0x00, 0x06, 0x00, c0(), c1(), 0x9A, 0x65, 0x4D, 0x03};
   drv.Send(init.data(), static_cast<int>(init.size()));
   drv.Accel_Remote_GetStatus(0, &unit);
+  EXPECT_EQ(unit.state, 0);  // stopped once more while it starts
+  drv.Accel_Remote_GetStatus(0, &unit);
   EXPECT_EQ(unit.state, 1);
-  std::string reply;
-  ASSERT_EQ(drv.Accel_Remote_GetColorimetry_RplyData(&reply), 0);
-  EXPECT_EQ(reply.find(','), 9u);
+  driver::ASTATUSINF accel;
+  drv.Accel_Remote_GetStatus_st(&accel);
+  EXPECT_EQ(accel.state & 1, 1);
+  EXPECT_EQ(accel.reading, 23);
+  // The white tile at positions 4, 6 and 8 measures nearly the same everywhere.
+  auto scanAt = [&](std::uint8_t position) {
+    const Bytes move = {0x1B, 0x7B, 0x01, 0x0B, 0x00,     c0(), c1(), 0x28,
+                        0xD7, 0x14, 0x00, 0x00, position, 0x00, 0x00, 0x00};
+    drv.Send(move.data(), static_cast<int>(move.size()));
+    std::string reply;
+    EXPECT_EQ(drv.Accel_Remote_GetColorimetry_RplyData(&reply), 0);
+    EXPECT_EQ(reply.find(','), 9u);
+    return std::array<double, 3>{std::stod(reply.substr(1, 8)), std::stod(reply.substr(10, 8)),
+                                 std::stod(reply.substr(19, 8))};
+  };
+  const auto four = scanAt(4);
+  const auto six = scanAt(6);
+  const auto zero = scanAt(0);
+  EXPECT_LT(std::hypot(six[0] - four[0], six[1] - four[1], six[2] - four[2]), 0.15);
+  EXPECT_GT(std::hypot(six[0] - zero[0], six[1] - zero[1], six[2] - zero[2]), 10.0);
   std::uint8_t byte = 0;
   Printer()->WriteNvram(170, {0xF6}, true);
   EXPECT_EQ(drv.Prod_ReplyEEP2(c0(), c1(), 170, 0, &byte), 0);

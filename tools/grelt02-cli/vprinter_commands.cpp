@@ -116,6 +116,9 @@ Json FaultsToJson(const vprinter::Faults& f) {
   if (f.eraseFails) json.push_back("erase-fails");
   if (f.eraseHangs) json.push_back("erase-hangs");
   if (f.motorFails) json.push_back("motor-fails");
+  if (f.unitOffline) json.push_back("unit-offline");
+  if (f.unitDetached) json.push_back("unit-detached");
+  if (f.unitCalibrationFails) json.push_back("unit-calibration");
   if (f.stuckStatus >= 0) json.push_back("stuck-status=" + std::to_string(f.stuckStatus));
   if (f.readFailFrom >= 0) {
     json.push_back("read-fail=" + std::to_string(f.readFailFrom) + "-" +
@@ -142,15 +145,23 @@ void ApplyFault(const std::string& fault, vprinter::Faults& f) {
     f.eraseHangs = true;
   } else if (name == "motor-fails") {
     f.motorFails = true;
+  } else if (name == "unit-offline") {
+    f.unitOffline = true;
+  } else if (name == "unit-detached") {
+    f.unitDetached = true;
+  } else if (name == "unit-calibration") {
+    f.unitCalibrationFails = true;
   } else if (name == "stuck-status" && !value.empty()) {
     f.stuckStatus = ParseNumber(value);
   } else if (name == "read-fail" && value.find('-') != std::string::npos) {
     f.readFailFrom = ParseNumber(value.substr(0, value.find('-')));
     f.readFailTo = ParseNumber(value.substr(value.find('-') + 1));
   } else {
-    throw std::runtime_error("unknown fault " + fault +
-                             " (paper-out, paper-jam, disconnect, boot-mode, erase-fails, "
-                             "erase-hangs, motor-fails, stuck-status=TYPE, read-fail=FROM-TO)");
+    throw std::runtime_error(
+        "unknown fault " + fault +
+        " (paper-out, paper-jam, disconnect, boot-mode, erase-fails, "
+        "erase-hangs, motor-fails, unit-offline, unit-detached, unit-calibration, "
+        "stuck-status=TYPE, read-fail=FROM-TO)");
   }
 }
 
