@@ -1,0 +1,145 @@
+#include "printer/network_sender.h"
+
+#include <netdb.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <fcntl.h>
+#include <cerrno>
+#include <cstring>
+
+namespace printer {
+namespace {
+
+constexpr std::size_t kStreamBuffer = 4096;
+
+// A socket closed on every path.
+class Socket {
+public:
+  explicit Socket(int fd) : fd_(fd) {}
+  ~Socket() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Socket(const Socket&) = delete;
+  Socket& operator=(const Socket&) = delete;
+  int Fd() const { return fd_; }
+
+private:
+  int fd_;
+};
+
+// Writes through a 4096-byte buffer, as a buffered stream does; false once a write failed.
+class BufferedWriter {
+public:
+  explicit BufferedWriter(int fd) : fd_(fd) {}
+  bool Write(const void* data, std::size_t length) {
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    while (ok_ && length > 0) {
+      const std::size_t room = kStreamBuffer - used_;
+      const std::size_t take = length < room ? length : room;
+      std::memcpy(buffer_ + used_, bytes, take);
+      used_ += take;
+      bytes += take;
+      length -= take;
+      if (used_ == kStreamBuffer) Flush();
+    }
+    return ok_;
+  }
+  bool Flush() {
+    for (std::size_t sent = 0; ok_ && sent < used_;) {
+      const ssize_t n = ::send(fd_, buffer_ + sent, used_ - sent, MSG_NOSIGNAL);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0)
+        ok_ = false;
+      else
+        sent += static_cast<std::size_t>(n);
+    }
+    used_ = 0;
+    return ok_;
+  }
+
+private:
+  int fd_;
+  std::uint8_t buffer_[kStreamBuffer];
+  std::size_t used_ = 0;
+  bool ok_ = true;
+};
+
+// Connects within the time-out; returns 0 or the error number.
+int ConnectWithin(int fd, const sockaddr* address, socklen_t length, int timeoutMs) {
+  const int flags = ::fcntl(fd, F_GETFL, 0);
+  ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
+  int error = 0;
+  if (::connect(fd, address, length) != 0) {
+    if (errno != EINPROGRESS) return errno;
+    pollfd waiting{fd, POLLOUT, 0};
+    if (::poll(&waiting, 1, timeoutMs) <= 0) return ETIMEDOUT;
+    socklen_t size = sizeof error;
+    ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size);
+  }
+  ::fcntl(fd, F_SETFL, flags);
+  return error;
+}
+
+void Tell(ui::UiServices& ui, const std::string& text) {
+  ui.MessageBox(text, ui::kApplicationTitle, ui::kOk);
+}
+
+}  // namespace
+
+std::string LpdPreamble() {
+  const std::string host = kLpdHost;
+  const std::string dataFile = "dfA002" + host;
+  const std::string control = "H" + host + "\n" + "P" + kLpdUser + "\n" + "J" + kLpdJob + "\n" +
+                              "l" + dataFile + "\n" + "U" + dataFile + "\n" + "N" + kLpdUser + "\n";
+  std::string preamble = "\x02PASSTHRU\n";
+  preamble += "\x02" + std::to_string(control.size()) + " cfA002" + host + "\n";
+  preamble += control;
+  preamble += '\0';
+  preamble +=
+      "\x03"
+      "125899906843000 " +
+      dataFile + "\n";
+  return preamble;
+}
+
+bool SendNetworkJob(const std::string& host, const std::uint8_t* data, std::size_t length,
+                    ui::UiServices& ui, int port, int timeoutMs) {
+  addrinfo hints{};
+  hints.ai_family = AF_UNSPEC;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* found = nullptr;
+  const int lookup = ::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found);
+  if (lookup != 0) {
+    Tell(ui, ::gai_strerror(lookup));
+    Tell(ui, "Cannot connect to printer.\nCheck printer power or network cable");
+    return false;
+  }
+  Socket socket(::socket(found->ai_family, found->ai_socktype | SOCK_CLOEXEC, found->ai_protocol));
+  if (socket.Fd() < 0) {
+    ::freeaddrinfo(found);
+    Tell(ui, "Socket Creation Error");
+    return false;
+  }
+  const int error = ConnectWithin(socket.Fd(), found->ai_addr, found->ai_addrlen, timeoutMs);
+  ::freeaddrinfo(found);
+  if (error != 0) {
+    Tell(ui, std::strerror(error));
+    Tell(ui, "Cannot connect to printer.\nCheck printer power or network cable");
+    return false;
+  }
+  const std::string preamble = LpdPreamble();
+  BufferedWriter writer(socket.Fd());
+  if (!writer.Write(preamble.data(), preamble.size()) ||
+      (length > 0 && !writer.Write(data, length)) || !writer.Flush()) {
+    // A job cut off on the way is no job: say so rather than report it sent.
+    Tell(ui,
+         "The printer closed the connection before the job was sent.\nCheck the printer and send "
+         "it again.");
+    return false;
+  }
+  return true;
+}
+
+}  // namespace printer
