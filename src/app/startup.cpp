@@ -30,12 +30,15 @@ std::array<ui::FontSpec, 4> SharedFonts(const settings::AppSettings& s) {
   };
 }
 
-AppState RunStartup(const std::string& programFolder) {
+AppState RunStartup(const std::string& programFolder, platform::Clock& clock) {
   AppState state;
   state.registryKey = kRegistryKey;
   // The main settings file first: it names the profile that the other two files live under.
-  // The USB port map is loaded between it and the language file once the printer link exists.
   state.settings = settings::LoadSettings(programFolder);
+  state.registry =
+      std::make_unique<platform::Registry>(platform::Registry::DefaultRoot(programFolder), clock);
+  state.portMap = std::make_unique<printer::PortMap>(programFolder, *state.registry, clock);
+  state.portMap->LoadAtStartup();
   state.fonts = SharedFonts(state.settings);
 
   state.programFolder = programFolder;

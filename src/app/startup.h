@@ -3,7 +3,12 @@
 // before the start screen opens. No printer session is opened at start-up.
 
 #include <array>
+#include <memory>
 #include <string>
+
+#include "platform/clock.h"
+#include "platform/registry.h"
+#include "printer/port_map.h"
 
 #include "settings/app_settings.h"
 #include "ui/font_spec.h"
@@ -17,10 +22,13 @@ inline constexpr const char* kRegistryKey = "KORVU";
 // 4 the NVRAM backup dialog.
 std::array<ui::FontSpec, 4> SharedFonts(const settings::AppSettings& settings);
 
-// Global state prepared by start-up, read-only afterwards.
+// Global state prepared by start-up, read-only afterwards except for the port map, which every
+// printer session refreshes.
 struct AppState {
   std::string registryKey;
   settings::AppSettings settings;
+  std::unique_ptr<platform::Registry> registry;
+  std::unique_ptr<printer::PortMap> portMap;
   std::array<ui::FontSpec, 4> fonts;
   std::string programFolder;
   std::string csvFolder;
@@ -28,8 +36,10 @@ struct AppState {
 };
 
 // Runs the start-up steps up to, not including, the start screen: registry key, main settings
-// file, language file, shared fonts, machine parameter file, program folders. Missing files fall
-// back to defaults; a folder that cannot be created is left for later writes to report.
-AppState RunStartup(const std::string& programFolder);
+// file, USB port map, language file, shared fonts, machine parameter file, program folders.
+// Missing files fall back to defaults (a missing USB.ini leaves the map empty until the first
+// printer session writes it); a folder that cannot be created is left for later writes to report.
+AppState RunStartup(const std::string& programFolder,
+                    platform::Clock& clock = platform::DefaultClock());
 
 }  // namespace app

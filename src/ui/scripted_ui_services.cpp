@@ -67,11 +67,21 @@ int ScriptedUiServices::RunPosted() {
   }
 }
 
+void ScriptedUiServices::SetDeclineByDefault(bool decline) {
+  std::lock_guard lock(mutex_);
+  decline_ = decline;
+}
+
 int ScriptedUiServices::Record(std::string kind, std::string text, unsigned style, int answer,
                                std::string caption) {
   std::lock_guard lock(mutex_);
   calls_.push_back({std::move(kind), std::move(text), style, answer, std::move(caption)});
   return answer;
+}
+
+bool ScriptedUiServices::Declining() const {
+  std::lock_guard lock(mutex_);
+  return decline_;
 }
 
 std::optional<int> ScriptedUiServices::NextAnswer() {
@@ -84,14 +94,18 @@ std::optional<int> ScriptedUiServices::NextAnswer() {
 
 int ScriptedUiServices::MessageBox(const std::string& text, const std::string& caption,
                                    unsigned style) {
-  const int first = (style & kButtonMask) == kYesNo ? kAnswerYes : kAnswerOk;
-  return Record("message-box", text, style, NextAnswer().value_or(first), caption);
+  const unsigned buttons = style & kButtonMask;
+  int fallback = buttons == kYesNo ? kAnswerYes : kAnswerOk;
+  if (Declining())
+    fallback = buttons == kYesNo ? kAnswerNo : buttons == kOkCancel ? kAnswerCancel : kAnswerOk;
+  return Record("message-box", text, style, NextAnswer().value_or(fallback), caption);
 }
 
 int ScriptedUiServices::ShowMessageDialog(const std::string& text, int mode) {
   // Mode 2 has only its "NG" button, which is a Cancel.
-  const int first = mode == 2 ? IDCANCEL : IDOK;
-  return Record("message-dialog", text, static_cast<unsigned>(mode), NextAnswer().value_or(first));
+  const int fallback = mode == 2 || (Declining() && mode != 0) ? IDCANCEL : IDOK;
+  return Record("message-dialog", text, static_cast<unsigned>(mode),
+                NextAnswer().value_or(fallback));
 }
 
 std::optional<std::string> ScriptedUiServices::NextFile(const char* kind,

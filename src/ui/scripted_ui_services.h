@@ -33,6 +33,9 @@ public:
   void SetPictureSize(const std::string& path, PictureSize size);
   void SetScreen(ScreenMetrics screen);
   void SetShellOpenResult(int result);
+  // Without a queued answer, take the box's last button (Cancel, No) instead of its first: for
+  // runs where nobody is there to fix the printer.
+  void SetDeclineByDefault(bool decline);
 
   std::vector<UiCall> Calls() const;
   // The calls of one kind.
@@ -65,6 +68,7 @@ private:
   int Record(std::string kind, std::string text, unsigned style, int answer,
              std::string caption = {});
   std::optional<int> NextAnswer();
+  bool Declining() const;
   std::optional<std::string> NextFile(const char* kind, const FileDialogRequest& request);
 
   mutable std::mutex mutex_;
@@ -77,6 +81,7 @@ private:
   std::map<std::string, PictureSize> pictures_;
   ScreenMetrics screen_;
   int shellOpenResult_ = 33;
+  bool decline_ = false;
 };
 
 }  // namespace ui

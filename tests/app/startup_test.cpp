@@ -36,6 +36,18 @@ TEST(Startup, TheCsvFolderFollowsTheProfileOnTheConfiguredDrive) {
   EXPECT_FALSE(fs::exists(program / "drive_c"));
 }
 
+TEST(Startup, LoadsTheUsbPortMapSoAbsentPrintersKeepTheirSlots) {
+  testing_support::TempFolder program;
+  program.Write(
+      "USB.ini",
+      "Printer1=\r\nPrinter2=\\\\?\\USB#VID_1&PID_2#ABCDEFGHIJ#{g}\r\nPrinter3=\r\nPrinter4=\r\n");
+  const app::AppState state = app::RunStartup(program.Path());
+  EXPECT_EQ(state.portMap->Slot(2), "\\\\?\\USB#VID_1&PID_2#ABCDEFGHIJ#{g}");
+  EXPECT_EQ(state.portMap->Slot(1), "");
+  testing_support::TempFolder empty;
+  EXPECT_EQ(app::RunStartup(empty.Path()).portMap->Slot(2), "");  // no USB.ini: an empty map
+}
+
 TEST(Startup, AFolderThatCannotBeMadeIsNotAnError) {
   testing_support::TempFolder program;
   program.Write("drive_c", "a file where drive c: should be");

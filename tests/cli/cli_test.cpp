@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <string>
 
@@ -147,6 +148,47 @@ TEST(Cli, VirtualPrintersArePluggedInInspectedAndGivenFaults) {
 
   EXPECT_EQ(Cli("vprinter detach", folder.Path()).exitCode, 0);
   EXPECT_EQ(Cli("vprinter status", folder.Path()).exitCode, 2);  // nothing attached
+}
+
+// A copy of the shipped program folder's files, to work on without touching the staged one.
+void CopyShippedFiles(const testing_support::TempFolder& folder) {
+  namespace fs = std::filesystem;
+  for (const char* entry : {"GRELT02.INI", "USB.ini", "Parameter", "Service"}) {
+    fs::copy(fs::path(GRELT_PROGRAM_DIR) / entry, fs::path(folder.Path()) / entry,
+             fs::copy_options::recursive);
+  }
+}
+
+TEST(Cli, ASerialWrittenThroughTheProductionAreaReadsBack) {
+  testing_support::TempFolder folder;
+  CopyShippedFiles(folder);
+  EXPECT_EQ(Cli("status", folder.Path()).exitCode, 2);  // nothing attached at port 11
+  ASSERT_EQ(Cli("vprinter attach --model MW", folder.Path()).exitCode, 0);
+  const auto status = Cli("status", folder.Path());
+  ASSERT_EQ(status.exitCode, 0);
+  EXPECT_EQ(status.Json()["port"], 11);
+  EXPECT_EQ(status.Json()["model"], "MW");
+  EXPECT_EQ(status.Json()["type"], 4);
+
+  const auto written = Cli("nvram write 66 '51 58 39 38 37 36 35 34 33 32' --prd", folder.Path());
+  ASSERT_EQ(written.exitCode, 0);
+  const auto read = Cli("nvram read 66 10 --prd", folder.Path());
+  ASSERT_EQ(read.exitCode, 0);
+  EXPECT_EQ(read.Json()["text"], "QX98765432");
+  EXPECT_EQ(Cli("nvram read 0xFFFF 1", folder.Path()).exitCode, 2);
+  EXPECT_EQ(Cli("nvram write 10 'zz'", folder.Path()).exitCode, 2);
+
+  const auto ports = Cli("ports", folder.Path()).Json();
+  EXPECT_EQ(ports["discovered"].size(), 1u);
+  EXPECT_EQ(ports["map"][0]["port"], 11);
+  EXPECT_EQ(ports["map"][0]["link"], ports["discovered"][0]);
+
+  folder.Write("job.prn", std::string(3000, '\x0D'));
+  EXPECT_EQ(Cli("send-file '" + (folder / "job.prn") + "' --chunk 512", folder.Path()).exitCode, 0);
+  ASSERT_EQ(Cli("vprinter fault paper-out", folder.Path()).exitCode, 0);
+  EXPECT_EQ(Cli("send-file '" + (folder / "job.prn") + "'", folder.Path()).exitCode, 2);
+  EXPECT_EQ(
+      Cli("lpd-send 127.0.0.1 '" + (folder / "job.prn") + "' --port 1", folder.Path()).exitCode, 2);
 }
 
 TEST(Cli, BadUsageIsRefused) {
