@@ -8,7 +8,7 @@
 #include <fstream>
 
 #include "driver/cwin_hdidapi.h"
-#include "printer/fake_driver.h"
+#include "support/fake_driver.h"
 #include "support/temp_folder.h"
 #include "ui/scripted_ui_services.h"
 

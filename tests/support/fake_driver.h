@@ -23,6 +23,7 @@ public:
   };
 
   std::vector<std::string> calls;
+  bool record = true;  // off for benchmarks: no call list, no lengths
   int openResult = 0;
   std::deque<SendExStep> sendEx;                          // default: everything taken
   std::deque<int> send;                                   // default: all taken
@@ -52,15 +53,19 @@ public:
     return 0;
   }
   int Send(const std::uint8_t*, int length) override {
-    calls.push_back("Send " + std::to_string(length));
-    sendLengths.push_back(static_cast<std::size_t>(length));
+    if (record) {
+      calls.push_back("Send " + std::to_string(length));
+      sendLengths.push_back(static_cast<std::size_t>(length));
+    }
     return Next(send, length);
   }
   int SendEx(const std::uint8_t* data, unsigned long total, unsigned long offset,
              unsigned long* taken) override {
-    calls.push_back("SendEx " + std::to_string(offset));
-    sendExData.push_back(data);
-    sendExOffsets.push_back(offset);
+    if (record) {
+      calls.push_back("SendEx " + std::to_string(offset));
+      sendExData.push_back(data);
+      sendExOffsets.push_back(offset);
+    }
     if (sendEx.empty()) {
       *taken = total - offset;
       return 0;
@@ -71,7 +76,7 @@ public:
     return step.result;
   }
   int Ctl_GetStatus(driver::STATUSINF* s) override {
-    calls.push_back("Ctl_GetStatus");
+    if (record) calls.push_back("Ctl_GetStatus");
     Status next;
     if (!status.empty()) {
       next = status.front();
