@@ -98,6 +98,14 @@ public:
   bool WritePortFile(int usbIndex, const std::string& fileName, int chunkSize);
   std::size_t JobLength() const { return used_; }
   const std::uint8_t* JobData() const { return job_.get(); }
+  // A factory command: ESC, family, flag, 16-bit length, the model's access code, the code
+  // triple (code, FF - code, code rotated right by one bit), then the parameters.
+  bool AppendFactory(std::uint8_t family, std::uint8_t flag, std::uint8_t code,
+                     const std::uint8_t* params, std::size_t length);
+  // Room for up to `bytes` more at the end of the job, for builders that write in place; nullptr
+  // (LastError -930) when it would pass 16 MiB. CommitJob keeps the bytes actually written.
+  std::uint8_t* ReserveJob(std::size_t bytes);
+  void CommitJob(std::size_t bytes) { used_ += bytes; }
   // Bytes the link copied into its buffer since it was made: only AppendJob copies.
   std::uint64_t BytesCopied() const { return bytesCopied_; }
 

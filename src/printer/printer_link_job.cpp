@@ -65,6 +65,36 @@ bool CPrinterLink::AppendJob(const std::uint8_t* bytes, std::size_t length) {
   return true;
 }
 
+std::uint8_t* CPrinterLink::ReserveJob(std::size_t bytes) {
+  if (bytes > kJobBufferSize - used_) {
+    lastError_ = kJobBufferFull;
+    return nullptr;
+  }
+  return job_.get() + used_;
+}
+
+bool CPrinterLink::AppendFactory(std::uint8_t family, std::uint8_t flag, std::uint8_t code,
+                                 const std::uint8_t* params, std::size_t length) {
+  const std::size_t body = 5 + length;  // access code, code triple, parameters
+  if (body > 0xFFFF) return Fail(kValueDoesNotFit);
+  std::uint8_t* out = ReserveJob(5 + body);
+  if (out == nullptr) return false;
+  const std::uint8_t frame[10] = {0x1B,
+                                  family,
+                                  flag,
+                                  static_cast<std::uint8_t>(body),
+                                  static_cast<std::uint8_t>(body >> 8),
+                                  access_[0],
+                                  access_[1],
+                                  code,
+                                  static_cast<std::uint8_t>(0xFF - code),
+                                  static_cast<std::uint8_t>((code >> 1) | (code << 7))};
+  std::memcpy(out, frame, sizeof frame);
+  if (length > 0) std::memcpy(out + sizeof frame, params, length);
+  CommitJob(5 + body);
+  return true;
+}
+
 bool CPrinterLink::FlushJob() {
   if (used_ == 0) return true;
   unsigned long offset = 0;

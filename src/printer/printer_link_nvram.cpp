@@ -69,21 +69,10 @@ bool CPrinterLink::WritePrdNvram(int address, std::uint8_t value) {
     Say("Prd WRITE NVRAM ADDRESS ERROR.\n0xFFFF");
     return false;
   }
-  std::uint8_t command[21] = {0x1B,
-                              0x7C,
-                              0x01,
-                              0x10,
-                              0x00,
-                              access_[0],
-                              access_[1],
-                              0x02,
-                              0xFD,
-                              0x01,
-                              static_cast<std::uint8_t>(address),
-                              static_cast<std::uint8_t>(address >> 8),
-                              value};
-  std::copy(key_.begin(), key_.end(), command + 13);
-  return AppendJob(command, sizeof command);
+  std::uint8_t params[11] = {static_cast<std::uint8_t>(address),
+                             static_cast<std::uint8_t>(address >> 8), value};
+  std::copy(key_.begin(), key_.end(), params + 3);
+  return AppendFactory(0x7C, 0x01, 0x02, params, sizeof params);
 }
 
 bool CPrinterLink::WritePrdNvramMulti(int address, int count, const std::uint8_t* bytes) {
@@ -93,22 +82,12 @@ bool CPrinterLink::WritePrdNvramMulti(int address, int count, const std::uint8_t
   }
   // The command's length field is one byte holding count + 16.
   if (count < 1 || count > kMaxPrdWrite || bytes == nullptr) return Fail(kValueDoesNotFit);
-  std::uint8_t command[kMaxPrdWrite + 21] = {0x1B,
-                                             0x7C,
-                                             0x01,
-                                             static_cast<std::uint8_t>(count + 16),
-                                             0x00,
-                                             access_[0],
-                                             access_[1],
-                                             0x07,
-                                             0xF8,
-                                             0x83,
-                                             static_cast<std::uint8_t>(address),
-                                             static_cast<std::uint8_t>(address >> 8),
-                                             static_cast<std::uint8_t>(count)};
-  std::copy(bytes, bytes + count, command + 13);
-  std::copy(key_.begin(), key_.end(), command + 13 + count);
-  return AppendJob(command, static_cast<std::size_t>(count) + 21);
+  std::uint8_t params[kMaxPrdWrite + 11] = {static_cast<std::uint8_t>(address),
+                                            static_cast<std::uint8_t>(address >> 8),
+                                            static_cast<std::uint8_t>(count)};
+  std::copy(bytes, bytes + count, params + 3);
+  std::copy(key_.begin(), key_.end(), params + 3 + count);
+  return AppendFactory(0x7C, 0x01, 0x07, params, static_cast<std::size_t>(count) + 11);
 }
 
 int CPrinterLink::ReadPrdNvram2(std::uint16_t address, std::uint8_t* buffer) {
@@ -203,10 +182,9 @@ bool CPrinterLink::WriteHeadId(int kind, const std::string& text) {
     Say("Debug Error.WriteHeadID");
     return false;
   }
-  std::uint8_t command[57] = {0x1B,       0x7D, 0x01, 0x34, 0x00, access_[0],
-                              access_[1], 0x22, 0xDD, 0x11, 0x00, static_cast<std::uint8_t>(kind)};
-  std::copy(text.begin(), text.begin() + driver::kHeadIdChars, command + 12);
-  return AppendJob(command, sizeof command);
+  std::uint8_t params[2 + driver::kHeadIdChars] = {0x00, static_cast<std::uint8_t>(kind)};
+  std::copy(text.begin(), text.begin() + driver::kHeadIdChars, params + 2);
+  return AppendFactory(0x7D, 0x01, 0x22, params, sizeof params);
 }
 
 }  // namespace printer
