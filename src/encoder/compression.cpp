@@ -1,0 +1,134 @@
+#include "encoder/compression.h"
+
+#include <bit>
+#include <cstring>
+#include <vector>
+
+#include "printer/printer_link.h"
+
+namespace encoder {
+namespace {
+
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+constexpr std::uint64_t kHighs = 0x8080808080808080ull;
+constexpr std::size_t kMaxLiteral = 128;
+constexpr std::size_t kMaxRun = 129;
+
+std::uint64_t Load(const std::uint8_t* p) {
+  std::uint64_t value;
+  std::memcpy(&value, p, sizeof value);
+  return value;
+}
+
+// The index of the lowest zero byte of x, or 8. Exact: a byte is reported zero only when it is.
+int FirstZeroByte(std::uint64_t x) {
+  const std::uint64_t zero = ~(((x & ~kHighs) + ~kHighs) | x | ~kHighs);
+  return zero == 0 ? 8 : std::countr_zero(zero) / 8;
+}
+
+// How many bytes after position i equal row[i], eight at a time.
+std::size_t RunAfter(const std::uint8_t* row, std::size_t i, std::size_t n) {
+  const std::uint64_t pattern = row[i] * kOnes;
+  std::size_t j = i + 1;
+  while (j + 8 <= n) {
+    const std::uint64_t diff = Load(row + j) ^ pattern;
+    if (diff != 0) return j + static_cast<std::size_t>(std::countr_zero(diff) / 8) - i - 1;
+    j += 8;
+  }
+  while (j < n && row[j] == row[i]) ++j;
+  return j - i - 1;
+}
+
+// The first j in [from, limit) with row[j] == row[j + 1], or limit; needs limit < n.
+std::size_t NextPair(const std::uint8_t* row, std::size_t from, std::size_t limit, std::size_t n) {
+  std::size_t j = from;
+  while (j + 9 <= n && j + 8 <= limit) {
+    const int k = FirstZeroByte(Load(row + j) ^ Load(row + j + 1));
+    if (k < 8) return j + static_cast<std::size_t>(k);
+    j += 8;
+  }
+  while (j < limit && row[j] != row[j + 1]) ++j;
+  return j;
+}
+
+}  // namespace
+
+std::size_t CompressRow(const std::uint8_t* row, std::size_t n, std::uint8_t* out) {
+  std::uint8_t* const start = out;
+  std::size_t i = 0;
+  while (i < n) {
+    if (i == n - 1) {  // a last lone byte is a literal of one
+      *out++ = 0x00;
+      *out++ = row[i];
+      break;
+    }
+    const std::size_t d = RunAfter(row, i, n);
+    if (d > 0) {
+      // d + 1 equal bytes: whole pairs of 129 copies, then the rest.
+      const std::size_t whole = d / kMaxRun;
+      for (std::size_t k = 0; k < whole; ++k) {
+        *out++ = 0x80;
+        *out++ = row[i];
+      }
+      *out++ = static_cast<std::uint8_t>(0u - d - 127u * whole);
+      *out++ = row[i];
+      i += d + 1;
+      continue;
+    }
+    // A literal from i: it ends before the next pair, at 128 bytes, or with the row's last byte
+    // (the 128-byte bound is tested first, so a header never reads as a repeat).
+    const std::size_t bound = std::min(i + kMaxLiteral, n - 1);
+    std::size_t end = NextPair(row, i + 1, bound, n);
+    if (end == n - 1 && end - i < kMaxLiteral) end = n;  // the last byte joins the literal
+    const std::size_t count = end - i;
+    *out++ = static_cast<std::uint8_t>(count - 1);
+    std::memcpy(out, row + i, count);
+    out += count;
+    i = end;
+  }
+  return static_cast<std::size_t>(out - start);
+}
+
+bool AppendCompressed(printer::CPrinterLink& link, const std::uint8_t* row, std::size_t length) {
+  std::uint8_t* out = link.ReserveJob(MaxCompressedSize(length));
+  if (out == nullptr) return false;
+  link.CommitJob(CompressRow(row, length, out));
+  return true;
+}
+
+void ExpandTo2Bit(const std::uint8_t* source, std::uint8_t* target, std::size_t length) {
+  for (std::size_t i = 0; i < length; ++i) {
+    std::uint8_t high = 0;
+    std::uint8_t low = 0;
+    for (int bit = 0; bit < 4; ++bit) {
+      if ((source[i] & (0x80 >> bit)) != 0) high |= static_cast<std::uint8_t>(0xC0 >> (2 * bit));
+      if ((source[i] & (0x08 >> bit)) != 0) low |= static_cast<std::uint8_t>(0xC0 >> (2 * bit));
+    }
+    target[2 * i] = high;
+    target[2 * i + 1] = low;
+  }
+}
+
+bool AppendBitPattern(printer::CPrinterLink& link, std::string_view bits, int repeat) {
+  ui::UiServices& ui = link.Environment().ui;
+  if (bits.size() % 8 != 0) {
+    ui.MessageBox("ラスターイメージが不正です。\n8で割り切れません。", ui::kApplicationTitle,
+                  ui::kOk);
+    return false;
+  }
+  if (repeat == 0) return true;
+  if (repeat < 0) {
+    ui.MessageBox("繰り返し回数が不正です。\n0未満は存在しません", ui::kApplicationTitle, ui::kOk);
+    return false;
+  }
+  std::vector<std::uint8_t> pattern(bits.size() / 8, 0);
+  for (std::size_t i = 0; i < bits.size(); ++i) {
+    if (bits[i] != '0') pattern[i / 8] |= static_cast<std::uint8_t>(0x80 >> (i % 8));
+  }
+  std::vector<std::uint8_t> row;
+  row.reserve(pattern.size() * static_cast<std::size_t>(repeat));
+  for (int r = 0; r < repeat; ++r) row.insert(row.end(), pattern.begin(), pattern.end());
+  return AppendCompressed(link, row.data(), row.size());
+}
+
+}  // namespace encoder

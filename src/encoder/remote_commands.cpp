@@ -1,0 +1,69 @@
+#include "encoder/remote_commands.h"
+
+#include <initializer_list>
+#include <vector>
+
+#include "printer/printer_link.h"
+
+namespace encoder {
+namespace {
+
+std::uint8_t Low(int value) { return static_cast<std::uint8_t>(value); }
+
+bool Remote(printer::CPrinterLink& link, const char* name,
+            std::initializer_list<std::uint8_t> params) {
+  std::vector<std::uint8_t> bytes = {static_cast<std::uint8_t>(name[0]),
+                                     static_cast<std::uint8_t>(name[1]),
+                                     static_cast<std::uint8_t>(params.size()), 0x00};
+  bytes.insert(bytes.end(), params.begin(), params.end());
+  return link.AppendJob(bytes.data(), bytes.size());
+}
+
+}  // namespace
+
+bool EnterRemoteMode(printer::CPrinterLink& link) {
+  static constexpr std::uint8_t kBytes[] = {0x1B, 0x28, 0x52, 0x08, 0x00, 0x00, 'R',
+                                            'E',  'M',  'O',  'T',  'E',  '1'};
+  return link.AppendJob(kBytes, sizeof kBytes);
+}
+
+bool ExitRemoteMode(printer::CPrinterLink& link) {
+  static constexpr std::uint8_t kBytes[] = {0x1B, 0x00, 0x00, 0x00};
+  return link.AppendJob(kBytes, sizeof kBytes);
+}
+
+bool RemoteJobStart(printer::CPrinterLink& link) {
+  return Remote(link, "JS", {0x00, 0x00, 0x00, 0x00});
+}
+
+bool RemoteJobEnd(printer::CPrinterLink& link) {
+  return Remote(link, "LD", {}) && RemoteEndOnly(link);
+}
+
+bool RemoteEndOnly(printer::CPrinterLink& link) { return Remote(link, "JE", {0x00}); }
+
+bool RemoteAC(printer::CPrinterLink& link, int n) { return Remote(link, "AC", {0x00, Low(n)}); }
+
+bool RemoteMI(printer::CPrinterLink& link, int a, int b) {
+  return Remote(link, "MI", {0x00, 0x01, Low(a), Low(b)});
+}
+
+bool RemotePH(printer::CPrinterLink& link, int n) { return Remote(link, "PH", {0x00, Low(n)}); }
+
+bool RemotePP(printer::CPrinterLink& link, int a, int b) {
+  return Remote(link, "PP", {0x00, Low(a), Low(b)});
+}
+
+bool RemoteSN(printer::CPrinterLink& link, int a, int b) {
+  return Remote(link, "SN", {0x00, Low(a), Low(b)});
+}
+
+bool RemoteAL2(printer::CPrinterLink& link, int n) {
+  return Remote(link, "AL", {0x00, 0x02, Low(n)});
+}
+
+bool RemoteAL30(printer::CPrinterLink& link, int a, int value) {
+  return Remote(link, "AL", {0x00, 0x30, Low(a), Low(value), Low(value >> 8)});
+}
+
+}  // namespace encoder
