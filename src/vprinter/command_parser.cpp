@@ -31,6 +31,7 @@ constexpr std::size_t kFirmwareFixed = kFirmwareMagic.size() + 2 + 1;
 CommandParser::CommandParser(CommandSink& sink) : sink_(sink) {}
 
 void CommandParser::Abandon() {
+  raster_.reset();
   pending_.clear();
   position_ = 0;
   remote_ = false;
@@ -56,6 +57,7 @@ void CommandParser::SkipToNextEsc() {
 }
 
 CommandParser::Step CommandParser::ParseOne() {
+  if (raster_) return ParseRasterRows();
   const std::size_t at = position_;
   const std::uint8_t byte = pending_[at];
   if (byte == kEsc) return ParseEsc(at);
@@ -130,7 +132,6 @@ CommandParser::Step CommandParser::ParseEsc(std::size_t at) {
 std::size_t CommandParser::DecodeRow(const std::uint8_t* data, std::size_t length,
                                      std::size_t bytesPerLine, Bytes& row, bool* damaged) {
   row.clear();
-  row.reserve(bytesPerLine);
   std::size_t i = 0;
   while (row.size() < bytesPerLine) {
     if (i >= length) return 0;
@@ -168,19 +169,25 @@ CommandParser::Step CommandParser::ParseRaster(std::size_t at) {
     sink_.OnMalformed("bad raster header");
     return Step::Malformed;
   }
-  std::size_t offset = at + 9;
-  bool damaged = false;
-  for (int line = 0; line < block.lines; ++line) {
+  position_ += 9;
+  raster_ = RasterInProgress{std::move(block), false};
+  return ParseRasterRows();
+}
+
+CommandParser::Step CommandParser::ParseRasterRows() {
+  RasterBlock& block = raster_->block;
+  while (block.rows.size() < block.lines) {
     Bytes row;
-    const std::size_t used =
-        DecodeRow(&pending_[offset], pending_.size() - offset, block.bytesPerLine, row, &damaged);
+    const std::size_t used = DecodeRow(pending_.data() + position_, Available(), block.bytesPerLine,
+                                       row, &raster_->damaged);
     if (used == 0) return Step::NeedMore;
-    offset += used;
+    position_ += used;
     block.rows.push_back(std::move(row));
   }
-  position_ = offset;
-  if (damaged) sink_.OnMalformed("raster row longer than its line");
-  sink_.OnRaster(block);
+  RasterInProgress done = std::move(*raster_);
+  raster_.reset();
+  if (done.damaged) sink_.OnMalformed("raster row longer than its line");
+  sink_.OnRaster(done.block);
   return Step::Done;
 }
 

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -55,8 +56,8 @@ public:
 
   // Takes the next bytes of the stream and reports every command completed by them.
   void Feed(const std::uint8_t* data, std::size_t length);
-  // Bytes waiting for the rest of their command.
-  std::size_t Pending() const { return pending_.size() - position_; }
+  // Whether a command waits for the rest of its bytes.
+  bool Incomplete() const { return raster_.has_value() || position_ < pending_.size(); }
   bool InRemoteMode() const { return remote_; }
   // Forgets a half-read command (the printer was reset or the job was abandoned).
   void Abandon();
@@ -73,13 +74,22 @@ private:
   Step ParseOne();
   Step ParseEsc(std::size_t at);
   Step ParseRaster(std::size_t at);
+  Step ParseRasterRows();
   Step ParseFactory(std::size_t at);
   Step ParseRemote(std::size_t at);
   Step ParseFirmware(std::size_t at);
   std::size_t Available() const { return pending_.size() - position_; }
   void SkipToNextEsc();
 
+  // A raster block whose rows are still arriving: rows already read are kept, so a block that
+  // comes in many small pieces is decoded once, not again with every piece.
+  struct RasterInProgress {
+    RasterBlock block;
+    bool damaged = false;
+  };
+
   CommandSink& sink_;
+  std::optional<RasterInProgress> raster_;
   Bytes pending_;
   std::size_t position_ = 0;
   bool remote_ = false;

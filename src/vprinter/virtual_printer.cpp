@@ -101,7 +101,11 @@ std::string Hex(int value) {
 }  // namespace
 
 VirtualPrinter::VirtualPrinter(std::string folder, PrinterState state, platform::Clock& clock)
-    : folder_(std::move(folder)), state_(std::move(state)), clock_(clock), parser_(*this) {}
+    : folder_(std::move(folder)),
+      state_(std::move(state)),
+      clock_(clock),
+      parser_(*this),
+      pages_([this](const std::string& what) { Note("print: " + what); }) {}
 
 std::shared_ptr<VirtualPrinter> VirtualPrinter::Create(const std::string& folder,
                                                        const std::string& model,
@@ -178,7 +182,7 @@ std::vector<std::string> VirtualPrinter::Log() const {
 
 int VirtualPrinter::PagesPrinted() const {
   std::lock_guard lock(mutex_);
-  return pages_;
+  return pagesPrinted_;
 }
 
 void VirtualPrinter::Note(const std::string& line) {
@@ -291,7 +295,7 @@ int VirtualPrinter::Handle(driver::DeviceCall& call) {
     case DeviceOp::GetStatus:
       call.status.type = StatusType(&call.status.errorCode);
       call.status.data[0] = static_cast<int>(received_);
-      call.status.data[1] = pages_;
+      call.status.data[1] = pagesPrinted_;
       received_ = 0;  // the printer works through its buffer between polls
       return driver::kDrvOk;
     case DeviceOp::ResumePaperJam:
@@ -409,14 +413,32 @@ void VirtualPrinter::AdvanceUnit() {
   if (unitStartReads_-- == 0) state_.unit.state = 1;
 }
 
-void VirtualPrinter::OnReset() { /* nothing is pending in this printer between commands */
-}
+void VirtualPrinter::OnReset() { pages_.Reset(); }
+
+void VirtualPrinter::OnSetting(char letter, const Bytes& params) { pages_.Setting(letter, params); }
+
+void VirtualPrinter::OnRaster(const RasterBlock& block) { pages_.Raster(block); }
 
 void VirtualPrinter::OnControl(std::uint8_t byte) {
   if (byte != 0x0C) return;
-  ++pages_;
+  ++pagesPrinted_;
   BusyFor(kPageMs);
-  Note("page " + std::to_string(pages_) + " printed");
+  const Page page = pages_.EndPage();
+  if (page.blocks.empty()) {
+    Note("page " + std::to_string(pagesPrinted_) + " fed blank");
+    return;
+  }
+  const std::string folder = folder_ + "/" + kPagesFolder;
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  char name[32];
+  std::snprintf(name, sizeof name, "/page-%04d.png", pagesPrinted_);
+  std::string problem;
+  if (WritePagePng(page, folder + name, false, &problem)) {
+    Note("page " + std::to_string(pagesPrinted_) + " printed: " + std::string(kPagesFolder) + name);
+  } else {
+    Note("page " + std::to_string(pagesPrinted_) + " printed, but " + problem);
+  }
 }
 
 void VirtualPrinter::OnRemote(const std::string& name, const Bytes&) {

@@ -13,6 +13,7 @@
 #include "driver/device.h"
 #include "platform/clock.h"
 #include "vprinter/command_parser.h"
+#include "vprinter/page_renderer.h"
 #include "vprinter/printer_state.h"
 
 namespace vprinter {
@@ -23,6 +24,8 @@ public:
   static constexpr std::size_t kReceiveBuffer = 1u << 20;
   static constexpr const char* kStateFile = "state.bin";
   static constexpr const char* kLogFile = "log.txt";
+  // Printed pages go into this folder of the printer's, as page-0001.png and on.
+  static constexpr const char* kPagesFolder = "Pages";
 
   // Makes a new printer from the factory image in the folder.
   static std::shared_ptr<VirtualPrinter> Create(const std::string& folder, const std::string& model,
@@ -61,6 +64,8 @@ private:
   std::string ClockText() const;
 
   void OnReset() override;
+  void OnSetting(char letter, const Bytes& params) override;
+  void OnRaster(const RasterBlock& block) override;
   void OnControl(std::uint8_t byte) override;
   void OnRemote(const std::string& name, const Bytes& params) override;
   void OnFactory(const FactoryCommand& command) override;
@@ -76,12 +81,13 @@ private:
   std::string savedStamp_;  // identity of the state file as this object last wrote or read it
   platform::Clock& clock_;
   CommandParser parser_;
+  PageRenderer pages_;
   bool session_ = false;
   std::size_t received_ = 0;
   std::int64_t busyUntil_ = 0;
   std::map<std::uint8_t, int> eraseReplies_;  // list kind -> replies until the erase is done
   std::deque<std::string> log_;
-  int pages_ = 0;
+  int pagesPrinted_ = 0;
   int unitStartReads_ = -1;  // state reads until a starting unit is ready; -1: not starting
 };
 

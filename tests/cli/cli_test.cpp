@@ -191,6 +191,41 @@ TEST(Cli, ASerialWrittenThroughTheProductionAreaReadsBack) {
       Cli("lpd-send 127.0.0.1 '" + (folder / "job.prn") + "' --port 1", folder.Path()).exitCode, 2);
 }
 
+TEST(Cli, EncodePrintsTheBytesOfOneBuilder) {
+  auto line = [](const std::string& args) {
+    std::string out = Cli("encode " + args).out;
+    return out.substr(0, out.find('\n'));
+  };
+  EXPECT_EQ(line("SetResolutionInfo 1440 720"), "1B 28 44 04 00 A0 05 02 01");
+  EXPECT_EQ(line("compress 010202"), "00 01 FF 02");
+  EXPECT_EQ(line("bits 10000001 2"), "FF 81");
+  EXPECT_EQ(line("factory 7D 01FE80 1 0x12C"), "1B 7D 01 08 00 1B 74 01 FE 80 01 2C 01");
+  EXPECT_EQ(line("factory 7C 639CB1 261206093000"),
+            "1B 7C 01 0B 00 1B 74 63 9C B1 1A 0C 06 09 1E 00");
+  EXPECT_EQ(line("--model BS RemoteAC 1"), "41 43 02 00 00 01");
+  EXPECT_EQ(Cli("encode SetRasterData 0 3 1 1").exitCode, 2);
+  EXPECT_EQ(Cli("encode NoSuchBuilder").exitCode, 2);
+  EXPECT_EQ(Cli("encode factory 7D 01FE81 1 2").exitCode, 2);
+  EXPECT_EQ(Cli("encode SetUnit 1 2").exitCode, 2);
+}
+
+TEST(Cli, RenderSummarisesWhatWasPrinted) {
+  testing_support::TempFolder folder;
+  // One page: 2 rows of 3 bytes in colour 0x80, then the end of the page.
+  const std::string job = std::string("\x1B\x69\x80\x01\x02\x03\x00\x02\x00\xFE\xC0\xFE\x03", 13) +
+                          std::string("\x0D\x0A\x0C\x1B\x40", 5);
+  folder.Write("job.prn", job);
+  const auto run = Cli("render '" + (folder / "job.prn") + "' -o '" + (folder / "out.png") + "'");
+  ASSERT_EQ(run.exitCode, 0);
+  const auto summary = run.Json();
+  EXPECT_EQ(summary["pages"], 1);
+  EXPECT_EQ(summary["rasterBlocks"], 1);
+  EXPECT_EQ(summary["rows"], 2);
+  EXPECT_EQ(summary["dots"]["0x80"], 3 + 3);  // C0 and 03 each hold one dot
+  EXPECT_EQ(summary["warnings"].size(), 0u);
+  EXPECT_TRUE(std::filesystem::exists(folder / "out.png"));
+}
+
 TEST(Cli, BadUsageIsRefused) {
   EXPECT_NE(Cli("").exitCode, 0);
   EXPECT_NE(Cli("menu tree").exitCode, 0);

@@ -76,7 +76,7 @@ TEST(CommandParser, ReadsAWholeJob) {
   const Bytes job = SampleJob();
   parser.Feed(job.data(), job.size());
   EXPECT_EQ(sink.events, kSampleEvents);
-  EXPECT_EQ(parser.Pending(), 0u);
+  EXPECT_FALSE(parser.Incomplete());
   ASSERT_EQ(sink.rasters.size(), 1u);
   EXPECT_EQ(sink.rasters[0].rows[0], (Bytes{0x81, 0x81, 0x01, 0x02}));
   EXPECT_EQ(sink.rasters[0].rows[1], (Bytes{0x01, 0x02, 0x02, 0x03}));
@@ -120,9 +120,9 @@ TEST(CommandParser, ATruncatedJobWaitsAndAnAbandonedOneIsForgotten) {
   vprinter::CommandParser parser(sink);
   const Bytes job = SampleJob();
   parser.Feed(job.data(), 52);  // stops inside the raster block
-  EXPECT_GT(parser.Pending(), 0u);
+  EXPECT_TRUE(parser.Incomplete());
   parser.Abandon();
-  EXPECT_EQ(parser.Pending(), 0u);
+  EXPECT_FALSE(parser.Incomplete());
   const Bytes reset = {0x1B, 0x40};
   parser.Feed(reset.data(), reset.size());
   EXPECT_EQ(sink.events.back(), "reset");
@@ -148,7 +148,7 @@ TEST(CommandParser, CorruptedCommandsAreReportedAndSkippedToTheNextEsc) {
   EXPECT_NE(std::find(sink.events.begin(), sink.events.end(), "malformed unknown ESC 81"),
             sink.events.end());
   EXPECT_EQ(sink.events.back(), "reset");
-  EXPECT_EQ(parser.Pending(), 0u);
+  EXPECT_FALSE(parser.Incomplete());
 }
 
 TEST(CommandParser, RandomBytesNeverCrashIt) {

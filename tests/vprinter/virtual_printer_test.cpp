@@ -197,6 +197,16 @@ TEST_F(VirtualPrinterTest, WorkKeepsThePrinterBusyOnItsClock) {
   EXPECT_EQ(Printer()->PagesPrinted(), 1);
 }
 
+TEST_F(VirtualPrinterTest, PrintedPagesBecomePictures) {
+  CWinGreltDrv drv(directory);
+  ASSERT_EQ(Open(drv), 0);
+  const Bytes page = {0x1B, 0x40, 0x1B, 0x69, 0x02, 0x01, 0x02, 0x02, 0x00, 0x01,
+                      0x00, 0xFF, 0xFF, 0x0D, 0x0A, 0x0C, 0x1B, 0x40, 0x1B, 0x40};
+  ASSERT_EQ(drv.Send(page.data(), static_cast<int>(page.size())), static_cast<int>(page.size()));
+  EXPECT_TRUE(std::filesystem::exists(info.folder + "/Pages/page-0001.png"));
+  EXPECT_EQ(Printer()->Log().back(), "page 1 printed: Pages/page-0001.png");
+}
+
 TEST_F(VirtualPrinterTest, ListsEraseAndMove) {
   CWinGreltDrv drv(directory);
   ASSERT_EQ(Open(drv), 0);

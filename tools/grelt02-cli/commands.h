@@ -18,5 +18,6 @@ struct CommandContext {
 void Print(const Json& json);
 void AddVprinterCommands(CLI::App& app, CommandContext& context);
 void AddPrinterCommands(CLI::App& app, CommandContext& context);
+void AddEncoderCommands(CLI::App& app, CommandContext& context);
 
 }  // namespace cli

@@ -60,6 +60,7 @@ int main(int argc, char** argv) {
   cli::CommandContext context{run, exitCode};
   cli::AddVprinterCommands(app, context);
   cli::AddPrinterCommands(app, context);
+  cli::AddEncoderCommands(app, context);
 
   CLI::App* menuCommand = app.add_subcommand("menu", "The menu definition files");
   menuCommand->require_subcommand(1);

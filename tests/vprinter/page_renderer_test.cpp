@@ -1,0 +1,168 @@
+// What the virtual printer puts on paper: jobs built by the encoder, read back as pages, and
+// damaged jobs that must warn and go on.
+
+#include "vprinter/page_renderer.h"
+
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <algorithm>
+
+#include "encoder/compression.h"
+#include "encoder/encoder_test_support.h"
+#include "encoder/raster_commands.h"
+#include "encoder/remote_commands.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+using vprinter::Bytes;
+
+class RenderTest : public ::testing::Test, public testing_support::EncoderFixture {
+protected:
+  Bytes Job() const { return Bytes(link->JobData(), link->JobData() + link->JobLength()); }
+  vprinter::RenderSummary Render(const Bytes& job, bool full = false) {
+    return vprinter::RenderJob(job, folder / "page.png", full);
+  }
+  // A job as the patterns build one: remote mode, page set-up, blocks of "10000001" rows.
+  void FourColourJob(int rows, int bytes) {
+    encoder::ResetPrinter(*link);
+    encoder::EnterRemoteMode(*link);
+    encoder::RemoteJobStart(*link);
+    encoder::ExitRemoteMode(*link);
+    encoder::EnterGraphicsMode(*link);
+    encoder::SetUnit(*link, 1, 1, 1, 2880);
+    encoder::SetResolutionInfo(*link, 360, 360);
+    encoder::SetPaperSize(*link, 2880 * 4, 2880 * 3);
+    for (int colour : {0x00, 0x01, 0x02, 0x04}) {
+      encoder::SetAbsHoriPos(*link, 1440);
+      encoder::SetRasterData(*link, colour, 2, bytes, rows);
+      for (int r = 0; r < rows; ++r) encoder::AppendBitPattern(*link, "10000001", bytes);
+      encoder::SetRelVertPos4Byte(*link, static_cast<std::uint32_t>(rows * 8 + 240));
+    }
+    encoder::EndPage(*link);
+    encoder::EnterRemoteMode(*link);
+    encoder::RemoteJobEnd(*link);
+    encoder::ExitRemoteMode(*link);
+  }
+  std::pair<int, int> PngSize(const std::string& path) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    EXPECT_NE(png_image_begin_read_from_file(&image, path.c_str()), 0) << path;
+    png_image_free(&image);
+    return {static_cast<int>(image.width), static_cast<int>(image.height)};
+  }
+
+  testing_support::TempFolder folder;
+};
+
+TEST_F(RenderTest, AJobOfFourColoursPrintsEveryDot) {
+  FourColourJob(60, 90);
+  const auto summary = Render(Job());
+  EXPECT_EQ(summary.pages, 1);
+  EXPECT_EQ(summary.rasterBlocks, 4);
+  EXPECT_EQ(summary.rows, 240u);
+  EXPECT_EQ(summary.remoteCommands, 3);
+  EXPECT_TRUE(summary.warnings.empty()) << summary.warnings.front();
+  ASSERT_EQ(summary.dots.size(), 4u);
+  for (const auto& [colour, dots] : summary.dots)
+    EXPECT_EQ(dots, 60u * 90 * 2) << colour;  // 0x81: two dots
+  ASSERT_EQ(summary.files.size(), 1u);
+  const auto [width, height] = PngSize(summary.files[0]);
+  EXPECT_LE(std::max(width - 240, height), 1600);  // a 4 x 3 inch page fits a screen
+}
+
+TEST_F(RenderTest, FullResolutionIsOneDotAPixel) {
+  FourColourJob(10, 10);
+  const auto summary = Render(Job(), true);
+  const auto [width, height] = PngSize(summary.files[0]);
+  EXPECT_EQ(width, 4 * 360 + 240);
+  EXPECT_EQ(height, 3 * 360);
+}
+
+TEST_F(RenderTest, PositionsAndPitchesPlaceTheRows) {
+  std::vector<std::string> warnings;
+  vprinter::PageRenderer pages([&warnings](const std::string& w) { warnings.push_back(w); });
+  pages.Setting('U', {1, 1, 1, 0x40, 0x0B});     // 1/2880 inch
+  pages.Setting('D', {0xA0, 0x05, 0x02, 0x01});  // 720 dots per inch across, 1440 down
+  pages.Setting('$', {0x40, 0x0B, 0x00, 0x00});  // one inch across
+  pages.Setting('v', {0x80, 0x16, 0x00, 0x00});  // two inches down
+  vprinter::RasterBlock block{0x80, 1, 2, 1, {{0xFF, 0x01}}};
+  pages.Raster(block);
+  const vprinter::Page page = pages.EndPage();
+  ASSERT_EQ(page.blocks.size(), 1u);
+  EXPECT_DOUBLE_EQ(page.blocks[0].x, 1.0);
+  EXPECT_DOUBLE_EQ(page.blocks[0].y, 2.0);
+  EXPECT_DOUBLE_EQ(page.blocks[0].hPitch, 1.0 / 720);
+  EXPECT_EQ(vprinter::CountDots(page).at(0x80), 9u);  // one bit per dot
+  EXPECT_TRUE(warnings.empty());
+}
+
+TEST_F(RenderTest, RasterOffThePageIsLoggedNotFatal) {
+  encoder::SetUnit(*link, 1, 1, 1, 2880);
+  encoder::SetPaperSize(*link, 2880, 2880);
+  encoder::SetAbsHoriPos(*link, 2880 * 2);
+  encoder::SetRasterData(*link, 0, 2, 4, 1);
+  encoder::AppendBitPattern(*link, "11111111", 4);
+  encoder::EndPage(*link);
+  const auto summary = Render(Job());
+  EXPECT_EQ(summary.pages, 1);
+  ASSERT_FALSE(summary.warnings.empty());
+  EXPECT_EQ(summary.warnings[0], "raster runs past the right edge of the page");
+}
+
+TEST_F(RenderTest, DamagedJobsWarnAndGoOn) {
+  const Bytes reset = {0x1B, 0x40};
+  const struct {
+    const char* what;
+    Bytes job;
+    const char* warning;
+  } cases[] = {
+      {"truncated raster header",
+       {0x1B, 0x69, 0x00, 0x01, 0x02},
+       "the job ended in the middle of a command"},
+      {"literal past the row",
+       {0x1B, 0x69, 0x00, 0x01, 0x02, 0x02, 0x00, 0x01, 0x00, 0x05, 1, 2, 3, 4, 5, 6},
+       "raster row longer than its line"},
+      {"repeat past the row",
+       {0x1B, 0x69, 0x00, 0x01, 0x02, 0x02, 0x00, 0x01, 0x00, 0x80, 0x33},
+       "raster row longer than its line"},
+      {"length of 65535",
+       {0x1B, 0x28, 0x43, 0xFF, 0xFF, 0x00},
+       "the job ended in the middle of a command"},
+      {"unknown command", {0x1B, 0x7E, 0x00}, "unknown ESC 126"},
+      {"rows cut short",
+       {0x1B, 0x69, 0x00, 0x01, 0x02, 0x04, 0x00, 0x03, 0x00, 0x80, 0x00},
+       "the job ended in the middle of a command"},
+      {"page never ended",
+       {0x1B, 0x69, 0x00, 0x01, 0x02, 0x01, 0x00, 0x01, 0x00, 0x00, 0xFF},
+       "the job ended without ending its page"},
+  };
+  for (const auto& c : cases) {
+    const auto summary = Render(c.job);
+    EXPECT_NE(std::find(summary.warnings.begin(), summary.warnings.end(), c.warning),
+              summary.warnings.end())
+        << c.what;
+    // After any of them, a reset and a fresh page still print.
+    Bytes job = c.job;
+    job.insert(job.end(), reset.begin(), reset.end());
+    EXPECT_NO_FATAL_FAILURE(Render(job)) << c.what;
+  }
+}
+
+TEST_F(RenderTest, RandomStreamsNeverBreakTheRenderer) {
+  std::uint32_t seed = 99;
+  for (int round = 0; round < 100; ++round) {
+    Bytes job(500);
+    for (auto& b : job) {
+      seed = seed * 1664525u + 1013904223u;
+      b = static_cast<std::uint8_t>(seed >> 24);
+      if (b % 5 == 0) b = 0x1B;
+      if (b % 7 == 0) b = 0x69;
+    }
+    const auto summary = vprinter::RenderJob(job, folder / "noise.png", false);
+    EXPECT_GE(summary.pages, 0);
+  }
+}
+
+}  // namespace
