@@ -142,7 +142,10 @@ bool CPrinterLink::SetModel(const std::string& code) {
   if (model->key) key_ = *model->key;
   access_ = model->access;
   modelCode_ = code;
-  if (!model->testSettings.empty()) testSettingsSet_ = std::string(model->testSettings);
+  if (!model->testSettings.empty()) {
+    testSettingsSet_ = std::string(model->testSettings);
+    ApplyTestSettings(model->testSettings, testSettings_);
+  }
   return true;
 }
 

@@ -14,6 +14,7 @@
 #include "driver/product_constants.h"
 #include "platform/clock.h"
 #include "printer/link_errors.h"
+#include "printer/model_test_settings.h"
 #include "settings/app_settings.h"
 #include "ui/ui_services.h"
 
@@ -87,6 +88,8 @@ public:
   const std::string& ModelCode() const { return modelCode_; }
   // The test settings set of the selected model, or "".
   const std::string& TestSettingsSet() const { return testSettingsSet_; }
+  // The settings the patterns and measurements read, as the identified models left them.
+  const ModelTestSettings& TestSettings() const { return testSettings_; }
   const driver::AccessCode& AccessCode() const { return access_; }
   const driver::WriteKey& WriteKey() const { return key_; }
 
@@ -128,6 +131,7 @@ private:
   int lastError_ = kLinkFresh;
   std::string modelCode_;
   std::string testSettingsSet_;
+  ModelTestSettings testSettings_;
   driver::AccessCode access_{};
   driver::WriteKey key_{};
   std::unique_ptr<std::uint8_t[]> job_;

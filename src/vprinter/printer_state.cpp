@@ -138,6 +138,14 @@ bool ApplyMetadata(const std::string& text, PrinterState& s) {
   integer("unitErrorCode", u.errorCode);
   integer("unitTemperature", u.temperature);
   integer("unitTilePosition", u.tilePosition);
+  for (const auto& [key, value] : values) {
+    if (key.rfind("motor.", 0) != 0) continue;
+    const auto comma = value.find(',');
+    if (comma == std::string::npos) return false;
+    s.motorReadings[std::stoi(key.substr(6))] = {
+        static_cast<std::uint16_t>(std::stoul(value.substr(0, comma))),
+        static_cast<std::uint16_t>(std::stoul(value.substr(comma + 1)))};
+  }
   return s.model.size() == 2;
 }
 

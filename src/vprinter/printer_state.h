@@ -4,8 +4,10 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vprinter {
@@ -58,6 +60,9 @@ struct PrinterState {
   std::int64_t clockOffset = 0;  // printer clock minus the host clock, in seconds
   std::string rtcSetValue = "000000000000";
   Faults faults;
+  // Readings given to measured moves instead of the healthy motor's: key motor * 16 + mode,
+  // value (current, time).
+  std::map<int, std::pair<std::uint16_t, std::uint16_t>> motorReadings;
 };
 
 // A printer as it leaves the factory: identity, network address, counters, destination and

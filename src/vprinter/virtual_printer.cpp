@@ -175,6 +175,14 @@ Bytes VirtualPrinter::ReadNvram(int address, int count, bool unit) {
   return bytes;
 }
 
+void VirtualPrinter::SetMotorReading(int motor, int mode, std::uint16_t current,
+                                     std::uint16_t time) {
+  std::lock_guard lock(mutex_);
+  ReloadIfChangedElsewhere();
+  state_.motorReadings[motor * 16 + mode] = {current, time};
+  Persist();
+}
+
 std::vector<std::string> VirtualPrinter::Log() const {
   std::lock_guard lock(mutex_);
   return {log_.begin(), log_.end()};
@@ -545,8 +553,12 @@ void VirtualPrinter::ApplyFactory(const FactoryCommand& c) {
     Note("head ID written");
   } else if (c.family == 0x7D && c.code == 0x13) {  // measured motor move: motor, mode, target
     if (!needs(6)) return;
-    const MotorReading reading =
+    MotorReading reading =
         state_.faults.motorFails ? MotorReading{0xFFFF, 0xFFFF} : ReadingOf(p[0], p[1]);
+    if (const auto given = state_.motorReadings.find(p[0] * 16 + p[1]);
+        given != state_.motorReadings.end()) {
+      reading = {given->second.first, given->second.second};
+    }
     const std::size_t currentAt = p[0] == 2 ? 7826 : 7824;
     const std::size_t timeAt = p[0] == 2 ? 7762 : 7760;
     state_.nvram[currentAt] = static_cast<std::uint8_t>(reading.current);

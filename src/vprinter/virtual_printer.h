@@ -45,6 +45,9 @@ public:
   // Direct NVRAM access for training and tests, without access codes.
   void WriteNvram(int address, const Bytes& bytes, bool unit = false);
   Bytes ReadNvram(int address, int count, bool unit = false);
+  // Gives measured moves of a motor (1 carriage, 2 paper feed) and mode these readings from now
+  // on, to drive a measurement outside a chosen limit.
+  void SetMotorReading(int motor, int mode, std::uint16_t current, std::uint16_t time);
   std::vector<std::string> Log() const;
   int PagesPrinted() const;
 
