@@ -191,6 +191,25 @@ TEST(Cli, ASerialWrittenThroughTheProductionAreaReadsBack) {
       Cli("lpd-send 127.0.0.1 '" + (folder / "job.prn") + "' --port 1", folder.Path()).exitCode, 2);
 }
 
+TEST(Cli, NozzleCheckPrintsOnePageWithTheHeaderReadFromThePrinter) {
+  testing_support::TempFolder folder;
+  CopyShippedFiles(folder);
+  ASSERT_EQ(Cli("vprinter attach --model MW", folder.Path()).exitCode, 0);
+  const auto printed = Cli("nozzle-check --dot 3", folder.Path());
+  ASSERT_EQ(printed.exitCode, 0);
+  EXPECT_EQ(printed.Json()["dotType"], 3);
+  EXPECT_EQ(printed.Json()["serialNo"].get<std::string>().size(), 10u);
+  // Both sends land on one page: a page fed blank or split would show in the log.
+  const auto log = Cli("vprinter log", folder.Path()).Json();
+  EXPECT_TRUE(log.back().get<std::string>().ends_with(" page 1 printed: Pages/page-0001.png"))
+      << log.dump();
+  EXPECT_TRUE(std::filesystem::exists(folder / "VirtualPrinters/vp1/Pages/page-0001.png"));
+
+  EXPECT_NE(Cli("nozzle-check --dot 4", folder.Path()).exitCode, 0);
+  ASSERT_EQ(Cli("vprinter fault paper-out", folder.Path()).exitCode, 0);
+  EXPECT_EQ(Cli("nozzle-check", folder.Path()).exitCode, 2);
+}
+
 TEST(Cli, EncodePrintsTheBytesOfOneBuilder) {
   auto line = [](const std::string& args) {
     std::string out = Cli("encode " + args).out;

@@ -8,25 +8,12 @@
 
 #include <set>
 
-#include "encoder/encoder_test_support.h"
 #include "encoder/raster_commands.h"
-#include "vprinter/command_parser.h"
+#include "patterns/pattern_test_support.h"
 
 namespace {
 
-class HeaderTest : public ::testing::Test, public testing_support::EncoderFixture {
-protected:
-  std::vector<vprinter::RasterBlock> Blocks() {
-    struct Sink : vprinter::CommandSink {
-      std::vector<vprinter::RasterBlock> blocks;
-      void OnRaster(const vprinter::RasterBlock& block) override { blocks.push_back(block); }
-    } sink;
-    vprinter::CommandParser parser(sink);
-    parser.Feed(link->JobData(), link->JobLength());
-    EXPECT_FALSE(parser.Incomplete());
-    return sink.blocks;
-  }
-};
+using HeaderTest = testing_support::PatternFixture;
 
 // Reads a barcode row: four dots a byte, 0xFF a bar byte, 0x00 a space byte; elements of one
 // byte are narrow, of three bytes wide; nine elements and a narrow gap a character.

@@ -7,6 +7,10 @@
 
 #include "commands.h"
 #include "driver/cwin_grelt_drv.h"
+#include "encoder/raster_commands.h"
+#include "menu/menu_files.h"
+#include "patterns/nozzle_check.h"
+#include "patterns/print_header.h"
 #include "platform/paths.h"
 #include "printer/network_sender.h"
 #include "printer/port_map.h"
@@ -28,6 +32,7 @@ struct Options {
   int chunk = 1024;
   std::string host;
   int lpdPort = printer::kLpdPort;
+  int dotType = 1;
 };
 
 int ParseAddress(const std::string& text) {
@@ -99,6 +104,8 @@ public:
 
   // Opens the port and selects the model; throws when either fails.
   void Open() {
+    // Text bands are printed as 2-bit raster in the text colour, as every operation run sets.
+    encoder::TXSetInfo(*link_, 2, 0);
     if (!link_->Open(port_)) Fail("cannot open printer port " + std::to_string(port_));
     if (!link_->ReadRomVersion(firmware_)) Fail("cannot read the firmware version");
     if (!link_->SetModel(firmware_.substr(0, 2))) {
@@ -114,6 +121,11 @@ public:
   platform::Registry& Registry() { return registry_; }
   const settings::AppSettings& Settings() const { return settings_; }
   ui::ScriptedUiServices& Ui() { return ui_; }
+  // The version text the main window shows, from the service menu files.
+  std::string ProgramVersion() {
+    return menu::MenuFiles(ui_, platform::ServiceFolder(folder_))
+        .ReadMenuKey(menu::kFuncDataFile, "Main", "Version");
+  }
   Json Identity() const {
     return {{"port", port_}, {"model", firmware_.substr(0, 2)}, {"firmware", firmware_}};
   }
@@ -252,6 +264,37 @@ void AddPrinterCommands(CLI::App& app, CommandContext& context) {
       Json json = session.Identity();
       json["file"] = options->file;
       json["sent"] = true;
+      Print(json);
+    };
+  });
+
+  CLI::App* nozzle = app.add_subcommand("nozzle-check", "Print the nozzle-check page");
+  nozzle->add_option("--dot", options->dotType, "Dot type: 1 large, 2 medium, 3 small")
+      ->check(CLI::Range(1, 3));
+  portOption(nozzle);
+  nozzle->callback([&context, options] {
+    context.run = [options] {
+      Session session(options->port);
+      session.Open();
+      printer::CPrinterLink& link = session.Link();
+      // The header carries what the printer says about itself; a failed read stops the print.
+      patterns::PrintHeaderInfo header;
+      header.FirmwareVersion = session.Identity()["firmware"];
+      std::uint8_t blackInk = 0;
+      if (!link.ReadPrdString(66, 10, header.SerialNo) || !link.ReadHeadId(header.HeadId, 1) ||
+          !link.ReadPrdNvram(11639, blackInk)) {
+        session.Fail("cannot read the printer information");
+      }
+      header.BlackInkKind = blackInk == 1 ? "Matte Black" : "Photo Black";
+      const std::string version = session.ProgramVersion();
+      if (!patterns::AppendNozzleCheckLanes(link, options->dotType) || !link.FlushJob() ||
+          !patterns::AppendNozzleCheckFooter(link, header, version) || !link.FlushJob()) {
+        session.Fail("the nozzle check was not printed");
+      }
+      Json json = session.Identity();
+      json["dotType"] = options->dotType;
+      json["serialNo"] = header.SerialNo;
+      json["printed"] = true;
       Print(json);
     };
   });
