@@ -133,8 +133,13 @@ std::uint32_t InkColour(int code) {
     case 0x44: return 0xC89600;  // dark yellow
     case 0x80: return 0x3C1E64;  // matte black
     case 0xC0: return 0xC81E1E;  // red
-    default: return 0x969696;
+    default: break;
   }
+  // The other head rows that the sheets address one by one, in hues told apart at a glance.
+  static constexpr std::uint32_t kRows[] = {0x0078C8, 0xC8005A, 0x505050, 0xE67800, 0x1E9646,
+                                            0x8C50C8, 0xD2B400, 0xE66EAA, 0x50BEE6};
+  if (code >= 0x81 && code <= 0x89) return kRows[code - 0x81];
+  return 0x969696;
 }
 
 PageRenderer::PageRenderer(std::function<void(const std::string&)> warn) : warn_(std::move(warn)) {}
@@ -179,7 +184,8 @@ void PageRenderer::Setting(char letter, const Bytes& params) {
       if (needs(4)) page_.length = Dword(params, 0) * page;
       return;
     case 'c':
-      if (needs(8)) y_ = Dword(params, 0) * page;
+      // The top margin may lie above the paper edge: it is signed.
+      if (needs(8)) y_ = static_cast<std::int32_t>(Dword(params, 0)) * page;
       return;
     case 'S':
       if (!needs(8)) return;
@@ -201,11 +207,18 @@ void PageRenderer::Raster(const RasterBlock& block) {
   const double dotsPerByte = 8.0 / block.bitsPerDot;
   const double right = x_ + block.bytesPerLine * dotsPerByte * hPitch_;
   const double bottom = y_ + block.lines * vPitch_;
-  if (page_.width > 0 && right > page_.width + 1e-9) {
-    warn_("raster runs past the right edge of the page");
-  }
-  if (page_.length > 0 && bottom > page_.length + 1e-9) {
-    warn_("raster runs past the end of the page");
+  const bool wide = page_.width > 0 && right > page_.width + 1e-9;
+  const bool long_ = page_.length > 0 && bottom > page_.length + 1e-9;
+  if (wide || long_) {
+    // Blank raster past the edge loses nothing; only dots that would miss the paper count.
+    bool offRight = false;
+    bool offEnd = false;
+    ForEachDot(block, [&](int dot, int row, int) {
+      offRight = offRight || (wide && x_ + (dot + 1) * hPitch_ > page_.width + 1e-9);
+      offEnd = offEnd || (long_ && y_ + (row + 1) * vPitch_ > page_.length + 1e-9);
+    });
+    if (offRight) warn_("raster runs past the right edge of the page");
+    if (offEnd) warn_("raster runs past the end of the page");
   }
   page_.blocks.push_back({x_, y_, hPitch_, vPitch_, block});
 }

@@ -439,13 +439,21 @@ void VirtualPrinter::OnControl(std::uint8_t byte) {
   const std::string folder = folder_ + "/" + kPagesFolder;
   std::error_code error;
   std::filesystem::create_directories(folder, error);
+  // Pages of earlier sessions stay: the number follows the highest one in the folder.
+  int number = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+    int n = 0;
+    if (std::sscanf(entry.path().filename().c_str(), "page-%d.png", &n) == 1)
+      number = std::max(number, n);
+  }
+  ++number;
   char name[32];
-  std::snprintf(name, sizeof name, "/page-%04d.png", pagesPrinted_);
+  std::snprintf(name, sizeof name, "/page-%04d.png", number);
   std::string problem;
   if (WritePagePng(page, folder + name, false, &problem)) {
-    Note("page " + std::to_string(pagesPrinted_) + " printed: " + std::string(kPagesFolder) + name);
+    Note("page " + std::to_string(number) + " printed: " + std::string(kPagesFolder) + name);
   } else {
-    Note("page " + std::to_string(pagesPrinted_) + " printed, but " + problem);
+    Note("page " + std::to_string(number) + " printed, but " + problem);
   }
 }
 

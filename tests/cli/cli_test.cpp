@@ -205,9 +205,36 @@ TEST(Cli, NozzleCheckPrintsOnePageWithTheHeaderReadFromThePrinter) {
       << log.dump();
   EXPECT_TRUE(std::filesystem::exists(folder / "VirtualPrinters/vp1/Pages/page-0001.png"));
 
+  // A later run does not print over the pages of an earlier one.
+  ASSERT_EQ(Cli("nozzle-check", folder.Path()).exitCode, 0);
+  EXPECT_TRUE(std::filesystem::exists(folder / "VirtualPrinters/vp1/Pages/page-0002.png"));
+
   EXPECT_NE(Cli("nozzle-check --dot 4", folder.Path()).exitCode, 0);
   ASSERT_EQ(Cli("vprinter fault paper-out", folder.Path()).exitCode, 0);
   EXPECT_EQ(Cli("nozzle-check", folder.Path()).exitCode, 2);
+}
+
+TEST(Cli, SheetsArePrintedAndCounted) {
+  testing_support::TempFolder folder;
+  CopyShippedFiles(folder);
+  ASSERT_EQ(Cli("vprinter attach --model LN", folder.Path()).exitCode, 0);
+  for (const char* sheet : {"inspection-1", "inspection-2", "line", "mechanical"}) {
+    const auto printed =
+        Cli(std::string("sheet ") + sheet + " --machine-no LN-0042", folder.Path());
+    ASSERT_EQ(printed.exitCode, 0) << sheet;
+    EXPECT_EQ(printed.Json()["sheet"], sheet);
+  }
+  for (int page = 1; page <= 4; ++page) {
+    EXPECT_TRUE(std::filesystem::exists(
+        folder / ("VirtualPrinters/vp1/Pages/page-000" + std::to_string(page) + ".png")));
+  }
+  const auto log = Cli("vprinter log --lines 400", folder.Path()).Json();
+  for (const auto& line : log) {
+    EXPECT_EQ(line.get<std::string>().find("print: "), std::string::npos) << line;
+  }
+  EXPECT_EQ(Cli("nvram read 129 2 --prd", folder.Path()).Json()["bytes"], "01 01");
+  EXPECT_NE(Cli("sheet nozzle", folder.Path()).exitCode, 0);
+  EXPECT_EQ(Cli("sheet inspection-1 --machine-no 'lower case'", folder.Path()).exitCode, 2);
 }
 
 TEST(Cli, EncodePrintsTheBytesOfOneBuilder) {

@@ -35,6 +35,7 @@ public:
   std::vector<const std::uint8_t*> sendExData;
   std::vector<unsigned long> sendExOffsets;
   std::vector<std::size_t> sendLengths;
+  std::vector<std::uint8_t> received;  // the bytes SendEx took, in order
   std::string romVersion = "MW06B1";
   driver::ALSTATUSINF unit;
   driver::ASTATUSINF accel;
@@ -66,13 +67,13 @@ public:
       sendExData.push_back(data);
       sendExOffsets.push_back(offset);
     }
-    if (sendEx.empty()) {
-      *taken = total - offset;
-      return 0;
+    SendExStep step{0, total - offset};  // default: everything taken
+    if (!sendEx.empty()) {
+      step = sendEx.front();
+      sendEx.pop_front();
     }
-    const SendExStep step = sendEx.front();
-    sendEx.pop_front();
     *taken = step.taken;
+    if (record) received.insert(received.end(), data + offset, data + offset + step.taken);
     return step.result;
   }
   int Ctl_GetStatus(driver::STATUSINF* s) override {

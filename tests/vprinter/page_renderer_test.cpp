@@ -96,6 +96,14 @@ TEST_F(RenderTest, PositionsAndPitchesPlaceTheRows) {
   EXPECT_DOUBLE_EQ(page.blocks[0].hPitch, 1.0 / 720);
   EXPECT_EQ(vprinter::CountDots(page).at(0x80), 9u);  // one bit per dot
   EXPECT_TRUE(warnings.empty());
+
+  // A top margin above the paper edge starts the page an inch up.
+  pages.Setting('C', {0x80, 0x16, 0x00, 0x00});                          // two inches long
+  pages.Setting('c', {0xC0, 0xF4, 0xFF, 0xFF, 0x40, 0x0B, 0x00, 0x00});  // top -2880
+  pages.Setting('v', {0x80, 0x16, 0x00, 0x00});
+  pages.Raster(block);
+  EXPECT_DOUBLE_EQ(pages.EndPage().blocks.at(0).y, 1.0);
+  EXPECT_TRUE(warnings.empty());
 }
 
 TEST_F(RenderTest, RasterOffThePageIsLoggedNotFatal) {
@@ -109,6 +117,16 @@ TEST_F(RenderTest, RasterOffThePageIsLoggedNotFatal) {
   EXPECT_EQ(summary.pages, 1);
   ASSERT_FALSE(summary.warnings.empty());
   EXPECT_EQ(summary.warnings[0], "raster runs past the right edge of the page");
+
+  // Blank raster past the edge, as a wide text band leaves, is no loss.
+  link->ClearJob();
+  encoder::SetUnit(*link, 1, 1, 1, 2880);
+  encoder::SetPaperSize(*link, 2880, 2880);
+  encoder::SetRasterData(*link, 0, 2, 400, 1);
+  encoder::AppendBitPattern(*link, "11111111", 1);
+  encoder::AppendBitPattern(*link, "00000000", 399);
+  encoder::EndPage(*link);
+  EXPECT_TRUE(Render(Job()).warnings.empty());
 }
 
 TEST_F(RenderTest, DamagedJobsWarnAndGoOn) {

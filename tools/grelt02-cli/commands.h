@@ -19,5 +19,6 @@ void Print(const Json& json);
 void AddVprinterCommands(CLI::App& app, CommandContext& context);
 void AddPrinterCommands(CLI::App& app, CommandContext& context);
 void AddEncoderCommands(CLI::App& app, CommandContext& context);
+void AddPatternCommands(CLI::App& app, CommandContext& context);
 
 }  // namespace cli

@@ -61,6 +61,7 @@ int main(int argc, char** argv) {
   cli::AddVprinterCommands(app, context);
   cli::AddPrinterCommands(app, context);
   cli::AddEncoderCommands(app, context);
+  cli::AddPatternCommands(app, context);
 
   CLI::App* menuCommand = app.add_subcommand("menu", "The menu definition files");
   menuCommand->require_subcommand(1);

@@ -6,18 +6,10 @@
 #include <stdexcept>
 
 #include "commands.h"
-#include "driver/cwin_grelt_drv.h"
-#include "encoder/raster_commands.h"
-#include "menu/menu_files.h"
-#include "patterns/nozzle_check.h"
-#include "patterns/print_header.h"
-#include "platform/paths.h"
 #include "printer/network_sender.h"
-#include "printer/port_map.h"
 #include "printer/printer_link.h"
-#include "settings/app_settings.h"
+#include "printer_session.h"
 #include "ui/scripted_ui_services.h"
-#include "vprinter/virtual_printer.h"
 
 namespace cli {
 namespace {
@@ -32,7 +24,6 @@ struct Options {
   int chunk = 1024;
   std::string host;
   int lpdPort = printer::kLpdPort;
-  int dotType = 1;
 };
 
 int ParseAddress(const std::string& text) {
@@ -77,70 +68,6 @@ Json BytesToJson(int address, const std::vector<std::uint8_t>& bytes) {
   }
   return {{"address", address}, {"bytes", hex}, {"text", text}};
 }
-
-// The printer the settings name (or --port), opened and identified as an operation opens it.
-class Session {
-public:
-  explicit Session(int port)
-      : folder_(platform::GetProgramFolder()),
-        settings_(settings::LoadSettings(folder_)),
-        registry_(platform::Registry::DefaultRoot(folder_)),
-        directory_(registry_),
-        portMap_(folder_, registry_, platform::DefaultClock()) {
-    // Nobody stands at the printer: questions are answered with Cancel, and shown on stderr.
-    ui_.SetDeclineByDefault(true);
-    vprinter::RegisterVirtualPrinters();
-    portMap_.LoadAtStartup();
-    link_ = std::make_unique<printer::CPrinterLink>(
-        printer::LinkEnvironment{settings_, ui_, platform::DefaultClock(), &portMap_},
-        std::make_unique<driver::CWinGreltDrv>(directory_));
-    port_ =
-        port >= 0 ? port : (settings_.pnInterface.count > 0 ? settings_.pnInterface.values[0] : 0);
-  }
-  ~Session() {
-    if (link_) link_->Close();
-    for (const ui::UiCall& call : ui_.Calls()) std::cerr << call.text << '\n';
-  }
-
-  // Opens the port and selects the model; throws when either fails.
-  void Open() {
-    // Text bands are printed as 2-bit raster in the text colour, as every operation run sets.
-    encoder::TXSetInfo(*link_, 2, 0);
-    if (!link_->Open(port_)) Fail("cannot open printer port " + std::to_string(port_));
-    if (!link_->ReadRomVersion(firmware_)) Fail("cannot read the firmware version");
-    if (!link_->SetModel(firmware_.substr(0, 2))) {
-      throw std::runtime_error("the printer is an unknown model: " + firmware_.substr(0, 2));
-    }
-  }
-  [[noreturn]] void Fail(const std::string& what) const {
-    throw std::runtime_error(what + " (error " + std::to_string(link_->LastError()) + ")");
-  }
-
-  printer::CPrinterLink& Link() { return *link_; }
-  printer::PortMap& Ports() { return portMap_; }
-  platform::Registry& Registry() { return registry_; }
-  const settings::AppSettings& Settings() const { return settings_; }
-  ui::ScriptedUiServices& Ui() { return ui_; }
-  // The version text the main window shows, from the service menu files.
-  std::string ProgramVersion() {
-    return menu::MenuFiles(ui_, platform::ServiceFolder(folder_))
-        .ReadMenuKey(menu::kFuncDataFile, "Main", "Version");
-  }
-  Json Identity() const {
-    return {{"port", port_}, {"model", firmware_.substr(0, 2)}, {"firmware", firmware_}};
-  }
-
-private:
-  std::string folder_;
-  settings::AppSettings settings_;
-  platform::Registry registry_;
-  driver::DeviceDirectory directory_;
-  printer::PortMap portMap_;
-  ui::ScriptedUiServices ui_;
-  std::unique_ptr<printer::CPrinterLink> link_;
-  int port_ = 0;
-  std::string firmware_;
-};
 
 }  // namespace
 
@@ -264,37 +191,6 @@ void AddPrinterCommands(CLI::App& app, CommandContext& context) {
       Json json = session.Identity();
       json["file"] = options->file;
       json["sent"] = true;
-      Print(json);
-    };
-  });
-
-  CLI::App* nozzle = app.add_subcommand("nozzle-check", "Print the nozzle-check page");
-  nozzle->add_option("--dot", options->dotType, "Dot type: 1 large, 2 medium, 3 small")
-      ->check(CLI::Range(1, 3));
-  portOption(nozzle);
-  nozzle->callback([&context, options] {
-    context.run = [options] {
-      Session session(options->port);
-      session.Open();
-      printer::CPrinterLink& link = session.Link();
-      // The header carries what the printer says about itself; a failed read stops the print.
-      patterns::PrintHeaderInfo header;
-      header.FirmwareVersion = session.Identity()["firmware"];
-      std::uint8_t blackInk = 0;
-      if (!link.ReadPrdString(66, 10, header.SerialNo) || !link.ReadHeadId(header.HeadId, 1) ||
-          !link.ReadPrdNvram(11639, blackInk)) {
-        session.Fail("cannot read the printer information");
-      }
-      header.BlackInkKind = blackInk == 1 ? "Matte Black" : "Photo Black";
-      const std::string version = session.ProgramVersion();
-      if (!patterns::AppendNozzleCheckLanes(link, options->dotType) || !link.FlushJob() ||
-          !patterns::AppendNozzleCheckFooter(link, header, version) || !link.FlushJob()) {
-        session.Fail("the nozzle check was not printed");
-      }
-      Json json = session.Identity();
-      json["dotType"] = options->dotType;
-      json["serialNo"] = header.SerialNo;
-      json["printed"] = true;
       Print(json);
     };
   });

@@ -1,0 +1,102 @@
+#pragma once
+// The configured printer of a program folder, opened as a service operation opens it, for the
+// commands that work on a printer.
+
+#include <iostream>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "driver/cwin_grelt_drv.h"
+#include "encoder/raster_commands.h"
+#include "json_output.h"
+#include "menu/menu_files.h"
+#include "patterns/print_header.h"
+#include "platform/paths.h"
+#include "printer/port_map.h"
+#include "printer/printer_link.h"
+#include "settings/app_settings.h"
+#include "ui/scripted_ui_services.h"
+#include "vprinter/virtual_printer.h"
+
+namespace cli {
+
+// The printer the settings name (or --port), opened and identified as an operation opens it.
+class Session {
+public:
+  explicit Session(int port)
+      : folder_(platform::GetProgramFolder()),
+        settings_(settings::LoadSettings(folder_)),
+        registry_(platform::Registry::DefaultRoot(folder_)),
+        directory_(registry_),
+        portMap_(folder_, registry_, platform::DefaultClock()) {
+    // Nobody stands at the printer: questions are answered with Cancel, and shown on stderr.
+    ui_.SetDeclineByDefault(true);
+    vprinter::RegisterVirtualPrinters();
+    portMap_.LoadAtStartup();
+    link_ = std::make_unique<printer::CPrinterLink>(
+        printer::LinkEnvironment{settings_, ui_, platform::DefaultClock(), &portMap_},
+        std::make_unique<driver::CWinGreltDrv>(directory_));
+    port_ =
+        port >= 0 ? port : (settings_.pnInterface.count > 0 ? settings_.pnInterface.values[0] : 0);
+  }
+  ~Session() {
+    if (link_) link_->Close();
+    for (const ui::UiCall& call : ui_.Calls()) std::cerr << call.text << '\n';
+  }
+
+  // Opens the port and selects the model; throws when either fails.
+  void Open() {
+    // Text bands are printed as 2-bit raster in the text colour, as every operation run sets.
+    encoder::TXSetInfo(*link_, 2, 0);
+    if (!link_->Open(port_)) Fail("cannot open printer port " + std::to_string(port_));
+    if (!link_->ReadRomVersion(firmware_)) Fail("cannot read the firmware version");
+    if (!link_->SetModel(firmware_.substr(0, 2))) {
+      throw std::runtime_error("the printer is an unknown model: " + firmware_.substr(0, 2));
+    }
+  }
+  [[noreturn]] void Fail(const std::string& what) const {
+    throw std::runtime_error(what + " (error " + std::to_string(link_->LastError()) + ")");
+  }
+
+  printer::CPrinterLink& Link() { return *link_; }
+  printer::PortMap& Ports() { return portMap_; }
+  platform::Registry& Registry() { return registry_; }
+  const settings::AppSettings& Settings() const { return settings_; }
+  ui::ScriptedUiServices& Ui() { return ui_; }
+  // The printer information the pattern headers carry, read from the printer as an operation
+  // gathers it; throws when a read fails.
+  patterns::PrintHeaderInfo PrintHeader(const std::string& machineNo) {
+    patterns::PrintHeaderInfo header;
+    header.MachineNo = machineNo;
+    header.FirmwareVersion = firmware_;
+    std::uint8_t blackInk = 0;
+    if (!link_->ReadPrdString(66, 10, header.SerialNo) || !link_->ReadHeadId(header.HeadId, 1) ||
+        !link_->ReadPrdNvram(11639, blackInk)) {
+      Fail("cannot read the printer information");
+    }
+    header.BlackInkKind = blackInk == 1 ? "Matte Black" : "Photo Black";
+    return header;
+  }
+  // The version text the main window shows, from the service menu files.
+  std::string ProgramVersion() {
+    return menu::MenuFiles(ui_, platform::ServiceFolder(folder_))
+        .ReadMenuKey(menu::kFuncDataFile, "Main", "Version");
+  }
+  Json Identity() const {
+    return {{"port", port_}, {"model", firmware_.substr(0, 2)}, {"firmware", firmware_}};
+  }
+
+private:
+  std::string folder_;
+  settings::AppSettings settings_;
+  platform::Registry registry_;
+  driver::DeviceDirectory directory_;
+  printer::PortMap portMap_;
+  ui::ScriptedUiServices ui_;
+  std::unique_ptr<printer::CPrinterLink> link_;
+  int port_ = 0;
+  std::string firmware_;
+};
+
+}  // namespace cli
