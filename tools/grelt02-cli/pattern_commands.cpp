@@ -29,10 +29,7 @@ bool PrintSheet(const std::string& name, printer::CPrinterLink& link,
 
 void AddPatternCommands(CLI::App& app, CommandContext& context) {
   auto options = std::make_shared<Options>();
-  auto portOption = [options](CLI::App* command) {
-    command->add_option("--port", options->port,
-                        "Printer port (default: the first value of pnInterface)");
-  };
+  auto portOption = [options](CLI::App* command) { AddPortOption(*command, options->port); };
 
   CLI::App* nozzle = app.add_subcommand("nozzle-check", "Print the nozzle-check page");
   nozzle->add_option("--dot", options->dotType, "Dot type: 1 large, 2 medium, 3 small")

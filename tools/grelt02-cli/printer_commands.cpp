@@ -73,10 +73,7 @@ Json BytesToJson(int address, const std::vector<std::uint8_t>& bytes) {
 
 void AddPrinterCommands(CLI::App& app, CommandContext& context) {
   auto options = std::make_shared<Options>();
-  auto portOption = [options](CLI::App* command) {
-    command->add_option("--port", options->port,
-                        "Printer port (default: the first value of pnInterface)");
-  };
+  auto portOption = [options](CLI::App* command) { AddPortOption(*command, options->port); };
 
   CLI::App* ports = app.add_subcommand("ports", "The discovered USB printers and the port map");
   ports->callback([&context] {

@@ -2,6 +2,7 @@
 // The configured printer of a program folder, opened as a service operation opens it, for the
 // commands that work on a printer.
 
+#include <CLI/CLI.hpp>
 #include <iostream>
 #include <memory>
 #include <stdexcept>
@@ -98,5 +99,10 @@ private:
   int port_ = 0;
   std::string firmware_;
 };
+
+// The --port option of the commands that open a printer.
+inline void AddPortOption(CLI::App& command, int& port) {
+  command.add_option("--port", port, "Printer port (default: the first value of pnInterface)");
+}
 
 }  // namespace cli
