@@ -1,5 +1,6 @@
 #include "encoder/compression.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <vector>
@@ -164,9 +165,14 @@ bool AppendBitPattern(printer::CPrinterLink& link, std::string_view bits, int re
   for (std::size_t i = 0; i < bits.size(); ++i) {
     if (bits[i] != '0') pattern[i / 8] |= static_cast<std::uint8_t>(0x80 >> (i % 8));
   }
-  std::vector<std::uint8_t> row;
-  row.reserve(pattern.size() * static_cast<std::size_t>(repeat));
-  for (int r = 0; r < repeat; ++r) row.insert(row.end(), pattern.begin(), pattern.end());
+  // Patterns repeat many times a row: the row is filled by doubling the part already written.
+  std::vector<std::uint8_t> row(pattern.size() * static_cast<std::size_t>(repeat));
+  std::copy(pattern.begin(), pattern.end(), row.begin());
+  for (std::size_t filled = pattern.size(); filled < row.size();) {
+    const std::size_t more = std::min(filled, row.size() - filled);
+    std::copy_n(row.begin(), more, row.begin() + static_cast<std::ptrdiff_t>(filled));
+    filled += more;
+  }
   return AppendCompressed(link, row.data(), row.size());
 }
 

@@ -1,0 +1,66 @@
+// Building whole sheets: the time from the first command to the last byte handed to the library
+// (which takes everything at once here), and the bytes each sheet sends.
+
+#include <benchmark/benchmark.h>
+
+#include "encoder/raster_commands.h"
+#include "patterns/adjustment_sheets.h"
+#include "patterns/nozzle_check.h"
+#include "patterns/print_header.h"
+#include "printer/printer_link.h"
+#include "support/fake_driver.h"
+#include "ui/scripted_ui_services.h"
+
+namespace {
+
+template <typename Print>
+void Sheet(benchmark::State& state, Print print) {
+  settings::AppSettings settings;
+  ui::ScriptedUiServices ui;
+  platform::FakeClock clock;
+  auto owned = std::make_unique<testing_support::FakeDriver>();
+  testing_support::FakeDriver& driver = *owned;
+  printer::CPrinterLink link(printer::LinkEnvironment{settings, ui, clock}, std::move(owned));
+  link.SetModel("MW");
+  encoder::TXSetInfo(link, 2, 0);
+  patterns::PrintHeaderInfo header;
+  header.MachineNo = "MW0123";
+  std::size_t sent = 0;
+  for (auto _ : state) {
+    driver.received.clear();
+    driver.calls.clear();
+    if (!print(link, header)) state.SkipWithError("the sheet failed");
+    sent = driver.received.size();
+  }
+  state.counters["bytes"] = static_cast<double>(sent);
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * sent));
+}
+
+void NozzleCheck(benchmark::State& state) {
+  Sheet(state, [](printer::CPrinterLink& link, patterns::PrintHeaderInfo& header) {
+    return patterns::AppendNozzleCheckLanes(link, 1) && link.FlushJob() &&
+           patterns::AppendNozzleCheckFooter(link, header, "1.00") && link.FlushJob();
+  });
+}
+void InspectionSheet1(benchmark::State& state) {
+  Sheet(state, [](printer::CPrinterLink& link, patterns::PrintHeaderInfo& header) {
+    return patterns::PrintInspectionSheet1(link, header, "1.00");
+  });
+}
+void InspectionSheet2(benchmark::State& state) {
+  Sheet(state, [](printer::CPrinterLink& link, patterns::PrintHeaderInfo& header) {
+    return patterns::PrintInspectionSheet2(link, header, "1.00");
+  });
+}
+void LineSheet(benchmark::State& state) {
+  Sheet(state, [](printer::CPrinterLink& link, patterns::PrintHeaderInfo& header) {
+    return patterns::PrintLineSheet(link, header, "1.00");
+  });
+}
+
+BENCHMARK(NozzleCheck)->Unit(benchmark::kMillisecond);
+BENCHMARK(InspectionSheet1)->Unit(benchmark::kMillisecond);
+BENCHMARK(InspectionSheet2)->Unit(benchmark::kMillisecond);
+BENCHMARK(LineSheet)->Unit(benchmark::kMillisecond);
+
+}  // namespace
