@@ -149,6 +149,29 @@ void ExpandTo2Bit(const std::uint8_t* source, std::uint8_t* target, std::size_t 
   }
 }
 
+namespace {
+
+// Eight bit characters as one byte, the first character in the highest bit; any character
+// other than '0' sets its bit.
+std::uint8_t PackBits(const char* text) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::uint64_t chars;
+    std::memcpy(&chars, text, sizeof chars);
+    const std::uint64_t x = chars ^ 0x3030303030303030u;  // '0' becomes 0
+    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Fu;
+    const std::uint64_t nonzero = (((x & kLow7) + kLow7) | x) & ~kLow7;
+    // Gathers the high bit of byte i into bit 7 - i of the top byte.
+    return static_cast<std::uint8_t>(((nonzero >> 7) * 0x8040201008040201u) >> 56);
+  }
+  std::uint8_t byte = 0;
+  for (int i = 0; i < 8; ++i) {
+    if (text[i] != '0') byte |= static_cast<std::uint8_t>(0x80 >> i);
+  }
+  return byte;
+}
+
+}  // namespace
+
 bool AppendBitPattern(printer::CPrinterLink& link, std::string_view bits, int repeat) {
   ui::UiServices& ui = link.Environment().ui;
   if (bits.size() % 8 != 0) {
@@ -161,14 +184,13 @@ bool AppendBitPattern(printer::CPrinterLink& link, std::string_view bits, int re
     ui.MessageBox("繰り返し回数が不正です。\n0未満は存在しません", ui::kApplicationTitle, ui::kOk);
     return false;
   }
-  std::vector<std::uint8_t> pattern(bits.size() / 8, 0);
-  for (std::size_t i = 0; i < bits.size(); ++i) {
-    if (bits[i] != '0') pattern[i / 8] |= static_cast<std::uint8_t>(0x80 >> (i % 8));
-  }
-  // Patterns repeat many times a row: the row is filled by doubling the part already written.
-  std::vector<std::uint8_t> row(pattern.size() * static_cast<std::size_t>(repeat));
-  std::copy(pattern.begin(), pattern.end(), row.begin());
-  for (std::size_t filled = pattern.size(); filled < row.size();) {
+  // Sheets append hundreds of thousands of short pieces: the row buffer is kept between calls,
+  // and a pattern repeated many times is filled by doubling the part already written.
+  thread_local std::vector<std::uint8_t> row;
+  const std::size_t width = bits.size() / 8;
+  row.assign(width * static_cast<std::size_t>(repeat), 0);
+  for (std::size_t b = 0; b < width; ++b) row[b] = PackBits(bits.data() + 8 * b);
+  for (std::size_t filled = width; filled < row.size();) {
     const std::size_t more = std::min(filled, row.size() - filled);
     std::copy_n(row.begin(), more, row.begin() + static_cast<std::ptrdiff_t>(filled));
     filled += more;
