@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -112,6 +113,12 @@ public:
   // Bytes the link copied into its buffer since it was made: only AppendJob copies.
   std::uint64_t BytesCopied() const { return bytesCopied_; }
 
+  // Told of every job a flush has sent completely, before the buffer is emptied: lets a tool
+  // keep what the printer received.
+  void SetSentJobTap(std::function<void(const std::uint8_t*, std::size_t)> tap) {
+    sentJobTap_ = std::move(tap);
+  }
+
   const LinkEnvironment& Environment() const { return env_; }
 
 private:
@@ -137,6 +144,7 @@ private:
   std::unique_ptr<std::uint8_t[]> job_;
   std::size_t used_ = 0;
   std::uint64_t bytesCopied_ = 0;
+  std::function<void(const std::uint8_t*, std::size_t)> sentJobTap_;
 };
 
 }  // namespace printer

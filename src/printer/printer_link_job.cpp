@@ -132,6 +132,7 @@ bool CPrinterLink::FlushJob() {
     taken = 0;
     result = driver_->SendEx(job_.get(), used_, offset, &taken);
   }
+  if (sentJobTap_) sentJobTap_(job_.get(), used_);
   used_ = 0;
   return true;
 }

@@ -195,9 +195,9 @@ TEST(Cli, NozzleCheckPrintsOnePageWithTheHeaderReadFromThePrinter) {
   testing_support::TempFolder folder;
   CopyShippedFiles(folder);
   ASSERT_EQ(Cli("vprinter attach --model MW", folder.Path()).exitCode, 0);
-  const auto printed = Cli("nozzle-check --dot 3", folder.Path());
+  const auto printed = Cli("print-pattern nozzle-check --dot-type 3", folder.Path());
   ASSERT_EQ(printed.exitCode, 0);
-  EXPECT_EQ(printed.Json()["dotType"], 3);
+  EXPECT_EQ(printed.Json()["pattern"], "nozzle-check");
   EXPECT_EQ(printed.Json()["serialNo"].get<std::string>().size(), 10u);
   // Both sends land on one page: a page fed blank or split would show in the log.
   const auto log = Cli("vprinter log", folder.Path()).Json();
@@ -206,23 +206,24 @@ TEST(Cli, NozzleCheckPrintsOnePageWithTheHeaderReadFromThePrinter) {
   EXPECT_TRUE(std::filesystem::exists(folder / "VirtualPrinters/vp1/Pages/page-0001.png"));
 
   // A later run does not print over the pages of an earlier one.
-  ASSERT_EQ(Cli("nozzle-check", folder.Path()).exitCode, 0);
+  ASSERT_EQ(Cli("print-pattern nozzle-check", folder.Path()).exitCode, 0);
   EXPECT_TRUE(std::filesystem::exists(folder / "VirtualPrinters/vp1/Pages/page-0002.png"));
 
-  EXPECT_NE(Cli("nozzle-check --dot 4", folder.Path()).exitCode, 0);
+  EXPECT_NE(Cli("print-pattern nozzle-check --dot-type 4", folder.Path()).exitCode, 0);
   ASSERT_EQ(Cli("vprinter fault paper-out", folder.Path()).exitCode, 0);
-  EXPECT_EQ(Cli("nozzle-check", folder.Path()).exitCode, 2);
+  EXPECT_EQ(Cli("print-pattern nozzle-check", folder.Path()).exitCode, 2);
 }
 
 TEST(Cli, SheetsArePrintedAndCounted) {
   testing_support::TempFolder folder;
   CopyShippedFiles(folder);
   ASSERT_EQ(Cli("vprinter attach --model LN", folder.Path()).exitCode, 0);
-  for (const char* sheet : {"inspection-1", "inspection-2", "line", "mechanical"}) {
+  for (const char* sheet :
+       {"inspection-sheet-1", "inspection-sheet-2", "line-sheet", "mechanical-sheet"}) {
     const auto printed =
-        Cli(std::string("sheet ") + sheet + " --machine-no LN-0042", folder.Path());
+        Cli(std::string("print-pattern ") + sheet + " --machine-no LN-0042", folder.Path());
     ASSERT_EQ(printed.exitCode, 0) << sheet;
-    EXPECT_EQ(printed.Json()["sheet"], sheet);
+    EXPECT_EQ(printed.Json()["pattern"], sheet);
   }
   for (int page = 1; page <= 4; ++page) {
     EXPECT_TRUE(std::filesystem::exists(
@@ -233,8 +234,39 @@ TEST(Cli, SheetsArePrintedAndCounted) {
     EXPECT_EQ(line.get<std::string>().find("print: "), std::string::npos) << line;
   }
   EXPECT_EQ(Cli("nvram read 129 2 --prd", folder.Path()).Json()["bytes"], "01 01");
-  EXPECT_NE(Cli("sheet nozzle", folder.Path()).exitCode, 0);
-  EXPECT_EQ(Cli("sheet inspection-1 --machine-no 'lower case'", folder.Path()).exitCode, 2);
+  EXPECT_NE(Cli("print-pattern barcode", folder.Path()).exitCode, 0);  // not a page
+  EXPECT_EQ(
+      Cli("print-pattern inspection-sheet-1 --machine-no 'lower case'", folder.Path()).exitCode, 2);
+}
+
+TEST(Cli, PatternJobsAreWrittenAsSentAndPrintAsPages) {
+  testing_support::TempFolder folder;
+  auto build = [&](const std::string& args, const std::string& file) {
+    return Cli("pattern " + args + " -o '" + (folder / file) + "'");
+  };
+  const auto nozzle = build("nozzle-check --model NN --dot-type 2", "nozzle.prn");
+  ASSERT_EQ(nozzle.exitCode, 0);
+  EXPECT_EQ(nozzle.Json()["bytes"], std::filesystem::file_size(folder / "nozzle.prn"));
+  auto rendered = Cli("render '" + (folder / "nozzle.prn") + "' -o '" + (folder / "n.png") + "'");
+  ASSERT_EQ(rendered.exitCode, 0);
+  EXPECT_EQ(rendered.Json()["pages"], 1);
+  EXPECT_TRUE(rendered.Json()["warnings"].empty()) << rendered.out;
+  // Eight lanes on this model: four colours of the twelve stay blank.
+  EXPECT_EQ(rendered.Json()["dots"].size(), 8u + 1u) << rendered.out;  // and the header's 0x00
+
+  ASSERT_EQ(build("inspection-sheet-1 --model LN --machine-no LN42", "i1.prn").exitCode, 0);
+  rendered = Cli("render '" + (folder / "i1.prn") + "' -o '" + (folder / "i1.png") + "'");
+  EXPECT_EQ(rendered.Json()["pages"], 1);
+  EXPECT_TRUE(rendered.Json()["warnings"].empty()) << rendered.out;
+
+  // A piece of a page is written as it stands: the page is left open.
+  ASSERT_EQ(build("barcode --model LN --machine-no LN42", "b.prn").exitCode, 0);
+  rendered = Cli("render '" + (folder / "b.prn") + "' -o '" + (folder / "b.png") + "'");
+  EXPECT_EQ(rendered.Json()["warnings"][0], "the job ended without ending its page");
+
+  EXPECT_EQ(build("nozzle-check --model ZZ", "z.prn").exitCode, 2);
+  EXPECT_FALSE(std::filesystem::exists(folder / "z.prn"));
+  EXPECT_EQ(build("barcode --model LN --machine-no 'a b'", "bad.prn").exitCode, 2);
 }
 
 TEST(Cli, EncodePrintsTheBytesOfOneBuilder) {

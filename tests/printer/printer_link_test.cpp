@@ -263,6 +263,10 @@ TEST_F(LinkTest, FlushingPassesTheSameBufferFromTheOffsetReached) {
   EXPECT_EQ(fake->Count("SendEx"), 0);
   const Bytes data(5000, 0x42);
   ASSERT_TRUE(link->AppendJob(data.data(), data.size()));
+  Bytes tapped;
+  link->SetSentJobTap([&tapped](const std::uint8_t* bytes, std::size_t length) {
+    tapped.insert(tapped.end(), bytes, bytes + length);
+  });
   fake->sendEx = {{-16, 1000}, {-16, 0}, {-16, 3000}};
   fake->status = {{0, 2}, {0, 3}, {0, 4}};
   ASSERT_TRUE(link->FlushJob());
@@ -270,6 +274,7 @@ TEST_F(LinkTest, FlushingPassesTheSameBufferFromTheOffsetReached) {
   for (const auto* pointer : fake->sendExData) EXPECT_EQ(pointer, link->JobData());
   EXPECT_EQ(link->JobLength(), 0u);
   EXPECT_EQ(link->BytesCopied(), 5000u);
+  EXPECT_EQ(tapped, data);  // the whole job once, after it was taken
 }
 
 TEST_F(LinkTest, ThreeFailedStatusReadsEndAFlushEvenAcrossBusySpells) {
@@ -277,6 +282,7 @@ TEST_F(LinkTest, ThreeFailedStatusReadsEndAFlushEvenAcrossBusySpells) {
   link->AppendJob(data.data(), data.size());
   fake->sendEx = {{-16, 2}, {-16, 2}};
   fake->status = {{-8, 0}, {0, 4}, {-8, 0}, {-9, 0}};
+  link->SetSentJobTap([](const std::uint8_t*, std::size_t) { ADD_FAILURE() << "not sent"; });
   EXPECT_FALSE(link->FlushJob());
   EXPECT_EQ(link->LastError(), -9);
   EXPECT_EQ(link->JobLength(), 10u);  // a failed flush keeps the job

@@ -1,75 +1,167 @@
-// grelt02-cli pattern commands: the nozzle check and the adjustment sheets on the configured
-// printer, with the information header read from it.
+// grelt02-cli pattern commands: the test patterns printed on the configured printer, or built
+// against a scratch virtual printer of a model and written to a job file exactly as sent.
+
+#include <filesystem>
+#include <fstream>
+#include <random>
 
 #include "commands.h"
 #include "patterns/adjustment_sheets.h"
 #include "patterns/nozzle_check.h"
 #include "printer_session.h"
+#include "vprinter/attachment.h"
 
 namespace cli {
 namespace {
 
 struct Options {
   int port = -1;
+  std::string name;
+  std::string model;
   int dotType = 1;
-  std::string sheet;
   std::string machineNo;
+  std::string output;
 };
 
-// The sheets by the names the command takes.
-bool PrintSheet(const std::string& name, printer::CPrinterLink& link,
-                patterns::PrintHeaderInfo& header, const std::string& version) {
-  if (name == "inspection-1") return patterns::PrintInspectionSheet1(link, header, version);
-  if (name == "inspection-2") return patterns::PrintInspectionSheet2(link, header, version);
-  if (name == "line") return patterns::PrintLineSheet(link, header, version);
-  return patterns::PrintMechanicalSheet(link, header, version);
+// The patterns that make a whole page; the others are pieces the operations put on their pages.
+const std::vector<std::string> kPageNames = {
+    "nozzle-check", "inspection-sheet-1", "inspection-sheet-2", "line-sheet", "mechanical-sheet"};
+const std::vector<std::string> kPatternNames = {
+    "nozzle-check", "inspection-sheet-1", "inspection-sheet-2",
+    "line-sheet",   "mechanical-sheet",   "feed-check",
+    "barcode",      "info-header"};
+
+// Runs one pattern as the service operation does, sends included; the patterns that only append
+// (feed check, barcode, header) are sent afterwards as they stand.
+bool RunPattern(const std::string& name, printer::CPrinterLink& link,
+                patterns::PrintHeaderInfo& header, const std::string& version, int dotType) {
+  bool ok = false;
+  if (name == "nozzle-check") {
+    ok = patterns::AppendNozzleCheckLanes(link, dotType) && link.FlushJob() &&
+         patterns::AppendNozzleCheckFooter(link, header, version);
+  } else if (name == "inspection-sheet-1") {
+    ok = patterns::PrintInspectionSheet1(link, header, version);
+  } else if (name == "inspection-sheet-2") {
+    ok = patterns::PrintInspectionSheet2(link, header, version);
+  } else if (name == "line-sheet") {
+    ok = patterns::PrintLineSheet(link, header, version);
+  } else if (name == "mechanical-sheet") {
+    ok = patterns::PrintMechanicalSheet(link, header, version);
+  } else if (name == "feed-check") {
+    ok = patterns::PrintFeedCheckBlocks(link);
+  } else if (name == "barcode") {
+    ok = patterns::PrintMachineNoBarcode(link, header.MachineNo);
+  } else if (name == "info-header") {
+    ok = patterns::PrintInfoHeader(link, header, version, 0, 0);
+  }
+  return ok && link.FlushJob();
 }
+
+void AddPatternOptions(CLI::App& command, Options& options, const std::vector<std::string>& names) {
+  command.add_option("NAME", options.name, "The pattern")->required()->check(CLI::IsMember(names));
+  command.add_option("--dot-type", options.dotType, "Nozzle check: 1 large, 2 medium, 3 small")
+      ->check(CLI::Range(1, 3));
+  command.add_option("--machine-no", options.machineNo,
+                     "Machine number for the barcode of the inspection sheets");
+}
+
+// A virtual printer of the model in a folder of its own, removed with this object.
+class ScratchPrinter {
+public:
+  explicit ScratchPrinter(const std::string& model)
+      : folder_(std::filesystem::temp_directory_path() /
+                ("grelt02-pattern-" + std::to_string(std::random_device{}()))),
+        registry_((folder_ / "Registry").string()),
+        directory_(registry_) {
+    vprinter::RegisterVirtualPrinters();
+    std::string error;
+    if (!vprinter::AttachVirtualPrinter(directory_, folder_.string(), model, "scratch", kPort,
+                                        platform::DefaultClock(), &error)) {
+      throw std::runtime_error("cannot make a virtual printer of model " + model + ": " + error);
+    }
+  }
+  ~ScratchPrinter() {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+  ScratchPrinter(const ScratchPrinter&) = delete;
+  ScratchPrinter& operator=(const ScratchPrinter&) = delete;
+
+  static constexpr int kPort = 1;
+  driver::DeviceDirectory& Directory() { return directory_; }
+
+private:
+  std::filesystem::path folder_;
+  platform::Registry registry_;
+  driver::DeviceDirectory directory_;
+};
 
 }  // namespace
 
 void AddPatternCommands(CLI::App& app, CommandContext& context) {
   auto options = std::make_shared<Options>();
-  auto portOption = [options](CLI::App* command) { AddPortOption(*command, options->port); };
 
-  CLI::App* nozzle = app.add_subcommand("nozzle-check", "Print the nozzle-check page");
-  nozzle->add_option("--dot", options->dotType, "Dot type: 1 large, 2 medium, 3 small")
-      ->check(CLI::Range(1, 3));
-  portOption(nozzle);
-  nozzle->callback([&context, options] {
+  CLI::App* pattern = app.add_subcommand(
+      "pattern", "Build a pattern's job against a scratch virtual printer and write it to a file");
+  AddPatternOptions(*pattern, *options, kPatternNames);
+  pattern->add_option("--model", options->model, "Two-letter model code")->required();
+  pattern->add_option("-o,--output", options->output, "The job file to write")->required();
+  pattern->callback([&context, options] {
     context.run = [options] {
-      Session session(options->port);
-      session.Open();
-      printer::CPrinterLink& link = session.Link();
-      const patterns::PrintHeaderInfo header = session.PrintHeader("");
-      if (!patterns::AppendNozzleCheckLanes(link, options->dotType) || !link.FlushJob() ||
-          !patterns::AppendNozzleCheckFooter(link, header, session.ProgramVersion()) ||
-          !link.FlushJob()) {
-        session.Fail("the nozzle check was not printed");
+      ScratchPrinter printer(options->model);
+      settings::AppSettings settings = settings::LoadSettings(platform::GetProgramFolder());
+      ui::ScriptedUiServices ui;
+      ui.SetDeclineByDefault(true);
+      printer::CPrinterLink link(printer::LinkEnvironment{settings, ui, platform::DefaultClock()},
+                                 std::make_unique<driver::CWinGreltDrv>(printer.Directory()));
+      std::vector<std::uint8_t> sent;
+      link.SetSentJobTap([&sent](const std::uint8_t* bytes, std::size_t length) {
+        sent.insert(sent.end(), bytes, bytes + length);
+      });
+      // The text mode as every operation run sets it.
+      encoder::TXSetInfo(link, 2, 0);
+      std::string firmware;
+      patterns::PrintHeaderInfo header;
+      const bool ok =
+          link.Open(ScratchPrinter::kPort) && link.ReadRomVersion(firmware) &&
+          link.SetModel(options->model) &&
+          ReadPrintHeader(link, firmware, options->machineNo, header) &&
+          RunPattern(options->name, link, header,
+                     ReadProgramVersion(ui, platform::GetProgramFolder()), options->dotType);
+      const int error = link.LastError();
+      link.Close();
+      for (const ui::UiCall& call : ui.Calls()) std::cerr << call.text << '\n';
+      if (!ok) {
+        throw std::runtime_error("the pattern could not be built for model " + options->model +
+                                 " (error " + std::to_string(error) + ")");
       }
-      Json json = session.Identity();
-      json["dotType"] = options->dotType;
-      json["serialNo"] = header.SerialNo;
-      json["printed"] = true;
-      Print(json);
+      std::ofstream out(options->output, std::ios::binary);
+      out.write(reinterpret_cast<const char*>(sent.data()),
+                static_cast<std::streamsize>(sent.size()));
+      if (!out.flush()) throw std::runtime_error("cannot write " + options->output);
+      Print({{"pattern", options->name},
+             {"model", options->model},
+             {"bytes", sent.size()},
+             {"file", options->output}});
     };
   });
 
-  CLI::App* sheet = app.add_subcommand("sheet", "Print an inspection or adjustment sheet");
-  sheet->add_option("NAME", options->sheet, "inspection-1, inspection-2, line or mechanical")
-      ->required()
-      ->check(CLI::IsMember({"inspection-1", "inspection-2", "line", "mechanical"}));
-  sheet->add_option("--machine-no", options->machineNo,
-                    "Machine number for the barcode of the inspection sheets");
-  portOption(sheet);
-  sheet->callback([&context, options] {
+  CLI::App* print =
+      app.add_subcommand("print-pattern", "Print a pattern on the configured printer");
+  AddPatternOptions(*print, *options, kPageNames);
+  AddPortOption(*print, options->port);
+  print->callback([&context, options] {
     context.run = [options] {
       Session session(options->port);
       session.Open();
       patterns::PrintHeaderInfo header = session.PrintHeader(options->machineNo);
-      if (!PrintSheet(options->sheet, session.Link(), header, session.ProgramVersion()))
-        session.Fail("the sheet was not printed completely");
+      if (!RunPattern(options->name, session.Link(), header, session.ProgramVersion(),
+                      options->dotType)) {
+        session.Fail("the pattern was not printed completely");
+      }
       Json json = session.Identity();
-      json["sheet"] = options->sheet;
+      json["pattern"] = options->name;
+      json["serialNo"] = header.SerialNo;
       json["printed"] = true;
       Print(json);
     };

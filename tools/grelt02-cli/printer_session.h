@@ -22,6 +22,27 @@
 
 namespace cli {
 
+// The printer information the pattern headers carry, read from the printer as an operation
+// gathers it; false when a read fails.
+inline bool ReadPrintHeader(printer::CPrinterLink& link, const std::string& firmware,
+                            const std::string& machineNo, patterns::PrintHeaderInfo& header) {
+  header.MachineNo = machineNo;
+  header.FirmwareVersion = firmware;
+  std::uint8_t blackInk = 0;
+  if (!link.ReadPrdString(66, 10, header.SerialNo) || !link.ReadHeadId(header.HeadId, 1) ||
+      !link.ReadPrdNvram(11639, blackInk)) {
+    return false;
+  }
+  header.BlackInkKind = blackInk == 1 ? "Matte Black" : "Photo Black";
+  return true;
+}
+
+// The version text the main window shows, from the service menu files of a program folder.
+inline std::string ReadProgramVersion(ui::UiServices& ui, const std::string& programFolder) {
+  return menu::MenuFiles(ui, platform::ServiceFolder(programFolder))
+      .ReadMenuKey(menu::kFuncDataFile, "Main", "Version");
+}
+
 // The printer the settings name (or --port), opened and identified as an operation opens it.
 class Session {
 public:
@@ -65,25 +86,13 @@ public:
   platform::Registry& Registry() { return registry_; }
   const settings::AppSettings& Settings() const { return settings_; }
   ui::ScriptedUiServices& Ui() { return ui_; }
-  // The printer information the pattern headers carry, read from the printer as an operation
-  // gathers it; throws when a read fails.
   patterns::PrintHeaderInfo PrintHeader(const std::string& machineNo) {
     patterns::PrintHeaderInfo header;
-    header.MachineNo = machineNo;
-    header.FirmwareVersion = firmware_;
-    std::uint8_t blackInk = 0;
-    if (!link_->ReadPrdString(66, 10, header.SerialNo) || !link_->ReadHeadId(header.HeadId, 1) ||
-        !link_->ReadPrdNvram(11639, blackInk)) {
+    if (!ReadPrintHeader(*link_, firmware_, machineNo, header))
       Fail("cannot read the printer information");
-    }
-    header.BlackInkKind = blackInk == 1 ? "Matte Black" : "Photo Black";
     return header;
   }
-  // The version text the main window shows, from the service menu files.
-  std::string ProgramVersion() {
-    return menu::MenuFiles(ui_, platform::ServiceFolder(folder_))
-        .ReadMenuKey(menu::kFuncDataFile, "Main", "Version");
-  }
+  std::string ProgramVersion() { return ReadProgramVersion(ui_, folder_); }
   Json Identity() const {
     return {{"port", port_}, {"model", firmware_.substr(0, 2)}, {"firmware", firmware_}};
   }
