@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "encoder/raster_commands.h"
 #include "patterns/print_header.h"
@@ -13,6 +14,7 @@
 #include "support/fake_driver.h"
 #include "ui/scripted_ui_services.h"
 #include "vprinter/command_parser.h"
+#include "vprinter/page_renderer.h"
 
 namespace {
 
@@ -49,6 +51,31 @@ struct Received : vprinter::CommandSink {
   }
 };
 
+// The pages the printer would print from the stream, with every block where it lands.
+struct Printed : vprinter::CommandSink {
+  vprinter::PageRenderer renderer{[this](const std::string& w) { warnings.push_back(w); }};
+  std::vector<vprinter::Page> pages;
+  std::vector<std::string> warnings;
+  void OnReset() override { renderer.Reset(); }
+  void OnSetting(char letter, const Bytes& params) override { renderer.Setting(letter, params); }
+  void OnRaster(const RasterBlock& block) override { renderer.Raster(block); }
+  void OnControl(std::uint8_t byte) override {
+    if (byte == 0x0C) pages.push_back(renderer.EndPage());
+  }
+  // The distinct heights, in 1/2880 inch, at which blocks of this size start.
+  std::vector<long> Heights(int width, int lines) const {
+    std::vector<long> found;
+    for (const auto& placed : pages.at(0).blocks) {
+      const long y = std::lround(placed.y * 2880);
+      if (placed.block.bytesPerLine == width && placed.block.lines == lines &&
+          (found.empty() || found.back() != y)) {
+        found.push_back(y);
+      }
+    }
+    return found;
+  }
+};
+
 class SheetTest : public ::testing::Test {
 protected:
   SheetTest() {
@@ -68,6 +95,12 @@ protected:
     EXPECT_FALSE(parser.Incomplete());
     EXPECT_TRUE(sink.malformed.empty()) << sink.malformed.front();
     for (const RasterBlock& b : sink.blocks) EXPECT_EQ(b.rows.size(), b.lines);
+    return sink;
+  }
+  Printed Print() const {
+    Printed sink;
+    vprinter::CommandParser parser(sink);
+    parser.Feed(driver->received.data(), driver->received.size());
     return sink;
   }
   // Where the 0xFF bytes of a row start and end, as [first, last] pairs.
@@ -142,6 +175,29 @@ TEST_F(SheetTest, InspectionSheet1HasStaircaseMarksBarcodeAndAlignmentBands) {
   ASSERT_EQ(writes.size(), 1u);
   EXPECT_EQ(writes[0][0], patterns::kInspectionSheet1Counter);
   EXPECT_EQ(writes[0][2], 1);
+}
+
+TEST_F(SheetTest, InspectionSheetBlocksLandAtTheirFeeds) {
+  ASSERT_TRUE(patterns::PrintInspectionSheet1(*link, header, "1.00"));
+  Printed p = Print();
+  ASSERT_EQ(p.pages.size(), 1u);
+  EXPECT_TRUE(p.warnings.empty()) << p.warnings.front();
+  // The top margin lies an inch above the paper edge.
+  const long top = -2880 + 3402;
+  EXPECT_EQ(p.Heights(720, 360), (std::vector<long>{top}));         // staircase
+  EXPECT_EQ(p.Heights(735, 360), (std::vector<long>{top + 4649}));  // marks
+  EXPECT_EQ(p.Heights(1440, 360),                                   // alignment block A
+            (std::vector<long>{top + 4649 + 5760, top + 4649 + 5760 + 2976,
+                               top + 4649 + 5760 + 2 * 2976}));
+  EXPECT_EQ(p.pages[0].length * 2880, 24718);
+
+  driver->received.clear();
+  ASSERT_TRUE(patterns::PrintInspectionSheet2(*link, header, "1.00"));
+  p = Print();
+  EXPECT_EQ(p.Heights(720, 360), (std::vector<long>{9071}));
+  EXPECT_EQ(p.Heights(735, 360), (std::vector<long>{9071 + 5590}));
+  EXPECT_EQ(p.Heights(2160, 360),  // block B's marks, then its rulers
+            (std::vector<long>{9071 + 5590 + 5760, 9071 + 5590 + 5760 + 4036}));
 }
 
 TEST_F(SheetTest, InspectionSheet2HasFineMarksAndRulers) {
