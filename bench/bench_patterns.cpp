@@ -58,9 +58,22 @@ void LineSheet(benchmark::State& state) {
   });
 }
 
+void MechanicalSheet(benchmark::State& state) {
+  Sheet(state, [](printer::CPrinterLink& link, patterns::PrintHeaderInfo& header) {
+    return patterns::PrintMechanicalSheet(link, header, "1.00");
+  });
+}
+void FeedCheckBlocks(benchmark::State& state) {
+  Sheet(state, [](printer::CPrinterLink& link, patterns::PrintHeaderInfo&) {
+    return patterns::PrintFeedCheckBlocks(link) && link.FlushJob();
+  });
+}
+
 BENCHMARK(NozzleCheck)->Unit(benchmark::kMillisecond);
 BENCHMARK(InspectionSheet1)->Unit(benchmark::kMillisecond);
 BENCHMARK(InspectionSheet2)->Unit(benchmark::kMillisecond);
 BENCHMARK(LineSheet)->Unit(benchmark::kMillisecond);
+BENCHMARK(MechanicalSheet)->Unit(benchmark::kMillisecond);
+BENCHMARK(FeedCheckBlocks)->Unit(benchmark::kMillisecond);
 
 }  // namespace
