@@ -9,12 +9,21 @@
 #include <string>
 
 #include "menu/menu_files.h"
+#include "patterns/print_header.h"
 
 namespace operations {
 
+// Button bases: the function number is the base plus the selected item's FunctionID.
+inline constexpr int kInputBase = 100000;
+inline constexpr int kExecuteBase = 200000;
+inline constexpr int kCheckBase = 300000;  // "Check" and "Option" alike
+// Virtual-key codes that stand for the button base of a hot-key run.
+inline constexpr int kF11 = 122;
+inline constexpr int kF12 = 123;
+
 struct OperationRequest {
   std::string romVersion;  // read at the start of every run; first two characters: model code
-  int buttonBase = 0;      // 100000 Input, 200000 Execute, 300000 Check/Option, or F11/F12
+  int buttonBase = 0;      // kInputBase, kExecuteBase, kCheckBase, or kF11/kF12
   int itemNumber = 0;      // FunctionID of the selected menu item
   int hotKeyRun = 0;
   int done = 0;  // set by an operation that completed
@@ -33,8 +42,8 @@ struct OperationRequest {
   std::array<double, 4> measured{};
   std::string inputText;
   std::string outputText;
-  std::string headIdText;
-  std::string serialText;
+  // The printer information a pattern header carries; empty texts are read from the printer.
+  patterns::PrintHeaderInfo printerInfo;
   std::int64_t clockReference = 0;  // seconds since 1970
 };
 

@@ -8,7 +8,7 @@
 #include "driver/cwin_grelt_drv.h"
 #include "printer/printer_link.h"
 #include "support/fake_driver.h"
-#include "support/temp_folder.h"
+#include "support/virtual_printer_bench.h"
 #include "ui/scripted_ui_services.h"
 #include "vprinter/attachment.h"
 #include "vprinter/virtual_printer.h"
@@ -59,36 +59,18 @@ TEST(MotorArithmetic, NothingToDivideByIsAFailedJudgementNotACrash) {
   EXPECT_NE(patterns::JudgeMotorValues(patterns::ComputeMotorValues(huge, ce30), ce30), 1);
 }
 
-class MeasureOnPrinter : public ::testing::TestWithParam<const char*> {
+class MeasureOnPrinter : public ::testing::TestWithParam<const char*>,
+                         public testing_support::VirtualPrinterBench {
 protected:
-  MeasureOnPrinter() : registry(folder / "Registry", clock), directory(registry) {
-    vprinter::RegisterVirtualPrinters(clock);
-  }
-  ~MeasureOnPrinter() override { driver::DeviceDirectory::ForgetConnections(); }
-
   std::unique_ptr<printer::CPrinterLink> Attach(const std::string& model) {
     std::string error;
-    info = *vprinter::AttachVirtualPrinter(directory, folder.Path(), model, "m" + model, 7, clock,
-                                           &error);
-    auto link =
-        std::make_unique<printer::CPrinterLink>(printer::LinkEnvironment{settings, ui, clock},
-                                                std::make_unique<driver::CWinGreltDrv>(directory));
-    EXPECT_TRUE(link->Open(7));
+    EXPECT_TRUE(AttachPrinter(model, &error)) << error;
+    auto link = std::make_unique<printer::CPrinterLink>(
+        printer::LinkEnvironment{settings, ui, clock}, MakeDriver());
+    EXPECT_TRUE(link->Open(kPort));
     EXPECT_TRUE(link->SetModel(model));
     return link;
   }
-  std::shared_ptr<vprinter::VirtualPrinter> Printer() {
-    return std::static_pointer_cast<vprinter::VirtualPrinter>(
-        directory.FindByLink(info.attachment.link));
-  }
-
-  testing_support::TempFolder folder;
-  platform::FakeClock clock;
-  platform::Registry registry;
-  driver::DeviceDirectory directory;
-  settings::AppSettings settings;
-  ui::ScriptedUiServices ui;
-  vprinter::VirtualPrinterInfo info;
 };
 
 TEST_P(MeasureOnPrinter, AHealthyMotorPassesForEverySet) {

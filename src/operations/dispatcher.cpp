@@ -1,0 +1,138 @@
+#include "operations/dispatcher.h"
+
+#include <cstdio>
+
+#include "driver/product_constants.h"
+#include "encoder/raster_commands.h"
+
+namespace operations {
+namespace {
+
+// The port the settings name first.
+int ConfiguredPort(const settings::AppSettings& settings) {
+  return settings.pnInterface.count > 0 ? settings.pnInterface.values[0] : 0;
+}
+
+// Ends a run on every path: the dialog may start the next one and refreshes its page.
+class EndOfRun {
+public:
+  EndOfRun(OperationRequest& request, const RunEnvironment& environment)
+      : request_(request), environment_(environment) {}
+  ~EndOfRun() {
+    request_.workerRunning = false;
+    if (environment_.postDone) environment_.postDone();
+  }
+  EndOfRun(const EndOfRun&) = delete;
+  EndOfRun& operator=(const EndOfRun&) = delete;
+
+private:
+  OperationRequest& request_;
+  const RunEnvironment& environment_;
+};
+
+std::unique_ptr<printer::CPrinterLink> MakeLink(const RunEnvironment& environment) {
+  auto link = std::make_unique<printer::CPrinterLink>(
+      printer::LinkEnvironment{environment.settings, environment.ui, environment.clock,
+                               environment.portMap},
+      environment.makeDriver());
+  // Text bands of the pattern headers print as 2-bit raster in colour 0.
+  encoder::TXSetInfo(*link, 2, 0);
+  return link;
+}
+
+}  // namespace
+
+void OperationTable::Add(int functionNumber, Operation operation) {
+  operations_[functionNumber] = std::move(operation);
+}
+
+const Operation* OperationTable::Find(int functionNumber) const {
+  const auto found = operations_.find(functionNumber);
+  return found == operations_.end() ? nullptr : &found->second;
+}
+
+bool RunOperation(OperationRequest& request, const RunEnvironment& environment) {
+  const EndOfRun end(request, environment);
+  const std::unique_ptr<printer::CPrinterLink> link = MakeLink(environment);
+  if (!link->Open(ConfiguredPort(environment.settings))) {
+    environment.catalogue.ShowMessageById(kMsgNoPrinter, ui::kOk);
+    request.printerMissing = 1;
+    return false;
+  }
+  request.printerMissing = 0;
+  request.romVersion.clear();
+  link->ReadRomVersion(request.romVersion);  // a failed read leaves no model code
+  const std::string model = request.romVersion.substr(0, 2);
+  // The model is looked up first so that only the dispatcher's own message (or, in run mode 4,
+  // none) tells of an unknown one.
+  const bool known = driver::FindModel(model) != nullptr && link->SetModel(model);
+  if (!known && request.runMode != kRunModeAnyModel) {
+    link->Close();
+    if (request.runMode == kRunModeSilent) {
+      request.resultCode = kResultUnknownModel;
+    } else {
+      char text[160];
+      std::snprintf(text, sizeof text,
+                    "This printer is Unknown model.\n Model = %s\nPlease check the printer model.",
+                    model.c_str());
+      environment.ui.ShowMessageDialog(text, 0);
+    }
+    return false;
+  }
+  link->ClearJob();
+  OperationRun run{*link, request, environment.catalogue, environment.ui};
+  const Operation* operation = nullptr;
+  if (request.hotKeyRun == 1) {
+    request.hotKeyRun = 0;
+    if (request.buttonBase == kF11 || request.buttonBase == kF12)
+      operation = environment.operations.Find(request.buttonBase);
+  } else {
+    operation = environment.operations.Find(FunctionNumber(request.buttonBase, request.itemNumber));
+  }
+  if (operation != nullptr) (*operation)(run);
+  link->Close();
+  return true;
+}
+
+bool RunNetworkOperation(OperationRequest& request, const RunEnvironment& environment) {
+  const EndOfRun end(request, environment);
+  const std::unique_ptr<printer::CPrinterLink> link = MakeLink(environment);
+  OperationRun run{*link, request, environment.catalogue, environment.ui};
+  const int number = FunctionNumber(request.buttonBase, request.itemNumber);
+  if (IsNetworkFunction(number)) {
+    if (const Operation* operation = environment.operations.Find(number)) (*operation)(run);
+  }
+  return true;
+}
+
+OperationWorker::~OperationWorker() { Join(); }
+
+bool OperationWorker::Start(OperationRequest& request) {
+  return Launch(request, IsNetworkFunction(FunctionNumber(request.buttonBase, request.itemNumber)));
+}
+
+bool OperationWorker::StartHotKey(OperationRequest& request, int key) {
+  if (request.workerRunning) return false;
+  request.buttonBase = key;
+  request.hotKeyRun = 1;
+  return Launch(request, false);
+}
+
+bool OperationWorker::Launch(OperationRequest& request, bool network) {
+  if (request.workerRunning.exchange(true)) return false;
+  Join();  // the previous run has ended; its thread may still be returning
+  thread_ = std::thread([this, &request, network] {
+    if (network) {
+      RunNetworkOperation(request, environment_);
+    } else {
+      RunOperation(request, environment_);
+    }
+  });
+  return true;
+}
+
+void OperationWorker::Join() {
+  if (thread_.joinable()) thread_.join();
+}
+
+}  // namespace operations

@@ -1,0 +1,103 @@
+#pragma once
+// The operation worker: one run opens a printer session, checks the model, runs the one
+// operation the function number selects, closes the session and tells the dialog it finished.
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <thread>
+
+#include "driver/grelt_driver.h"
+#include "menu/menu_files.h"
+#include "operations/operation_request.h"
+#include "platform/clock.h"
+#include "printer/printer_link.h"
+#include "settings/app_settings.h"
+#include "ui/ui_services.h"
+
+namespace printer {
+class PortMap;
+}
+
+namespace operations {
+
+// Message numbers of the catalogue that the dispatcher and the shared steps show.
+inline constexpr int kMsgNoPrinter = 90000001;
+inline constexpr int kMsgPrinterFailed = 90000005;
+// resultCode of a run in mode 4 that met an unknown model.
+inline constexpr int kResultUnknownModel = -100;
+inline constexpr int kRunModeSilent = 4;
+inline constexpr int kRunModeAnyModel = 5141;
+// The two operations that reach the printer over the network, without a USB session.
+inline constexpr int kStampClockReference = 210210;
+inline constexpr int kSendNetworkNozzleCheck = 210370;
+
+// What an operation works with for the length of one run.
+struct OperationRun {
+  printer::CPrinterLink& link;
+  OperationRequest& request;
+  const menu::MenuFiles& catalogue;  // numbered messages
+  ui::UiServices& ui;
+};
+
+using Operation = std::function<bool(OperationRun&)>;
+
+// The operations by function number (hot-key runs by kF11 and kF12). Each later subsystem adds
+// its own.
+class OperationTable {
+public:
+  void Add(int functionNumber, Operation operation);
+  const Operation* Find(int functionNumber) const;
+
+private:
+  std::map<int, Operation> operations_;
+};
+
+// Everything a run needs besides the request.
+struct RunEnvironment {
+  const settings::AppSettings& settings;
+  ui::UiServices& ui;
+  platform::Clock& clock;
+  printer::PortMap* portMap;
+  const menu::MenuFiles& catalogue;
+  const OperationTable& operations;
+  // Makes the printer library object of a run.
+  std::function<std::unique_ptr<driver::GreltDriver>()> makeDriver;
+  // Posts the operation-done message (1145) to the dialog.
+  std::function<void()> postDone;
+};
+
+inline int FunctionNumber(int buttonBase, int itemNumber) { return buttonBase + itemNumber; }
+inline bool IsNetworkFunction(int functionNumber) {
+  return functionNumber == kStampClockReference || functionNumber == kSendNetworkNozzleCheck;
+}
+
+// The worker entries. Both clear the request's worker flag and post done on every path.
+// RunOperation is true when an operation was dispatched, whatever its own result.
+bool RunOperation(OperationRequest& request, const RunEnvironment& environment);
+bool RunNetworkOperation(OperationRequest& request, const RunEnvironment& environment);
+
+// Starts runs on a worker thread, one at a time.
+class OperationWorker {
+public:
+  explicit OperationWorker(RunEnvironment environment) : environment_(std::move(environment)) {}
+  ~OperationWorker();
+  OperationWorker(const OperationWorker&) = delete;
+  OperationWorker& operator=(const OperationWorker&) = delete;
+
+  // Starts the run of the request's button base and item, choosing the worker entry by the
+  // function number; false (nothing started) while a run is going.
+  bool Start(OperationRequest& request);
+  // Starts the hot-key sequence of F11 or F12; false while a run is going.
+  bool StartHotKey(OperationRequest& request, int key);
+  // Waits for the current run, if any.
+  void Join();
+
+private:
+  bool Launch(OperationRequest& request, bool network);
+
+  RunEnvironment environment_;
+  std::thread thread_;
+};
+
+}  // namespace operations

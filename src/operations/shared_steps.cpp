@@ -1,0 +1,57 @@
+#include "operations/shared_steps.h"
+
+#include "printer/link_errors.h"
+
+namespace operations {
+namespace {
+
+// Reads the byte back after a write; a different value fails with -992.
+template <typename Read>
+bool ReadsBack(OperationRun& run, Read read, std::uint8_t value) {
+  std::uint8_t back = 0;
+  if (!read(back)) return false;
+  if (back == value) return true;
+  run.link.SetLastError(printer::kReadBackDiffers);
+  return false;
+}
+
+}  // namespace
+
+bool WaitWithStatus(OperationRun& run, int itemText, int count,
+                    const std::function<bool()>& queue) {
+  const std::size_t index = static_cast<std::size_t>(itemText - 1);
+  run.ui.ShowWaitDialog(index < run.request.pageText.text.size() ? run.request.pageText.text[index]
+                                                                 : std::string());
+  const bool ok = queue() && run.link.FlushJob() && run.link.WaitForStatus(count, kStatusReady, -1);
+  run.ui.CloseWaitDialog();
+  return ok;
+}
+
+bool VerifiedCtrlWrite(OperationRun& run, int address, std::uint8_t value) {
+  return run.link.WriteCtrlNvram(address, value) &&
+         ReadsBack(
+             run, [&](std::uint8_t& back) { return run.link.ReadCtrlNvram(address, back); }, value);
+}
+
+bool VerifiedPrdWrite(OperationRun& run, int address, std::uint8_t value) {
+  return run.link.WritePrdNvram(address, value) && run.link.FlushJob() &&
+         ReadsBack(
+             run, [&](std::uint8_t& back) { return run.link.ReadPrdNvram(address, back); }, value);
+}
+
+bool GatherPrintHeader(OperationRun& run, patterns::PrintHeaderInfo& header) {
+  header = run.request.printerInfo;
+  std::uint8_t blackInk = 0;
+  const bool ok = (!header.SerialNo.empty() || run.link.ReadPrdString(66, 10, header.SerialNo)) &&
+                  (!header.HeadId.empty() || run.link.ReadHeadId(header.HeadId, 1)) &&
+                  (!header.BlackInkKind.empty() || run.link.ReadPrdNvram(11639, blackInk));
+  if (!ok) {
+    run.catalogue.ShowMessageById(kMsgPrinterFailed, ui::kOk);
+    return false;
+  }
+  if (header.BlackInkKind.empty())
+    header.BlackInkKind = blackInk == 1 ? "Matte Black" : "Photo Black";
+  return true;
+}
+
+}  // namespace operations

@@ -1,0 +1,30 @@
+#pragma once
+// Steps that many operations share: the wait dialog around a send and a status wait, NVRAM
+// writes that are read back, and the printer information of a pattern header.
+
+#include <cstdint>
+#include <functional>
+
+#include "operations/dispatcher.h"
+#include "patterns/print_header.h"
+
+namespace operations {
+
+// The status the printer reports when it is ready again.
+inline constexpr int kStatusReady = 4;
+
+// Shows the wait dialog with item text `itemText` (1 to 16), queues the commands, sends them and
+// polls once a second, up to `count` times, until the printer is ready; the dialog closes on every
+// path. False when the commands could not be queued or sent, or the printer did not get ready.
+bool WaitWithStatus(OperationRun& run, int itemText, int count, const std::function<bool()>& queue);
+
+// Writes one NVRAM byte (a production write is queued and sent), reads it back and compares; a
+// different value fails with LastError -992.
+bool VerifiedCtrlWrite(OperationRun& run, int address, std::uint8_t value);
+bool VerifiedPrdWrite(OperationRun& run, int address, std::uint8_t value);
+
+// The request's printer information, with the empty serial number, head ID and black-ink kind
+// read from the printer. A failed read shows message 90000005 and returns false.
+bool GatherPrintHeader(OperationRun& run, patterns::PrintHeaderInfo& header);
+
+}  // namespace operations
