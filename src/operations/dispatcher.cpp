@@ -54,10 +54,14 @@ const Operation* OperationTable::Find(int functionNumber) const {
 bool RunOperation(OperationRequest& request, const RunEnvironment& environment) {
   const EndOfRun end(request, environment);
   const std::unique_ptr<printer::CPrinterLink> link = MakeLink(environment);
+  const auto finish = [&](bool result) {
+    request.lastError = link->LastError();
+    return result;
+  };
   if (!link->Open(ConfiguredPort(environment.settings))) {
     environment.catalogue.ShowMessageById(kMsgNoPrinter, ui::kOk);
     request.printerMissing = 1;
-    return false;
+    return finish(false);
   }
   request.printerMissing = 0;
   request.romVersion.clear();
@@ -77,7 +81,7 @@ bool RunOperation(OperationRequest& request, const RunEnvironment& environment) 
                     model.c_str());
       environment.ui.ShowMessageDialog(text, 0);
     }
-    return false;
+    return finish(false);
   }
   link->ClearJob();
   OperationRun run{*link, request, environment.catalogue, environment.ui};
@@ -90,8 +94,9 @@ bool RunOperation(OperationRequest& request, const RunEnvironment& environment) 
     operation = environment.operations.Find(FunctionNumber(request.buttonBase, request.itemNumber));
   }
   if (operation != nullptr) (*operation)(run);
+  const bool result = finish(true);
   link->Close();
-  return true;
+  return result;
 }
 
 bool RunNetworkOperation(OperationRequest& request, const RunEnvironment& environment) {
@@ -102,6 +107,7 @@ bool RunNetworkOperation(OperationRequest& request, const RunEnvironment& enviro
   if (IsNetworkFunction(number)) {
     if (const Operation* operation = environment.operations.Find(number)) (*operation)(run);
   }
+  request.lastError = link->LastError();
   return true;
 }
 

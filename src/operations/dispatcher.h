@@ -53,6 +53,9 @@ private:
   std::map<int, Operation> operations_;
 };
 
+// The program's operations by function number: the table the main service dialog runs from.
+OperationTable ServiceOperations();
+
 // Everything a run needs besides the request.
 struct RunEnvironment {
   const settings::AppSettings& settings;

@@ -31,6 +31,7 @@ struct OperationRequest {
   int printerMissing = 0;  // the last run could not open the printer
   std::atomic<bool> workerRunning{false};
   int resultCode = 0;
+  int lastError = 0;  // the link's LastError when the run ended, for scripts and logs
   int runMode = 0;
   int noPrefetch = 0;
   menu::FunctionPageText pageText;  // the selected item's page texts (itemText1.. = text[0]..)

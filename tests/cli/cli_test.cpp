@@ -269,6 +269,31 @@ TEST(Cli, PatternJobsAreWrittenAsSentAndPrintAsPages) {
   EXPECT_EQ(build("barcode --model LN --machine-no 'a b'", "bad.prn").exitCode, 2);
 }
 
+TEST(Cli, RunReportsWhatTheDispatcherShowedAndSet) {
+  testing_support::TempFolder folder;
+  CopyShippedFiles(folder);
+  auto noPrinter = Cli("run 310230", folder.Path()).Json();
+  EXPECT_EQ(noPrinter["dispatched"], false);
+  EXPECT_EQ(noPrinter["printerMissing"], 1);
+  ASSERT_EQ(noPrinter["messages"].size(), 1u);
+  EXPECT_EQ(noPrinter["messages"][0]["icon"], "error");
+  EXPECT_EQ(noPrinter["doneMessages"], 1);
+
+  ASSERT_EQ(Cli("vprinter attach --model ZZ", folder.Path()).exitCode, 0);
+  const auto unknown = Cli("run 210090 --answer ok", folder.Path()).Json();
+  EXPECT_EQ(unknown["messages"][0]["text"],
+            "This printer is Unknown model.\n Model = ZZ\nPlease check the printer model.");
+  const auto silent = Cli("run 210090 --run-mode 4", folder.Path()).Json();
+  EXPECT_TRUE(silent["messages"].empty());
+  EXPECT_EQ(silent["resultCode"], -100);
+  const auto anyModel = Cli("run F12 --run-mode 5141", folder.Path()).Json();
+  EXPECT_EQ(anyModel["dispatched"], true);
+  EXPECT_EQ(anyModel["romVersion"].get<std::string>().substr(0, 2), "ZZ");
+
+  EXPECT_EQ(Cli("run 99", folder.Path()).exitCode, 2);
+  EXPECT_NE(Cli("run 210090 --answer maybe", folder.Path()).exitCode, 0);
+}
+
 TEST(Cli, EncodePrintsTheBytesOfOneBuilder) {
   auto line = [](const std::string& args) {
     std::string out = Cli("encode " + args).out;

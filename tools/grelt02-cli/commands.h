@@ -20,5 +20,6 @@ void AddVprinterCommands(CLI::App& app, CommandContext& context);
 void AddPrinterCommands(CLI::App& app, CommandContext& context);
 void AddEncoderCommands(CLI::App& app, CommandContext& context);
 void AddPatternCommands(CLI::App& app, CommandContext& context);
+void AddRunCommand(CLI::App& app, CommandContext& context);
 
 }  // namespace cli

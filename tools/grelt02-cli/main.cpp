@@ -62,6 +62,7 @@ int main(int argc, char** argv) {
   cli::AddPrinterCommands(app, context);
   cli::AddEncoderCommands(app, context);
   cli::AddPatternCommands(app, context);
+  cli::AddRunCommand(app, context);
 
   CLI::App* menuCommand = app.add_subcommand("menu", "The menu definition files");
   menuCommand->require_subcommand(1);

@@ -83,6 +83,8 @@ public:
 
   printer::CPrinterLink& Link() { return *link_; }
   printer::PortMap& Ports() { return portMap_; }
+  driver::DeviceDirectory& Directory() { return directory_; }
+  const std::string& Folder() const { return folder_; }
   platform::Registry& Registry() { return registry_; }
   const settings::AppSettings& Settings() const { return settings_; }
   ui::ScriptedUiServices& Ui() { return ui_; }

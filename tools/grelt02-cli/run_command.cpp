@@ -1,0 +1,143 @@
+// grelt02-cli run: one service operation as the main service dialog starts it, with the page's
+// inputs from the command line and the user's answers scripted.
+
+#include <sstream>
+
+#include "commands.h"
+#include "operations/dispatcher.h"
+#include "printer_session.h"
+
+namespace cli {
+namespace {
+
+struct Options {
+  std::string function;
+  int port = -1;
+  int selector = 0;
+  std::vector<int> flags;
+  std::string input;
+  std::vector<int> values;
+  std::vector<double> measured;
+  std::vector<std::string> answers;
+  int runMode = 0;
+};
+
+int AnswerCode(const std::string& answer) {
+  if (answer == "ok") return ui::kAnswerOk;
+  if (answer == "cancel") return ui::kAnswerCancel;
+  if (answer == "yes") return ui::kAnswerYes;
+  return ui::kAnswerNo;
+}
+
+std::string IconName(unsigned style) {
+  switch (style & ui::kIconMask) {
+    case ui::kIconError: return "error";
+    case ui::kIconInformation: return "information";
+    case ui::kIconQuestion: return "question";
+    case ui::kIconWarning: return "warning";
+    default: return "none";
+  }
+}
+
+// Fills the request as the item's page and the pressed button would.
+void FillRequest(const Options& options, const menu::MenuFiles& catalogue,
+                 operations::OperationRequest& request) {
+  if (options.function == "F11" || options.function == "F12") {
+    request.buttonBase = options.function == "F11" ? operations::kF11 : operations::kF12;
+    request.hotKeyRun = 1;
+  } else {
+    std::size_t used = 0;
+    int number = -1;
+    try {
+      number = std::stoi(options.function, &used);
+    } catch (const std::exception&) {
+      used = 0;
+    }
+    if (used != options.function.size() || number < 100000 || number > 399999)
+      throw std::runtime_error("not a function number: " + options.function);
+    request.buttonBase = number / 100000 * 100000;
+    request.itemNumber = number % 100000;
+    request.pageText = catalogue.ReadFunctionPageText(request.itemNumber);
+  }
+  request.selector = options.selector;
+  for (std::size_t i = 0; i < options.flags.size() && i < request.colourFlags.size(); ++i)
+    request.colourFlags[i] = options.flags[i];
+  for (std::size_t i = 0; i < options.values.size() && i < request.enteredValues.size(); ++i)
+    request.enteredValues[i] = options.values[i];
+  for (std::size_t i = 0; i < options.measured.size() && i < request.measured.size(); ++i)
+    request.measured[i] = options.measured[i];
+  request.inputText = options.input;
+  request.runMode = options.runMode;
+}
+
+}  // namespace
+
+void AddRunCommand(CLI::App& app, CommandContext& context) {
+  auto options = std::make_shared<Options>();
+  CLI::App* run = app.add_subcommand(
+      "run", "Run one service operation as the main service dialog does, answers scripted");
+  run->add_option("FUNCTION", options->function, "Function number (such as 210090), F11 or F12")
+      ->required();
+  run->add_option("--selector", options->selector, "The page's choice");
+  run->add_option("--flags", options->flags, "Five on/off choices: a,b,c,d,e")->delimiter(',');
+  run->add_option("--input", options->input, "Text entered on the page");
+  run->add_option("--values", options->values, "Numbers entered on the page")->delimiter(',');
+  run->add_option("--measured", options->measured, "Measured values m1,m2,m3,m4")->delimiter(',');
+  run->add_option("--answer", options->answers,
+                  "Answer to the next question (ok, cancel, yes, no); repeat for more")
+      ->check(CLI::IsMember({"ok", "cancel", "yes", "no"}));
+  run->add_option("--run-mode", options->runMode, "Run mode (4: silent, 5141: any model)");
+  AddPortOption(*run, options->port);
+  run->callback([&context, options] {
+    context.run = [options] {
+      Session session(options->port);
+      settings::AppSettings settings = session.Settings();
+      if (options->port >= 0) {
+        settings.pnInterface.count = std::max(settings.pnInterface.count, 1);
+        settings.pnInterface.values[0] = options->port;
+      }
+      ui::ScriptedUiServices& ui = session.Ui();
+      for (const std::string& answer : options->answers) ui.QueueAnswer(AnswerCode(answer));
+      const menu::MenuFiles catalogue(ui, platform::ServiceFolder(session.Folder()));
+      const operations::OperationTable table = operations::ServiceOperations();
+      operations::OperationRequest request;
+      FillRequest(*options, catalogue, request);
+      int doneMessages = 0;
+      const operations::RunEnvironment environment{
+          settings,
+          ui,
+          platform::DefaultClock(),
+          &session.Ports(),
+          catalogue,
+          table,
+          [&session] { return std::make_unique<driver::CWinGreltDrv>(session.Directory()); },
+          [&doneMessages] { ++doneMessages; }};
+      const int number = operations::FunctionNumber(request.buttonBase, request.itemNumber);
+      const bool dispatched = request.hotKeyRun == 0 && operations::IsNetworkFunction(number)
+                                  ? operations::RunNetworkOperation(request, environment)
+                                  : operations::RunOperation(request, environment);
+      Json messages = Json::array();
+      for (const ui::UiCall& call : ui.Calls()) {
+        if (call.kind != "message-box" && call.kind != "message-dialog") continue;
+        messages.push_back({{"kind", call.kind},
+                            {"text", call.text},
+                            {"icon", call.kind == "message-box" ? IconName(call.style) : "none"},
+                            {"answer", call.answer}});
+      }
+      Print({{"function", options->function},
+             {"dispatched", dispatched},
+             {"messages", messages},
+             {"lastError", request.lastError},
+             {"done", request.done},
+             {"printerMissing", request.printerMissing},
+             {"resultCode", request.resultCode},
+             {"romVersion", request.romVersion},
+             {"shownValues", request.shownValues},
+             {"outputText", request.outputText},
+             {"printFinished", request.printFinished},
+             {"doneMessages", doneMessages}});
+    };
+  });
+}
+
+}  // namespace cli
