@@ -11,7 +11,9 @@
 #include "gui/dialog_view.h"
 #include "gui/qt_ui_services.h"
 #include "ui/message_dlg.h"
+#include "platform/paths.h"
 #include "ui/picture_dlg.h"
+#include "ui/start_screen.h"
 #include "ui/template_ids.h"
 #include "ui/wait_dialogs.h"
 
@@ -104,6 +106,11 @@ std::vector<std::string> RenderScreenshots(const std::string& folder, QtUiServic
     DialogWindow window(progress);
     save(Grab(window), ui::kProgressTemplate, "progress");
   }
+
+  ui::CSvcStartup start(services, platform::GetProgramFolder(), nullptr);
+  save(GrabDialog(start), ui::kStartScreenTemplate, "start-screen");
+  ui::CGreltDlgIniFill manuals(services, platform::GetProgramFolder(), "Manuals");
+  save(GrabDialog(manuals), ui::kManualsTemplate, "manuals");
 
   QTemporaryDir scratch;
   ui::CSvcDlgPicture picture(services);

@@ -25,4 +25,18 @@ inline constexpr int kProgressTemplate = 368;
 inline constexpr int kProgressTextId = 1568;
 inline constexpr int kProgressBarId = 4501;
 
+// Start screen: heading, note line, seven main-menu buttons with their explanations, exit.
+inline constexpr int kStartScreenTemplate = 365;
+inline constexpr int kStartHeadingId = 6020;
+inline constexpr int kStartNoteId = 1663;
+inline constexpr int kMainMenuButtonIds[7] = {2014, 2015, 2016, 2019, 2020, 2017, 2018};
+inline constexpr int kMainMenuTextBase = 1560;   // + entry 1..7
+inline constexpr int kMainMenuFrameBase = 3500;  // + entry 1..7
+
+// Manuals dialog: two radio buttons choose the manual, OK opens it, FINISH closes.
+inline constexpr int kManualsTemplate = 349;
+inline constexpr int kManualsSetId = 1270;
+inline constexpr int kManualsResetId = 1271;
+inline constexpr int kManualsLabelId = 1568;
+
 }  // namespace ui

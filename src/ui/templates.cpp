@@ -11,6 +11,38 @@ namespace {
 
 using K = ControlKind;
 
+// The start screen: each main-menu button has its explanation beside it in a frame.
+DialogTemplate StartScreenTemplate() {
+  static constexpr const char* kCaptions[7] = {
+      "BUTTON_NVRAM", "BUTTON_INDIVIDUAL", "BUTTON_EXCHANGE", "BUTTON_FIRM",
+      "BUTTON_PRINT", "BUTTON_FLAG",       "BUTTON_PANEL"};
+  static constexpr int kTops[7] = {31, 65, 96, 132, 162, 196, 226};
+  DialogTemplate dialog{kStartScreenTemplate, "Service Program", 350, 282, {}};
+  auto& c = dialog.controls;
+  c.push_back({kStartHeadingId, K::Static, "Service Program", {28, 8, 293, 12}, kCentered});
+  c.push_back({kStartNoteId, K::Static, "USB memory caution", {8, 19, 334, 8}, kCentered});
+  for (int n = 0; n < 7; ++n) {
+    const int y = kTops[n];
+    c.push_back({kMainMenuButtonIds[n],
+                 K::Button,
+                 kCaptions[n],
+                 {8, y, 148, 25},
+                 n == 5 ? unsigned{kMultiLine} : 0u});
+  }
+  c.push_back({IDCANCEL, K::Button, "EXIT", {290, 261, 50, 14}});
+  for (int n = 0; n < 7; ++n) {
+    const int y = kTops[n];
+    c.push_back(
+        {kMainMenuTextBase + n + 1, K::Static, "TEXT", {165, y + 5, n < 5 ? 170 : 162, 18}});
+    c.push_back({kMainMenuFrameBase + n + 1, K::GroupBox, "", {163, y - 2, 179, 29}});
+  }
+  static constexpr int kSeparators[3][2] = {{5001, 60}, {5002, 126}, {5003, 191}};
+  for (const auto& line : kSeparators) {
+    c.push_back({line[0], K::Static, "", {8, line[1], 332, 1}, kEtched});
+  }
+  return dialog;
+}
+
 std::map<int, DialogTemplate> BuildTemplates() {
   std::map<int, DialogTemplate> t;
   auto add = [&](DialogTemplate dialog) { t.emplace(dialog.id, std::move(dialog)); };
@@ -56,6 +88,18 @@ std::map<int, DialogTemplate> BuildTemplates() {
        {
            {kProgressTextId, K::Static, "", {10, 8, 200, 12}},
            {kProgressBarId, K::ProgressBar, "", {10, 26, 200, 14}},
+       }});
+  add(StartScreenTemplate());
+  add({kManualsTemplate,
+       "Initial Fill flag set/reset",
+       186,
+       83,
+       {
+           {kManualsLabelId, K::Static, "Initial Fill Flag", {29, 6, 46, 8}},
+           {kManualsSetId, K::RadioButton, "Set", {65, 15, 100, 15}, kGroupStart},
+           {kManualsResetId, K::RadioButton, "Reset", {65, 30, 100, 15}},
+           {IDOK, K::Button, "OK", {36, 61, 50, 14}, kDefaultButton},
+           {IDCANCEL, K::Button, "FINISH", {101, 61, 50, 14}},
        }});
   return t;
 }

@@ -1,0 +1,111 @@
+// The start screen and the manuals dialog, on the shipped menu files and on scratch ones.
+
+#include "ui/start_screen.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/paths.h"
+#include "support/temp_folder.h"
+#include "ui/scripted_ui_services.h"
+#include "ui/template_ids.h"
+
+namespace {
+
+using ui::CSvcStartup;
+
+class StartScreenTest : public ::testing::Test {
+protected:
+  // A start screen whose function dialogs are recorded and made as plain message dialogs.
+  std::unique_ptr<CSvcStartup> Make(const std::string& programFolder) {
+    auto screen = std::make_unique<CSvcStartup>(
+        ui, programFolder, [this](int function, const std::string& title) {
+          opened.emplace_back(function, title);
+          return function == 90020 ? std::make_unique<ui::CDialog>(ui::kMessageDialogTemplate, ui)
+                                   : nullptr;
+        });
+    EXPECT_TRUE(screen->Create());
+    return screen;
+  }
+  void WriteFuncData(const std::string& text) { folder.Write("Service/ext_funcdata.ini", text); }
+
+  testing_support::TempFolder folder;
+  ui::ScriptedUiServices ui;
+  std::vector<std::pair<int, std::string>> opened;
+};
+
+TEST_F(StartScreenTest, TheShippedMenusFillTheScreen) {
+  auto screen = Make(GRELT_DATA_DIR);
+  EXPECT_EQ(screen->Caption(), "Service Program Ver.1.00");
+  EXPECT_EQ(screen->ProgramVersion(), "1.00");
+  EXPECT_EQ(screen->GetDlgItemText(ui::kStartHeadingId), "TR-M7000 Series Service Program");
+  EXPECT_EQ(screen->GetDlgItemText(ui::kStartNoteId), "");
+  EXPECT_EQ(screen->GetDlgItemText(ui::IDCANCEL), "EXIT");
+  EXPECT_EQ(screen->GetDlgItemText(2016), "Parts Exchange");
+  EXPECT_EQ(screen->Item(2014).font->weight, 700);
+  EXPECT_EQ(screen->Item(ui::kStartNoteId).font->faceName, "Verdana");
+  for (const int id : ui::kMainMenuButtonIds) EXPECT_TRUE(screen->Item(id).visible) << id;
+
+  // The pressed button opens its function's dialog over the screen, with the entry's title.
+  screen->Click(2015);
+  screen->Click(2016);
+  EXPECT_EQ(opened, (std::vector<std::pair<int, std::string>>{{90020, "Adjustment and Service"},
+                                                              {90030, "Parts Exchange"}}));
+  EXPECT_EQ(ui.Calls("dialog").size(), 1u);  // only 90020 has a dialog here
+  EXPECT_FALSE(screen->IsEnded());
+}
+
+TEST_F(StartScreenTest, EmptyTitlesHideTheirEntryAndAMissingFileHidesAll) {
+  WriteFuncData(
+      "[Main]\nTitle=Heading\nVersion=1.16\nButton1=Quit\n"
+      "[MainMenu1]\nTitle=One\nExText=first\nFunctionID=90010\n"
+      "[MainMenu3]\nTitle=\nFunctionID=90030\n"
+      "[MainMenu4]\nTitle=Four\nFunctionID=12345\n");
+  auto screen = Make(folder.Path());
+  EXPECT_EQ(screen->Caption(), "Service Program Ver.1.16");
+  EXPECT_TRUE(screen->Item(2014).visible);
+  EXPECT_EQ(screen->GetDlgItemText(1561), "first");
+  for (const int id : {2016, 1563, 3503}) EXPECT_FALSE(screen->Item(id).visible) << id;
+  EXPECT_EQ(screen->Item(2019).rect, (ui::DialogRect{8, 132, 148, 25}));  // keeps its place
+  screen->Click(2019);  // a FunctionID without a dialog: nothing happens
+  EXPECT_TRUE(ui.Calls("dialog").empty());
+
+  testing_support::TempFolder empty;
+  auto bare = Make(empty.Path());
+  EXPECT_EQ(bare->Caption(), "Service Program Ver.---");
+  EXPECT_EQ(bare->GetDlgItemText(ui::kStartHeadingId), "---");
+  EXPECT_EQ(bare->GetDlgItemText(ui::IDCANCEL), "---");
+  for (const int id : ui::kMainMenuButtonIds) EXPECT_FALSE(bare->Item(id).visible) << id;
+}
+
+TEST_F(StartScreenTest, TheManualsOpenUntilFinished) {
+  auto screen = Make(GRELT_DATA_DIR);
+  ui.QueueDialogAction([](ui::CDialog& manuals) {
+    EXPECT_EQ(manuals.Caption(), "Manuals");
+    EXPECT_FALSE(manuals.Item(ui::kManualsLabelId).visible);
+    EXPECT_EQ(manuals.GetDlgItemText(ui::kManualsResetId), "Wiring diagrams");
+    manuals.Click(ui::kManualsResetId);
+    manuals.Click(ui::IDOK);
+    manuals.Click(ui::IDOK);  // stays open: a second OK opens it again
+    EXPECT_FALSE(manuals.IsEnded());
+    manuals.Click(ui::kManualsSetId);
+    manuals.Click(ui::IDOK);
+    manuals.Click(ui::IDCANCEL);
+    EXPECT_TRUE(manuals.IsEnded());
+  });
+  screen->Click(2018);
+  const auto opens = ui.Calls("shell-open");
+  ASSERT_EQ(opens.size(), 3u);
+  const std::string service = platform::ServiceFolder(GRELT_DATA_DIR);
+  EXPECT_EQ(opens[0].text, service + "/Wiring_Diagrams.pdf");
+  EXPECT_EQ(opens[1].text, service + "/Wiring_Diagrams.pdf");
+  EXPECT_EQ(opens[2].text, service + "/Panel_Menu_Maps.pdf");
+  EXPECT_TRUE(opened.empty());
+
+  // Without a program for the manuals the user is told what to install.
+  ui.SetShellOpenResult(2);
+  ui.QueueDialogAction([](ui::CDialog& manuals) { manuals.Click(ui::IDOK); });
+  screen->Click(2018);
+  EXPECT_EQ(ui.Calls("message-box").back().text, "Please Install Adobe Reader.");
+}
+
+}  // namespace
