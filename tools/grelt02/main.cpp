@@ -9,6 +9,7 @@
 #include "gui/screenshots.h"
 #include "platform/paths.h"
 #include "settings/app_settings.h"
+#include "ui/start_screen.h"
 
 int main(int argc, char** argv) {
   CLI::App options{"The desktop service program for the printer series."};
@@ -37,6 +38,10 @@ int main(int argc, char** argv) {
       std::cerr << "grelt02: no screenshot could be written to " << screenshots << '\n';
     return files.empty() ? 1 : 0;
   }
-  std::cerr << "grelt02: the start screen is not part of this build yet; use --screenshots DIR\n";
-  return 2;
+  // Start-up, then the start screen; closing it ends the program. The function dialogs join the
+  // factory as they are built; until then their buttons do nothing.
+  const app::AppState state = app::RunStartup(platform::GetProgramFolder());
+  ui::CSvcStartup start(services, state.programFolder, nullptr);
+  services.RunModal(start);
+  return 0;
 }
