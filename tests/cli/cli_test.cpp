@@ -151,10 +151,11 @@ TEST(Cli, VirtualPrintersArePluggedInInspectedAndGivenFaults) {
 }
 
 // A copy of the shipped program folder's files, to work on without touching the staged one.
+// The files as shipped: the staged program folder may hold a port map and printers of a run.
 void CopyShippedFiles(const testing_support::TempFolder& folder) {
   namespace fs = std::filesystem;
   for (const char* entry : {"GRELT02.INI", "USB.ini", "Parameter", "Service"}) {
-    fs::copy(fs::path(GRELT_PROGRAM_DIR) / entry, fs::path(folder.Path()) / entry,
+    fs::copy(fs::path(GRELT_DATA_DIR) / entry, fs::path(folder.Path()) / entry,
              fs::copy_options::recursive);
   }
 }
