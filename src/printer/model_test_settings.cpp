@@ -50,77 +50,42 @@ void ApplyCE30(ModelTestSettings& r) {
   r.NozzleColorCodes = {0xFF, 0xFF, 0x02, 0x04, 0x01, 0x00, 0x40, 0x41, 0x44, 0x42, 0xFF, 0xFF};
 }
 
-// CE39
-void ApplyCE39(ModelTestSettings& r) {
-  r.ModelCode2 = "LN";
+// The four sets CE39 to CE42 share their carriage positions and carriage measurement; they differ
+// by width (far and end positions, paper-feed limits), AID limit and the number of head rows.
+constexpr MotorMeasureSettings kLargeCrMeasure = {
+    2808,  0, 2808, 0,    2808, 0,  500, 250,  400,  130, 500,  240,   32767, 0,
+    32767, 0, 1111, 4167, 9,    13, 4,   3050, 4080, -51, 4000, -4000, 1389};
+constexpr MotorMeasureSettings kNarrowPfMeasure = {
+    3000,  0, 3000, 0,     3000, 0,  340, 190,  330,  180, 340,  190,   32767, 0,
+    32767, 0, 692,  13888, 9,    12, 4,   1560, 4080, -25, 2000, -2000, 2080};
+constexpr MotorMeasureSettings kWidePfMeasure = {
+    3000,  0, 3000, 0,     3000, 0,  530, 250,  470,  240, 520,  260,   32767, 0,
+    32767, 0, 692,  13888, 9,    12, 4,   1560, 4080, -25, 2000, -2000, 2080};
+constexpr std::array<std::uint8_t, 12> kTenRows = {0x80, 0x81, 0x82, 0x83, 0x84, 0x85,
+                                                   0x86, 0x87, 0x88, 0x89, 0xFF, 0xFF};
+constexpr std::array<std::uint8_t, 12> kEightRows = {0x80, 0x81, 0x82, 0x83, 0xFF, 0xFF,
+                                                     0x86, 0x87, 0x88, 0x89, 0xFF, 0xFF};
+
+void ApplyLargeFormat(ModelTestSettings& r, const char* code, bool wide, int aidLimit,
+                      const std::array<std::uint8_t, 12>& rows) {
+  r.ModelCode2 = code;
   r.CrRestPos = 159;
   r.CrStartPos = 159;
   r.CrNearPos = 437;
-  r.CrFarPos = 6339;
-  r.CrEndPos = 159;
+  r.CrFarPos = wide ? 9939 : 6339;
+  r.CrEndPos = wide ? 3300 : 159;
   r.CrAidPos = 734;
   r.CrAdjustPos = 468;
-  r.AidLimit = 3556;
-  r.CrMeasure = {2808,  0, 2808, 0,    2808, 0,  500, 250,  400,  130, 500,  240,   32767, 0,
-                 32767, 0, 1111, 4167, 9,    13, 4,   3050, 4080, -51, 4000, -4000, 1389};
-  r.PfMeasure = {3000,  0, 3000, 0,     3000, 0,  340, 190,  330,  180, 340,  190,   32767, 0,
-                 32767, 0, 692,  13888, 9,    12, 4,   1560, 4080, -25, 2000, -2000, 2080};
-  r.NozzleColorCodes = {0x80, 0x81, 0x82, 0x83, 0x84, 0x85, 0x86, 0x87, 0x88, 0x89, 0xFF, 0xFF};
+  r.AidLimit = aidLimit;
+  r.CrMeasure = kLargeCrMeasure;
+  r.PfMeasure = wide ? kWidePfMeasure : kNarrowPfMeasure;
+  r.NozzleColorCodes = rows;
 }
 
-// CE40
-void ApplyCE40(ModelTestSettings& r) {
-  r.ModelCode2 = "LW";
-  r.CrRestPos = 159;
-  r.CrStartPos = 159;
-  r.CrNearPos = 437;
-  r.CrFarPos = 9939;
-  r.CrEndPos = 3300;
-  r.CrAidPos = 734;
-  r.CrAdjustPos = 468;
-  r.AidLimit = 3556;
-  r.CrMeasure = {2808,  0, 2808, 0,    2808, 0,  500, 250,  400,  130, 500,  240,   32767, 0,
-                 32767, 0, 1111, 4167, 9,    13, 4,   3050, 4080, -51, 4000, -4000, 1389};
-  r.PfMeasure = {3000,  0, 3000, 0,     3000, 0,  530, 250,  470,  240, 520,  260,   32767, 0,
-                 32767, 0, 692,  13888, 9,    12, 4,   1560, 4080, -25, 2000, -2000, 2080};
-  r.NozzleColorCodes = {0x80, 0x81, 0x82, 0x83, 0x84, 0x85, 0x86, 0x87, 0x88, 0x89, 0xFF, 0xFF};
-}
-
-// CE41
-void ApplyCE41(ModelTestSettings& r) {
-  r.ModelCode2 = "NN";
-  r.CrRestPos = 159;
-  r.CrStartPos = 159;
-  r.CrNearPos = 437;
-  r.CrFarPos = 6339;
-  r.CrEndPos = 159;
-  r.CrAidPos = 734;
-  r.CrAdjustPos = 468;
-  r.AidLimit = 2845;
-  r.CrMeasure = {2808,  0, 2808, 0,    2808, 0,  500, 250,  400,  130, 500,  240,   32767, 0,
-                 32767, 0, 1111, 4167, 9,    13, 4,   3050, 4080, -51, 4000, -4000, 1389};
-  r.PfMeasure = {3000,  0, 3000, 0,     3000, 0,  340, 190,  330,  180, 340,  190,   32767, 0,
-                 32767, 0, 692,  13888, 9,    12, 4,   1560, 4080, -25, 2000, -2000, 2080};
-  r.NozzleColorCodes = {0x80, 0x81, 0x82, 0x83, 0xFF, 0xFF, 0x86, 0x87, 0x88, 0x89, 0xFF, 0xFF};
-}
-
-// CE42
-void ApplyCE42(ModelTestSettings& r) {
-  r.ModelCode2 = "NW";
-  r.CrRestPos = 159;
-  r.CrStartPos = 159;
-  r.CrNearPos = 437;
-  r.CrFarPos = 9939;
-  r.CrEndPos = 3300;
-  r.CrAidPos = 734;
-  r.CrAdjustPos = 468;
-  r.AidLimit = 2845;
-  r.CrMeasure = {2808,  0, 2808, 0,    2808, 0,  500, 250,  400,  130, 500,  240,   32767, 0,
-                 32767, 0, 1111, 4167, 9,    13, 4,   3050, 4080, -51, 4000, -4000, 1389};
-  r.PfMeasure = {3000,  0, 3000, 0,     3000, 0,  530, 250,  470,  240, 520,  260,   32767, 0,
-                 32767, 0, 692,  13888, 9,    12, 4,   1560, 4080, -25, 2000, -2000, 2080};
-  r.NozzleColorCodes = {0x80, 0x81, 0x82, 0x83, 0xFF, 0xFF, 0x86, 0x87, 0x88, 0x89, 0xFF, 0xFF};
-}
+void ApplyCE39(ModelTestSettings& r) { ApplyLargeFormat(r, "LN", false, 3556, kTenRows); }
+void ApplyCE40(ModelTestSettings& r) { ApplyLargeFormat(r, "LW", true, 3556, kTenRows); }
+void ApplyCE41(ModelTestSettings& r) { ApplyLargeFormat(r, "NN", false, 2845, kEightRows); }
+void ApplyCE42(ModelTestSettings& r) { ApplyLargeFormat(r, "NW", true, 2845, kEightRows); }
 
 }  // namespace
 
