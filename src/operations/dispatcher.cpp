@@ -30,7 +30,9 @@ private:
   const RunEnvironment& environment_;
 };
 
-std::unique_ptr<printer::CPrinterLink> MakeLink(const RunEnvironment& environment) {
+}  // namespace
+
+std::unique_ptr<printer::CPrinterLink> MakeRunLink(const RunEnvironment& environment) {
   auto link = std::make_unique<printer::CPrinterLink>(
       printer::LinkEnvironment{environment.settings, environment.ui, environment.clock,
                                environment.portMap},
@@ -40,7 +42,33 @@ std::unique_ptr<printer::CPrinterLink> MakeLink(const RunEnvironment& environmen
   return link;
 }
 
-}  // namespace
+bool OpenCheckedSession(printer::CPrinterLink& link, OperationRequest& request,
+                        const RunEnvironment& environment, int unknownModelMode) {
+  if (!link.Open(ConfiguredPort(environment.settings))) {
+    request.printerMissing = 1;
+    environment.catalogue.ShowMessageById(kMsgNoPrinter, ui::kOk);
+    return false;
+  }
+  request.printerMissing = 0;
+  request.romVersion.clear();
+  link.ReadRomVersion(request.romVersion);  // a failed read leaves no model code
+  const std::string model = request.romVersion.substr(0, 2);
+  // The model is looked up first so that only this message (or, in run mode 4, none) tells of an
+  // unknown one.
+  const bool known = driver::FindModel(model) != nullptr && link.SetModel(model);
+  if (known || request.runMode == kRunModeAnyModel) return true;
+  link.Close();
+  if (request.runMode == kRunModeSilent) {
+    request.resultCode = kResultUnknownModel;
+  } else {
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "This printer is Unknown model.\n Model = %s\nPlease check the printer model.",
+                  model.c_str());
+    environment.ui.ShowMessageDialog(text, unknownModelMode);
+  }
+  return false;
+}
 
 void OperationTable::Add(int functionNumber, Operation operation) {
   operations_[functionNumber] = std::move(operation);
@@ -53,36 +81,12 @@ const Operation* OperationTable::Find(int functionNumber) const {
 
 bool RunOperation(OperationRequest& request, const RunEnvironment& environment) {
   const EndOfRun end(request, environment);
-  const std::unique_ptr<printer::CPrinterLink> link = MakeLink(environment);
+  const std::unique_ptr<printer::CPrinterLink> link = MakeRunLink(environment);
   const auto finish = [&](bool result) {
     request.lastError = link->LastError();
     return result;
   };
-  if (!link->Open(ConfiguredPort(environment.settings))) {
-    environment.catalogue.ShowMessageById(kMsgNoPrinter, ui::kOk);
-    request.printerMissing = 1;
-    return finish(false);
-  }
-  request.printerMissing = 0;
-  request.romVersion.clear();
-  link->ReadRomVersion(request.romVersion);  // a failed read leaves no model code
-  const std::string model = request.romVersion.substr(0, 2);
-  // The model is looked up first so that only the dispatcher's own message (or, in run mode 4,
-  // none) tells of an unknown one.
-  const bool known = driver::FindModel(model) != nullptr && link->SetModel(model);
-  if (!known && request.runMode != kRunModeAnyModel) {
-    link->Close();
-    if (request.runMode == kRunModeSilent) {
-      request.resultCode = kResultUnknownModel;
-    } else {
-      char text[160];
-      std::snprintf(text, sizeof text,
-                    "This printer is Unknown model.\n Model = %s\nPlease check the printer model.",
-                    model.c_str());
-      environment.ui.ShowMessageDialog(text, 0);
-    }
-    return finish(false);
-  }
+  if (!OpenCheckedSession(*link, request, environment, 0)) return finish(false);
   link->ClearJob();
   OperationRun run{*link, request, environment.catalogue, environment.ui};
   const Operation* operation = nullptr;
@@ -101,7 +105,7 @@ bool RunOperation(OperationRequest& request, const RunEnvironment& environment) 
 
 bool RunNetworkOperation(OperationRequest& request, const RunEnvironment& environment) {
   const EndOfRun end(request, environment);
-  const std::unique_ptr<printer::CPrinterLink> link = MakeLink(environment);
+  const std::unique_ptr<printer::CPrinterLink> link = MakeRunLink(environment);
   OperationRun run{*link, request, environment.catalogue, environment.ui};
   const int number = FunctionNumber(request.buttonBase, request.itemNumber);
   if (IsNetworkFunction(number)) {

@@ -75,6 +75,16 @@ inline bool IsNetworkFunction(int functionNumber) {
   return functionNumber == kStampClockReference || functionNumber == kSendNetworkNozzleCheck;
 }
 
+// A printer link for one run or one prefetch, with the pattern headers' text mode set.
+std::unique_ptr<printer::CPrinterLink> MakeRunLink(const RunEnvironment& environment);
+
+// Opens the link on the configured port, reads the ROM version into the request and selects the
+// model. A missing printer shows 90000001 and sets printerMissing; an unknown model closes the
+// link and, by the run mode, sets resultCode -100 (mode 4), is accepted (mode 5141) or is shown in
+// the message dialog in unknownModelMode. True when the link is open on a model to work with.
+bool OpenCheckedSession(printer::CPrinterLink& link, OperationRequest& request,
+                        const RunEnvironment& environment, int unknownModelMode);
+
 // The worker entries. Both clear the request's worker flag and post done on every path.
 // RunOperation is true when an operation was dispatched, whatever its own result.
 bool RunOperation(OperationRequest& request, const RunEnvironment& environment);
@@ -95,6 +105,7 @@ public:
   bool StartHotKey(OperationRequest& request, int key);
   // Waits for the current run, if any.
   void Join();
+  const RunEnvironment& Environment() const { return environment_; }
 
 private:
   bool Launch(OperationRequest& request, bool network);

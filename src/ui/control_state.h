@@ -78,6 +78,7 @@ struct ControlState {
   std::vector<std::string> items;  // drop-down list
   int selection = -1;
   TreeItems tree;
+  std::vector<int> treeImages;  // bitmap resources of the tree's image list, by image index
   int rangeMin = 0;
   int rangeMax = 100;
   int position = 0;

@@ -39,4 +39,22 @@ inline constexpr int kManualsSetId = 1270;
 inline constexpr int kManualsResetId = 1271;
 inline constexpr int kManualsLabelId = 1568;
 
+// Main service dialog: the menu tree on the left, the selected item's title, explanation and page
+// on the right, its action buttons below.
+inline constexpr int kMainDialogTemplate = 360;
+inline constexpr int kMenuTreeId = 6000;
+inline constexpr int kPagePlaceholderId = 6002;
+inline constexpr int kItemTitleId = 6003;
+inline constexpr int kItemExplanationId = 6012;
+inline constexpr int kExecuteButtonId = 2020;
+inline constexpr int kCheckButtonId = 2021;
+inline constexpr int kInputButtonId = 2022;
+inline constexpr int kOptionButtonId = 2027;
+inline constexpr int kPictureButtonId = 2023;
+inline constexpr int kNextButtonId = 2025;
+inline constexpr int kPrinterStatusButtonId = 2026;
+inline constexpr int kStatusLineId = 6004;
+// Bitmap resources of the guided tree: a plain step, a step to do and a finished step.
+inline constexpr int kTreeBitmaps[3] = {212, 214, 213};
+
 }  // namespace ui

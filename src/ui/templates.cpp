@@ -90,6 +90,28 @@ std::map<int, DialogTemplate> BuildTemplates() {
            {kProgressBarId, K::ProgressBar, "", {10, 26, 200, 14}},
        }});
   add(StartScreenTemplate());
+  add({kMainDialogTemplate,
+       "Dialog",
+       465,
+       350,
+       {
+           {kMenuTreeId, K::TreeView, "", {7, 7, 206, 312}},
+           {kPagePlaceholderId, K::Static, "", {220, 120, 237, 1}, kEtched},
+           {kItemTitleId, K::Static, "Sample", {220, 7, 238, 12}},
+           {kItemExplanationId,
+            K::Edit,
+            "",
+            {230, 20, 209, 92},
+            kMultiLine | kReadOnly | kVerticalScroll},
+           {kExecuteButtonId, K::Button, "Execute", {233, 292, 50, 14}},
+           {kCheckButtonId, K::Button, "Check", {295, 292, 50, 14}},
+           {kInputButtonId, K::Button, "Input", {357, 292, 50, 14}},
+           {kOptionButtonId, K::Button, "Option", {233, 315, 50, 14}},
+           {kPictureButtonId, K::Button, "Picture", {408, 327, 50, 14}},
+           {kNextButtonId, K::Button, "Next", {343, 327, 50, 14}, kHidden},
+           {kPrinterStatusButtonId, K::Button, "Printer Status", {59, 327, 86, 14}, kHidden},
+           {kStatusLineId, K::Static, "Sample", {7, 328, 225, 12}},
+       }});
   add({kManualsTemplate,
        "Initial Fill flag set/reset",
        186,

@@ -1,0 +1,247 @@
+#include "ui/svc_dlg_main.h"
+
+#include "menu/menu_tree.h"
+#include "operations/prefetch.h"
+#include "platform/paths.h"
+#include "ui/data_exchange.h"
+#include "ui/service_items.h"
+#include "ui/template_ids.h"
+
+namespace ui {
+namespace {
+
+constexpr int kPlainImage = 0;
+constexpr int kToDoImage = 1;
+constexpr int kFinishedImage = 2;
+
+constexpr int kActionButtonIds[4] = {kExecuteButtonId, kCheckButtonId, kInputButtonId,
+                                     kOptionButtonId};
+constexpr unsigned kActionBits[4] = {kActionExecute, kActionCheck, kActionInput, kActionOption};
+
+class WaitCursor {
+public:
+  explicit WaitCursor(UiServices& ui) : ui_(ui) { ui_.SetWaitCursor(true); }
+  ~WaitCursor() { ui_.SetWaitCursor(false); }
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+  UiServices& ui_;
+};
+
+}  // namespace
+
+CSvcDlgMain::CSvcDlgMain(UiServices& ui, ServiceContext context, std::string title, int topFunction)
+    : TStackedDialog(kPagePlaceholderId, kMainDialogTemplate, ui),
+      context_(std::move(context)),
+      windowTitle_(std::move(title)),
+      topFunction_(topFunction) {
+  OnSelChange(kMenuTreeId, &CSvcDlgMain::OnTreeSelection);
+  for (const int id : kActionButtonIds) OnCommand(id, &CSvcDlgMain::OnAction);
+  OnCommand(kPictureButtonId, &CSvcDlgMain::OnPicture);
+  OnCommand(kNextButtonId, &CSvcDlgMain::OnNext);
+  OnKeyDown(&CSvcDlgMain::OnHotKey);
+  OnMessage(kOperationDoneMessage, &CSvcDlgMain::OnOperationDone);
+}
+
+CSvcDlgMain::~CSvcDlgMain() { WaitForOperation(); }
+
+void CSvcDlgMain::WaitForOperation() {
+  if (worker_) worker_->Join();
+}
+
+bool CSvcDlgMain::OnInitDialog() {
+  files_ = std::make_unique<menu::MenuFiles>(Services(),
+                                             platform::ServiceFolder(context_.programFolder));
+  TStackedDialog::OnInitDialog();
+  for (const int id : {kNextButtonId, kExecuteButtonId, kPictureButtonId, kInputButtonId,
+                       kCheckButtonId, kOptionButtonId})
+    ShowItem(id, false);
+  guided_ = topFunction_ == kGuidedFunction;
+  SetWindowText(windowTitle_);
+  const std::string top = std::to_string(topFunction_);
+  topName_ = files_->ReadMenuKey(menu::kFuncDataFile, top, "TreeTop");
+  files_->ReadTree();
+  BuildTree();
+  if (guided_) {
+    ChangeItem(kMenuTreeId, [](ControlState& c) {
+      c.treeImages.assign(std::begin(kTreeBitmaps), std::end(kTreeBitmaps));
+      for (int handle = 1; handle <= static_cast<int>(c.tree.Size()); ++handle) {
+        TreeItems::Item* item = c.tree.Find(handle);
+        if (item->children.empty()) item->image = item->selectedImage = kToDoImage;
+      }
+    });
+    ShowItem(kNextButtonId, true);
+    nextCaption_ = files_->ReadMenuKey(menu::kFuncDataFile, top, "Button2");
+    lastNextCaption_ = files_->ReadMenuKey(menu::kFuncDataFile, top, "Button3");
+    SetDlgItemText(kNextButtonId, nextCaption_);
+  }
+  SetDlgItemText(kStatusLineId, files_->ReadMenuKey(menu::kFuncDataFile, top, "Text1"));
+  request_.workerRunning = false;
+  worker_ = std::make_unique<operations::OperationWorker>(operations::RunEnvironment{
+      context_.settings, Services(), context_.clock, context_.portMap, *files_, context_.operations,
+      context_.makeDriver, [this] { PostMessage(kOperationDoneMessage); }});
+  return true;
+}
+
+void CSvcDlgMain::BuildTree() {
+  nodeItems_.fill(kNoTreeItem);
+  const auto& nodes = files_->Nodes();
+  ChangeItem(kMenuTreeId, [&](ControlState& c) {
+    c.tree.Clear();
+    for (const menu::TreeInsertion& insertion : menu::PlanMenuTree(nodes, topName_)) {
+      const int parent = insertion.parent == menu::kTreeRoot
+                             ? kNoTreeItem
+                             : nodeItems_[static_cast<std::size_t>(insertion.parent)];
+      nodeItems_[static_cast<std::size_t>(insertion.node)] = c.tree.Insert(
+          parent, nodes[static_cast<std::size_t>(insertion.node)].title, insertion.node);
+    }
+  });
+}
+
+void CSvcDlgMain::DoDataExchange(DataExchange& dx) {
+  dx.Text(kItemTitleId, itemTitle_);
+  dx.Text(kItemExplanationId, itemExplanation_);
+  dx.Text(kExecuteButtonId, executeCaption_);
+  dx.Text(kCheckButtonId, checkCaption_);
+  dx.Text(kInputButtonId, inputCaption_);
+  dx.Text(kOptionButtonId, optionCaption_);
+}
+
+std::unique_ptr<TStackedPage> CSvcDlgMain::CreatePage(int templateId) {
+  return MakeServicePage(templateId, Services());
+}
+
+void CSvcDlgMain::OnTreeSelection() {
+  const int handle = Item(kMenuTreeId).tree.Selected();
+  if (Running()) {
+    // The selection stays on the item whose operation runs.
+    ChangeItem(kMenuTreeId, [this](ControlState& c) { c.tree.Select(selectedItem_); });
+    return;
+  }
+  const TreeItems::Item* item = Item(kMenuTreeId).tree.Find(handle);
+  if (item == nullptr) return;
+  const WaitCursor waitCursor(Services());
+  if (currentPage_ != nullptr) {
+    RemovePage(currentPage_);
+    currentPage_ = nullptr;
+  }
+  const menu::MenuNode& node = files_->Nodes()[static_cast<std::size_t>(item->data)];
+  request_.done = 0;
+  request_.noPrefetch = 0;
+  request_.itemNumber = node.function;
+  request_.pageText = files_->ReadFunctionPageText(node.function);
+
+  selectedItem_ = handle;
+  hasChildren_ = !item->children.empty();
+  if (guided_) {
+    nextSibling_ = Item(kMenuTreeId).tree.NextSibling(handle);
+    EnableItem(kNextButtonId, !hasChildren_);
+    SetDlgItemText(kNextButtonId, nextSibling_ == kNoTreeItem ? lastNextCaption_ : nextCaption_);
+  }
+  pictureName_ = node.pictureName;
+  ShowItem(kPictureButtonId, !pictureName_.empty());
+
+  const ItemPage page = PageOfItem(node.function, guided_, hasChildren_);
+  pageTemplate_ = page.templateId;
+  request_.noPrefetch = page.noPrefetch ? 1 : 0;
+  if (page.finished) request_.done = 1;
+  operations::PrefetchItemValues(request_, worker_->Environment());
+  SetActionButtons();
+
+  if (pageTemplate_ == kUnknownItem) {
+    ShowPage(kNoPage);
+    itemTitle_.clear();
+    itemExplanation_.clear();
+  } else {
+    if (pageTemplate_ != kNoPage) {
+      currentPage_ = AddPage(pageTemplate_);
+      if (currentPage_ != nullptr) currentPage_->page->AttachRequest(request_);
+    }
+    ShowPage(pageTemplate_);
+    itemTitle_ = node.title;
+    itemExplanation_ = node.exText;
+  }
+  UpdateData(false);
+}
+
+void CSvcDlgMain::SetActionButtons() {
+  for (const int id : kActionButtonIds) ShowItem(id, false);
+  if (pageTemplate_ == kUnknownItem) return;
+  executeCaption_ = request_.pageText.button[0];
+  checkCaption_ = request_.pageText.button[1];
+  inputCaption_ = request_.pageText.button[2];
+  optionCaption_ = request_.pageText.button[3];
+  const bool printerThere = request_.printerMissing == 0;
+  const ItemButtons buttons = ButtonsOfItem(request_.itemNumber);
+  for (int k = 0; k < 4; ++k) {
+    const int id = kActionButtonIds[k];
+    const unsigned bit = kActionBits[k];
+    // A missing printer disables Execute, Input and Option; Check keeps its state.
+    const bool byPrinter = id == kCheckButtonId || printerThere;
+    EnableItem(id,
+               (buttons.disabled & bit) == 0 && ((buttons.alwaysEnabled & bit) != 0 || byPrinter));
+    ShowItem(id, (buttons.shown & bit) != 0);
+  }
+}
+
+void CSvcDlgMain::OnAction() {
+  if (Running()) return;
+  int base = 0;
+  switch (Focus()) {
+    case kInputButtonId: base = operations::kInputBase; break;
+    case kExecuteButtonId: base = operations::kExecuteBase; break;
+    case kCheckButtonId:
+    case kOptionButtonId: base = operations::kCheckBase; break;
+    default: return;
+  }
+  if (currentPage_ != nullptr && currentPage_->visible != 0 && !currentPage_->page->CollectInput())
+    return;
+  request_.buttonBase = base;
+  worker_->Start(request_);
+}
+
+bool CSvcDlgMain::OnHotKey(int key) {
+  if (key != kKeyF11 && key != kKeyF12) return false;
+  if (!Running()) worker_->StartHotKey(request_, key);
+  return true;
+}
+
+void CSvcDlgMain::OnOperationDone() {
+  if (currentPage_ != nullptr) currentPage_->page->RefreshPage();
+  SetActionButtons();
+  UpdateData(false);
+}
+
+void CSvcDlgMain::OnPicture() {
+  Services().ShowPicture(
+      platform::ServiceFolder(context_.programFolder) + "/images/" + pictureName_ + ".jpg",
+      itemTitle_);
+}
+
+void CSvcDlgMain::OnNext() {
+  if (Running() || selectedItem_ == kNoTreeItem) return;
+  if (request_.done == 1) {
+    ChangeItem(kMenuTreeId, [this](ControlState& c) {
+      if (TreeItems::Item* item = c.tree.Find(selectedItem_))
+        item->image = item->selectedImage = kFinishedImage;
+    });
+  }
+  int next = nextSibling_;
+  if (next == kNoTreeItem) next = Item(kMenuTreeId).tree.Find(selectedItem_)->parent;
+  if (next != kNoTreeItem) SelectTreeItem(kMenuTreeId, next);
+}
+
+void CSvcDlgMain::OnCancel() {
+  // The run works on this dialog's request and reports to it: the dialog stays until it ends.
+  if (Running()) return;
+  TStackedDialog::OnCancel();
+}
+
+void CSvcDlgMain::OnDestroy() {
+  WaitForOperation();
+  currentPage_ = nullptr;
+  TStackedDialog::OnDestroy();
+}
+
+}  // namespace ui

@@ -1,0 +1,87 @@
+#pragma once
+// The main service dialog: the menu tree of one main-menu function, the selected item's page with
+// the values read from the printer, and the action buttons that run operations on a worker.
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "menu/menu_files.h"
+#include "operations/dispatcher.h"
+#include "ui/stacked_dialog.h"
+
+namespace ui {
+
+// What the dialog reaches the printers and the operations with.
+struct ServiceContext {
+  std::string programFolder;
+  const settings::AppSettings& settings;
+  platform::Clock& clock;
+  printer::PortMap* portMap;
+  const operations::OperationTable& operations;
+  std::function<std::unique_ptr<driver::GreltDriver>()> makeDriver;
+};
+
+// The main-menu function whose tree walks through the parts exchange step by step.
+inline constexpr int kGuidedFunction = 90030;
+
+class CSvcDlgMain : public TStackedDialog {
+public:
+  CSvcDlgMain(UiServices& ui, ServiceContext context, std::string title, int topFunction);
+  ~CSvcDlgMain() override;
+
+  bool GuidedMode() const { return guided_; }
+  const operations::OperationRequest& Request() const { return request_; }
+  operations::OperationRequest& Request() { return request_; }
+  // The tree item of a node of the tree file, or kNoTreeItem when the node is not shown.
+  int ItemOfNode(int node) const { return nodeItems_[static_cast<std::size_t>(node)]; }
+  int PageTemplate() const { return pageTemplate_; }
+  const PageEntry* CurrentPage() const { return currentPage_; }
+  // Waits until the running operation, if any, has ended (its done message may still be queued).
+  void WaitForOperation();
+
+protected:
+  bool OnInitDialog() override;
+  void DoDataExchange(DataExchange& dx) override;
+  std::unique_ptr<TStackedPage> CreatePage(int templateId) override;
+  void OnCancel() override;
+  void OnDestroy() override;
+
+private:
+  void BuildTree();
+  void OnTreeSelection();
+  void SetActionButtons();
+  void OnAction();
+  void OnPicture();
+  void OnNext();
+  bool OnHotKey(int key);
+  void OnOperationDone();
+  bool Running() const { return request_.workerRunning; }
+
+  ServiceContext context_;
+  std::string windowTitle_;
+  int topFunction_;
+  bool guided_ = false;
+  std::string topName_;
+  std::string pictureName_;
+  std::string itemTitle_;
+  std::string itemExplanation_;
+  std::string executeCaption_ = "Execute";
+  std::string checkCaption_ = "Check";
+  std::string inputCaption_ = "Input";
+  std::string optionCaption_ = "Option";
+  std::string nextCaption_;
+  std::string lastNextCaption_;
+  int selectedItem_ = kNoTreeItem;
+  int nextSibling_ = kNoTreeItem;
+  bool hasChildren_ = false;
+  int pageTemplate_ = -1;
+  std::array<int, menu::kTreeNodeCount> nodeItems_{};
+  PageEntry* currentPage_ = nullptr;
+  operations::OperationRequest request_;
+  std::unique_ptr<menu::MenuFiles> files_;
+  std::unique_ptr<operations::OperationWorker> worker_;
+};
+
+}  // namespace ui
