@@ -4,12 +4,13 @@
 #include <QApplication>
 #include <iostream>
 
+#include "app/grelt02_app.h"
 #include "app/startup.h"
 #include "gui/qt_ui_services.h"
 #include "gui/screenshots.h"
 #include "platform/paths.h"
 #include "settings/app_settings.h"
-#include "ui/start_screen.h"
+#include "vprinter/virtual_printer.h"
 
 int main(int argc, char** argv) {
   CLI::App options{"The desktop service program for the printer series."};
@@ -38,10 +39,10 @@ int main(int argc, char** argv) {
       std::cerr << "grelt02: no screenshot could be written to " << screenshots << '\n';
     return files.empty() ? 1 : 0;
   }
-  // Start-up, then the start screen; closing it ends the program. The function dialogs join the
-  // factory as they are built; until then their buttons do nothing.
-  const app::AppState state = app::RunStartup(platform::GetProgramFolder());
-  ui::CSvcStartup start(services, state.programFolder, nullptr);
-  services.RunModal(start);
+  // Start-up, then the start screen; closing it ends the program. Virtual printers attached to
+  // this program folder are reachable like USB printers.
+  vprinter::RegisterVirtualPrinters();
+  app::CGrelt02App application_object(services, platform::GetProgramFolder());
+  application_object.InitInstance();
   return 0;
 }
