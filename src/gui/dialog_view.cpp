@@ -7,9 +7,11 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -275,6 +277,33 @@ void DialogView::Apply(const ui::ControlState& control) {
   applying_ = false;
 }
 
+// The program's 16 x 16 tree bitmaps: a plain step, a step to do, a finished step.
+QIcon DialogView::TreeBitmap(int resource) {
+  QPixmap bitmap(16, 16);
+  bitmap.fill(Qt::transparent);
+  QPainter painter(&bitmap);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(QPen(QColor(90, 90, 90), 1));
+  switch (resource) {
+    case 214:  // to do: an empty box
+      painter.setBrush(Qt::white);
+      painter.drawRect(2, 2, 11, 11);
+      break;
+    case 213:  // finished: the box ticked
+      painter.setBrush(Qt::white);
+      painter.drawRect(2, 2, 11, 11);
+      painter.setPen(QPen(QColor(20, 140, 40), 2.2));
+      painter.drawPolyline(QPolygonF({QPointF(4.5, 8), QPointF(7, 11), QPointF(12, 4.5)}));
+      break;
+    default:  // a plain step: a dot
+      painter.setBrush(QColor(120, 120, 120));
+      painter.drawEllipse(QPointF(8, 8), 3, 3);
+      break;
+  }
+  painter.end();
+  return QIcon(bitmap);
+}
+
 void DialogView::ApplyTree(QWidget* widget, const ui::ControlState& control) {
   auto* tree = static_cast<QTreeWidget*>(widget);
   std::map<int, QTreeWidgetItem*> items;
@@ -298,6 +327,11 @@ void DialogView::ApplyTree(QWidget* widget, const ui::ControlState& control) {
       shown->setExpanded(true);
     }
     shown->setText(0, QString::fromStdString(item->text));
+    const bool hasImage =
+        item->image >= 0 && item->image < static_cast<int>(control.treeImages.size());
+    shown->setIcon(0, hasImage
+                          ? TreeBitmap(control.treeImages[static_cast<std::size_t>(item->image)])
+                          : QIcon());
   }
   tree->setProperty("builtItems", static_cast<int>(control.tree.Size()));
   const auto selected = items.find(control.tree.Selected());

@@ -4,6 +4,7 @@
 // dialog; a stacked dialog's pages get child views at their placeholder.
 
 #include <QDialog>
+#include <QIcon>
 #include <QWidget>
 #include <functional>
 #include <map>
@@ -44,6 +45,7 @@ private:
   QWidget* MakeWidget(const ui::ControlState& control);
   void Apply(const ui::ControlState& control);
   void ApplyTree(QWidget* widget, const ui::ControlState& control);
+  static QIcon TreeBitmap(int resource);
   void SyncFocusToModel();
 
   ui::CDialog& dialog_;

@@ -10,8 +10,8 @@
 
 #include "gui/dialog_view.h"
 #include "gui/qt_ui_services.h"
-#include "ui/message_dlg.h"
 #include "platform/paths.h"
+#include "ui/message_dlg.h"
 #include "ui/picture_dlg.h"
 #include "ui/start_screen.h"
 #include "ui/template_ids.h"
