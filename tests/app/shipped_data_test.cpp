@@ -5,6 +5,7 @@
 
 #include <fstream>
 #include <regex>
+#include <set>
 #include <sstream>
 
 #include "menu/menu_files.h"
@@ -12,6 +13,7 @@
 #include "platform/profile.h"
 #include "settings/app_settings.h"
 #include "ui/scripted_ui_services.h"
+#include "ui/service_items.h"
 
 namespace {
 
@@ -79,6 +81,52 @@ TEST(ShippedData, MenusReadCompletely) {
   for (const auto& node : files.Nodes()) titled += node.title.empty() ? 0 : 1;
   EXPECT_EQ(shown, titled);
   EXPECT_TRUE(ui.Calls("message-box").empty());
+}
+
+// Reads the first bytes of a file.
+std::string Head(const std::string& path, std::size_t count) {
+  std::ifstream in(path, std::ios::binary);
+  std::string bytes(count, '\0');
+  in.read(bytes.data(), static_cast<std::streamsize>(count));
+  return in.gcount() == static_cast<std::streamsize>(count) ? bytes : std::string();
+}
+
+TEST(ShippedData, EveryServiceFunctionHasAnItemItsTextsAndItsPicture) {
+  ui::ScriptedUiServices ui;
+  menu::MenuFiles files(ui, kData + "/Service");
+  ASSERT_TRUE(files.ReadTree());
+  std::set<int> shownFunctions;
+  for (int top : {90020, 90030, 90040}) {
+    const std::string topName =
+        files.ReadMenuKey(menu::kFuncDataFile, std::to_string(top), "TreeTop");
+    for (const menu::TreeInsertion& insertion : menu::PlanMenuTree(files.Nodes(), topName)) {
+      const menu::MenuNode& node = files.Nodes()[static_cast<std::size_t>(insertion.node)];
+      shownFunctions.insert(node.function);
+      if (!node.pictureName.empty()) {
+        const std::string picture = kData + "/Service/images/" + node.pictureName + ".jpg";
+        EXPECT_EQ(Head(picture, 3), "\xFF\xD8\xFF") << picture;  // a JPEG file
+      }
+      // Every action button an item shows has its caption.
+      const unsigned shownButtons = ui::ButtonsOfItem(node.function).shown;
+      for (int k = 0; k < 4; ++k) {
+        if ((shownButtons & (1u << k)) == 0) continue;
+        const char* key[4] = {"Button1", "Button2", "Button3", "Button4"};
+        EXPECT_NE(files.ReadMenuKey(menu::kFuncDataFile, std::to_string(node.function), key[k]),
+                  menu::kMissingRawValue)
+            << node.function << " " << key[k];
+      }
+    }
+  }
+  // The FunctionIDs that have a page, action buttons or operations in the program.
+  for (int function :
+       {10010, 10020, 10030, 10040, 10060, 10070, 10080, 10090, 10100, 10110, 10120, 10130, 10131,
+        10140, 10150, 10160, 10170, 10180, 10190, 10200, 10210, 10220, 10230, 10240, 10241, 10250,
+        10260, 10280, 10290, 10300, 10310, 10330, 10340, 10370, 10380, 10390, 10391, 10400, 10410,
+        19010, 20020, 20030, 20040, 20050, 20060, 20070, 20080, 20100, 20110, 20120, 20130, 20150,
+        20170, 20180, 20190, 20200, 20210, 20220, 20230, 20240, 20250, 20260, 20270, 20280, 30020})
+    EXPECT_EQ(shownFunctions.count(function), 1u) << function;
+  for (const char* manual : {"Panel_Menu_Maps.pdf", "Wiring_Diagrams.pdf"})
+    EXPECT_EQ(Head(kData + "/Service/" + manual, 5), "%PDF-") << manual;
 }
 
 }  // namespace
