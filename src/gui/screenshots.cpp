@@ -14,6 +14,7 @@
 #include "ui/message_dlg.h"
 #include "ui/picture_dlg.h"
 #include "ui/start_screen.h"
+#include "ui/svc_dlg_main.h"
 #include "ui/template_ids.h"
 #include "ui/wait_dialogs.h"
 
@@ -27,7 +28,7 @@ QImage Grab(QWidget& window) {
 }
 
 QImage GrabDialog(ui::CDialog& dialog) {
-  dialog.Create();
+  if (!dialog.IsCreated()) dialog.Create();
   dialog.ShowWindow(true);
   DialogWindow window(dialog);
   return Grab(window);
@@ -59,6 +60,17 @@ std::string WriteSamplePicture(const QString& folder) {
   return path.toStdString();
 }
 
+// Selects the first tree item with this text, as a click on it does.
+void SelectItem(ui::CDialog& dialog, const std::string& text) {
+  const ui::TreeItems& tree = dialog.Item(ui::kMenuTreeId).tree;
+  for (int handle = 1; handle <= static_cast<int>(tree.Size()); ++handle) {
+    if (tree.Find(handle)->text == text) {
+      dialog.SelectTreeItem(ui::kMenuTreeId, handle);
+      return;
+    }
+  }
+}
+
 std::string FileSendPrompt(const settings::AppSettings& s) {
   return s.strError[6] + "\n\nOK:" + s.strMessage[3] + "\nCANCEL:" + s.strMessage[4];
 }
@@ -66,7 +78,8 @@ std::string FileSendPrompt(const settings::AppSettings& s) {
 }  // namespace
 
 std::vector<std::string> RenderScreenshots(const std::string& folder, QtUiServices& services,
-                                           const settings::AppSettings& settings) {
+                                           const settings::AppSettings& settings,
+                                           const ui::ServiceContext& serviceContext) {
   QDir().mkpath(QString::fromStdString(folder));
   const ui::FontSpec& messageFont = services.MessageFont();
   std::vector<std::string> written;
@@ -112,7 +125,25 @@ std::vector<std::string> RenderScreenshots(const std::string& folder, QtUiServic
   ui::CGreltDlgIniFill manuals(services, platform::GetProgramFolder(), "Manuals");
   save(GrabDialog(manuals), ui::kManualsTemplate, "manuals");
 
+  // The main service dialog, in normal and in guided mode.
+  const ui::ServiceContext& context = serviceContext;
+  {
+    ui::CSvcDlgMain main(services, context, "Adjustment and Service", 90020);
+    main.Create();
+    SelectItem(main, "MAC address");
+    save(GrabDialog(main), ui::kMainDialogTemplate, "main-dialog");
+  }
+  {
+    ui::CSvcDlgMain guided(services, context, "Parts Exchange", ui::kGuidedFunction);
+    guided.Create();
+    SelectItem(guided, "Switch off");
+    guided.SetFocus(ui::kNextButtonId);
+    guided.Click(ui::kNextButtonId);
+    save(GrabDialog(guided), ui::kMainDialogTemplate, "main-dialog-guided");
+  }
+
   QTemporaryDir scratch;
+
   ui::CSvcDlgPicture picture(services);
   if (picture.Open(WriteSamplePicture(scratch.path()), "Serial number")) {
     if (DialogWindow* window = services.WindowOf(picture))

@@ -2,15 +2,56 @@
 
 #include <CLI/CLI.hpp>
 #include <QApplication>
+#include <QTemporaryDir>
 #include <iostream>
 
 #include "app/grelt02_app.h"
 #include "app/startup.h"
+#include "driver/cwin_grelt_drv.h"
 #include "gui/qt_ui_services.h"
 #include "gui/screenshots.h"
 #include "platform/paths.h"
 #include "settings/app_settings.h"
+#include "vprinter/attachment.h"
 #include "vprinter/virtual_printer.h"
+
+namespace {
+
+// The screenshots show the main service dialog with values read from a virtual printer of model
+// "LW" that lives only for the drawing, in a scratch folder.
+int DrawScreenshots(const std::string& folder, gui::QtUiServices& services,
+                    const settings::AppSettings& settings) {
+  constexpr int kPort = 11;
+  QTemporaryDir scratch;
+  platform::Registry registry(platform::Registry::DefaultRoot(scratch.path().toStdString()));
+  driver::DeviceDirectory devices(registry);
+  vprinter::RegisterVirtualPrinters();
+  std::string error;
+  if (!vprinter::AttachVirtualPrinter(devices, scratch.path().toStdString(), "LW", "screenshots",
+                                      kPort, platform::DefaultClock(), &error)) {
+    std::cerr << "grelt02: cannot attach the screenshots' printer: " << error << '\n';
+    return 1;
+  }
+  settings::AppSettings printerSettings = settings;
+  printerSettings.pnInterface.count = 1;
+  printerSettings.pnInterface.values[0] = kPort;
+  const operations::OperationTable operations = operations::ServiceOperations();
+  const ui::ServiceContext context{
+      platform::GetProgramFolder(),
+      printerSettings,
+      platform::DefaultClock(),
+      nullptr,
+      operations,
+      [&devices] { return std::make_unique<driver::CWinGreltDrv>(devices); }};
+  const std::vector<std::string> files =
+      gui::RenderScreenshots(folder, services, settings, context);
+  for (const std::string& file : files) std::cout << file << '\n';
+  if (files.empty()) std::cerr << "grelt02: no screenshot could be written to " << folder << '\n';
+  driver::DeviceDirectory::ForgetConnections();
+  return files.empty() ? 1 : 0;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   CLI::App options{"The desktop service program for the printer series."};
@@ -32,13 +73,7 @@ int main(int argc, char** argv) {
   const settings::AppSettings settings = settings::LoadSettings(platform::GetProgramFolder());
   gui::QtUiServices services(app::SharedFonts(settings)[1]);
 
-  if (!screenshots.empty()) {
-    const std::vector<std::string> files = gui::RenderScreenshots(screenshots, services, settings);
-    for (const std::string& file : files) std::cout << file << '\n';
-    if (files.empty())
-      std::cerr << "grelt02: no screenshot could be written to " << screenshots << '\n';
-    return files.empty() ? 1 : 0;
-  }
+  if (!screenshots.empty()) return DrawScreenshots(screenshots, services, settings);
   // Start-up, then the start screen; closing it ends the program. Virtual printers attached to
   // this program folder are reachable like USB printers.
   vprinter::RegisterVirtualPrinters();

@@ -1,0 +1,101 @@
+// The desktop program end to end, offscreen: the start screen opens the service menu, a click on
+// a tree item reads the item's values from a virtual printer, and closing the windows ends it.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
+#include <filesystem>
+
+#include "app/grelt02_app.h"
+#include "gui/dialog_view.h"
+#include "gui/qt_ui_services.h"
+#include "support/temp_folder.h"
+#include "ui/svc_dlg_main.h"
+#include "ui/template_ids.h"
+#include "vprinter/attachment.h"
+#include "vprinter/virtual_printer.h"
+
+namespace {
+
+// The visible top-level window of a dialog template, waiting up to five seconds for it.
+gui::DialogWindow* WaitForWindow(int templateId) {
+  QElapsedTimer timer;
+  timer.start();
+  while (timer.elapsed() < 5000) {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      auto* window = dynamic_cast<gui::DialogWindow*>(widget);
+      if (window != nullptr && window->isVisible() &&
+          window->View().Dialog().TemplateId() == templateId)
+        return window;
+    }
+    QApplication::processEvents(QEventLoop::AllEvents, 10);
+  }
+  return nullptr;
+}
+
+QPushButton* ButtonWithText(QWidget& window, const QString& text) {
+  for (QPushButton* button : window.findChildren<QPushButton*>()) {
+    if (button->text() == text) return button;
+  }
+  return nullptr;
+}
+
+TEST(GuiDesktop, TheStartScreenOpensTheServiceMenuWhichReadsThePrinter) {
+  testing_support::TempFolder program;
+  std::filesystem::copy(GRELT_DATA_DIR, program.Path(), std::filesystem::copy_options::recursive);
+  vprinter::RegisterVirtualPrinters();
+  {
+    platform::Registry registry(platform::Registry::DefaultRoot(program.Path()));
+    driver::DeviceDirectory devices(registry);
+    std::string error;
+    const auto info = vprinter::AttachVirtualPrinter(devices, program.Path(), "LW", "lw", 11,
+                                                     platform::DefaultClock(), &error);
+    ASSERT_TRUE(info) << error;
+    std::static_pointer_cast<vprinter::VirtualPrinter>(devices.FindByLink(info->attachment.link))
+        ->WriteNvram(114, {0x00, 0x26, 0xAB, 0x01, 0x02, 0x03});
+    driver::DeviceDirectory::ForgetConnections();
+  }
+
+  gui::QtUiServices services({});
+  app::CGrelt02App application(services, program.Path());
+  std::vector<int> shown;
+  QString title;
+  bool startClosed = false;
+  QTimer::singleShot(0, [&] {
+    gui::DialogWindow* start = WaitForWindow(ui::kStartScreenTemplate);
+    ASSERT_NE(start, nullptr);
+    QPushButton* service = ButtonWithText(*start, "Adjustment and Service");
+    ASSERT_NE(service, nullptr);
+    // The main dialog runs modally inside the click; this looks at it while it is open.
+    QTimer::singleShot(0, [&] {
+      gui::DialogWindow* main = WaitForWindow(ui::kMainDialogTemplate);
+      ASSERT_NE(main, nullptr);
+      auto* tree = main->findChild<QTreeWidget*>();
+      ASSERT_NE(tree, nullptr);
+      const QList<QTreeWidgetItem*> found =
+          tree->findItems("MAC address", Qt::MatchExactly | Qt::MatchRecursive);
+      ASSERT_FALSE(found.empty());
+      tree->setCurrentItem(found.front());
+      QApplication::processEvents();
+      const auto& dialog = dynamic_cast<const ui::CSvcDlgMain&>(main->View().Dialog());
+      shown.assign(dialog.Request().shownValues.begin(), dialog.Request().shownValues.begin() + 6);
+      title = static_cast<QLabel*>(main->View().Widget(ui::kItemTitleId))->text();
+      main->close();
+    });
+    service->click();
+    start->close();
+    startClosed = true;
+  });
+  EXPECT_FALSE(application.InitInstance());
+  EXPECT_TRUE(startClosed);
+  EXPECT_EQ(shown, (std::vector<int>{0x00, 0x26, 0xAB, 0x01, 0x02, 0x03}));
+  EXPECT_EQ(title, "MAC address");
+  driver::DeviceDirectory::ForgetConnections();
+}
+
+}  // namespace
