@@ -180,6 +180,20 @@ TEST_F(SvcDlgMainTest, TheTreeLeavesOutNodesWithoutTitleOrReachableParent) {
     EXPECT_FALSE(Shows(*dialog, id)) << id;
 }
 
+TEST_F(SvcDlgMainTest, WithoutTheTreeFileTheDialogSaysSoAndStaysUsable) {
+  std::filesystem::remove(folder / "Program/Service/ext_treedata.ini");
+  const auto dialog = Open();
+  const std::vector<ui::UiCall> boxes = ui.Calls("message-box");
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "Cannot Read The Menu.");
+  EXPECT_EQ(dialog->Item(ui::kMenuTreeId).tree.Size(), 0u);
+  EXPECT_EQ(dialog->GetDlgItemText(ui::kStatusLineId), "Status line");
+  EXPECT_TRUE(dialog->KeyDown(ui::kKeyF11));  // the hot keys still run
+  dialog->WaitForOperation();
+  dialog->CloseBox();
+  EXPECT_TRUE(dialog->IsEnded());
+}
+
 TEST_F(SvcDlgMainTest, AFolderShowsNothingAndReadsNothing) {
   const auto dialog = Open();  // no printer attached: a read would show 90000001
   Select(*dialog, "F1");
