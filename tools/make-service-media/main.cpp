@@ -24,6 +24,15 @@ const QColor kBody(214, 218, 224);
 const QColor kPaper(252, 252, 248);
 const QColor kMark(200, 30, 30);
 const QColor kCyan(0, 160, 220), kMagenta(220, 0, 130), kYellow(240, 200, 0), kBlack(20, 20, 20);
+// The eight ink rows of the print head, as the sheets and the head picture show them.
+const QColor kHeadRows[8] = {kBlack,
+                             kCyan,
+                             kMagenta,
+                             kYellow,
+                             QColor(120, 120, 120),
+                             QColor(90, 200, 240),
+                             QColor(240, 120, 200),
+                             QColor(60, 60, 60)};
 
 // Drawing helpers shared by the pictures.
 class Sketch {
@@ -94,18 +103,10 @@ void PrinterBody(Sketch& s) {
 }
 
 void NozzleLanes(Sketch& s, QRectF area) {
-  const QColor colours[] = {kBlack,
-                            kCyan,
-                            kMagenta,
-                            kYellow,
-                            QColor(120, 120, 120),
-                            QColor(90, 200, 240),
-                            QColor(240, 120, 200),
-                            QColor(60, 60, 60)};
   QPainter& p = s.Painter();
   const double lane = area.width() / 8;
   for (int c = 0; c < 8; ++c) {
-    p.setPen(QPen(colours[c], 1.6));
+    p.setPen(QPen(kHeadRows[c], 1.6));
     for (int step = 0; step < 12; ++step) {
       const double x = area.left() + c * lane + 6 + (step % 4) * 4;
       const double y = area.top() + step * (area.height() / 12);
@@ -348,18 +349,10 @@ std::vector<Picture> Pictures() {
        [](Sketch& s) {
          s.Title("Print head, nozzle side");
          s.Box(QRectF(90, 70, 350, 240), QColor(90, 95, 100), 8);
-         const QColor rows[] = {kBlack,
-                                kCyan,
-                                kMagenta,
-                                kYellow,
-                                QColor(120, 120, 120),
-                                QColor(90, 200, 240),
-                                QColor(240, 120, 200),
-                                QColor(60, 60, 60)};
          QPainter& p = s.Painter();
          p.setPen(Qt::NoPen);
          for (int r = 0; r < 8; ++r) {
-           p.setBrush(rows[r]);
+           p.setBrush(kHeadRows[r]);
            for (int n = 0; n < 24; ++n) p.drawEllipse(QPointF(130 + n * 12, 95 + r * 26), 3, 3);
          }
        }},
