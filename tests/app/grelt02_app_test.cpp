@@ -86,10 +86,26 @@ TEST_F(Grelt02AppTest, OnlyTheServiceMenusOpenTheMainDialogAndExchangeIsGuided) 
   app::CGrelt02App application(ui, program.Path(), clock);
   PressMainMenu(2);
   bool guided = false;
-  ui.QueueDialogAction(
-      [&](ui::CDialog& dialog) { guided = dynamic_cast<ui::CSvcDlgMain&>(dialog).GuidedMode(); });
+  std::vector<int> images;
+  ui.QueueDialogAction([&](ui::CDialog& dialog) {
+    auto& main = dynamic_cast<ui::CSvcDlgMain&>(dialog);
+    guided = main.GuidedMode();
+    // The steps that are only read need no printer: none is attached, and nothing is said.
+    const int first = FindItem(main, "Switch off");
+    ASSERT_NE(first, ui::kNoTreeItem);
+    main.SelectTreeItem(ui::kMenuTreeId, first);
+    main.SetFocus(ui::kNextButtonId);
+    main.Click(ui::kNextButtonId);
+    main.Click(ui::kNextButtonId);
+    const ui::TreeItems& tree = main.Item(ui::kMenuTreeId).tree;
+    for (const int handle : {first, FindItem(main, "Open the covers")})
+      images.push_back(tree.Find(handle)->image);
+    EXPECT_EQ(tree.Selected(), FindItem(main, "Before you start"));
+  });
   application.InitInstance();
   EXPECT_TRUE(guided);
+  EXPECT_EQ(images, (std::vector<int>{2, 2}));
+  EXPECT_TRUE(ui.Calls("message-box").empty());
   for (int function : {90010, 90050, 90060, 12345})
     EXPECT_EQ(application.MakeFunctionDialog(function, "x"), nullptr) << function;
   EXPECT_NE(application.MakeFunctionDialog(90040, "Line Inspection"), nullptr);
