@@ -3,15 +3,17 @@
 namespace printer {
 namespace {
 
-// CE17
-void ApplyCE17(ModelTestSettings& r) {
-  r.ModelCode2 = "FM";
+// CE17 and CE20 are one mechanism in two widths: they differ by model code, far, end and adjust
+// positions only.
+void ApplyCE17Family(ModelTestSettings& r, const char* code, int farPos, int endPos,
+                     int adjustPos) {
+  r.ModelCode2 = code;
   r.CrRestPos = 30;
   r.CrStartPos = 170;
   r.CrNearPos = 200;
-  r.CrFarPos = 8252;
-  r.CrEndPos = 3614;
-  r.CrAdjustPos = 749;
+  r.CrFarPos = farPos;
+  r.CrEndPos = endPos;
+  r.CrAdjustPos = adjustPos;
   r.CrMeasure = {2808,  0, 2808, 0,    2808, 0,  3000, 0,    3000, 0,    3000, 0,     32767, 0,
                  32767, 0, 1201, 5000, 9,    13, 4,    3506, 4080, -220, 2000, -2000, 1444};
   r.PfMeasure = {3000,  0, 3000, 0,    3000, 0,  3000, 0,    3000, 0,   3000, 0,     32767, 0,
@@ -19,21 +21,11 @@ void ApplyCE17(ModelTestSettings& r) {
   r.NozzleColorCodes = {0x11, 0x02, 0x82, 0x83, 0x00, 0x05, 0x10, 0x04, 0x01, 0x12, 0xFF, 0xFF};
 }
 
+// CE17
+void ApplyCE17(ModelTestSettings& r) { ApplyCE17Family(r, "FM", 8252, 3614, 749); }
+
 // CE20
-void ApplyCE20(ModelTestSettings& r) {
-  r.ModelCode2 = "FW";
-  r.CrRestPos = 30;
-  r.CrStartPos = 170;
-  r.CrNearPos = 200;
-  r.CrFarPos = 11252;
-  r.CrEndPos = 6703;
-  r.CrAdjustPos = 735;
-  r.CrMeasure = {2808,  0, 2808, 0,    2808, 0,  3000, 0,    3000, 0,    3000, 0,     32767, 0,
-                 32767, 0, 1201, 5000, 9,    13, 4,    3506, 4080, -220, 2000, -2000, 1444};
-  r.PfMeasure = {3000,  0, 3000, 0,    3000, 0,  3000, 0,    3000, 0,   3000, 0,     32767, 0,
-                 32767, 0, 696,  2084, 9,    12, 4,    2649, 4080, -65, 2000, -2000, 696};
-  r.NozzleColorCodes = {0x11, 0x02, 0x82, 0x83, 0x00, 0x05, 0x10, 0x04, 0x01, 0x12, 0xFF, 0xFF};
-}
+void ApplyCE20(ModelTestSettings& r) { ApplyCE17Family(r, "FW", 11252, 6703, 735); }
 
 // CE30
 void ApplyCE30(ModelTestSettings& r) {
