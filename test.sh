@@ -4,6 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh
+scripts/check-architecture.sh
 
 presets=("$@")
 [[ ${#presets[@]} -gt 0 ]] || presets=(default asan)

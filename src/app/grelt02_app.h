@@ -9,7 +9,7 @@
 #include "driver/device_directory.h"
 #include "operations/dispatcher.h"
 #include "ui/dialog.h"
-#include "ui/ui_services.h"
+#include "ui_services/ui_services.h"
 
 namespace app {
 

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "ui/font_spec.h"
-#include "ui/ui_services.h"
+#include "ui_services/ui_services.h"
 
 namespace ui {
 class CSvcDlgWait;

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "ui/ui_services.h"
+#include "ui_services/ui_services.h"
 
 namespace menu {
 

@@ -13,7 +13,7 @@
 #include "platform/clock.h"
 #include "printer/printer_link.h"
 #include "settings/app_settings.h"
-#include "ui/ui_services.h"
+#include "ui_services/ui_services.h"
 
 namespace printer {
 class PortMap;

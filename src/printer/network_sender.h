@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "ui/ui_services.h"
+#include "ui_services/ui_services.h"
 
 namespace printer {
 

@@ -17,7 +17,7 @@
 #include "printer/link_errors.h"
 #include "printer/model_test_settings.h"
 #include "settings/app_settings.h"
-#include "ui/ui_services.h"
+#include "ui_services/ui_services.h"
 
 namespace printer {
 

@@ -7,7 +7,7 @@
 
 #include "platform/text.h"
 #include "ui/dialog.h"
-#include "ui/ui_services.h"
+#include "ui_services/ui_services.h"
 
 namespace ui {
 

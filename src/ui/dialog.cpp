@@ -3,7 +3,7 @@
 #include <stdexcept>
 
 #include "ui/data_exchange.h"
-#include "ui/ui_services.h"
+#include "ui_services/ui_services.h"
 
 namespace ui {
 

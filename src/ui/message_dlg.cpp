@@ -1,7 +1,7 @@
 #include "ui/message_dlg.h"
 
 #include "ui/template_ids.h"
-#include "ui/ui_services.h"
+#include "ui_services/ui_services.h"
 
 namespace ui {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "ui/dialog.h"
-#include "ui/ui_services.h"
+#include "ui_services/ui_services.h"
 
 namespace ui {
 

@@ -9,7 +9,7 @@
 #include <mutex>
 #include <vector>
 
-#include "ui/ui_services.h"
+#include "ui_services/ui_services.h"
 
 namespace ui {
 

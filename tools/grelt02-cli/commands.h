@@ -15,7 +15,6 @@ struct CommandContext {
   int& exitCode;
 };
 
-void Print(const Json& json);
 void AddVprinterCommands(CLI::App& app, CommandContext& context);
 void AddPrinterCommands(CLI::App& app, CommandContext& context);
 void AddEncoderCommands(CLI::App& app, CommandContext& context);

@@ -1,5 +1,7 @@
 #include "json_output.h"
 
+#include <iostream>
+
 namespace cli {
 namespace {
 
@@ -66,5 +68,11 @@ Json PageTextToJson(const menu::FunctionPageText& page) {
           {"DlgPic", TextArray(page.dlgPic, page.dlgPicCount)},
           {"DlgText", TextArray(page.dlgText, page.dlgTextCount)}};
 }
+
+}  // namespace cli
+
+namespace cli {
+
+void Print(const Json& json) { std::cout << json.dump(2) << '\n'; }
 
 }  // namespace cli

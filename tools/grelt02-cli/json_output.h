@@ -16,5 +16,7 @@ Json SettingsToJson(const settings::AppSettings& settings);
 Json MainMenusToJson(const menu::MenuFiles& files);
 Json TreeToJson(const menu::MenuFiles& files, const std::vector<menu::TreeInsertion>& plan);
 Json PageTextToJson(const menu::FunctionPageText& page);
+// Prints a command's answer on standard output.
+void Print(const Json& json);
 
 }  // namespace cli

@@ -23,12 +23,6 @@ const char* IconName(unsigned icon) {
 
 }  // namespace
 
-namespace cli {
-
-void Print(const Json& json) { std::cout << json.dump(2) << '\n'; }
-
-}  // namespace cli
-
 int main(int argc, char** argv) {
   CLI::App app{
       "Service and inspection program for the printer series, without its windows.\n"
