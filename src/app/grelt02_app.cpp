@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "driver/cwin_grelt_drv.h"
 #include "ui/start_screen.h"
 #include "ui/svc_dlg_main.h"
 
@@ -15,9 +14,8 @@ CGrelt02App::CGrelt02App(ui::UiServices& ui, std::string programFolder, platform
       operations_(operations::ServiceOperations()) {}
 
 bool CGrelt02App::InitInstance() {
-  state_ = RunStartup(programFolder_, clock_);
-  devices_ = std::make_unique<driver::DeviceDirectory>(*state_.registry);
-  ui::CSvcStartup start(ui_, state_.programFolder,
+  state_ = RunStartup(programFolder_, ui_, clock_);
+  ui::CSvcStartup start(ui_, state_.environment->folders.program,
                         [this](int functionId, const std::string& title) {
                           return MakeFunctionDialog(functionId, title);
                         });
@@ -29,11 +27,8 @@ std::unique_ptr<ui::CDialog> CGrelt02App::MakeFunctionDialog(int functionId,
                                                              const std::string& title) {
   const auto* end = std::end(kServiceMenuFunctions);
   if (std::find(std::begin(kServiceMenuFunctions), end, functionId) == end) return nullptr;
-  ui::ServiceContext context{
-      state_.programFolder, state_.settings, clock_, state_.portMap.get(), operations_, [this] {
-        return std::make_unique<driver::CWinGreltDrv>(*devices_);
-      }};
-  return std::make_unique<ui::CSvcDlgMain>(ui_, std::move(context), title, functionId);
+  return std::make_unique<ui::CSvcDlgMain>(
+      ui_, ui::ServiceContext{*state_.environment, operations_}, title, functionId);
 }
 
 }  // namespace app

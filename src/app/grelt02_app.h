@@ -7,7 +7,7 @@
 
 #include "app/startup.h"
 #include "driver/device_directory.h"
-#include "operations/dispatcher.h"
+#include "operations/service_operations.h"
 #include "ui/dialog.h"
 #include "ui_services/ui_services.h"
 
@@ -34,7 +34,6 @@ private:
   std::string programFolder_;
   platform::Clock& clock_;
   AppState state_;
-  std::unique_ptr<driver::DeviceDirectory> devices_;
   operations::OperationTable operations_;
 };
 

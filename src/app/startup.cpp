@@ -30,7 +30,7 @@ std::array<ui::FontSpec, 4> SharedFonts(const settings::AppSettings& s) {
   };
 }
 
-AppState RunStartup(const std::string& programFolder, platform::Clock& clock) {
+AppState RunStartup(const std::string& programFolder, ui::UiServices& ui, platform::Clock& clock) {
   AppState state;
   state.registryKey = kRegistryKey;
   // The main settings file first: it names the profile that the other two files live under.
@@ -41,14 +41,16 @@ AppState RunStartup(const std::string& programFolder, platform::Clock& clock) {
   state.portMap->LoadAtStartup();
   state.fonts = SharedFonts(state.settings);
 
-  state.programFolder = programFolder;
   // Drive c: is always there on the original platform; here it is a folder that may not exist.
   const std::string drive = platform::DriveCFolder(programFolder);
   platform::EnsureDirectory(drive);
   platform::EnsureDirectory(platform::JoinPath(drive, state.settings.strProfile));
-  state.csvFolder = platform::CsvFolder(programFolder, state.settings.strProfile);
-  platform::EnsureDirectory(state.csvFolder);
-  state.printFileFolder = platform::PrintFileFolder(programFolder);
+  operations::ServiceFolders folders =
+      operations::ServiceFolders::Of(programFolder, state.settings.strProfile);
+  platform::EnsureDirectory(folders.csv);
+  state.devices = std::make_unique<driver::DeviceDirectory>(*state.registry);
+  state.environment = std::make_unique<operations::ServiceEnvironment>(
+      state.settings, std::move(folders), clock, ui, state.portMap.get(), *state.devices);
   return state;
 }
 

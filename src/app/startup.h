@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "driver/device_directory.h"
+#include "operations/service_environment.h"
 #include "platform/clock.h"
 #include "platform/registry.h"
 #include "printer/port_map.h"
@@ -30,16 +32,17 @@ struct AppState {
   std::unique_ptr<platform::Registry> registry;
   std::unique_ptr<printer::PortMap> portMap;
   std::array<ui::FontSpec, 4> fonts;
-  std::string programFolder;
-  std::string csvFolder;
-  std::string printFileFolder;
+  std::unique_ptr<driver::DeviceDirectory> devices;  // the USB printers of the registry
+  // What every service run and every dialog reaches the world through.
+  std::unique_ptr<operations::ServiceEnvironment> environment;
 };
 
 // Runs the start-up steps up to, not including, the start screen: registry key, main settings
-// file, USB port map, language file, shared fonts, machine parameter file, program folders.
+// file, USB port map, language file, shared fonts, machine parameter file, program folders; then
+// builds the service environment over them, with `ui` as the user interface.
 // Missing files fall back to defaults (a missing USB.ini leaves the map empty until the first
 // printer session writes it); a folder that cannot be created is left for later writes to report.
-AppState RunStartup(const std::string& programFolder,
+AppState RunStartup(const std::string& programFolder, ui::UiServices& ui,
                     platform::Clock& clock = platform::DefaultClock());
 
 }  // namespace app

@@ -120,9 +120,10 @@ std::vector<std::string> RenderScreenshots(const std::string& folder, QtUiServic
     save(Grab(window), ui::kProgressTemplate, "progress");
   }
 
-  ui::CSvcStartup start(services, platform::GetProgramFolder(), nullptr);
+  const std::string& programFolder = serviceContext.environment.folders.program;
+  ui::CSvcStartup start(services, programFolder, nullptr);
   save(GrabDialog(start), ui::kStartScreenTemplate, "start-screen");
-  ui::CGreltDlgIniFill manuals(services, platform::GetProgramFolder(), "Manuals");
+  ui::CGreltDlgIniFill manuals(services, programFolder, "Manuals");
   save(GrabDialog(manuals), ui::kManualsTemplate, "manuals");
 
   // The main service dialog, in normal and in guided mode.

@@ -8,43 +8,35 @@
 namespace operations {
 namespace {
 
-// The port the settings name first.
-int ConfiguredPort(const settings::AppSettings& settings) {
-  return settings.pnInterface.count > 0 ? settings.pnInterface.values[0] : 0;
-}
-
 // Ends a run on every path: the dialog may start the next one and refreshes its page.
 class EndOfRun {
 public:
-  EndOfRun(OperationRequest& request, const RunEnvironment& environment)
-      : request_(request), environment_(environment) {}
+  EndOfRun(OperationRequest& request, const Dispatch& dispatch)
+      : request_(request), dispatch_(dispatch) {}
   ~EndOfRun() {
     request_.workerRunning = false;
-    if (environment_.postDone) environment_.postDone();
+    if (dispatch_.postDone) dispatch_.postDone();
   }
   EndOfRun(const EndOfRun&) = delete;
   EndOfRun& operator=(const EndOfRun&) = delete;
 
 private:
   OperationRequest& request_;
-  const RunEnvironment& environment_;
+  const Dispatch& dispatch_;
 };
 
 }  // namespace
 
-std::unique_ptr<printer::CPrinterLink> MakeRunLink(const RunEnvironment& environment) {
-  auto link = std::make_unique<printer::CPrinterLink>(
-      printer::LinkEnvironment{environment.settings, environment.ui, environment.clock,
-                               environment.portMap},
-      environment.makeDriver());
+std::unique_ptr<printer::CPrinterLink> MakeRunLink(const ServiceEnvironment& environment) {
+  auto link = std::make_unique<printer::CPrinterLink>(environment.Link(), environment.MakeDriver());
   // Text bands of the pattern headers print as 2-bit raster in colour 0.
   encoder::TXSetInfo(*link, 2, 0);
   return link;
 }
 
 bool OpenCheckedSession(printer::CPrinterLink& link, OperationRequest& request,
-                        const RunEnvironment& environment, int unknownModelMode) {
-  if (!link.Open(ConfiguredPort(environment.settings))) {
+                        const ServiceEnvironment& environment, int unknownModelMode) {
+  if (!link.Open(environment.ConfiguredPort())) {
     request.printerMissing = 1;
     environment.catalogue.ShowMessageById(kMsgNoPrinter, ui::kOk);
     return false;
@@ -70,17 +62,9 @@ bool OpenCheckedSession(printer::CPrinterLink& link, OperationRequest& request,
   return false;
 }
 
-void OperationTable::Add(int functionNumber, Operation operation) {
-  operations_[functionNumber] = std::move(operation);
-}
-
-const Operation* OperationTable::Find(int functionNumber) const {
-  const auto found = operations_.find(functionNumber);
-  return found == operations_.end() ? nullptr : &found->second;
-}
-
-bool RunOperation(OperationRequest& request, const RunEnvironment& environment) {
-  const EndOfRun end(request, environment);
+bool RunOperation(OperationRequest& request, const Dispatch& dispatch) {
+  const EndOfRun end(request, dispatch);
+  const ServiceEnvironment& environment = dispatch.environment;
   const std::unique_ptr<printer::CPrinterLink> link = MakeRunLink(environment);
   const auto finish = [&](bool result) {
     request.lastError = link->LastError();
@@ -88,14 +72,14 @@ bool RunOperation(OperationRequest& request, const RunEnvironment& environment) 
   };
   if (!OpenCheckedSession(*link, request, environment, 0)) return finish(false);
   link->ClearJob();
-  OperationRun run{*link, request, environment.catalogue, environment.ui};
+  OperationRun run{environment, *link, request};
   const Operation* operation = nullptr;
   if (request.hotKeyRun == 1) {
     request.hotKeyRun = 0;
     if (request.buttonBase == kF11 || request.buttonBase == kF12)
-      operation = environment.operations.Find(request.buttonBase);
+      operation = dispatch.operations.Find(request.buttonBase);
   } else {
-    operation = environment.operations.Find(FunctionNumber(request.buttonBase, request.itemNumber));
+    operation = dispatch.operations.Find(FunctionNumber(request.buttonBase, request.itemNumber));
   }
   if (operation != nullptr) (*operation)(run);
   const bool result = finish(true);
@@ -103,13 +87,13 @@ bool RunOperation(OperationRequest& request, const RunEnvironment& environment) 
   return result;
 }
 
-bool RunNetworkOperation(OperationRequest& request, const RunEnvironment& environment) {
-  const EndOfRun end(request, environment);
-  const std::unique_ptr<printer::CPrinterLink> link = MakeRunLink(environment);
-  OperationRun run{*link, request, environment.catalogue, environment.ui};
+bool RunNetworkOperation(OperationRequest& request, const Dispatch& dispatch) {
+  const EndOfRun end(request, dispatch);
+  const std::unique_ptr<printer::CPrinterLink> link = MakeRunLink(dispatch.environment);
+  OperationRun run{dispatch.environment, *link, request};
   const int number = FunctionNumber(request.buttonBase, request.itemNumber);
   if (IsNetworkFunction(number)) {
-    if (const Operation* operation = environment.operations.Find(number)) (*operation)(run);
+    if (const Operation* operation = dispatch.operations.Find(number)) (*operation)(run);
   }
   request.lastError = link->LastError();
   return true;
@@ -133,9 +117,9 @@ bool OperationWorker::Launch(OperationRequest& request, bool network) {
   Join();  // the previous run has ended; its thread may still be returning
   thread_ = std::thread([this, &request, network] {
     if (network) {
-      RunNetworkOperation(request, environment_);
+      RunNetworkOperation(request, dispatch_);
     } else {
-      RunOperation(request, environment_);
+      RunOperation(request, dispatch_);
     }
   });
   return true;

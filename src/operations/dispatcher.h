@@ -3,21 +3,10 @@
 // operation the function number selects, closes the session and tells the dialog it finished.
 
 #include <functional>
-#include <map>
 #include <memory>
 #include <thread>
 
-#include "driver/grelt_driver.h"
-#include "menu/menu_files.h"
-#include "operations/operation_request.h"
-#include "platform/clock.h"
-#include "printer/printer_link.h"
-#include "settings/app_settings.h"
-#include "ui_services/ui_services.h"
-
-namespace printer {
-class PortMap;
-}
+#include "operations/operation_table.h"
 
 namespace operations {
 
@@ -32,41 +21,11 @@ inline constexpr int kRunModeAnyModel = 5141;
 inline constexpr int kStampClockReference = 210210;
 inline constexpr int kSendNetworkNozzleCheck = 210370;
 
-// What an operation works with for the length of one run.
-struct OperationRun {
-  printer::CPrinterLink& link;
-  OperationRequest& request;
-  const menu::MenuFiles& catalogue;  // numbered messages
-  ui::UiServices& ui;
-};
-
-using Operation = std::function<bool(OperationRun&)>;
-
-// The operations by function number (hot-key runs by kF11 and kF12). Each later subsystem adds
-// its own.
-class OperationTable {
-public:
-  void Add(int functionNumber, Operation operation);
-  const Operation* Find(int functionNumber) const;
-
-private:
-  std::map<int, Operation> operations_;
-};
-
-// The program's operations by function number: the table the main service dialog runs from.
-OperationTable ServiceOperations();
-
-// Everything a run needs besides the request.
-struct RunEnvironment {
-  const settings::AppSettings& settings;
-  ui::UiServices& ui;
-  platform::Clock& clock;
-  printer::PortMap* portMap;
-  const menu::MenuFiles& catalogue;
+// What the worker runs with besides the request: the environment, the operations, and how it
+// tells the dialog that a run has ended (the operation-done message 1145).
+struct Dispatch {
+  const ServiceEnvironment& environment;
   const OperationTable& operations;
-  // Makes the printer library object of a run.
-  std::function<std::unique_ptr<driver::GreltDriver>()> makeDriver;
-  // Posts the operation-done message (1145) to the dialog.
   std::function<void()> postDone;
 };
 
@@ -76,24 +35,24 @@ inline bool IsNetworkFunction(int functionNumber) {
 }
 
 // A printer link for one run or one prefetch, with the pattern headers' text mode set.
-std::unique_ptr<printer::CPrinterLink> MakeRunLink(const RunEnvironment& environment);
+std::unique_ptr<printer::CPrinterLink> MakeRunLink(const ServiceEnvironment& environment);
 
 // Opens the link on the configured port, reads the ROM version into the request and selects the
 // model. A missing printer shows 90000001 and sets printerMissing; an unknown model closes the
 // link and, by the run mode, sets resultCode -100 (mode 4), is accepted (mode 5141) or is shown in
 // the message dialog in unknownModelMode. True when the link is open on a model to work with.
 bool OpenCheckedSession(printer::CPrinterLink& link, OperationRequest& request,
-                        const RunEnvironment& environment, int unknownModelMode);
+                        const ServiceEnvironment& environment, int unknownModelMode);
 
 // The worker entries. Both clear the request's worker flag and post done on every path.
 // RunOperation is true when an operation was dispatched, whatever its own result.
-bool RunOperation(OperationRequest& request, const RunEnvironment& environment);
-bool RunNetworkOperation(OperationRequest& request, const RunEnvironment& environment);
+bool RunOperation(OperationRequest& request, const Dispatch& dispatch);
+bool RunNetworkOperation(OperationRequest& request, const Dispatch& dispatch);
 
 // Starts runs on a worker thread, one at a time.
 class OperationWorker {
 public:
-  explicit OperationWorker(RunEnvironment environment) : environment_(std::move(environment)) {}
+  explicit OperationWorker(Dispatch dispatch) : dispatch_(std::move(dispatch)) {}
   ~OperationWorker();
   OperationWorker(const OperationWorker&) = delete;
   OperationWorker& operator=(const OperationWorker&) = delete;
@@ -105,12 +64,12 @@ public:
   bool StartHotKey(OperationRequest& request, int key);
   // Waits for the current run, if any.
   void Join();
-  const RunEnvironment& Environment() const { return environment_; }
+  const Dispatch& Dispatcher() const { return dispatch_; }
 
 private:
   bool Launch(OperationRequest& request, bool network);
 
-  RunEnvironment environment_;
+  Dispatch dispatch_;
   std::thread thread_;
 };
 

@@ -1,11 +1,30 @@
-#include "operations/dispatcher.h"
+#include "operations/service_operations.h"
 
 namespace operations {
 
-// Each subsystem's operations are added here by function number (hot-key sequences by kF11 and
-// kF12) as they are built; a number that is not in the table runs nothing.
+void OperationTable::Add(int functionNumber, Operation operation) {
+  operations_[functionNumber] = std::move(operation);
+}
+
+const Operation* OperationTable::Find(int functionNumber) const {
+  const auto found = operations_.find(functionNumber);
+  return found == operations_.end() ? nullptr : &found->second;
+}
+
+void OperationTable::AddItemValues(int itemNumber, ValueReader reader) {
+  itemValues_[itemNumber] = std::move(reader);
+}
+
+const ValueReader* OperationTable::FindItemValues(int itemNumber) const {
+  const auto found = itemValues_.find(itemNumber);
+  return found == itemValues_.end() ? nullptr : &found->second;
+}
+
 OperationTable ServiceOperations() {
   OperationTable table;
+  AddAdjustmentOperations(table);
+  AddIdentityOperations(table);
+  AddPartsExchangeOperations(table);
   return table;
 }
 

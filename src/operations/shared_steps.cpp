@@ -20,10 +20,10 @@ bool ReadsBack(OperationRun& run, Read read, std::uint8_t value) {
 bool WaitWithStatus(OperationRun& run, int itemText, int count,
                     const std::function<bool()>& queue) {
   const std::size_t index = static_cast<std::size_t>(itemText - 1);
-  run.ui.ShowWaitDialog(index < run.request.pageText.text.size() ? run.request.pageText.text[index]
-                                                                 : std::string());
+  run.env.ui.ShowWaitDialog(
+      index < run.request.pageText.text.size() ? run.request.pageText.text[index] : std::string());
   const bool ok = queue() && run.link.FlushJob() && run.link.WaitForStatus(count, kStatusReady, -1);
-  run.ui.CloseWaitDialog();
+  run.env.ui.CloseWaitDialog();
   return ok;
 }
 
@@ -39,6 +39,20 @@ bool VerifiedPrdWrite(OperationRun& run, int address, std::uint8_t value) {
              run, [&](std::uint8_t& back) { return run.link.ReadPrdNvram(address, back); }, value);
 }
 
+bool ReadCtrlLong(printer::CPrinterLink& link, int address, std::int32_t& value) {
+  std::uint8_t bytes[4] = {};
+  if (!link.ReadCtrlNvramMulti(address, 4, bytes)) return false;
+  value = static_cast<std::int32_t>(
+      static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+      static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24);
+  return true;
+}
+
+int ReadCtrlLongOrNotRead(printer::CPrinterLink& link, int address) {
+  std::int32_t value = 0;
+  return ReadCtrlLong(link, address, value) ? value : kNotRead;
+}
+
 bool GatherPrintHeader(OperationRun& run, patterns::PrintHeaderInfo& header) {
   header = run.request.printerInfo;
   std::uint8_t blackInk = 0;
@@ -46,7 +60,7 @@ bool GatherPrintHeader(OperationRun& run, patterns::PrintHeaderInfo& header) {
                   (!header.HeadId.empty() || run.link.ReadHeadId(header.HeadId, 1)) &&
                   (!header.BlackInkKind.empty() || run.link.ReadPrdNvram(11639, blackInk));
   if (!ok) {
-    run.catalogue.ShowMessageById(kMsgPrinterFailed, ui::kOk);
+    run.env.catalogue.ShowMessageById(kMsgPrinterFailed, ui::kOk);
     return false;
   }
   if (header.BlackInkKind.empty())

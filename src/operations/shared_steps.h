@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "operations/dispatcher.h"
+#include "operations/operation_table.h"
 #include "patterns/print_header.h"
 
 namespace operations {
@@ -22,6 +23,16 @@ bool WaitWithStatus(OperationRun& run, int itemText, int count, const std::funct
 // different value fails with LastError -992.
 bool VerifiedCtrlWrite(OperationRun& run, int address, std::uint8_t value);
 bool VerifiedPrdWrite(OperationRun& run, int address, std::uint8_t value);
+
+// Shown-value marker of a four-byte value that could not be read.
+inline constexpr int kNotRead = 0x7FFF;
+
+// A byte of NVRAM as the signed number it holds.
+inline int SignedByte(std::uint8_t byte) { return static_cast<std::int8_t>(byte); }
+// Four bytes of Ctrl NVRAM at the address, least significant first.
+bool ReadCtrlLong(printer::CPrinterLink& link, int address, std::int32_t& value);
+// The same, or kNotRead when the read fails.
+int ReadCtrlLongOrNotRead(printer::CPrinterLink& link, int address);
 
 // The request's printer information, with the empty serial number, head ID and black-ink kind
 // read from the printer. A failed read shows message 90000005 and returns false.

@@ -39,12 +39,21 @@ void ScriptedUiServices::SetShellOpenResult(int result) {
   shellOpenResult_ = result;
 }
 
+const char* KindName(UiCallKind kind) {
+  static constexpr const char* kNames[] = {
+      "message-box",     "message-dialog", "open-file",   "save-file",     "wait-cursor",
+      "normal-cursor",   "wait",           "wait-closed", "progress",      "progress-position",
+      "progress-closed", "picture",        "shell-open",  "start-process", "temperature",
+      "dialog",          "modeless"};
+  return kNames[static_cast<std::size_t>(kind)];
+}
+
 std::vector<UiCall> ScriptedUiServices::Calls() const {
   std::lock_guard lock(mutex_);
   return calls_;
 }
 
-std::vector<UiCall> ScriptedUiServices::Calls(const std::string& kind) const {
+std::vector<UiCall> ScriptedUiServices::Calls(UiCallKind kind) const {
   std::vector<UiCall> matching;
   for (const UiCall& call : Calls()) {
     if (call.kind == kind) matching.push_back(call);
@@ -72,10 +81,10 @@ void ScriptedUiServices::SetDeclineByDefault(bool decline) {
   decline_ = decline;
 }
 
-int ScriptedUiServices::Record(std::string kind, std::string text, unsigned style, int answer,
+int ScriptedUiServices::Record(UiCallKind kind, std::string text, unsigned style, int answer,
                                std::string caption) {
   std::lock_guard lock(mutex_);
-  calls_.push_back({std::move(kind), std::move(text), style, answer, std::move(caption)});
+  calls_.push_back({kind, std::move(text), style, answer, std::move(caption)});
   return answer;
 }
 
@@ -98,17 +107,17 @@ int ScriptedUiServices::MessageBox(const std::string& text, const std::string& c
   int fallback = buttons == kYesNo ? kAnswerYes : kAnswerOk;
   if (Declining())
     fallback = buttons == kYesNo ? kAnswerNo : buttons == kOkCancel ? kAnswerCancel : kAnswerOk;
-  return Record("message-box", text, style, NextAnswer().value_or(fallback), caption);
+  return Record(UiCallKind::MessageBox, text, style, NextAnswer().value_or(fallback), caption);
 }
 
 int ScriptedUiServices::ShowMessageDialog(const std::string& text, int mode) {
   // Mode 2 has only its "NG" button, which is a Cancel.
   const int fallback = mode == 2 || (Declining() && mode != 0) ? IDCANCEL : IDOK;
-  return Record("message-dialog", text, static_cast<unsigned>(mode),
+  return Record(UiCallKind::MessageDialog, text, static_cast<unsigned>(mode),
                 NextAnswer().value_or(fallback));
 }
 
-std::optional<std::string> ScriptedUiServices::NextFile(const char* kind,
+std::optional<std::string> ScriptedUiServices::NextFile(UiCallKind kind,
                                                         const FileDialogRequest& request) {
   std::optional<std::string> path;
   {
@@ -123,32 +132,36 @@ std::optional<std::string> ScriptedUiServices::NextFile(const char* kind,
 }
 
 std::optional<std::string> ScriptedUiServices::OpenFileDialog(const FileDialogRequest& request) {
-  return NextFile("open-file", request);
+  return NextFile(UiCallKind::OpenFile, request);
 }
 
 std::optional<std::string> ScriptedUiServices::SaveFileDialog(const FileDialogRequest& request) {
-  return NextFile("save-file", request);
+  return NextFile(UiCallKind::SaveFile, request);
 }
 
 void ScriptedUiServices::SetWaitCursor(bool waiting) {
-  Record(waiting ? "wait-cursor" : "normal-cursor", "", 0, 0);
+  Record(waiting ? UiCallKind::WaitCursor : UiCallKind::NormalCursor, "", 0, 0);
 }
 
-void ScriptedUiServices::ShowWaitDialog(const std::string& text) { Record("wait", text, 0, 0); }
+void ScriptedUiServices::ShowWaitDialog(const std::string& text) {
+  Record(UiCallKind::Wait, text, 0, 0);
+}
 
-void ScriptedUiServices::CloseWaitDialog() { Record("wait-closed", "", 0, 0); }
+void ScriptedUiServices::CloseWaitDialog() { Record(UiCallKind::WaitClosed, "", 0, 0); }
 
 void ScriptedUiServices::ShowProgressDialog(const std::string& text, std::uint32_t barColour,
                                             int minimum, int maximum) {
-  Record("progress", text, barColour, maximum - minimum);
+  Record(UiCallKind::Progress, text, barColour, maximum - minimum);
 }
 
-void ScriptedUiServices::SetProgress(int position) { Record("progress-position", "", 0, position); }
+void ScriptedUiServices::SetProgress(int position) {
+  Record(UiCallKind::ProgressPosition, "", 0, position);
+}
 
-void ScriptedUiServices::CloseProgressDialog() { Record("progress-closed", "", 0, 0); }
+void ScriptedUiServices::CloseProgressDialog() { Record(UiCallKind::ProgressClosed, "", 0, 0); }
 
 void ScriptedUiServices::ShowPicture(const std::string& path, const std::string& caption) {
-  Record("picture", caption + " | " + path, 0, 0);
+  Record(UiCallKind::Picture, caption + " | " + path, 0, 0);
 }
 
 std::optional<PictureSize> ScriptedUiServices::LoadPictureSize(const std::string& path) {
@@ -169,14 +182,14 @@ int ScriptedUiServices::ShellOpen(const std::string& path) {
     std::lock_guard lock(mutex_);
     result = shellOpenResult_;
   }
-  return Record("shell-open", path, 0, result);
+  return Record(UiCallKind::ShellOpen, path, 0, result);
 }
 
 bool ScriptedUiServices::StartProcess(const std::string& program,
                                       const std::vector<std::string>& args) {
   std::string line = program;
   for (const std::string& arg : args) line += " " + arg;
-  return Record("start-process", line, 0, 1) != 0;
+  return Record(UiCallKind::StartProcess, line, 0, 1) != 0;
 }
 
 bool ScriptedUiServices::AskTemperature(double& celsius) {
@@ -189,7 +202,7 @@ bool ScriptedUiServices::AskTemperature(double& celsius) {
     }
   }
   if (answer) celsius = *answer;
-  return Record("temperature", answer ? std::to_string(*answer) : "", 0,
+  return Record(UiCallKind::Temperature, answer ? std::to_string(*answer) : "", 0,
                 answer ? IDOK : IDCANCEL) == IDOK;
 }
 
@@ -210,14 +223,15 @@ int ScriptedUiServices::RunModal(CDialog& dialog) {
     dialog.EndDialog(IDCANCEL);
   }
   dialog.DestroyWindow();
-  return Record("dialog", "", static_cast<unsigned>(dialog.TemplateId()), dialog.Result(),
+  return Record(UiCallKind::Dialog, "", static_cast<unsigned>(dialog.TemplateId()), dialog.Result(),
                 dialog.Caption());
 }
 
 bool ScriptedUiServices::ShowModeless(CDialog& dialog) {
   const bool created = dialog.Create();
   if (created) dialog.ShowWindow(true);
-  Record("modeless", dialog.Caption(), static_cast<unsigned>(dialog.TemplateId()), created);
+  Record(UiCallKind::Modeless, dialog.Caption(), static_cast<unsigned>(dialog.TemplateId()),
+         created);
   return created;
 }
 

@@ -13,9 +13,33 @@
 
 namespace ui {
 
+// The kinds of call the program makes of its user interface.
+enum class UiCallKind {
+  MessageBox,
+  MessageDialog,
+  OpenFile,
+  SaveFile,
+  WaitCursor,
+  NormalCursor,
+  Wait,
+  WaitClosed,
+  Progress,
+  ProgressPosition,
+  ProgressClosed,
+  Picture,
+  ShellOpen,
+  StartProcess,
+  Temperature,
+  Dialog,
+  Modeless,
+};
+
+// The kind as scripts read it: "message-box", "open-file", ...
+const char* KindName(UiCallKind kind);
+
 // One call the program made of its user interface.
 struct UiCall {
-  std::string kind;    // "message-box", "message-dialog", "open-file", "dialog", "wait", ...
+  UiCallKind kind = UiCallKind::MessageBox;
   std::string text;    // the text shown, the caption or the path
   unsigned style = 0;  // message box style, message dialog mode, template id
   int answer = 0;
@@ -39,7 +63,7 @@ public:
 
   std::vector<UiCall> Calls() const;
   // The calls of one kind.
-  std::vector<UiCall> Calls(const std::string& kind) const;
+  std::vector<UiCall> Calls(UiCallKind kind) const;
   // Runs the tasks posted to the user-interface thread so far; returns how many ran.
   int RunPosted();
 
@@ -65,11 +89,11 @@ public:
   void PostToUi(std::function<void()> task) override;
 
 private:
-  int Record(std::string kind, std::string text, unsigned style, int answer,
+  int Record(UiCallKind kind, std::string text, unsigned style, int answer,
              std::string caption = {});
   std::optional<int> NextAnswer();
   bool Declining() const;
-  std::optional<std::string> NextFile(const char* kind, const FileDialogRequest& request);
+  std::optional<std::string> NextFile(UiCallKind kind, const FileDialogRequest& request);
 
   mutable std::mutex mutex_;
   std::vector<UiCall> calls_;

@@ -2,7 +2,6 @@
 
 #include "menu/menu_tree.h"
 #include "operations/prefetch.h"
-#include "platform/paths.h"
 #include "ui/data_exchange.h"
 #include "ui/service_items.h"
 #include "ui/template_ids.h"
@@ -51,8 +50,7 @@ void CSvcDlgMain::WaitForOperation() {
 }
 
 bool CSvcDlgMain::OnInitDialog() {
-  files_ = std::make_unique<menu::MenuFiles>(Services(),
-                                             platform::ServiceFolder(context_.programFolder));
+  files_ = std::make_unique<menu::MenuFiles>(Services(), context_.environment.folders.service);
   TStackedDialog::OnInitDialog();
   for (const int id : {kNextButtonId, kExecuteButtonId, kPictureButtonId, kInputButtonId,
                        kCheckButtonId, kOptionButtonId})
@@ -78,9 +76,8 @@ bool CSvcDlgMain::OnInitDialog() {
   }
   SetDlgItemText(kStatusLineId, files_->ReadMenuKey(menu::kFuncDataFile, top, "Text1"));
   request_.workerRunning = false;
-  worker_ = std::make_unique<operations::OperationWorker>(operations::RunEnvironment{
-      context_.settings, Services(), context_.clock, context_.portMap, *files_, context_.operations,
-      context_.makeDriver, [this] { PostMessage(kOperationDoneMessage); }});
+  worker_ = std::make_unique<operations::OperationWorker>(operations::Dispatch{
+      context_.environment, context_.operations, [this] { PostMessage(kOperationDoneMessage); }});
   return true;
 }
 
@@ -146,7 +143,7 @@ void CSvcDlgMain::OnTreeSelection() {
   pageTemplate_ = page.templateId;
   request_.noPrefetch = page.noPrefetch ? 1 : 0;
   if (page.finished) request_.done = 1;
-  operations::PrefetchItemValues(request_, worker_->Environment());
+  operations::PrefetchItemValues(request_, context_.environment, context_.operations);
   SetActionButtons();
 
   if (pageTemplate_ == kUnknownItem) {
@@ -214,9 +211,8 @@ void CSvcDlgMain::OnOperationDone() {
 }
 
 void CSvcDlgMain::OnPicture() {
-  Services().ShowPicture(
-      platform::ServiceFolder(context_.programFolder) + "/images/" + pictureName_ + ".jpg",
-      itemTitle_);
+  Services().ShowPicture(context_.environment.folders.service + "/images/" + pictureName_ + ".jpg",
+                         itemTitle_);
 }
 
 void CSvcDlgMain::OnNext() {

@@ -15,12 +15,8 @@ namespace ui {
 
 // What the dialog reaches the printers and the operations with.
 struct ServiceContext {
-  std::string programFolder;
-  const settings::AppSettings& settings;
-  platform::Clock& clock;
-  printer::PortMap* portMap;
+  const operations::ServiceEnvironment& environment;
   const operations::OperationTable& operations;
-  std::function<std::unique_ptr<driver::GreltDriver>()> makeDriver;
 };
 
 // The main-menu function whose tree walks through the parts exchange step by step.

@@ -74,12 +74,12 @@ TEST_F(Grelt02AppTest, TheServiceMenuReadsTheSelectedItemFromThePrinter) {
   });
   EXPECT_FALSE(application.InitInstance());
   EXPECT_EQ(macBytes, (std::vector<int>{0x00, 0x26, 0xAB, 0x10, 0x20, 0x30}));
-  const std::vector<ui::UiCall> dialogs = ui.Calls("dialog");
+  const std::vector<ui::UiCall> dialogs = ui.Calls(ui::UiCallKind::Dialog);
   ASSERT_EQ(dialogs.size(), 2u);
   EXPECT_EQ(dialogs[0].style, unsigned{ui::kMainDialogTemplate});
   EXPECT_EQ(dialogs[0].caption, "Adjustment and Service");
   EXPECT_EQ(dialogs[1].style, unsigned{ui::kStartScreenTemplate});
-  EXPECT_TRUE(ui.Calls("message-box").empty());
+  EXPECT_TRUE(ui.Calls(ui::UiCallKind::MessageBox).empty());
 }
 
 TEST_F(Grelt02AppTest, OnlyTheServiceMenusOpenTheMainDialogAndExchangeIsGuided) {
@@ -105,7 +105,7 @@ TEST_F(Grelt02AppTest, OnlyTheServiceMenusOpenTheMainDialogAndExchangeIsGuided) 
   application.InitInstance();
   EXPECT_TRUE(guided);
   EXPECT_EQ(images, (std::vector<int>{2, 2}));
-  EXPECT_TRUE(ui.Calls("message-box").empty());
+  EXPECT_TRUE(ui.Calls(ui::UiCallKind::MessageBox).empty());
   for (int function : {90010, 90050, 90060, 12345})
     EXPECT_EQ(application.MakeFunctionDialog(function, "x"), nullptr) << function;
   EXPECT_NE(application.MakeFunctionDialog(90040, "Line Inspection"), nullptr);

@@ -80,7 +80,7 @@ TEST(ShippedData, MenusReadCompletely) {
   std::size_t titled = 0;
   for (const auto& node : files.Nodes()) titled += node.title.empty() ? 0 : 1;
   EXPECT_EQ(shown, titled);
-  EXPECT_TRUE(ui.Calls("message-box").empty());
+  EXPECT_TRUE(ui.Calls(ui::UiCallKind::MessageBox).empty());
 }
 
 // Reads the first bytes of a file.

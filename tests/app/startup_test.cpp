@@ -6,34 +6,41 @@
 #include <filesystem>
 
 #include "support/temp_folder.h"
+#include "ui/scripted_ui_services.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
+// Start-up shows nothing; the environment it builds keeps the host for the runs to come.
+ui::ScriptedUiServices ui;
+
 TEST(Startup, WithoutAnySettingsFileTheDefaultsLeadTheWay) {
   unsetenv("SystemDrive");
   testing_support::TempFolder folder;
-  const app::AppState state = app::RunStartup(folder.Path());
+  const app::AppState state = app::RunStartup(folder.Path(), ui);
   EXPECT_EQ(state.registryKey, "KORVU");
   EXPECT_EQ(state.settings.strProfile, "ProfileName");
-  EXPECT_EQ(state.csvFolder, folder / "drive_c/ProfileName/CSV");
-  EXPECT_TRUE(fs::is_directory(state.csvFolder));
-  EXPECT_EQ(state.printFileFolder, folder / "Prnfile");
-  EXPECT_FALSE(fs::exists(state.printFileFolder));  // computed only
-  EXPECT_EQ(state.programFolder, folder.Path());
+  EXPECT_EQ(state.environment->folders.csv, folder / "drive_c/ProfileName/CSV");
+  EXPECT_TRUE(fs::is_directory(state.environment->folders.csv));
+  EXPECT_EQ(state.environment->folders.printFile, folder / "Prnfile");
+  EXPECT_FALSE(fs::exists(state.environment->folders.printFile));  // computed only
+  EXPECT_EQ(state.environment->folders.program, folder.Path());
 }
 
 TEST(Startup, TheCsvFolderFollowsTheProfileOnTheConfiguredDrive) {
   testing_support::TempFolder program;
   testing_support::TempFolder drive;
   program.Write("GRELT02.INI", "[Profile]\nstrProfile=TR-M7000\n");
+  program.Write("Service/ext_funcdata.ini", "[Main]\nVersion=1.16\n");
   setenv("SystemDrive", drive.Path().c_str(), 1);
-  const app::AppState state = app::RunStartup(program.Path());
+  const app::AppState state = app::RunStartup(program.Path(), ui);
   unsetenv("SystemDrive");
-  EXPECT_EQ(state.csvFolder, drive / "TR-M7000/CSV");
-  EXPECT_TRUE(fs::is_directory(state.csvFolder));
+  EXPECT_EQ(state.environment->folders.csv, drive / "TR-M7000/CSV");
+  EXPECT_TRUE(fs::is_directory(state.environment->folders.csv));
   EXPECT_FALSE(fs::exists(program / "drive_c"));
+  EXPECT_EQ(state.environment->versionText, "1.16");
+  EXPECT_EQ(state.environment->folders.service, program / "Service");
 }
 
 TEST(Startup, LoadsTheUsbPortMapSoAbsentPrintersKeepTheirSlots) {
@@ -41,18 +48,23 @@ TEST(Startup, LoadsTheUsbPortMapSoAbsentPrintersKeepTheirSlots) {
   program.Write(
       "USB.ini",
       "Printer1=\r\nPrinter2=\\\\?\\USB#VID_1&PID_2#ABCDEFGHIJ#{g}\r\nPrinter3=\r\nPrinter4=\r\n");
-  const app::AppState state = app::RunStartup(program.Path());
+  const app::AppState state = app::RunStartup(program.Path(), ui);
   EXPECT_EQ(state.portMap->Slot(2), "\\\\?\\USB#VID_1&PID_2#ABCDEFGHIJ#{g}");
   EXPECT_EQ(state.portMap->Slot(1), "");
   testing_support::TempFolder empty;
-  EXPECT_EQ(app::RunStartup(empty.Path()).portMap->Slot(2), "");  // no USB.ini: an empty map
+  EXPECT_EQ(app::RunStartup(empty.Path(), ui).portMap->Slot(2), "");  // no USB.ini: an empty map
 }
 
 TEST(Startup, AFolderThatCannotBeMadeIsNotAnError) {
   testing_support::TempFolder program;
   program.Write("drive_c", "a file where drive c: should be");
-  const app::AppState state = app::RunStartup(program.Path());
-  EXPECT_FALSE(fs::exists(state.csvFolder));
+  const app::AppState state = app::RunStartup(program.Path(), ui);
+  EXPECT_FALSE(fs::exists(state.environment->folders.csv));
+  // Start-up goes on to a whole environment, and what stood in the way is left as it was.
+  ASSERT_NE(state.environment, nullptr);
+  EXPECT_EQ(state.environment->folders.csv, program / "drive_c/ProfileName/CSV");
+  EXPECT_EQ(program.Read("drive_c"), "a file where drive c: should be");
+  EXPECT_TRUE(ui.Calls().empty());
 }
 
 TEST(Startup, SharedFontsTakeTheLowBytesOfTheLanguageFile) {

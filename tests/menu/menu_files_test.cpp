@@ -43,7 +43,7 @@ TEST_F(MenuFilesTest, TreeNodesAreReadInFileOrder) {
   EXPECT_EQ(nodes[1].pictureName, "serial");
   EXPECT_EQ(nodes[2].section, "");
   EXPECT_EQ(nodes[2].title, "");
-  EXPECT_TRUE(ui_.Calls("message-box").empty());
+  EXPECT_TRUE(ui_.Calls(ui::UiCallKind::MessageBox).empty());
 }
 
 TEST_F(MenuFilesTest, ReadingAgainForgetsNodesThatAreGone) {
@@ -64,8 +64,8 @@ TEST_F(MenuFilesTest, OnlyTheFirst400SectionsAreUsedAndTheTechnicianIsTold) {
   EXPECT_FALSE(files.ReadTree());
   EXPECT_EQ(files.Nodes()[399].title, "Node 399");
   EXPECT_EQ(files.Nodes()[399].function, 10399);
-  ASSERT_EQ(ui_.Calls("message-box").size(), 1u);
-  EXPECT_EQ(ui_.Calls("message-box")[0].text, "Cannot Read The Menu.");
+  ASSERT_EQ(ui_.Calls(ui::UiCallKind::MessageBox).size(), 1u);
+  EXPECT_EQ(ui_.Calls(ui::UiCallKind::MessageBox)[0].text, "Cannot Read The Menu.");
 }
 
 TEST_F(MenuFilesTest, ANameListLongerThanItsBufferIsAFailedRead) {
@@ -73,8 +73,8 @@ TEST_F(MenuFilesTest, ANameListLongerThanItsBufferIsAFailedRead) {
   Write("ext_treedata.ini", TreeOf(200, "LongSection"));
   menu::MenuFiles files = Files();
   EXPECT_FALSE(files.ReadTree());
-  ASSERT_EQ(ui_.Calls("message-box").size(), 1u);
-  EXPECT_EQ(ui_.Calls("message-box")[0].text, "Cannot Read The Menu.");
+  ASSERT_EQ(ui_.Calls(ui::UiCallKind::MessageBox).size(), 1u);
+  EXPECT_EQ(ui_.Calls(ui::UiCallKind::MessageBox)[0].text, "Cannot Read The Menu.");
   // The complete names before the cut are still read.
   EXPECT_EQ(files.Nodes()[0].title, "Node 0");
   EXPECT_EQ(files.Nodes()[100].title, "Node 100");
@@ -83,10 +83,10 @@ TEST_F(MenuFilesTest, ANameListLongerThanItsBufferIsAFailedRead) {
 TEST_F(MenuFilesTest, AMissingTreeFileIsAFailedReadButAnEmptyOneIsNot) {
   menu::MenuFiles files = Files();
   EXPECT_FALSE(files.ReadTree());
-  EXPECT_EQ(ui_.Calls("message-box").size(), 1u);
+  EXPECT_EQ(ui_.Calls(ui::UiCallKind::MessageBox).size(), 1u);
   Write("ext_treedata.ini", "; no sections yet\n");
   EXPECT_TRUE(files.ReadTree());
-  EXPECT_EQ(ui_.Calls("message-box").size(), 1u);
+  EXPECT_EQ(ui_.Calls(ui::UiCallKind::MessageBox).size(), 1u);
 }
 
 TEST_F(MenuFilesTest, MissingFilesReadAsFilesWithoutKeys) {
@@ -168,7 +168,7 @@ TEST_F(MenuFilesTest, MessagesCarryTheIconOfTheirFirstDigit) {
   files.ShowMessageById(19005001, ui::kYesNo);
   files.ShowMessageById(99000503, ui::kOk);
   files.ShowMessageById(50000000, ui::kOk);
-  const auto shown = ui_.Calls("message-box");
+  const auto shown = ui_.Calls(ui::UiCallKind::MessageBox);
   ASSERT_EQ(shown.size(), 5u);
   EXPECT_EQ(shown[0].text, "Failed\r\nCheck the cable");
   EXPECT_EQ(shown[0].caption, ui::kApplicationTitle);
@@ -189,9 +189,10 @@ TEST_F(MenuFilesTest, AMissingMessageStillSaysWhichOneWasMeant) {
   EXPECT_EQ(text, "");
   EXPECT_FALSE(files.LookupMessage(12345678, text));
   files.ShowMessageById(90000005, ui::kOk);
-  ASSERT_EQ(ui_.Calls("message-box").size(), 1u);
-  EXPECT_EQ(ui_.Calls("message-box")[0].text, "Message 90000005 is missing from ext_strings.ini.");
-  EXPECT_EQ(ui_.Calls("message-box")[0].style, ui::kOk | ui::kIconError);
+  ASSERT_EQ(ui_.Calls(ui::UiCallKind::MessageBox).size(), 1u);
+  EXPECT_EQ(ui_.Calls(ui::UiCallKind::MessageBox)[0].text,
+            "Message 90000005 is missing from ext_strings.ini.");
+  EXPECT_EQ(ui_.Calls(ui::UiCallKind::MessageBox)[0].style, ui::kOk | ui::kIconError);
 }
 
 }  // namespace

@@ -8,17 +8,16 @@
 #include <future>
 
 #include "operations/shared_steps.h"
-#include "platform/paths.h"
-#include "support/virtual_printer_bench.h"
+#include "support/service_fixture.h"
 
 namespace {
 
 using operations::OperationRequest;
 using operations::OperationRun;
 
-class DispatcherTest : public ::testing::Test, public testing_support::VirtualPrinterBench {
+class DispatcherTest : public testing_support::OperationsFixture {
 protected:
-  DispatcherTest() : catalogue(ui, platform::ServiceFolder(GRELT_DATA_DIR)) {
+  DispatcherTest() {
     // Every operation records its function number and what it saw of the printer.
     for (int number : {210090, 310090, 110090, operations::kF11, operations::kF12,
                        operations::kStampClockReference}) {
@@ -30,56 +29,15 @@ protected:
     }
   }
 
-  void Attach(const std::string& model) {
-    std::string error;
-    ASSERT_TRUE(AttachPrinter(model, &error)) << error;
-  }
-  operations::RunEnvironment Environment() {
-    return {settings,
-            ui,
-            clock,
-            nullptr,
-            catalogue,
-            table,
-            [this] { return MakeDriver(); },
-            [this] { ++doneMessages; }};
-  }
-  bool Run(int buttonBase, int item) {
-    request.buttonBase = buttonBase;
-    request.itemNumber = item;
-    request.workerRunning = true;
-    const bool result = operations::RunOperation(request, Environment());
-    EXPECT_FALSE(request.workerRunning);
-    return result;
-  }
-  // Only what is shown from now on counts.
-  void Mark() { shownFrom = ui.Calls().size(); }
-  std::vector<std::string> Shown() const {
-    std::vector<std::string> texts;
-    const std::vector<ui::UiCall> calls = ui.Calls();
-    for (std::size_t i = shownFrom; i < calls.size(); ++i) {
-      const ui::UiCall& call = calls[i];
-      if (call.kind == "message-box" || call.kind == "message-dialog") texts.push_back(call.text);
-    }
-    return texts;
-  }
-
-  menu::MenuFiles catalogue;
-  operations::OperationTable table;
-  OperationRequest request;
   std::vector<int> ran;
   std::string sawModel;
-  int doneMessages = 0;
-  std::size_t shownFrom = 0;
 };
 
 TEST_F(DispatcherTest, WithoutAPrinterEveryButtonTellsOnceAndTheDialogStaysUsable) {
   for (int base : {operations::kInputBase, operations::kExecuteBase, operations::kCheckBase}) {
     Mark();
     EXPECT_FALSE(Run(base, 10090));
-    std::string text;
-    ASSERT_TRUE(catalogue.LookupMessage(operations::kMsgNoPrinter, text));
-    EXPECT_EQ(Shown(), std::vector<std::string>{text});
+    EXPECT_EQ(Shown(), std::vector{Message(operations::kMsgNoPrinter)});
     EXPECT_EQ(request.printerMissing, 1);
   }
   EXPECT_TRUE(ran.empty());
@@ -109,8 +67,8 @@ TEST_F(DispatcherTest, CheckAndOptionRunTheSameOperationAndUnknownNumbersRunNoth
 TEST_F(DispatcherTest, AnUnknownModelRunsNothingExceptInTheAnyModelMode) {
   Attach("ZZ");
   EXPECT_FALSE(Run(operations::kExecuteBase, 10090));
-  EXPECT_EQ(Shown(), std::vector<std::string>{"This printer is Unknown model.\n Model = ZZ\n"
-                                              "Please check the printer model."});
+  EXPECT_EQ(Shown(), std::vector{Dialog("This printer is Unknown model.\n Model = ZZ\n"
+                                        "Please check the printer model.")});
   EXPECT_TRUE(ran.empty());
 
   Mark();
@@ -131,18 +89,16 @@ TEST_F(DispatcherTest, AnUnknownModelRunsNothingExceptInTheAnyModelMode) {
 
 TEST_F(DispatcherTest, HotKeysRunTheirSequenceWhateverItemIsSelected) {
   Attach("NN");
-  request.hotKeyRun = 1;
-  EXPECT_TRUE(Run(operations::kF12, 10200));
-  request.hotKeyRun = 1;
-  EXPECT_TRUE(Run(operations::kF11, 0));
+  request.itemNumber = 10200;
+  EXPECT_TRUE(RunHotKey(operations::kF12));
+  request.itemNumber = 0;
+  EXPECT_TRUE(RunHotKey(operations::kF11));
   EXPECT_EQ(ran, (std::vector<int>{operations::kF12, operations::kF11}));
   EXPECT_EQ(request.hotKeyRun, 0);
 }
 
 TEST_F(DispatcherTest, NetworkOperationsNeedNoSession) {
-  request.buttonBase = operations::kExecuteBase;
-  request.itemNumber = 10210;
-  EXPECT_TRUE(operations::RunNetworkOperation(request, Environment()));
+  EXPECT_TRUE(RunNetwork(operations::kExecuteBase, 10210));
   EXPECT_EQ(ran, std::vector<int>{operations::kStampClockReference});
   EXPECT_TRUE(Shown().empty());  // no printer attached, and none needed
   EXPECT_EQ(doneMessages, 1);
@@ -158,7 +114,7 @@ TEST_F(DispatcherTest, TheWorkerRunsOneRunAtATime) {
     released.wait();
     return true;
   });
-  operations::OperationWorker worker(Environment());
+  operations::OperationWorker worker(Dispatcher());
   request.buttonBase = operations::kExecuteBase;
   request.itemNumber = 10010;
   ASSERT_TRUE(worker.Start(request));
@@ -189,8 +145,8 @@ TEST_F(DispatcherTest, SharedStepsWaitWriteAndGatherTheHeader) {
   request.printerInfo.HeadId = "GIVEN";
   EXPECT_TRUE(Run(operations::kExecuteBase, 10100));
   EXPECT_EQ(request.done, 1);
-  EXPECT_EQ(ui.Calls("wait").at(0).text, "Cleaning");
-  EXPECT_EQ(ui.Calls("wait-closed").size(), 1u);
+  EXPECT_EQ(ui.Calls(ui::UiCallKind::Wait).at(0).text, "Cleaning");
+  EXPECT_EQ(ui.Calls(ui::UiCallKind::WaitClosed).size(), 1u);
   EXPECT_EQ(request.outputText.size(), 10u + 1u + 11u + 6u);  // serial | Matte Black | GIVEN
   EXPECT_TRUE(request.outputText.ends_with("|GIVEN"));
 
@@ -203,9 +159,7 @@ TEST_F(DispatcherTest, SharedStepsWaitWriteAndGatherTheHeader) {
   Mark();
   EXPECT_TRUE(Run(operations::kExecuteBase, 10100));
   EXPECT_EQ(request.done, 0);
-  std::string text;
-  ASSERT_TRUE(catalogue.LookupMessage(operations::kMsgPrinterFailed, text));
-  EXPECT_EQ(Shown().back(), text);
+  EXPECT_EQ(Shown().back(), Message(operations::kMsgPrinterFailed));
 }
 
 }  // namespace

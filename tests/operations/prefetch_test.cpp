@@ -5,35 +5,16 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/paths.h"
-#include "support/virtual_printer_bench.h"
+#include "operations/service_operations.h"
+#include "operations/shared_steps.h"
+#include "support/service_fixture.h"
 
 namespace {
 
-using operations::OperationRequest;
-
-class PrefetchTest : public ::testing::Test, public testing_support::VirtualPrinterBench {
+// The page values as the program registers them, read through the fixture's dispatcher.
+class PrefetchTest : public testing_support::OperationsFixture {
 protected:
-  PrefetchTest() : catalogue(ui, platform::ServiceFolder(GRELT_DATA_DIR)) {}
-
-  std::shared_ptr<vprinter::VirtualPrinter> Attach(const std::string& model) {
-    std::string error;
-    EXPECT_TRUE(AttachPrinter(model, &error)) << error;
-    return Printer();
-  }
-  bool Prefetch(int item) {
-    request.itemNumber = item;
-    return operations::PrefetchItemValues(request, {settings, ui, clock, nullptr, catalogue, table,
-                                                    [this] { return MakeDriver(); }, nullptr});
-  }
-  static vprinter::Bytes Long(std::uint32_t value) {
-    return {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
-            static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
-  }
-
-  menu::MenuFiles catalogue;
-  operations::OperationTable table;
-  OperationRequest request;
+  PrefetchTest() { table = operations::ServiceOperations(); }
 };
 
 TEST_F(PrefetchTest, BytesAreConvertedAsEachPageShowsThem) {
@@ -54,6 +35,36 @@ TEST_F(PrefetchTest, BytesAreConvertedAsEachPageShowsThem) {
 
   ASSERT_TRUE(Prefetch(10230));
   EXPECT_EQ(request.printerInfo.SerialNo.size(), 10u);
+}
+
+TEST_F(PrefetchTest, TheInkVolumeSumsWrapAtThirtyTwoBitsAndTakeTheFillOffWhenFlagged) {
+  Attach("LW");
+  Poke(390, Long(0x80000000u));  // A: the lowest 32-bit number
+  Poke(317, Long(1));            // C
+  Poke(422, Long(2));            // B
+  Poke(1547, Long(10));          // D
+  Poke(1539, Long(20));          // E
+  Poke(1316, Long(5));           // F
+  Poke(1299, {0});
+  ASSERT_TRUE(Prefetch(20080));
+  EXPECT_EQ(request.shownValues[1], 0x7FFFFFFD);                     // A - C - B, wrapped
+  EXPECT_EQ(request.shownValues[0], static_cast<int>(0x8000001Bu));  // + D + E, wrapped back
+  Poke(1299, {1});
+  ASSERT_TRUE(Prefetch(20080));
+  EXPECT_EQ(request.shownValues[0], static_cast<int>(0x80000016u));  // and F taken off
+}
+
+TEST_F(PrefetchTest, TheBidAndMacPagesShowTheirSixBytes) {
+  Attach("LW");
+  Poke(313, {0xFF, 0x05, 0x80});
+  Poke(329, {0x7F, 0x00, 0xFE});
+  ASSERT_TRUE(Prefetch(10070));
+  EXPECT_EQ(std::vector<int>(request.shownValues.begin(), request.shownValues.begin() + 7),
+            (std::vector<int>{-1, 5, -128, 127, 0, -2, 0}));
+  Poke(114, {0x00, 0x26, 0xAB, 0xFF, 0x01, 0x80});
+  ASSERT_TRUE(Prefetch(10220));
+  EXPECT_EQ(std::vector<int>(request.shownValues.begin(), request.shownValues.begin() + 7),
+            (std::vector<int>{0x00, 0x26, 0xAB, 0xFF, 0x01, 0x80, 0}));
 }
 
 TEST_F(PrefetchTest, AValueThatCannotBeReadShowsTheNotReadMarker) {
@@ -93,7 +104,7 @@ TEST_F(PrefetchTest, EarlierValuesAreClearedAndSomeItemsReadNothing) {
   // The printer is needed for the rest, and its absence is told.
   EXPECT_FALSE(Prefetch(10080));
   EXPECT_EQ(request.printerMissing, 1);
-  EXPECT_EQ(ui.Calls("message-box").size(), 1u);
+  EXPECT_EQ(ui.Calls(ui::UiCallKind::MessageBox).size(), 1u);
 }
 
 TEST_F(PrefetchTest, AnUnknownModelStopsTheReadsExceptInTheAnyModelMode) {

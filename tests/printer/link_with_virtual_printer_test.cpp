@@ -107,7 +107,7 @@ TEST_F(LinkWithPrinterTest, PaperOutDuringAFileSendEndsWhenTheUserGivesUp) {
   vprinter::VirtualPrinter::Open(printer.folder, clock)->SetFaults(faults);
   ui.QueueAnswer(ui::kAnswerCancel);
   EXPECT_FALSE(link->SendFile(file, 1024));
-  EXPECT_EQ(ui.Calls("message-dialog").back().style, 3u);
+  EXPECT_EQ(ui.Calls(ui::UiCallKind::MessageDialog).back().style, 3u);
 }
 
 TEST_F(LinkWithPrinterTest, FirmwareGoesThroughThePortWriterInBootMode) {

@@ -99,7 +99,7 @@ TEST(NetworkSender, ARefusedConnectionIsReported) {
   ui::ScriptedUiServices ui;
   const std::uint8_t data[1] = {0};
   EXPECT_FALSE(printer::SendNetworkJob("127.0.0.1", data, 1, ui, ntohs(address.sin_port)));
-  const auto shown = ui.Calls("message-box");
+  const auto shown = ui.Calls(ui::UiCallKind::MessageBox);
   ASSERT_EQ(shown.size(), 2u);
   EXPECT_EQ(shown[1].text, "Cannot connect to printer.\nCheck printer power or network cable");
 }
@@ -109,7 +109,7 @@ TEST(NetworkSender, AHostThatHangsUpMidJobIsNotReportedAsSent) {
   ui::ScriptedUiServices ui;
   const std::vector<std::uint8_t> data(32u << 20, 0x55);
   EXPECT_FALSE(printer::SendNetworkJob("127.0.0.1", data.data(), data.size(), ui, receiver.Port()));
-  ASSERT_FALSE(ui.Calls("message-box").empty());
+  ASSERT_FALSE(ui.Calls(ui::UiCallKind::MessageBox).empty());
 }
 
 }  // namespace

@@ -364,9 +364,9 @@ TEST_F(SendFileTest, AFileOfWholeChunksEndsWithAnEmptyChunk) {
 
 TEST_F(SendFileTest, AMissingFileIsReported) {
   EXPECT_FALSE(link->SendFile(folder / "none.prn", 1024));
-  ASSERT_EQ(ui.Calls("message-dialog").size(), 1u);
-  EXPECT_EQ(ui.Calls("message-dialog")[0].text, "FILE OPEN ERROR");
-  EXPECT_EQ(ui.Calls("message-dialog")[0].style, 2u);
+  ASSERT_EQ(ui.Calls(ui::UiCallKind::MessageDialog).size(), 1u);
+  EXPECT_EQ(ui.Calls(ui::UiCallKind::MessageDialog)[0].text, "FILE OPEN ERROR");
+  EXPECT_EQ(ui.Calls(ui::UiCallKind::MessageDialog)[0].style, 2u);
   EXPECT_EQ(link->LastError(), -931);
 }
 
@@ -376,7 +376,7 @@ TEST_F(SendFileTest, PaperOutAsksTheUserAndResumesWhenTold) {
   fake->status = {{0, 0, 6}, {0, 4}};
   ui.QueueAnswer(ui::kAnswerOk);
   ASSERT_TRUE(link->SendFile(File(100), 1024));
-  const auto dialogs = ui.Calls("message-dialog");
+  const auto dialogs = ui.Calls(ui::UiCallKind::MessageDialog);
   ASSERT_EQ(dialogs.size(), 1u);
   EXPECT_EQ(dialogs[0].text, "Out of paper\n\nOK:load paper\nCANCEL:give up");
   EXPECT_EQ(dialogs[0].style, 3u);
@@ -403,7 +403,7 @@ TEST_F(SendFileTest, AJamIsShownAndResumedOnlyWhenTheSettingSaysSo) {
   fake->status = {{0, 0, 4}, {0, 4}};
   ASSERT_TRUE(link->SendFile(File(10), 1024));
   EXPECT_EQ(fake->Count("Ctl_ResumePaperJam"), 1);
-  EXPECT_EQ(ui.Calls("message-dialog").back().text, "Not Resum PaperJam");
+  EXPECT_EQ(ui.Calls(ui::UiCallKind::MessageDialog).back().text, "Not Resum PaperJam");
   EXPECT_EQ(link->LastError(), -1);
 }
 
@@ -412,7 +412,7 @@ TEST_F(SendFileTest, BusyAndOddStatesResendTheChunkNeverDropIt) {
   fake->status = {{0, 2}, {0, 1}, {0, 11}, {0, 10}};
   ASSERT_TRUE(link->SendFile(File(10), 1024));
   EXPECT_EQ(fake->sendLengths, (std::vector<std::size_t>{10, 10, 10, 10}));
-  const auto dialogs = ui.Calls("message-dialog");
+  const auto dialogs = ui.Calls(ui::UiCallKind::MessageDialog);
   ASSERT_EQ(dialogs.size(), 2u);
   EXPECT_EQ(dialogs[0].text, "Busy\n\nRETRY SEND");
   EXPECT_EQ(dialogs[1].text, settings.strStatus[1] + "\n\nRETRY GET STATUS");
@@ -422,14 +422,14 @@ TEST_F(SendFileTest, UnknownErrorsAndFailedReadsEndTheSend) {
   fake->send = {-16};
   fake->status = {{0, 0, 3}};
   EXPECT_FALSE(link->SendFile(File(10), 1024));
-  EXPECT_EQ(ui.Calls("message-dialog").back().text, "UNKNOWN ERROR\n\ncall service");
+  EXPECT_EQ(ui.Calls(ui::UiCallKind::MessageDialog).back().text, "UNKNOWN ERROR\n\ncall service");
   fake->send = {-16};
   fake->status = {{-8, 0}};
   EXPECT_FALSE(link->SendFile(File(10), 1024));
   EXPECT_EQ(link->LastError(), -8);
   fake->send = {-3};
   EXPECT_FALSE(link->SendFile(File(10), 1024));
-  EXPECT_EQ(ui.Calls("message-dialog").back().text, "SEND FILE ERROR");
+  EXPECT_EQ(ui.Calls(ui::UiCallKind::MessageDialog).back().text, "SEND FILE ERROR");
   EXPECT_EQ(link->LastError(), -3);
 }
 

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 namespace fs = std::filesystem;
@@ -30,6 +31,11 @@ std::string TempFolder::Write(std::string_view relative, std::string_view conten
   std::ofstream out(file, std::ios::binary);
   out.write(content.data(), static_cast<std::streamsize>(content.size()));
   return file.string();
+}
+
+std::string TempFolder::Read(std::string_view relative) const {
+  std::ifstream in(fs::path(path_) / relative, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 }  // namespace testing_support

@@ -18,6 +18,8 @@ public:
   std::string operator/(std::string_view relative) const;
   // Writes a file below the folder, creating its parent folders; returns its path.
   std::string Write(std::string_view relative, std::string_view content) const;
+  // The content of a file below the folder; empty when it cannot be read.
+  std::string Read(std::string_view relative) const;
 
 private:
   std::string path_;

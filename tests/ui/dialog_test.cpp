@@ -127,7 +127,7 @@ TEST_F(DialogTest, RefusedValuesSayWhyAndKeepTheFocusThere) {
     dialog.SetFocus(101);
     EXPECT_FALSE(dialog.UpdateData(true)) << text;
     EXPECT_EQ(dialog.Focus(), 103) << text;
-    const auto shown = services.Calls("message-box");
+    const auto shown = services.Calls(ui::UiCallKind::MessageBox);
     ASSERT_FALSE(shown.empty());
     EXPECT_EQ(shown.back().text, message) << text;
   }

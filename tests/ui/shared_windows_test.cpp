@@ -120,7 +120,7 @@ TEST(TemperatureDialog, AcceptsFifteenToThirtyDegrees) {
   });
   EXPECT_EQ(dialog.DoModal(), ui::IDOK);
   EXPECT_DOUBLE_EQ(dialog.Temperature(), 24.5);
-  const auto refused = services.Calls("message-box");
+  const auto refused = services.Calls(ui::UiCallKind::MessageBox);
   ASSERT_EQ(refused.size(), 1u);
   EXPECT_EQ(refused[0].text, "Please enter a number between 15 and 30.");
 }
@@ -139,7 +139,7 @@ TEST(ScriptedHost, RecordsEveryCallInOrderWithItsAnswer) {
   double celsius = 20;
   EXPECT_FALSE(services.AskTemperature(celsius));
   std::vector<std::string> kinds;
-  for (const ui::UiCall& call : services.Calls()) kinds.push_back(call.kind);
+  for (const ui::UiCall& call : services.Calls()) kinds.push_back(ui::KindName(call.kind));
   EXPECT_EQ(kinds,
             (std::vector<std::string>{"message-box", "message-box", "message-dialog", "open-file",
                                       "save-file", "wait", "wait-closed", "temperature"}));

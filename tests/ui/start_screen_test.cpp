@@ -50,7 +50,7 @@ TEST_F(StartScreenTest, TheShippedMenusFillTheScreen) {
   screen->Click(2016);
   EXPECT_EQ(opened, (std::vector<std::pair<int, std::string>>{{90020, "Adjustment and Service"},
                                                               {90030, "Parts Exchange"}}));
-  EXPECT_EQ(ui.Calls("dialog").size(), 1u);  // only 90020 has a dialog here
+  EXPECT_EQ(ui.Calls(ui::UiCallKind::Dialog).size(), 1u);  // only 90020 has a dialog here
   EXPECT_FALSE(screen->IsEnded());
 }
 
@@ -67,7 +67,7 @@ TEST_F(StartScreenTest, EmptyTitlesHideTheirEntryAndAMissingFileHidesAll) {
   for (const int id : {2016, 1563, 3503}) EXPECT_FALSE(screen->Item(id).visible) << id;
   EXPECT_EQ(screen->Item(2019).rect, (ui::DialogRect{8, 132, 148, 25}));  // keeps its place
   screen->Click(2019);  // a FunctionID without a dialog: nothing happens
-  EXPECT_TRUE(ui.Calls("dialog").empty());
+  EXPECT_TRUE(ui.Calls(ui::UiCallKind::Dialog).empty());
 
   testing_support::TempFolder empty;
   auto bare = Make(empty.Path());
@@ -93,7 +93,7 @@ TEST_F(StartScreenTest, TheManualsOpenUntilFinished) {
     EXPECT_TRUE(manuals.IsEnded());
   });
   screen->Click(2018);
-  const auto opens = ui.Calls("shell-open");
+  const auto opens = ui.Calls(ui::UiCallKind::ShellOpen);
   ASSERT_EQ(opens.size(), 3u);
   const std::string service = platform::ServiceFolder(GRELT_DATA_DIR);
   EXPECT_EQ(opens[0].text, service + "/Wiring_Diagrams.pdf");
@@ -105,7 +105,7 @@ TEST_F(StartScreenTest, TheManualsOpenUntilFinished) {
   ui.SetShellOpenResult(2);
   ui.QueueDialogAction([](ui::CDialog& manuals) { manuals.Click(ui::IDOK); });
   screen->Click(2018);
-  EXPECT_EQ(ui.Calls("message-box").back().text, "Please Install Adobe Reader.");
+  EXPECT_EQ(ui.Calls(ui::UiCallKind::MessageBox).back().text, "Please Install Adobe Reader.");
 }
 
 }  // namespace

@@ -10,7 +10,8 @@
 #include <future>
 #include <sstream>
 
-#include "support/virtual_printer_bench.h"
+#include "operations/service_operations.h"
+#include "support/main_dialog_fixture.h"
 #include "ui/service_items.h"
 #include "ui/template_ids.h"
 
@@ -101,13 +102,14 @@ Button2=Read
 Button3=Enter
 )";
 
-class SvcDlgMainTest : public ::testing::Test, public testing_support::VirtualPrinterBench {
+class SvcDlgMainTest : public testing_support::MainDialogFixture {
 protected:
   SvcDlgMainTest() {
-    folder.Write("Program/Service/ext_strings.ini",
-                 ReadFile(std::string(GRELT_DATA_DIR) + "/Service/ext_strings.ini"));
-    folder.Write("Program/Service/ext_funcdata.ini", kFuncData);
-    folder.Write("Program/Service/ext_treedata.ini", kTree);
+    WriteMenuFile("ext_strings.ini",
+                  ReadFile(std::string(GRELT_DATA_DIR) + "/Service/ext_strings.ini"));
+    WriteMenuFile("ext_funcdata.ini", kFuncData);
+    WriteMenuFile("ext_treedata.ini", kTree);
+    table = operations::ServiceOperations();  // the page values as the program reads them
     for (int number : {210090, 320080, 210070, ui::kKeyF11}) {
       table.Add(number, [this, number](OperationRun& run) {
         ran.push_back(number);
@@ -117,19 +119,7 @@ protected:
     }
   }
 
-  void Attach(const std::string& model) {
-    std::string error;
-    ASSERT_TRUE(AttachPrinter(model, &error)) << error;
-  }
-  std::unique_ptr<CSvcDlgMain> Open(int top = 90099) {
-    auto dialog = std::make_unique<CSvcDlgMain>(
-        ui,
-        ui::ServiceContext{folder / "Program", settings, clock, nullptr, table,
-                           [this] { return MakeDriver(); }},
-        "Adjustment and Service", top);
-    EXPECT_TRUE(dialog->Create());
-    return dialog;
-  }
+  std::unique_ptr<CSvcDlgMain> Open(int top = 90099) { return MainDialogFixture::Open(top); }
   int NodeIndex(const std::string& section) const {
     static const std::vector<std::string> kOrder = {"F",       "F1", "F2", "F3", "LATE1",
                                                     "LATE",    "M1", "M2", "M3", "ORPHAN",
@@ -139,23 +129,8 @@ protected:
   void Select(CSvcDlgMain& dialog, const std::string& section) {
     dialog.SelectTreeItem(ui::kMenuTreeId, dialog.ItemOfNode(NodeIndex(section)));
   }
-  // Messages shown from now on.
-  void Mark() { shownFrom = ui.Calls().size(); }
-  std::vector<ui::UiCall> Shown() const {
-    std::vector<ui::UiCall> shown;
-    const std::vector<ui::UiCall> calls = ui.Calls();
-    for (std::size_t i = shownFrom; i < calls.size(); ++i) {
-      if (calls[i].kind == "message-box" || calls[i].kind == "message-dialog")
-        shown.push_back(calls[i]);
-    }
-    return shown;
-  }
-  static bool Shows(const CSvcDlgMain& dialog, int id) { return dialog.Item(id).visible; }
-  static bool Enables(const CSvcDlgMain& dialog, int id) { return dialog.Item(id).enabled; }
 
-  operations::OperationTable table;
   std::vector<int> ran;
-  std::size_t shownFrom = 0;
 };
 
 TEST_F(SvcDlgMainTest, TheTreeLeavesOutNodesWithoutTitleOrReachableParent) {
@@ -183,7 +158,7 @@ TEST_F(SvcDlgMainTest, TheTreeLeavesOutNodesWithoutTitleOrReachableParent) {
 TEST_F(SvcDlgMainTest, WithoutTheTreeFileTheDialogSaysSoAndStaysUsable) {
   std::filesystem::remove(folder / "Program/Service/ext_treedata.ini");
   const auto dialog = Open();
-  const std::vector<ui::UiCall> boxes = ui.Calls("message-box");
+  const std::vector<ui::UiCall> boxes = ui.Calls(ui::UiCallKind::MessageBox);
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text, "Cannot Read The Menu.");
   EXPECT_EQ(dialog->Item(ui::kMenuTreeId).tree.Size(), 0u);
@@ -213,9 +188,7 @@ TEST_F(SvcDlgMainTest, WithoutAPrinterTheHeadIdItemTellsAndOffersOnlyCheck) {
   const auto dialog = Open();
   Mark();
   Select(*dialog, "F1");
-  const std::vector<ui::UiCall> shown = Shown();
-  ASSERT_EQ(shown.size(), 1u);
-  EXPECT_EQ(shown[0].kind, "message-box");
+  EXPECT_EQ(Shown(), std::vector{Message(operations::kMsgNoPrinter)});
   EXPECT_EQ(dialog->Request().printerMissing, 1);
   EXPECT_EQ(dialog->Request().printerInfo.HeadId, "");
   EXPECT_EQ(dialog->PageTemplate(), 369);
@@ -285,11 +258,11 @@ TEST_F(SvcDlgMainTest, TheClockItemStampsTheReferenceAndChecksTheModel) {
   Mark();
   Select(*dialog, "F3");
   EXPECT_EQ(dialog->Request().clockReference, 1'800'000'123);
-  const std::vector<ui::UiCall> shown = Shown();
+  const std::vector<ui::UiCall> shown = ui.Calls(ui::UiCallKind::MessageDialog);
   ASSERT_EQ(shown.size(), 1u);
-  EXPECT_EQ(shown[0].kind, "message-dialog");
   EXPECT_EQ(shown[0].style, 2u);  // red text, NG only
   EXPECT_NE(shown[0].text.find("Model = ZZ"), std::string::npos);
+  EXPECT_EQ(Shown().size(), 1u);
   // The page is still shown, with its texts.
   EXPECT_EQ(dialog->PageTemplate(), 380);
   EXPECT_EQ(dialog->GetDlgItemText(ui::kItemTitleId), "Printer clock");
@@ -352,7 +325,7 @@ TEST_F(SvcDlgMainTest, PictureOpensTheItemsJpegCaptionedWithItsTitle) {
   const auto dialog = Open();
   Select(*dialog, "F1");
   dialog->Click(ui::kPictureButtonId);
-  const std::vector<ui::UiCall> pictures = ui.Calls("picture");
+  const std::vector<ui::UiCall> pictures = ui.Calls(ui::UiCallKind::Picture);
   ASSERT_EQ(pictures.size(), 1u);
   EXPECT_EQ(pictures[0].text, "Head ID | " + folder / "Program/Service/images/head.jpg");
 }

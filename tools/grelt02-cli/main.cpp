@@ -115,6 +115,7 @@ int main(int argc, char** argv) {
     std::cerr << "grelt02-cli: " << error.what() << '\n';
     return 2;
   }
-  for (const ui::UiCall& call : scriptedUi.Calls("message-box")) std::cerr << call.text << "\n";
+  for (const ui::UiCall& call : scriptedUi.Calls(ui::UiCallKind::MessageBox))
+    std::cerr << call.text << "\n";
   return exitCode;
 }

@@ -5,6 +5,7 @@
 
 #include "commands.h"
 #include "operations/dispatcher.h"
+#include "operations/service_operations.h"
 #include "printer_session.h"
 
 namespace cli {
@@ -98,31 +99,27 @@ void AddRunCommand(CLI::App& app, CommandContext& context) {
       }
       ui::ScriptedUiServices& ui = session.Ui();
       for (const std::string& answer : options->answers) ui.QueueAnswer(AnswerCode(answer));
-      const menu::MenuFiles catalogue(ui, platform::ServiceFolder(session.Folder()));
+      const operations::ServiceEnvironment environment(
+          settings, operations::ServiceFolders::Of(session.Folder(), settings.strProfile),
+          platform::DefaultClock(), ui, &session.Ports(), session.Directory());
       const operations::OperationTable table = operations::ServiceOperations();
       operations::OperationRequest request;
-      FillRequest(*options, catalogue, request);
+      FillRequest(*options, environment.catalogue, request);
       int doneMessages = 0;
-      const operations::RunEnvironment environment{
-          settings,
-          ui,
-          platform::DefaultClock(),
-          &session.Ports(),
-          catalogue,
-          table,
-          [&session] { return std::make_unique<driver::CWinGreltDrv>(session.Directory()); },
-          [&doneMessages] { ++doneMessages; }};
+      const operations::Dispatch dispatch{environment, table, [&doneMessages] { ++doneMessages; }};
       const int number = operations::FunctionNumber(request.buttonBase, request.itemNumber);
       const bool dispatched = request.hotKeyRun == 0 && operations::IsNetworkFunction(number)
-                                  ? operations::RunNetworkOperation(request, environment)
-                                  : operations::RunOperation(request, environment);
+                                  ? operations::RunNetworkOperation(request, dispatch)
+                                  : operations::RunOperation(request, dispatch);
       Json messages = Json::array();
       for (const ui::UiCall& call : ui.Calls()) {
-        if (call.kind != "message-box" && call.kind != "message-dialog") continue;
-        messages.push_back({{"kind", call.kind},
-                            {"text", call.text},
-                            {"icon", call.kind == "message-box" ? IconName(call.style) : "none"},
-                            {"answer", call.answer}});
+        if (call.kind != ui::UiCallKind::MessageBox && call.kind != ui::UiCallKind::MessageDialog)
+          continue;
+        messages.push_back(
+            {{"kind", ui::KindName(call.kind)},
+             {"text", call.text},
+             {"icon", call.kind == ui::UiCallKind::MessageBox ? IconName(call.style) : "none"},
+             {"answer", call.answer}});
       }
       Print({{"function", options->function},
              {"dispatched", dispatched},

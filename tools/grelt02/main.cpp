@@ -7,9 +7,9 @@
 
 #include "app/grelt02_app.h"
 #include "app/startup.h"
-#include "driver/cwin_grelt_drv.h"
 #include "gui/qt_ui_services.h"
 #include "gui/screenshots.h"
+#include "operations/service_operations.h"
 #include "platform/paths.h"
 #include "settings/app_settings.h"
 #include "vprinter/attachment.h"
@@ -36,13 +36,11 @@ int DrawScreenshots(const std::string& folder, gui::QtUiServices& services,
   printerSettings.pnInterface.count = 1;
   printerSettings.pnInterface.values[0] = kPort;
   const operations::OperationTable operations = operations::ServiceOperations();
-  const ui::ServiceContext context{
-      platform::GetProgramFolder(),
-      printerSettings,
-      platform::DefaultClock(),
-      nullptr,
-      operations,
-      [&devices] { return std::make_unique<driver::CWinGreltDrv>(devices); }};
+  const std::string programFolder = platform::GetProgramFolder();
+  const operations::ServiceEnvironment environment(
+      printerSettings, operations::ServiceFolders::Of(programFolder, settings.strProfile),
+      platform::DefaultClock(), services, nullptr, devices);
+  const ui::ServiceContext context{environment, operations};
   const std::vector<std::string> files =
       gui::RenderScreenshots(folder, services, settings, context);
   for (const std::string& file : files) std::cout << file << '\n';

@@ -1,0 +1,34 @@
+#include "operations/service_environment.h"
+
+#include "driver/cwin_grelt_drv.h"
+#include "platform/paths.h"
+
+namespace operations {
+
+ServiceFolders ServiceFolders::Of(const std::string& programFolder, const std::string& profile) {
+  return {programFolder, platform::ServiceFolder(programFolder),
+          platform::PrintFileFolder(programFolder), platform::CsvFolder(programFolder, profile)};
+}
+
+ServiceEnvironment::ServiceEnvironment(const settings::AppSettings& settings,
+                                       ServiceFolders folders, platform::Clock& clock,
+                                       ui::UiServices& ui, printer::PortMap* portMap,
+                                       driver::DeviceDirectory& devices)
+    : settings(settings),
+      folders(std::move(folders)),
+      clock(clock),
+      ui(ui),
+      portMap(portMap),
+      devices(devices),
+      catalogue(ui, this->folders.service),
+      versionText(catalogue.ReadMenuKey(menu::kFuncDataFile, "Main", "Version")) {}
+
+std::unique_ptr<driver::GreltDriver> ServiceEnvironment::MakeDriver() const {
+  return std::make_unique<driver::CWinGreltDrv>(devices);
+}
+
+int ServiceEnvironment::ConfiguredPort() const {
+  return settings.pnInterface.count > 0 ? settings.pnInterface.values[0] : 0;
+}
+
+}  // namespace operations

@@ -1,0 +1,59 @@
+#pragma once
+// Everything a service run reaches outside its printer link: the settings, the program's folders,
+// the clock, the user interface, the USB port map, the message catalogue, the printers' device
+// directory and the program's version text. Start-up builds it once (the command line and the
+// tests build their own); operations, patterns and pages take these from here and never from
+// process globals, so they run anywhere and on any clock.
+
+#include <memory>
+#include <string>
+
+#include "driver/device_directory.h"
+#include "driver/grelt_driver.h"
+#include "menu/menu_files.h"
+#include "platform/clock.h"
+#include "printer/printer_link.h"
+#include "settings/app_settings.h"
+#include "ui_services/ui_services.h"
+
+namespace printer {
+class PortMap;
+}
+
+namespace operations {
+
+struct ServiceFolders {
+  std::string program;    // where the program and its INI files are
+  std::string service;    // the menu files, pictures and manuals
+  std::string printFile;  // print files
+  std::string csv;        // the CSV folder on drive c: under the profile
+
+  // The folders of a program folder whose settings name the profile.
+  static ServiceFolders Of(const std::string& programFolder, const std::string& profile);
+};
+
+class ServiceEnvironment {
+public:
+  ServiceEnvironment(const settings::AppSettings& settings, ServiceFolders folders,
+                     platform::Clock& clock, ui::UiServices& ui, printer::PortMap* portMap,
+                     driver::DeviceDirectory& devices);
+  ServiceEnvironment(const ServiceEnvironment&) = delete;
+  ServiceEnvironment& operator=(const ServiceEnvironment&) = delete;
+
+  // The printer library object of one run or one prefetch.
+  std::unique_ptr<driver::GreltDriver> MakeDriver() const;
+  printer::LinkEnvironment Link() const { return {settings, ui, clock, portMap}; }
+  // The port the settings name first.
+  int ConfiguredPort() const;
+
+  const settings::AppSettings settings;  // a copy: the environment outlives whoever read them
+  const ServiceFolders folders;
+  platform::Clock& clock;
+  ui::UiServices& ui;
+  printer::PortMap* const portMap;  // nullptr: ports open by number only
+  driver::DeviceDirectory& devices;
+  const menu::MenuFiles catalogue;  // numbered messages and page texts
+  const std::string versionText;    // the start screen's version, printed in sheet headers
+};
+
+}  // namespace operations

@@ -1,0 +1,33 @@
+#pragma once
+// The main service dialog over the service fixture's environment, with menu files of the test's
+// own in a scratch program folder.
+
+#include <memory>
+#include <string>
+
+#include "support/service_fixture.h"
+#include "ui/svc_dlg_main.h"
+#include "ui/template_ids.h"
+
+namespace testing_support {
+
+class MainDialogFixture : public ServiceFixture {
+protected:
+  MainDialogFixture() { UseServiceFolder(folder / "Program/Service"); }
+
+  // Writes one of the dialog's menu files.
+  void WriteMenuFile(const std::string& name, const std::string& content) {
+    folder.Write("Program/Service/" + name, content);
+  }
+  std::unique_ptr<ui::CSvcDlgMain> Open(int top,
+                                        const std::string& title = "Adjustment and Service") {
+    auto dialog =
+        std::make_unique<ui::CSvcDlgMain>(ui, ui::ServiceContext{Environment(), table}, title, top);
+    EXPECT_TRUE(dialog->Create());
+    return dialog;
+  }
+  static bool Shows(const ui::CDialog& dialog, int id) { return dialog.Item(id).visible; }
+  static bool Enables(const ui::CDialog& dialog, int id) { return dialog.Item(id).enabled; }
+};
+
+}  // namespace testing_support

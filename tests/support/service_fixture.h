@@ -1,0 +1,126 @@
+#pragma once
+// The fixtures every service test starts from: a virtual printer on a fake clock, the service
+// environment over it, and what a test reads from outside: the messages shown (text and icon,
+// looked up by number) and the printer's NVRAM afterwards. OperationsFixture runs operations
+// and prefetches through the dispatcher; MainDialogFixture (main_dialog_fixture.h) opens the
+// main service dialog over the same environment.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "operations/dispatcher.h"
+#include "operations/prefetch.h"
+#include "support/virtual_printer_bench.h"
+
+namespace testing_support {
+
+// A message as the technician saw it: its text and its icon (none for the message dialog).
+struct ShownMessage {
+  std::string text;
+  unsigned icon = 0;
+  bool operator==(const ShownMessage&) const = default;
+  friend void PrintTo(const ShownMessage& m, std::ostream* out) {
+    *out << "{icon " << m.icon << ": \"" << m.text << "\"}";
+  }
+};
+
+class ServiceFixture : public ::testing::Test, public VirtualPrinterBench {
+protected:
+  // The environment, made when first asked for: tests set the settings before that.
+  const operations::ServiceEnvironment& Environment() {
+    if (!environment_) {
+      environment_ = std::make_unique<operations::ServiceEnvironment>(
+          settings,
+          operations::ServiceFolders{folder.Path(), serviceFolder_, folder / "Prnfile",
+                                     folder / "drive_c/ProfileName/CSV"},
+          clock, ui, nullptr, directory);
+    }
+    return *environment_;
+  }
+  // The menu files come from the shipped data unless a test brings its own.
+  void UseServiceFolder(std::string serviceFolder) { serviceFolder_ = std::move(serviceFolder); }
+
+  std::shared_ptr<vprinter::VirtualPrinter> Attach(const std::string& model) {
+    std::string error;
+    EXPECT_TRUE(AttachPrinter(model, &error)) << error;
+    return Printer();
+  }
+
+  // Only what is shown from now on counts.
+  void Mark() { shownFrom_ = ui.Calls().size(); }
+  std::vector<ShownMessage> Shown() const {
+    std::vector<ShownMessage> shown;
+    const std::vector<ui::UiCall> calls = ui.Calls();
+    for (std::size_t i = shownFrom_; i < calls.size(); ++i) {
+      if (calls[i].kind == ui::UiCallKind::MessageBox)
+        shown.push_back({calls[i].text, calls[i].style & ui::kIconMask});
+      if (calls[i].kind == ui::UiCallKind::MessageDialog) shown.push_back({calls[i].text, 0});
+    }
+    return shown;
+  }
+  // What message N of the catalogue shows.
+  ShownMessage Message(int number) {
+    ShownMessage message{"", menu::MessageIcon(number)};
+    EXPECT_TRUE(Environment().catalogue.LookupMessage(number, message.text)) << number;
+    return message;
+  }
+  static ShownMessage Dialog(std::string text) { return {std::move(text), 0}; }
+
+  // The printer's NVRAM (or its option unit's), read and written directly.
+  vprinter::Bytes Peek(int address, int count, bool unit = false) {
+    return Printer()->ReadNvram(address, count, unit);
+  }
+  void Poke(int address, const vprinter::Bytes& bytes, bool unit = false) {
+    Printer()->WriteNvram(address, bytes, unit);
+  }
+  static vprinter::Bytes Long(std::uint32_t value) {
+    return {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+            static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
+  }
+
+  operations::OperationTable table;
+
+private:
+  std::string serviceFolder_ = std::string(GRELT_DATA_DIR) + "/Service";
+  std::unique_ptr<operations::ServiceEnvironment> environment_;
+  std::size_t shownFrom_ = 0;
+};
+
+class OperationsFixture : public ServiceFixture {
+protected:
+  operations::Dispatch Dispatcher() {
+    return {Environment(), table, [this] { ++doneMessages; }};
+  }
+  // Presses a button of the item as the main service dialog does, and waits for the run.
+  bool Run(int buttonBase, int item) {
+    request.buttonBase = buttonBase;
+    request.itemNumber = item;
+    request.workerRunning = true;
+    const bool result = operations::RunOperation(request, Dispatcher());
+    EXPECT_FALSE(request.workerRunning);
+    return result;
+  }
+  bool RunHotKey(int key) {
+    request.hotKeyRun = 1;
+    return Run(key, request.itemNumber);
+  }
+  bool RunNetwork(int buttonBase, int item) {
+    request.buttonBase = buttonBase;
+    request.itemNumber = item;
+    return operations::RunNetworkOperation(request, Dispatcher());
+  }
+  // Selects the item as the main service dialog does: its page values are read.
+  bool Prefetch(int item) {
+    request.itemNumber = item;
+    return operations::PrefetchItemValues(request, Environment(), table);
+  }
+
+  operations::OperationRequest request;
+  int doneMessages = 0;
+};
+
+}  // namespace testing_support
