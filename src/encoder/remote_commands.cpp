@@ -3,14 +3,17 @@
 #include <initializer_list>
 #include <vector>
 
+#include "driver/command_codes.h"
 #include "printer/printer_link.h"
 
 namespace encoder {
 namespace {
 
+namespace remote = driver::remote;
+
 std::uint8_t Low(int value) { return static_cast<std::uint8_t>(value); }
 
-bool Remote(printer::CPrinterLink& link, const char* name,
+bool Remote(printer::CPrinterLink& link, std::string_view name,
             std::initializer_list<std::uint8_t> params) {
   std::vector<std::uint8_t> bytes = {static_cast<std::uint8_t>(name[0]),
                                      static_cast<std::uint8_t>(name[1]),
@@ -33,37 +36,41 @@ bool ExitRemoteMode(printer::CPrinterLink& link) {
 }
 
 bool RemoteJobStart(printer::CPrinterLink& link) {
-  return Remote(link, "JS", {0x00, 0x00, 0x00, 0x00});
+  return Remote(link, remote::kJobStart, {0x00, 0x00, 0x00, 0x00});
 }
 
 bool RemoteJobEnd(printer::CPrinterLink& link) {
-  return Remote(link, "LD", {}) && RemoteEndOnly(link);
+  return Remote(link, remote::kLoad, {}) && RemoteEndOnly(link);
 }
 
-bool RemoteEndOnly(printer::CPrinterLink& link) { return Remote(link, "JE", {0x00}); }
+bool RemoteEndOnly(printer::CPrinterLink& link) { return Remote(link, remote::kJobEnd, {0x00}); }
 
-bool RemoteAC(printer::CPrinterLink& link, int n) { return Remote(link, "AC", {0x00, Low(n)}); }
+bool RemoteAC(printer::CPrinterLink& link, int n) {
+  return Remote(link, remote::kAC, {0x00, Low(n)});
+}
 
 bool RemoteMI(printer::CPrinterLink& link, int a, int b) {
-  return Remote(link, "MI", {0x00, 0x01, Low(a), Low(b)});
+  return Remote(link, remote::kMI, {0x00, 0x01, Low(a), Low(b)});
 }
 
-bool RemotePH(printer::CPrinterLink& link, int n) { return Remote(link, "PH", {0x00, Low(n)}); }
+bool RemotePH(printer::CPrinterLink& link, int n) {
+  return Remote(link, remote::kPH, {0x00, Low(n)});
+}
 
 bool RemotePP(printer::CPrinterLink& link, int a, int b) {
-  return Remote(link, "PP", {0x00, Low(a), Low(b)});
+  return Remote(link, remote::kPP, {0x00, Low(a), Low(b)});
 }
 
 bool RemoteSN(printer::CPrinterLink& link, int a, int b) {
-  return Remote(link, "SN", {0x00, Low(a), Low(b)});
+  return Remote(link, remote::kSN, {0x00, Low(a), Low(b)});
 }
 
 bool RemoteAL2(printer::CPrinterLink& link, int n) {
-  return Remote(link, "AL", {0x00, 0x02, Low(n)});
+  return Remote(link, remote::kAL, {0x00, 0x02, Low(n)});
 }
 
 bool RemoteAL30(printer::CPrinterLink& link, int a, int value) {
-  return Remote(link, "AL", {0x00, 0x30, Low(a), Low(value), Low(value >> 8)});
+  return Remote(link, remote::kAL, {0x00, 0x30, Low(a), Low(value), Low(value >> 8)});
 }
 
 }  // namespace encoder

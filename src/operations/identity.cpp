@@ -7,17 +7,14 @@
 //   10240, 10241, 20060  service flag: the byte at 11632 plus one (0 when it cannot be read)
 // Operations: none yet.
 
+#include "driver/nvram_map.h"
 #include "operations/service_operations.h"
 #include "operations/shared_steps.h"
 
 namespace operations {
 namespace {
 
-constexpr int kMacAddress = 114;
-constexpr int kMacLength = 6;
-constexpr int kSerialAddress = 66;
-constexpr int kSerialLength = 10;
-constexpr int kServiceFlagAddress = 11632;
+using namespace driver::nvram;
 
 void ReadHeadIdValue(OperationRun& run) { run.link.ReadHeadId(run.request.printerInfo.HeadId, 1); }
 
@@ -30,12 +27,12 @@ void ReadMacValues(OperationRun& run) {
 }
 
 void ReadSerialValue(OperationRun& run) {
-  run.link.ReadPrdString(kSerialAddress, kSerialLength, run.request.printerInfo.SerialNo);
+  run.link.ReadPrdString(kSerialNumber, kSerialLength, run.request.printerInfo.SerialNo);
 }
 
 void ReadServiceFlagValue(OperationRun& run) {
   std::uint8_t byte = 0;
-  run.request.shownValues[0] = run.link.ReadCtrlNvram(kServiceFlagAddress, byte) ? byte + 1 : 0;
+  run.request.shownValues[0] = run.link.ReadCtrlNvram(kServiceFlag, byte) ? byte + 1 : 0;
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "operations/shared_steps.h"
 
+#include "driver/nvram_map.h"
 #include "printer/link_errors.h"
 
 namespace operations {
@@ -56,9 +57,12 @@ int ReadCtrlLongOrNotRead(printer::CPrinterLink& link, int address) {
 bool GatherPrintHeader(OperationRun& run, patterns::PrintHeaderInfo& header) {
   header = run.request.printerInfo;
   std::uint8_t blackInk = 0;
-  const bool ok = (!header.SerialNo.empty() || run.link.ReadPrdString(66, 10, header.SerialNo)) &&
+  const bool ok = (!header.SerialNo.empty() ||
+                   run.link.ReadPrdString(driver::nvram::kSerialNumber,
+                                          driver::nvram::kSerialLength, header.SerialNo)) &&
                   (!header.HeadId.empty() || run.link.ReadHeadId(header.HeadId, 1)) &&
-                  (!header.BlackInkKind.empty() || run.link.ReadPrdNvram(11639, blackInk));
+                  (!header.BlackInkKind.empty() ||
+                   run.link.ReadPrdNvram(driver::nvram::kBlackInkKind, blackInk));
   if (!ok) {
     run.env.catalogue.ShowMessageById(kMsgPrinterFailed, ui::kOk);
     return false;

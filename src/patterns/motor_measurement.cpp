@@ -1,5 +1,7 @@
 #include "patterns/motor_measurement.h"
 
+#include "driver/nvram_map.h"
+
 #include <limits>
 
 #include "encoder/factory_commands.h"
@@ -41,8 +43,10 @@ struct Addresses {
   int kc;
   int kd;
 };
-constexpr Addresses kCr{1, 135, 7824, 7760, 7828, 7830};
-constexpr Addresses kPf{2, 136, 7826, 7762, 7832, 7834};
+constexpr Addresses kCr{1,    135, driver::nvram::kCarriageCurrent, driver::nvram::kCarriageTime,
+                        7828, 7830};
+constexpr Addresses kPf{2,    136, driver::nvram::kPaperFeedCurrent, driver::nvram::kPaperFeedTime,
+                        7832, 7834};
 
 // One measured move, sent, and the two-byte reading it left.
 bool Reading(CPrinterLink& link, const Addresses& a, int mode, int target, bool current,

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "driver/command_codes.h"
 #include "driver/grelt_driver.h"
 #include "driver/product_constants.h"
 #include "platform/clock.h"
@@ -104,8 +105,8 @@ public:
   const std::uint8_t* JobData() const { return job_.get(); }
   // A factory command: ESC, family, flag, 16-bit length, the model's access code, the code
   // triple (code, FF - code, code rotated right by one bit), then the parameters.
-  bool AppendFactory(std::uint8_t family, std::uint8_t flag, std::uint8_t code,
-                     const std::uint8_t* params, std::size_t length);
+  bool AppendFactory(driver::FactoryCode command, std::uint8_t flag, const std::uint8_t* params,
+                     std::size_t length);
   // Room for up to `bytes` more at the end of the job, for builders that write in place; nullptr
   // (LastError -930) when it would pass 16 MiB. CommitJob keeps the bytes actually written.
   std::uint8_t* ReserveJob(std::size_t bytes);

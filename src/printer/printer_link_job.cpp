@@ -73,14 +73,15 @@ std::uint8_t* CPrinterLink::ReserveJob(std::size_t bytes) {
   return job_.get() + used_;
 }
 
-bool CPrinterLink::AppendFactory(std::uint8_t family, std::uint8_t flag, std::uint8_t code,
+bool CPrinterLink::AppendFactory(driver::FactoryCode command, std::uint8_t flag,
                                  const std::uint8_t* params, std::size_t length) {
+  const std::uint8_t code = command.code;
   const std::size_t body = 5 + length;  // access code, code triple, parameters
   if (body > 0xFFFF) return Fail(kValueDoesNotFit);
   std::uint8_t* out = ReserveJob(5 + body);
   if (out == nullptr) return false;
   const std::uint8_t frame[10] = {0x1B,
-                                  family,
+                                  command.family,
                                   flag,
                                   static_cast<std::uint8_t>(body),
                                   static_cast<std::uint8_t>(body >> 8),

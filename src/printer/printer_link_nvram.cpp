@@ -72,7 +72,7 @@ bool CPrinterLink::WritePrdNvram(int address, std::uint8_t value) {
   std::uint8_t params[11] = {static_cast<std::uint8_t>(address),
                              static_cast<std::uint8_t>(address >> 8), value};
   std::copy(key_.begin(), key_.end(), params + 3);
-  return AppendFactory(0x7C, 0x01, 0x02, params, sizeof params);
+  return AppendFactory(driver::factory::kPrdWrite, 0x01, params, sizeof params);
 }
 
 bool CPrinterLink::WritePrdNvramMulti(int address, int count, const std::uint8_t* bytes) {
@@ -87,7 +87,8 @@ bool CPrinterLink::WritePrdNvramMulti(int address, int count, const std::uint8_t
                                             static_cast<std::uint8_t>(count)};
   std::copy(bytes, bytes + count, params + 3);
   std::copy(key_.begin(), key_.end(), params + 3 + count);
-  return AppendFactory(0x7C, 0x01, 0x07, params, static_cast<std::size_t>(count) + 11);
+  return AppendFactory(driver::factory::kPrdWriteMulti, 0x01, params,
+                       static_cast<std::size_t>(count) + 11);
 }
 
 int CPrinterLink::ReadPrdNvram2(std::uint16_t address, std::uint8_t* buffer) {
@@ -184,7 +185,7 @@ bool CPrinterLink::WriteHeadId(int kind, const std::string& text) {
   }
   std::uint8_t params[2 + driver::kHeadIdChars] = {0x00, static_cast<std::uint8_t>(kind)};
   std::copy(text.begin(), text.begin() + driver::kHeadIdChars, params + 2);
-  return AppendFactory(0x7D, 0x01, 0x22, params, sizeof params);
+  return AppendFactory(driver::factory::kHeadIdWrite, 0x01, params, sizeof params);
 }
 
 }  // namespace printer

@@ -106,7 +106,7 @@ void CSvcDlgMain::DoDataExchange(DataExchange& dx) {
 }
 
 std::unique_ptr<TStackedPage> CSvcDlgMain::CreatePage(int templateId) {
-  return MakeServicePage(templateId, Services());
+  return context_.pages.MakePage(templateId, Services());
 }
 
 void CSvcDlgMain::OnTreeSelection() {
@@ -194,6 +194,8 @@ void CSvcDlgMain::OnAction() {
   }
   if (currentPage_ != nullptr && currentPage_->visible != 0 && !currentPage_->page->CollectInput())
     return;
+  // A hot-key run that could not start (no printer, unknown model) must not swallow this press.
+  request_.hotKeyRun = 0;
   request_.buttonBase = base;
   worker_->Start(request_);
 }

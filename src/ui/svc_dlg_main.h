@@ -9,6 +9,7 @@
 
 #include "menu/menu_files.h"
 #include "operations/dispatcher.h"
+#include "ui/pages/page_table.h"
 #include "ui/stacked_dialog.h"
 
 namespace ui {
@@ -17,6 +18,7 @@ namespace ui {
 struct ServiceContext {
   const operations::ServiceEnvironment& environment;
   const operations::OperationTable& operations;
+  const PageTable& pages = ProgramPages();
 };
 
 // The main-menu function whose tree walks through the parts exchange step by step.

@@ -1,9 +1,12 @@
-// The dialog templates of the shared windows: message dialog, picture window, wait and progress
-// dialogs, temperature dialog. The dialogs of each menu function add theirs beside this file.
+// The dialog templates of the shared windows and the main dialogs: message dialog, picture
+// window, wait and progress dialogs, temperature dialog, start screen, main service dialog and
+// manuals dialog. The pages of the main service dialog keep theirs in their own files (pages/).
 
+#include <algorithm>
 #include <map>
 
 #include "ui/dialog_template.h"
+#include "ui/pages/page_table.h"
 #include "ui/template_ids.h"
 
 namespace ui {
@@ -135,12 +138,13 @@ const std::map<int, DialogTemplate>& Templates() {
 
 const DialogTemplate* FindTemplate(int id) {
   const auto found = Templates().find(id);
-  return found == Templates().end() ? nullptr : &found->second;
+  return found == Templates().end() ? ProgramPages().FindTemplate(id) : &found->second;
 }
 
 std::vector<int> TemplateIds() {
-  std::vector<int> ids;
+  std::vector<int> ids = ProgramPages().TemplateIds();
   for (const auto& [id, dialog] : Templates()) ids.push_back(id);
+  std::sort(ids.begin(), ids.end());
   return ids;
 }
 

@@ -8,7 +8,9 @@
 #include <sstream>
 
 #include "driver/cwin_hdidapi.h"
+#include "driver/nvram_map.h"
 #include "driver/product_constants.h"
+#include "vprinter/faults.h"
 #include "vprinter/firmware_file.h"
 
 namespace vprinter {
@@ -70,20 +72,12 @@ std::string Unescape(const std::string& text) {
 
 std::string Metadata(const PrinterState& s) {
   std::ostringstream m;
-  const Faults& f = s.faults;
   const UnitState& u = s.unit;
   m << "name=" << Escape(s.name) << "\nmodel=" << Escape(s.model)
     << "\nfirmware=" << Escape(s.firmware) << "\nport=" << s.port
-    << "\nclockOffset=" << s.clockOffset << "\nrtcSetValue=" << Escape(s.rtcSetValue)
-    << "\npaperOut=" << f.paperOut << "\npaperJam=" << f.paperJam
-    << "\ndisconnected=" << f.disconnected << "\nbootMode=" << f.bootMode
-    << "\neraseFails=" << f.eraseFails << "\neraseHangs=" << f.eraseHangs
-    << "\nmotorFails=" << f.motorFails << "\nunitOffline=" << f.unitOffline
-    << "\nunitDetached=" << f.unitDetached << "\nunitCalibrationFails=" << f.unitCalibrationFails
-    << "\nstuckStatus=" << f.stuckStatus << "\nreadFailFrom=" << f.readFailFrom
-    << "\nreadFailTo=" << f.readFailTo << "\nunitState=" << u.state
-    << "\nunitErrorCode=" << u.errorCode << "\nunitTemperature=" << u.temperature
-    << "\nunitTilePosition=" << u.tilePosition << "\n";
+    << "\nclockOffset=" << s.clockOffset << "\nrtcSetValue=" << Escape(s.rtcSetValue) << "\n"
+    << SaveFaults(s.faults) << "unitState=" << u.state << "\nunitErrorCode=" << u.errorCode
+    << "\nunitTemperature=" << u.temperature << "\nunitTilePosition=" << u.tilePosition << "\n";
   return m.str();
 }
 
@@ -119,20 +113,7 @@ bool ApplyMetadata(const std::string& text, PrinterState& s) {
   text_("rtcSetValue", s.rtcSetValue);
   integer("port", s.port);
   integer("clockOffset", s.clockOffset);
-  Faults& f = s.faults;
-  integer("paperOut", f.paperOut);
-  integer("paperJam", f.paperJam);
-  integer("disconnected", f.disconnected);
-  integer("bootMode", f.bootMode);
-  integer("eraseFails", f.eraseFails);
-  integer("eraseHangs", f.eraseHangs);
-  integer("motorFails", f.motorFails);
-  integer("unitOffline", f.unitOffline);
-  integer("unitDetached", f.unitDetached);
-  integer("unitCalibrationFails", f.unitCalibrationFails);
-  integer("stuckStatus", f.stuckStatus);
-  integer("readFailFrom", f.readFailFrom);
-  integer("readFailTo", f.readFailTo);
+  LoadFaults(values, s.faults);
   UnitState& u = s.unit;
   integer("unitState", u.state);
   integer("unitErrorCode", u.errorCode);
@@ -175,8 +156,8 @@ PrinterState FactoryImage(const std::string& model, const std::string& name) {
   for (int i = 0; i < 4; ++i)
     serial += letters[static_cast<std::size_t>(random.Below(static_cast<int>(letters.size())))];
   for (int i = 0; i < 6; ++i) serial += static_cast<char>('0' + random.Below(10));
-  PutText(n, kSerialAddress, serial);
-  PutText(n, kLongSerialAddress, serial + "00000000");
+  PutText(n, driver::nvram::kSerialNumber, serial);
+  PutText(n, driver::nvram::kLongSerialNumber, serial + "00000000");
   const std::uint32_t station = 0x2D2000u + static_cast<std::uint32_t>(random.Below(0xE000));
   const std::uint8_t mac[6] = {0x00,
                                0x26,
@@ -184,7 +165,7 @@ PrinterState FactoryImage(const std::string& model, const std::string& name) {
                                static_cast<std::uint8_t>(station >> 16),
                                static_cast<std::uint8_t>(station >> 8),
                                static_cast<std::uint8_t>(station)};
-  std::memcpy(&n[kMacAddress], mac, 6);
+  std::memcpy(&n[driver::nvram::kMacAddress], mac, driver::nvram::kMacLength);
   // Head ID: 44 random symbols and their check symbol.
   int head[driver::kHeadIdChars];
   for (int i = 0; i < driver::kHeadIdChars - 1; ++i)
@@ -206,10 +187,10 @@ PrinterState FactoryImage(const std::string& model, const std::string& name) {
   for (int address : {313, 314, 315, 329, 330, 331})
     n[static_cast<std::size_t>(address)] = static_cast<std::uint8_t>(random.Below(9) - 4);
   n[373] = 12;
-  n[11632] = 0;
+  n[driver::nvram::kServiceFlag] = 0;
   n[135] = 1;
   n[136] = 1;
-  n[11639] = 1;
+  n[driver::nvram::kBlackInkKind] = 1;
   for (int slot = 0; slot < 11; ++slot)
     n[40160 + static_cast<std::size_t>(slot)] = static_cast<std::uint8_t>(20 + slot);
   // The lists carry data of their own.

@@ -17,11 +17,6 @@ inline constexpr std::size_t kListA3Size = 0x10000;
 inline constexpr std::size_t kListD6Size = 0x1000;
 inline constexpr std::size_t kUnitNvramSize = 0x100;
 
-// NVRAM addresses the printers of this series use.
-inline constexpr int kSerialAddress = 66;      // ten characters
-inline constexpr int kLongSerialAddress = 96;  // eighteen characters
-inline constexpr int kMacAddress = 114;        // six bytes
-
 // Faults a trainer or a test can give the printer.
 struct Faults {
   bool paperOut = false;

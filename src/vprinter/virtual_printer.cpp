@@ -24,49 +24,7 @@ constexpr std::size_t kLogLines = 2000;
 
 // How long the printer works on what it was sent.
 constexpr std::int64_t kPageMs = 5'000;
-constexpr std::int64_t kMoveMs = 1'000;
-constexpr std::int64_t kLongMaintenanceMs = 600'000;
 constexpr std::int64_t kFirmwareMs = 30'000;
-
-std::uint16_t Word(const Bytes& p, std::size_t at) {
-  return static_cast<std::uint16_t>(p[at] | (p[at + 1] << 8));
-}
-
-std::uint32_t Dword(const Bytes& p, std::size_t at) {
-  return static_cast<std::uint32_t>(p[at] | (p[at + 1] << 8) | (p[at + 2] << 16)) |
-         (std::uint32_t{p[at + 3]} << 24);
-}
-
-// The raw current and time readings a healthy motor leaves after a measured move. The modes come
-// in pairs (high load, low load, check), and these readings give load constants and a check value
-// inside the limits of every model's measurement settings.
-struct MotorReading {
-  std::uint16_t current;
-  std::uint16_t time;
-};
-
-MotorReading ReadingOf(int motor, int mode) {
-  if (motor == 2) {  // paper feed
-    switch (mode) {
-      case 0:
-      case 3: return {725, 2160};
-      case 2:
-      case 5: return {757, 1338};
-      case 1:
-      case 4: return {827, 2732};
-      default: return {700, 1500};
-    }
-  }
-  switch (mode) {  // carriage
-    case 1:
-    case 4: return {560, 1869};
-    case 3:
-    case 6: return {552, 1456};
-    case 2:
-    case 5: return {571, 1767};
-    default: return {500, 1500};
-  }
-}
 
 // The state file's identity: every save renames a new file into place.
 std::string StampOf(const std::string& path) {
@@ -457,10 +415,6 @@ void VirtualPrinter::OnControl(std::uint8_t byte) {
   }
 }
 
-void VirtualPrinter::OnRemote(const std::string& name, const Bytes&) {
-  if (name == "JS" || name == "JE") Note("remote " + name);
-}
-
 void VirtualPrinter::OnMalformed(const std::string& what) { Note("malformed: " + what); }
 
 void VirtualPrinter::OnFirmware(const Bytes& file) {
@@ -481,141 +435,37 @@ void VirtualPrinter::OnFirmware(const Bytes& file) {
 }
 
 void VirtualPrinter::OnFactory(const FactoryCommand& command) {
-  if (!AccessOk(command.access)) {
-    Note("refused factory command " + Hex(command.family) + " " + Hex(command.code) +
-         ": access code");
-    return;
-  }
-  ApplyFactory(command);
+  const std::string name = FactoryName(command.family, command.code);
+  if (!AccessOk(command.access)) return Note("refused factory command " + name + ": access code");
+  Dispatch({command.family, command.code}, name, command.params);
 }
 
-void VirtualPrinter::ApplyFactory(const FactoryCommand& c) {
-  const Bytes& p = c.params;
-  const std::string name = Hex(c.family) + " " + Hex(c.code);
-  auto needs = [&](std::size_t count) {
-    if (p.size() >= count) return true;
-    Note("malformed factory command " + name + ": " + std::to_string(p.size()) +
-         " parameter bytes");
-    return false;
-  };
-  auto keyOk = [&](std::size_t at) { return KeyOk(&p[at]); };
+void VirtualPrinter::OnRemote(const std::string& name, const Bytes& params) {
+  if (name.size() != 2) return OnMalformed("remote command \"" + name + "\"");
+  Dispatch(KeyOf(name), "remote " + name, params);
+}
 
-  if (c.family == 0x7C && c.code == 0x02) {  // Prd single-byte NVRAM write
-    if (!needs(11)) return;
-    if (!keyOk(3)) return Note("refused " + name + ": write key");
-    state_.nvram[Word(p, 0)] = p[2];
-  } else if (c.family == 0x7C && c.code == 0x07) {  // Prd multi-byte NVRAM write
-    if (!needs(3) || !needs(3u + p[2] + 8u)) return;
-    if (!keyOk(3u + p[2])) return Note("refused " + name + ": write key");
-    const std::size_t address = Word(p, 0);
-    if (address + p[2] > kNvramSize) return Note("refused " + name + ": past the NVRAM end");
-    std::copy_n(p.begin() + 3, p[2], state_.nvram.begin() + static_cast<std::ptrdiff_t>(address));
-  } else if (c.family == 0x7B && c.code == 0x02) {  // option unit NVRAM write, family key
-    if (!needs(11)) return;
-    if (!std::equal(driver::kFamily7BKey.begin(), driver::kFamily7BKey.end(), p.begin() + 3)) {
-      return Note("refused " + name + ": family key");
-    }
-    if (Word(p, 0) >= kUnitNvramSize) return Note("refused " + name + ": past the unit NVRAM end");
-    state_.unit.nvram[Word(p, 0)] = p[2];
-  } else if (c.family == 0x7C && c.code == 0x42) {  // option unit EEPROM write with its code
-    if (!needs(11)) return;
-    if (!std::equal(driver::kUnitAccessCode.begin(), driver::kUnitAccessCode.end(),
-                    p.begin() + 3)) {
-      return Note("refused " + name + ": unit access code");
-    }
-    if (Word(p, 0) >= kUnitNvramSize) return Note("refused " + name + ": past the unit NVRAM end");
-    state_.unit.nvram[Word(p, 0)] = p[2];
-  } else if (c.family == 0x7C && c.code == 0x63) {  // clock set
-    if (!needs(6)) return;
-    char text[40];
-    std::snprintf(text, sizeof text, "%02d%02d%02d%02d%02d%02d", p[0], p[1], p[2], p[3], p[4],
-                  p[5]);
-    state_.rtcSetValue = text;
-    std::tm parts{};
-    parts.tm_year = 100 + p[0];
-    parts.tm_mon = p[1] - 1;
-    parts.tm_mday = p[2];
-    parts.tm_hour = p[3];
-    parts.tm_min = p[4];
-    parts.tm_sec = p[5];
-    state_.clockOffset = static_cast<std::int64_t>(timegm(&parts)) - clock_.UnixSeconds();
-    Note(std::string("clock set to ") + text);
-  } else if (c.family == 0x7C && c.code == 0x2B) {  // serial number
-    if (!needs(10)) return;
-    std::copy_n(p.begin(), 10, state_.nvram.begin() + kSerialAddress);
-    Note("serial number written");
-  } else if (c.family == 0x7C && c.code == 0x23) {  // long serial number
-    if (!needs(18)) return;
-    std::copy_n(p.begin(), 18, state_.nvram.begin() + kLongSerialAddress);
-  } else if (c.family == 0x7D && c.code == 0x22) {  // head-ID write
-    if (!needs(2 + driver::kHeadIdChars)) return;
-    if (p[1] != 1) return Note("head ID of kind " + std::to_string(p[1]) + " ignored");
-    int symbols[driver::kHeadIdChars];
-    const std::string text(p.begin() + 2, p.begin() + 2 + driver::kHeadIdChars);
-    if (driver::CWinHdidapi(80).ConvString2Data(text, symbols) < 0)
-      return Note("refused " + name + ": not a head ID");
-    for (int i = 0; i < driver::kHeadIdChars; ++i) {
-      state_.nvram[driver::kHeadIdAddress + static_cast<std::size_t>(i)] =
-          static_cast<std::uint8_t>(symbols[i]);
-    }
-    Note("head ID written");
-  } else if (c.family == 0x7D && c.code == 0x13) {  // measured motor move: motor, mode, target
-    if (!needs(6)) return;
-    MotorReading reading =
-        state_.faults.motorFails ? MotorReading{0xFFFF, 0xFFFF} : ReadingOf(p[0], p[1]);
-    if (const auto given = state_.motorReadings.find(p[0] * 16 + p[1]);
-        given != state_.motorReadings.end()) {
-      reading = {given->second.first, given->second.second};
-    }
-    const std::size_t currentAt = p[0] == 2 ? 7826 : 7824;
-    const std::size_t timeAt = p[0] == 2 ? 7762 : 7760;
-    state_.nvram[currentAt] = static_cast<std::uint8_t>(reading.current);
-    state_.nvram[currentAt + 1] = static_cast<std::uint8_t>(reading.current >> 8);
-    state_.nvram[timeAt] = static_cast<std::uint8_t>(reading.time);
-    state_.nvram[timeAt + 1] = static_cast<std::uint8_t>(reading.time >> 8);
-  } else if (c.family == 0x7D && c.code == 0x64) {  // AID inspection run: 1 starts one
-    if (!needs(1)) return;
-    if (p[0] == 1) {
-      // Ten results of a healthy head, their sum above every model's limit, and "passed".
-      for (int i = 0; i < 10; ++i) {
-        const int result = 372 + (i * 7) % 11;
-        state_.nvram[48672 + static_cast<std::size_t>(2 * i)] = static_cast<std::uint8_t>(result);
-        state_.nvram[48673 + static_cast<std::size_t>(2 * i)] =
-            static_cast<std::uint8_t>(result >> 8);
-      }
-      state_.nvram[48436] = 1;
-      BusyFor(kMoveMs * 10);
-      Note("AID inspection run");
-    }
-  } else if (c.family == 0x7C && c.code == 0xA3) {  // sensor readings: 16 paper, 48 IMS marks
-    if (!needs(3)) return;
-    if (p[0] == 16) {
-      state_.nvram[8439] = 212;
-      state_.nvram[8440] = 3;
-    } else if (p[0] == 48) {
-      const std::uint8_t marks[8] = {5, 6, 7, 0, 4, 9, 8, 6};
-      std::copy_n(marks, 8, state_.nvram.begin() + 34576);
-    }
-  } else if (c.family == 0x7D && c.code == 0x45) {  // long maintenance
-    BusyFor(kLongMaintenanceMs);
-    Note("long maintenance started");
-  } else if ((c.family == 0x7C && c.code == 0x9A) || (c.family == 0x7B && c.code == 0x25)) {
-    // Option unit initialisation: 254 stops it, 3 starts it again; it reports "stop" once more,
-    // then "ready".
-    if (!needs(1)) return;
-    UnitState& u = state_.unit;
-    if (p[0] == 254) u.state = 0;
-    if (p[0] == 3 && u.state != 255) {
-      u.state = 0;
-      unitStartReads_ = state_.faults.unitOffline ? -1 : 1;
-    }
-  } else if (c.family == 0x7B && c.code == 0x28) {  // option unit tile position
-    if (!needs(6)) return;
-    state_.unit.tilePosition = static_cast<int>(Dword(p, 2));
-  } else {
-    if (c.family == 0x7D) BusyFor(kMoveMs);
-    Note("factory command " + name + " accepted");
+void VirtualPrinter::Dispatch(CommandKey key, const std::string& name, const Bytes& params) {
+  const CommandRow* row = commands_->Find(key);
+  if (row == nullptr) {
+    unknownCommands_.push_back(name);
+    return Note("unknown command " + name);
   }
+  if (params.size() < row->minParams) {
+    return Note("malformed factory command " + name + ": " + std::to_string(params.size()) +
+                " parameter bytes");
+  }
+  row->handle(*this, params);
+}
+
+void VirtualPrinter::UseCommands(const CommandTable& commands) {
+  std::lock_guard lock(mutex_);
+  commands_ = &commands;
+}
+
+std::vector<std::string> VirtualPrinter::UnknownCommands() const {
+  std::lock_guard lock(mutex_);
+  return unknownCommands_;
 }
 
 void RegisterVirtualPrinters(platform::Clock& clock) {

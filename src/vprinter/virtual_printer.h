@@ -13,12 +13,15 @@
 #include "driver/device.h"
 #include "platform/clock.h"
 #include "vprinter/command_parser.h"
+#include "vprinter/command_table.h"
 #include "vprinter/page_renderer.h"
 #include "vprinter/printer_state.h"
 
 namespace vprinter {
 
-class VirtualPrinter final : public driver::PrinterDevice, private CommandSink {
+class VirtualPrinter final : public driver::PrinterDevice,
+                             private CommandSink,
+                             private PrinterContext {
 public:
   // How much of a job the printer takes before it is busy.
   static constexpr std::size_t kReceiveBuffer = 1u << 20;
@@ -50,6 +53,11 @@ public:
   void SetMotorReading(int motor, int mode, std::uint16_t current, std::uint16_t time);
   std::vector<std::string> Log() const;
   int PagesPrinted() const;
+  // The factory and remote commands this printer knows (StandardCommands() unless a test or a
+  // trainer gives another table, which must outlive the printer).
+  void UseCommands(const CommandTable& commands);
+  // The commands it met and did not know, as the log names them, since it was opened.
+  std::vector<std::string> UnknownCommands() const;
 
 private:
   VirtualPrinter(std::string folder, PrinterState state, platform::Clock& clock);
@@ -57,10 +65,7 @@ private:
   int Handle(driver::DeviceCall& call);
   int StatusType(int* errorCode) const;
   bool AccessOk(const std::array<std::uint8_t, 2>& access) const;
-  bool KeyOk(const std::uint8_t* key) const;
   bool ReadFails(int address, int count) const;
-  void BusyFor(std::int64_t ms);
-  void Note(const std::string& line);
   void Persist();
   // Takes the state file again when another process (grelt02-cli, say) changed it.
   void ReloadIfChangedElsewhere();
@@ -74,9 +79,17 @@ private:
   void OnFactory(const FactoryCommand& command) override;
   void OnFirmware(const Bytes& file) override;
   void OnMalformed(const std::string& what) override;
-  void ApplyFactory(const FactoryCommand& command);
+  void Dispatch(CommandKey key, const std::string& name, const Bytes& params);
   // A starting option unit becomes ready after it has been asked for its state.
   void AdvanceUnit();
+
+  // What the command handlers reach.
+  PrinterState& State() override { return state_; }
+  void Note(const std::string& line) override;
+  void BusyFor(std::int64_t ms) override;
+  bool KeyOk(const std::uint8_t* key) const override;
+  std::int64_t UnixSeconds() const override { return clock_.UnixSeconds(); }
+  void StartUnit(int stateReads) override { unitStartReads_ = stateReads; }
 
   mutable std::mutex mutex_;
   std::string folder_;
@@ -92,6 +105,8 @@ private:
   std::deque<std::string> log_;
   int pagesPrinted_ = 0;
   int unitStartReads_ = -1;  // state reads until a starting unit is ready; -1: not starting
+  const CommandTable* commands_ = &StandardCommands();
+  std::vector<std::string> unknownCommands_;
 };
 
 // Lets the library reach virtual printers by endpoints "vprinter:<state folder>".

@@ -19,10 +19,9 @@ protected:
   void WriteMenuFile(const std::string& name, const std::string& content) {
     folder.Write("Program/Service/" + name, content);
   }
-  std::unique_ptr<ui::CSvcDlgMain> Open(int top,
-                                        const std::string& title = "Adjustment and Service") {
-    auto dialog =
-        std::make_unique<ui::CSvcDlgMain>(ui, ui::ServiceContext{Environment(), table}, title, top);
+  std::unique_ptr<ui::CSvcDlgMain> Open(int top, const ui::PageTable& pages = ui::ProgramPages()) {
+    auto dialog = std::make_unique<ui::CSvcDlgMain>(
+        ui, ui::ServiceContext{Environment(), table, pages}, "Adjustment and Service", top);
     EXPECT_TRUE(dialog->Create());
     return dialog;
   }

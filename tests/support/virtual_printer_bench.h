@@ -2,6 +2,8 @@
 // A virtual printer plugged into a scratch registry, on a fake clock: what tests of operations
 // and measurements run against.
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <string>
 
@@ -25,7 +27,14 @@ public:
     settings.pnInterface.count = 1;
     settings.pnInterface.values[0] = kPort;
   }
-  ~VirtualPrinterBench() { driver::DeviceDirectory::ForgetConnections(); }
+  // A command the program sent that the printer does not know fails the test that sent it.
+  ~VirtualPrinterBench() {
+    if (const auto printer = info.folder.empty() ? nullptr : Printer()) {
+      for (const std::string& unknown : printer->UnknownCommands())
+        ADD_FAILURE() << "the virtual printer does not know the command " << unknown;
+    }
+    driver::DeviceDirectory::ForgetConnections();
+  }
 
   // Plugs in a printer of the model at kPort; false (with the reason in error) when it fails.
   bool AttachPrinter(const std::string& model, std::string* error) {

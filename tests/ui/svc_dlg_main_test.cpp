@@ -377,4 +377,18 @@ TEST(ServiceItemsTest, PagesAndButtonsFollowTheItemNumber) {
   EXPECT_EQ(ui::ButtonsOfItem(0).shown, 0u);
 }
 
+TEST_F(SvcDlgMainTest, AHotKeyThatFoundNoPrinterDoesNotSwallowTheNextPress) {
+  const auto dialog = Open();
+  Select(*dialog, "M1");  // no printer: told once on selection
+  Mark();
+  EXPECT_TRUE(dialog->KeyDown(ui::kKeyF11));
+  dialog->WaitForOperation();
+  ui.RunPosted();
+  EXPECT_EQ(Shown(), std::vector{Message(operations::kMsgNoPrinter)});
+  Attach("LW");
+  dialog->Click(ui::kExecuteButtonId);
+  dialog->WaitForOperation();
+  EXPECT_EQ(ran, std::vector<int>{210090});
+}
+
 }  // namespace

@@ -153,6 +153,30 @@ TEST_F(VirtualPrinterTest, ProductionWritesLandWhenTheJobIsSent) {
   EXPECT_EQ(Printer()->Log().back(), "refused 7C 02: write key");
 }
 
+TEST_F(VirtualPrinterTest, CommandsItDoesNotKnowAreLoggedAndCountedAndChangeNothing) {
+  CWinGreltDrv drv(directory);
+  ASSERT_EQ(Open(drv), 0);
+  const Bytes before = Printer()->ReadNvram(0, 0x10000);
+  // Factory command 7D EE (no printer has it), then remote-mode "ZZ" beside a known "JS".
+  Bytes job = {0x1B, 0x7D, 0x01, 0x06, 0x00, c0(), c1(), 0xEE, 0x11, 0x77, 0x05};
+  const Bytes remote = {0x1B, 0x28, 0x52, 0x08, 0x00, 0x00, 'R',  'E',  'M', 'O',
+                        'T',  'E',  '1',  'Z',  'Z',  0x00, 0x00, 'J',  'S', 0x04,
+                        0x00, 0,    0,    0,    0,    0x1B, 0x00, 0x00, 0x00};
+  job.insert(job.end(), remote.begin(), remote.end());
+  unsigned long taken = 0;
+  ASSERT_EQ(drv.SendEx(job.data(), job.size(), 0, &taken), 0);
+  EXPECT_EQ(Printer()->UnknownCommands(), (std::vector<std::string>{"7D EE", "remote ZZ"}));
+  const std::vector<std::string> log = Printer()->Log();
+  EXPECT_NE(std::find(log.begin(), log.end(), "unknown command 7D EE"), log.end());
+  EXPECT_NE(std::find(log.begin(), log.end(), "remote JS"), log.end());
+  EXPECT_EQ(Printer()->ReadNvram(0, 0x10000), before);
+  // A command of the table that is too short is malformed, not unknown.
+  const Bytes shortMove = {0x1B, 0x7D, 0x01, 0x06, 0x00, c0(), c1(), 0x13, 0xEC, 0x89, 0x01};
+  ASSERT_EQ(drv.SendEx(shortMove.data(), shortMove.size(), 0, &taken), 0);
+  EXPECT_EQ(Printer()->Log().back(), "malformed factory command 7D 13: 1 parameter bytes");
+  EXPECT_EQ(Printer()->UnknownCommands().size(), 2u);
+}
+
 TEST_F(VirtualPrinterTest, TakesABigJobInBusyPieces) {
   CWinGreltDrv drv(directory);
   ASSERT_EQ(Open(drv), 0);

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "driver/cwin_grelt_drv.h"
+#include "driver/nvram_map.h"
 #include "encoder/raster_commands.h"
 #include "json_output.h"
 #include "menu/menu_files.h"
@@ -29,8 +30,10 @@ inline bool ReadPrintHeader(printer::CPrinterLink& link, const std::string& firm
   header.MachineNo = machineNo;
   header.FirmwareVersion = firmware;
   std::uint8_t blackInk = 0;
-  if (!link.ReadPrdString(66, 10, header.SerialNo) || !link.ReadHeadId(header.HeadId, 1) ||
-      !link.ReadPrdNvram(11639, blackInk)) {
+  if (!link.ReadPrdString(driver::nvram::kSerialNumber, driver::nvram::kSerialLength,
+                          header.SerialNo) ||
+      !link.ReadHeadId(header.HeadId, 1) ||
+      !link.ReadPrdNvram(driver::nvram::kBlackInkKind, blackInk)) {
     return false;
   }
   header.BlackInkKind = blackInk == 1 ? "Matte Black" : "Photo Black";

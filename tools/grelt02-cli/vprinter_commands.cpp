@@ -9,6 +9,7 @@
 #include "platform/paths.h"
 #include "platform/registry.h"
 #include "vprinter/attachment.h"
+#include "vprinter/faults.h"
 #include "vprinter/firmware_file.h"
 #include "vprinter/virtual_printer.h"
 
@@ -107,62 +108,11 @@ void CheckRange(int address, int count, bool unit) {
   }
 }
 
-Json FaultsToJson(const vprinter::Faults& f) {
-  Json json = Json::array();
-  if (f.paperOut) json.push_back("paper-out");
-  if (f.paperJam) json.push_back("paper-jam");
-  if (f.disconnected) json.push_back("disconnect");
-  if (f.bootMode) json.push_back("boot-mode");
-  if (f.eraseFails) json.push_back("erase-fails");
-  if (f.eraseHangs) json.push_back("erase-hangs");
-  if (f.motorFails) json.push_back("motor-fails");
-  if (f.unitOffline) json.push_back("unit-offline");
-  if (f.unitDetached) json.push_back("unit-detached");
-  if (f.unitCalibrationFails) json.push_back("unit-calibration");
-  if (f.stuckStatus >= 0) json.push_back("stuck-status=" + std::to_string(f.stuckStatus));
-  if (f.readFailFrom >= 0) {
-    json.push_back("read-fail=" + std::to_string(f.readFailFrom) + "-" +
-                   std::to_string(f.readFailTo));
-  }
-  return json;
-}
+Json FaultsToJson(const vprinter::Faults& f) { return vprinter::DescribeFaults(f); }
 
 void ApplyFault(const std::string& fault, vprinter::Faults& f) {
-  const auto equals = fault.find('=');
-  const std::string name = fault.substr(0, equals);
-  const std::string value = equals == std::string::npos ? "" : fault.substr(equals + 1);
-  if (name == "paper-out") {
-    f.paperOut = true;
-  } else if (name == "paper-jam") {
-    f.paperJam = true;
-  } else if (name == "disconnect") {
-    f.disconnected = true;
-  } else if (name == "boot-mode") {
-    f.bootMode = true;
-  } else if (name == "erase-fails") {
-    f.eraseFails = true;
-  } else if (name == "erase-hangs") {
-    f.eraseHangs = true;
-  } else if (name == "motor-fails") {
-    f.motorFails = true;
-  } else if (name == "unit-offline") {
-    f.unitOffline = true;
-  } else if (name == "unit-detached") {
-    f.unitDetached = true;
-  } else if (name == "unit-calibration") {
-    f.unitCalibrationFails = true;
-  } else if (name == "stuck-status" && !value.empty()) {
-    f.stuckStatus = ParseNumber(value);
-  } else if (name == "read-fail" && value.find('-') != std::string::npos) {
-    f.readFailFrom = ParseNumber(value.substr(0, value.find('-')));
-    f.readFailTo = ParseNumber(value.substr(value.find('-') + 1));
-  } else {
-    throw std::runtime_error(
-        "unknown fault " + fault +
-        " (paper-out, paper-jam, disconnect, boot-mode, erase-fails, "
-        "erase-hangs, motor-fails, unit-offline, unit-detached, unit-calibration, "
-        "stuck-status=TYPE, read-fail=FROM-TO)");
-  }
+  if (!vprinter::ParseFault(fault, f))
+    throw std::runtime_error("unknown fault " + fault + " (" + vprinter::FaultForms() + ")");
 }
 
 Json Describe(const Bench& bench, const vprinter::VirtualPrinterInfo& info) {

@@ -1,0 +1,37 @@
+#include "ui/pages/page_table.h"
+
+namespace ui {
+
+void PageTable::Add(DialogTemplate layout, PageFactory make) {
+  const int id = layout.id;
+  rows_.insert_or_assign(id, Row{std::move(layout), std::move(make)});
+}
+
+const DialogTemplate* PageTable::FindTemplate(int templateId) const {
+  const auto found = rows_.find(templateId);
+  return found == rows_.end() ? nullptr : &found->second.layout;
+}
+
+std::unique_ptr<TStackedPage> PageTable::MakePage(int templateId, UiServices& ui) const {
+  const auto found = rows_.find(templateId);
+  if (found == rows_.end()) return nullptr;
+  return found->second.make(found->second.layout, ui);
+}
+
+std::vector<int> PageTable::TemplateIds() const {
+  std::vector<int> ids;
+  for (const auto& [id, row] : rows_) ids.push_back(id);
+  return ids;
+}
+
+const PageTable& ProgramPages() {
+  // The pages join here, one Add…Page call each, as they are built; until then their items show
+  // the title and the explanation only.
+  static const PageTable pages = [] {
+    PageTable table;
+    return table;
+  }();
+  return pages;
+}
+
+}  // namespace ui
