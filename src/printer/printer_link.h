@@ -95,7 +95,11 @@ public:
   const driver::AccessCode& AccessCode() const { return access_; }
   const driver::WriteKey& WriteKey() const { return key_; }
 
-  // Job buffer and senders.
+  // The text of a status type from the language file, or "Status - ERROR nn J".
+  std::string StatusText(int type) const;
+
+  // Job buffer and senders. FlushJob gives up on the third failed status read of one flush;
+  // SendFile on the first, after showing "GET STATUS ERROR".
   bool AppendJob(const std::uint8_t* bytes, std::size_t length);
   void ClearJob() { used_ = 0; }
   bool FlushJob();
@@ -127,9 +131,6 @@ private:
   void Say(const std::string& text);
   bool Refuse(int address, const char* text);
   bool Check(int result);
-  std::string StatusText(int type) const;
-  // Reads the status for a sender; false after the third failed read of one send.
-  bool ReadStatusForSend(driver::STATUSINF& status, int& failures);
 
   LinkEnvironment env_;
   std::unique_ptr<driver::GreltDriver> driver_;

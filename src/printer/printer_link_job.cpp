@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "driver/cturbine.h"
+#include "printer/file_sender.h"
 #include "printer/printer_link.h"
+#include "printer/stall_guard.h"
 
 namespace printer {
 namespace {
@@ -15,28 +17,6 @@ namespace {
 using driver::kDrvBusy;
 
 constexpr std::chrono::milliseconds kSecond(1000);
-
-// Keeps a sender from waiting for ever on a printer that neither takes data nor fails: the first
-// rounds follow each other at once, later ones a second apart, and after a quarter of an hour
-// the sender gives up.
-class StallGuard {
-public:
-  static constexpr int kImmediateRounds = 10;
-  static constexpr int kMaxRounds = 900;
-
-  explicit StallGuard(platform::Clock& clock) : clock_(clock) {}
-  // One more round without progress; false when the sender should give up.
-  bool Wait() {
-    if (++rounds_ > kMaxRounds) return false;
-    if (rounds_ > kImmediateRounds) clock_.Sleep(kSecond);
-    return true;
-  }
-  void Progressed() { rounds_ = 0; }
-
-private:
-  platform::Clock& clock_;
-  int rounds_ = 0;
-};
 
 enum class FlushAction { SendOn, PollAgain, Fail };
 
@@ -138,13 +118,6 @@ bool CPrinterLink::FlushJob() {
   return true;
 }
 
-bool CPrinterLink::ReadStatusForSend(driver::STATUSINF& status, int& failures) {
-  const int result = driver_->Ctl_GetStatus(&status);
-  if (result >= 0) return true;
-  ++failures;
-  return Fail(result);
-}
-
 bool CPrinterLink::SendFile(const std::string& fileName, int chunkSize) {
   std::error_code error;
   if (!std::filesystem::exists(fileName, error) || std::filesystem::is_directory(fileName, error)) {
@@ -157,110 +130,7 @@ bool CPrinterLink::SendFile(const std::string& fileName, int chunkSize) {
     env_.ui.ShowMessageDialog("FILE OPEN ERROR", 2);
     return Fail(kFileUnreadable);
   }
-  const settings::AppSettings& s = env_.settings;
-  auto errorText = [&s](int code, int okHint, int cancelHint) {
-    const std::string text = code >= 0 && code < 20 ? s.strError[static_cast<std::size_t>(code)]
-                                                    : "Error " + std::to_string(code);
-    return text + "\n\nOK:" + s.strMessage[static_cast<std::size_t>(okHint)] +
-           "\nCANCEL:" + s.strMessage[static_cast<std::size_t>(cancelHint)];
-  };
-  std::vector<std::uint8_t> chunk(static_cast<std::size_t>(chunkSize));
-  bool told = false;      // the user has seen why the printer stopped
-  bool reported = false;  // the user has seen why this chunk goes again
-  int statusFailures = 0;
-  StallGuard guard(env_.clock);
-  for (;;) {
-    file.read(reinterpret_cast<char*>(chunk.data()), chunkSize);
-    if (file.bad()) {
-      env_.ui.ShowMessageDialog("FILE READ ERROR", 2);
-      return Fail(kFileUnreadable);
-    }
-    const auto length = static_cast<int>(file.gcount());
-    reported = false;
-    guard.Progressed();
-    // Send this chunk until the printer takes it.
-    for (bool sent = false; !sent;) {
-      const int result = driver_->Send(chunk.data(), length);
-      if (result >= 0) break;
-      if (result != kDrvBusy) {
-        env_.ui.ShowMessageDialog("SEND FILE ERROR", 2);
-        return Fail(result);
-      }
-      // Busy: ask the printer why, until it is time to send again.
-      for (bool resend = false; !resend;) {
-        if (!guard.Wait()) {
-          env_.ui.ShowMessageDialog("SEND FILE ERROR", 2);
-          return Fail(kUnexpectedStatus);
-        }
-        driver::STATUSINF status;
-        if (!ReadStatusForSend(status, statusFailures)) {
-          env_.ui.ShowMessageDialog("GET STATUS ERROR", 2);
-          return false;
-        }
-        const int type = status.type;
-        if (type == 0) {
-          const int code = status.errorCode;
-          if (code == 0 || code == 1 || code == 2 || code == 5) {
-            env_.ui.ShowMessageDialog(errorText(code, 1, 2), 2);
-          } else if (code == 4) {
-            env_.ui.ShowMessageDialog(errorText(code, 1, 2), 2);
-            if (s.nNewERRControl == 1) {
-              const int resumed = driver_->Ctl_ResumePaperJam();
-              if (resumed < 0) {
-                lastError_ = resumed;
-                env_.ui.ShowMessageDialog("Not Resum PaperJam", 2);
-              }
-            }
-          } else if (code == 6) {
-            if (env_.ui.ShowMessageDialog(errorText(code, 3, 4), 3) != ui::kAnswerOk) return false;
-            if (s.nNewERRControl == 1) {
-              const int resumed = driver_->Ctl_ResumePaperOut();
-              if (resumed < 0) {
-                lastError_ = resumed;
-                env_.ui.ShowMessageDialog("Not Resum PaperOut", 2);
-              }
-            }
-          } else if (code == 7) {
-            // The printer says whether it still wants the chunk.
-            std::uint8_t flag = 0;
-            driver_->Ctl_ReplyEEP_LFP(access_[0], access_[1], 0x845F, &flag);
-            resend = true;
-            sent = flag != 1;
-            continue;
-          } else {
-            env_.ui.ShowMessageDialog("UNKNOWN ERROR\n\n" + s.strMessage[5], 2);
-            return false;
-          }
-          env_.clock.Sleep(kSecond);
-          told = true;
-          continue;
-        }
-        switch (type) {
-          case 2:
-            if (!told) env_.ui.ShowMessageDialog(StatusText(2) + "\n\nRETRY SEND", 0);
-            told = false;
-            resend = true;
-            break;
-          case 3:
-          case 4: resend = true; break;
-          case 11:
-          case 12:
-          case 14:
-          case 15: break;  // read the status again at once
-          default:
-            // The chunk was not taken: it goes again, and the user hears why once.
-            if (!reported) {
-              const bool known = type == 1 || type == 7 || type == 8 || type == 9;
-              env_.ui.ShowMessageDialog(
-                  known ? StatusText(type) + "\n\nRETRY GET STATUS" : "UNKNOWN STATUS", 0);
-              reported = true;
-            }
-            resend = true;
-        }
-      }
-    }
-    if (length < chunkSize) return true;
-  }
+  return FileSender(*this).Send(file, chunkSize);
 }
 
 bool CPrinterLink::WritePortFile(int usbIndex, const std::string& fileName, int chunkSize) {

@@ -29,8 +29,9 @@ struct Faults {
   bool unitOffline = false;   // the option unit does not answer
   bool unitDetached = false;  // its attachment sensor reads "off"
   bool unitCalibrationFails = false;
-  int stuckStatus = -1;   // this status type is all the printer reports
-  int readFailFrom = -1;  // NVRAM reads touching [from, to] fail
+  bool romReadFails = false;  // the firmware version cannot be read
+  int stuckStatus = -1;       // this status type is all the printer reports
+  int readFailFrom = -1;      // NVRAM reads touching [from, to] fail
   int readFailTo = -1;
 };
 

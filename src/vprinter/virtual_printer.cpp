@@ -241,7 +241,10 @@ int VirtualPrinter::Handle(driver::DeviceCall& call) {
       session_ = false;
       Persist();
       return driver::kDrvOk;
-    case DeviceOp::ReadRomVersion: call.text = state_.firmware; return driver::kDrvOk;
+    case DeviceOp::ReadRomVersion:
+      if (state_.faults.romReadFails) return driver::kDrvReadFailed;
+      call.text = state_.firmware;
+      return driver::kDrvOk;
     case DeviceOp::Send: {
       call.taken = 0;
       if (state_.faults.paperOut || state_.faults.paperJam || state_.faults.stuckStatus >= 0) {

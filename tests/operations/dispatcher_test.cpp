@@ -87,6 +87,21 @@ TEST_F(DispatcherTest, AnUnknownModelRunsNothingExceptInTheAnyModelMode) {
   EXPECT_EQ(doneMessages, 4);
 }
 
+TEST_F(DispatcherTest, ARunWhoseFirmwareReadFailsKeepsNoModelOfTheRunBefore) {
+  auto printer = Attach("LW");
+  EXPECT_TRUE(Run(operations::kExecuteBase, 10090));
+  ASSERT_EQ(request.romVersion.substr(0, 2), "LW");
+  vprinter::Faults faults;
+  faults.romReadFails = true;
+  printer->SetFaults(faults);
+  Mark();
+  EXPECT_FALSE(Run(operations::kExecuteBase, 10090));
+  EXPECT_EQ(request.romVersion, "");
+  EXPECT_EQ(Shown(), std::vector{Dialog("This printer is Unknown model.\n Model = \n"
+                                        "Please check the printer model.")});
+  EXPECT_EQ(ran, std::vector<int>{210090});  // the second run ran nothing
+}
+
 TEST_F(DispatcherTest, HotKeysRunTheirSequenceWhateverItemIsSelected) {
   Attach("NN");
   request.itemNumber = 10200;

@@ -297,6 +297,9 @@ TEST_F(SheetTest, LineSheetReadsTheInkKindAndAddsTheVariantLine) {
   driver->nvram[11639] = 2;  // neither kind: left as it was
   ASSERT_TRUE(patterns::PrintLineSheet(*link, header, "1.00"));
   EXPECT_EQ(header.BlackInkKind, "Mk");
+  driver->nvram[11639] = 0;
+  ASSERT_TRUE(patterns::PrintLineSheet(*link, header, "1.00"));
+  EXPECT_EQ(header.BlackInkKind, "Pk");
   driver->readResults.push_back(-1);
   EXPECT_FALSE(patterns::PrintLineSheet(*link, header, "1.00"));
 }

@@ -57,6 +57,27 @@ TEST_F(LinkWithPrinterTest, PortElevenOpensTheFirstPrinterOfTheMap) {
   EXPECT_FALSE(Link()->Open(12));  // slot 2 is empty
 }
 
+TEST_F(LinkWithPrinterTest, PortsElevenToFourteenReachTheFourPrintersOfTheMap) {
+  std::string error;
+  const std::string models[3] = {"MW", "NN", "BS"};
+  for (int i = 0; i < 3; ++i) {
+    clock.Advance(std::chrono::seconds(1));  // the map keeps the oldest first
+    ASSERT_TRUE(vprinter::AttachVirtualPrinter(directory, folder.Path(), models[i],
+                                               "line" + std::to_string(i + 2), 0, clock, &error))
+        << error;
+  }
+  const std::string expected[4] = {"LW", "MW", "NN", "BS"};
+  for (int port = 11; port <= 14; ++port) {
+    auto link = Link();
+    ASSERT_TRUE(link->Open(port)) << port;
+    std::string version;
+    ASSERT_TRUE(link->ReadRomVersion(version));
+    EXPECT_EQ(version.substr(0, 2), expected[port - 11]) << port;
+    link->Close();
+  }
+  EXPECT_FALSE(Link()->Open(15));
+}
+
 TEST_F(LinkWithPrinterTest, AProductionWriteLandsAfterTheFlush) {
   auto link = OpenedLink();
   const std::string serial = "QX12345678";

@@ -160,8 +160,16 @@ TEST_F(LinkTest, ProductionWritesAreQueuedByteForByte) {
                  0xF8, 0x83, 0x42, 0x00, 0x03, 0xAA, 0xBB, 0xCC};
   multi.insert(multi.end(), k.begin(), k.end());
   EXPECT_EQ(Job(), multi);
-  EXPECT_FALSE(link->WritePrdNvramMulti(66, 240, data));  // the length byte holds count + 16
+  link->ClearJob();
+  const Bytes most(239, 0x5A);
+  ASSERT_TRUE(link->WritePrdNvramMulti(66, 239, most.data()));  // the most a command carries
+  EXPECT_EQ(Job().size(), 5u + 5u + 3u + 239u + 8u);
+  EXPECT_EQ(Job()[3], 239 + 16);  // the length byte: access code, triple, address, count, key
+  EXPECT_EQ(Job()[12], 239);
+  link->ClearJob();
+  EXPECT_FALSE(link->WritePrdNvramMulti(66, 240, most.data()));
   EXPECT_EQ(link->LastError(), -939);
+  EXPECT_EQ(link->JobLength(), 0u);
   EXPECT_EQ(fake->Count("SendEx"), 0);  // nothing sent
 }
 
@@ -337,6 +345,17 @@ TEST_F(LinkTest, APrinterThatNeverTakesTheJobIsGivenUpOn) {
   EXPECT_EQ(link->LastError(), -8);
 }
 
+TEST_F(LinkTest, ALongBusySpellThatMakesProgressNeitherSleepsNorGivesUp) {
+  const Bytes data(1000 * 10, 1);
+  link->AppendJob(data.data(), data.size());
+  // A thousand busy answers, each after ten more bytes: more rounds than the stall limit.
+  for (int i = 0; i < 999; ++i) fake->sendEx.push_back({-16, 10});
+  for (int i = 0; i < 999; ++i) fake->status.push_back({0, 4});
+  ASSERT_TRUE(link->FlushJob());
+  EXPECT_EQ(clock.SleepCount(), 0);
+  EXPECT_EQ(fake->sendExOffsets.back(), 9990u);
+}
+
 TEST_F(LinkTest, TheJobBufferRefusesToOverflowAndKeepsWhatItHas) {
   const Bytes big(printer::CPrinterLink::kJobBufferSize - 10, 0x11);
   ASSERT_TRUE(link->AppendJob(big.data(), big.size()));
@@ -416,6 +435,21 @@ TEST_F(SendFileTest, BusyAndOddStatesResendTheChunkNeverDropIt) {
   ASSERT_EQ(dialogs.size(), 2u);
   EXPECT_EQ(dialogs[0].text, "Busy\n\nRETRY SEND");
   EXPECT_EQ(dialogs[1].text, settings.strStatus[1] + "\n\nRETRY GET STATUS");
+}
+
+TEST_F(SendFileTest, APrinterThatStoppedSaysWhetherItWantsTheChunkAgain) {
+  fake->nvram[0x845F] = 1;  // wanted again
+  fake->send = {-16};
+  fake->status = {{0, 0, 7}};
+  ASSERT_TRUE(link->SendFile(File(1500), 1024));
+  EXPECT_EQ(fake->sendLengths, (std::vector<std::size_t>{1024, 1024, 476}));
+  fake->sendLengths.clear();
+  fake->nvram[0x845F] = 0;  // taken after all: on with the next chunk
+  fake->send = {-16};
+  fake->status = {{0, 0, 7}};
+  ASSERT_TRUE(link->SendFile(File(1500), 1024));
+  EXPECT_EQ(fake->sendLengths, (std::vector<std::size_t>{1024, 476}));
+  EXPECT_TRUE(ui.Calls(ui::UiCallKind::MessageDialog).empty());
 }
 
 TEST_F(SendFileTest, UnknownErrorsAndFailedReadsEndTheSend) {

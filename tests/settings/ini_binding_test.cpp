@@ -75,6 +75,7 @@ TEST(IniBinding, IntegersHonourHexCommentsAndDefaults) {
   EXPECT_EQ(ReadInteger("nKey=1 0x", 3), 0);  // "0x" left: the scanner reads its 0
   EXPECT_EQ(ReadInteger("nKey=a0x5", 3), 3);  // "x5" is no number
   EXPECT_EQ(ReadInteger("nKey=;10", 3), 3);
+  EXPECT_EQ(ReadInteger("nKey=12;0x20;7", 3), 12);
 }
 
 TEST(IniBinding, FlagsAreZeroOrOne) {
@@ -90,6 +91,7 @@ TEST(IniBinding, ListsCountTheirTokens) {
   EXPECT_EQ(ReadList("pnKey=1").count, 1);
   EXPECT_EQ(ReadList("pnKey=").count, 0);
   EXPECT_EQ(ReadList("pnKey= ; nothing").count, 0);
+  EXPECT_EQ(ReadList("pnKey=11 12;13;14").values, (std::vector<int>{11, 12}));
   EXPECT_EQ(ReadList("other=1").values, (std::vector<int>{0, 0, 0, 0}));
   EXPECT_EQ(ReadList("other=1").count, 4);
   EXPECT_EQ(ReadList("pnKey=11 0x1F 0X10 abc").values, (std::vector<int>{11, 31, 16, 0}));
@@ -113,6 +115,7 @@ TEST(IniBinding, TextsExpandLineBreaksAndLoseComments) {
   EXPECT_EQ(ReadText("strKey=Press OK\\nto retry"), "Press OK\r\nto retry");
   EXPECT_EQ(ReadText("strKey=  padded   ; comment"), "padded");
   EXPECT_EQ(ReadText("strKey=A;B"), "A");
+  EXPECT_EQ(ReadText("strKey=A ;B; C;"), "A");  // the first ";" ends the value, not the last
   EXPECT_EQ(ReadText("strKey="), "");
   EXPECT_EQ(ReadText("other=x"), "default");
   EXPECT_EQ(ReadText("other=x", "dflt ; with comment"), "dflt");  // defaults pass the same rules

@@ -120,9 +120,22 @@ TEST(TemperatureDialog, AcceptsFifteenToThirtyDegrees) {
   });
   EXPECT_EQ(dialog.DoModal(), ui::IDOK);
   EXPECT_DOUBLE_EQ(dialog.Temperature(), 24.5);
+  // The bounds themselves are taken; just outside them is not.
+  for (const char* bound : {"15.0", "30"}) {
+    ui::CSvcDlgTemp edge(services, 23.0);
+    services.QueueDialogAction([&](ui::CDialog& d) {
+      d.EditText(ui::kTemperatureEditId, "14.9");
+      d.KeyDown(ui::kKeyEnter);
+      EXPECT_FALSE(d.IsEnded());
+      d.EditText(ui::kTemperatureEditId, bound);
+      d.KeyDown(ui::kKeyEnter);
+    });
+    EXPECT_EQ(edge.DoModal(), ui::IDOK) << bound;
+    EXPECT_DOUBLE_EQ(edge.Temperature(), std::stod(bound));
+  }
   const auto refused = services.Calls(ui::UiCallKind::MessageBox);
-  ASSERT_EQ(refused.size(), 1u);
-  EXPECT_EQ(refused[0].text, "Please enter a number between 15 and 30.");
+  ASSERT_EQ(refused.size(), 3u);  // 31, then 14.9 twice
+  for (const auto& box : refused) EXPECT_EQ(box.text, "Please enter a number between 15 and 30.");
 }
 
 TEST(ScriptedHost, RecordsEveryCallInOrderWithItsAnswer) {

@@ -94,6 +94,7 @@ TEST_F(RenderTest, PositionsAndPitchesPlaceTheRows) {
   EXPECT_DOUBLE_EQ(page.blocks[0].x, 1.0);
   EXPECT_DOUBLE_EQ(page.blocks[0].y, 2.0);
   EXPECT_DOUBLE_EQ(page.blocks[0].hPitch, 1.0 / 720);
+  EXPECT_DOUBLE_EQ(page.blocks[0].vPitch, 1.0 / 1440);
   EXPECT_EQ(vprinter::CountDots(page).at(0x80), 9u);  // one bit per dot
   EXPECT_TRUE(warnings.empty());
 
@@ -104,6 +105,27 @@ TEST_F(RenderTest, PositionsAndPitchesPlaceTheRows) {
   pages.Raster(block);
   EXPECT_DOUBLE_EQ(pages.EndPage().blocks.at(0).y, 1.0);
   EXPECT_TRUE(warnings.empty());
+}
+
+TEST_F(RenderTest, UnequalResolutionsKeepRowsAndDotsOnTheirOwnPitch) {
+  std::vector<std::string> warnings;
+  vprinter::PageRenderer pages([&warnings](const std::string& w) { warnings.push_back(w); });
+  pages.Setting('U', {1, 1, 1, 0x40, 0x0B});     // 1/2880 inch
+  pages.Setting('D', {0xA0, 0x05, 0x04, 0x01});  // 360 dots per inch across, 1440 down
+  pages.Setting('C', {0x40, 0x0B, 0x00, 0x00});  // one inch long
+  // 1440 rows fill the inch exactly, at 1440 rows an inch; across, a byte is eight dots of 1/360.
+  vprinter::RasterBlock fits{0x80, 1, 1, 1440, std::vector<Bytes>(1440, Bytes{0x81})};
+  pages.Raster(fits);
+  EXPECT_TRUE(warnings.empty()) << warnings.front();
+  const vprinter::Page page = pages.EndPage();
+  ASSERT_EQ(page.blocks.size(), 1u);
+  EXPECT_DOUBLE_EQ(page.blocks[0].vPitch, 1.0 / 1440);
+  EXPECT_DOUBLE_EQ(page.blocks[0].hPitch, 1.0 / 360);
+  // One row more runs off the end of the page.
+  pages.Setting('C', {0x40, 0x0B, 0x00, 0x00});
+  vprinter::RasterBlock tooLong{0x80, 1, 1, 1441, std::vector<Bytes>(1441, Bytes{0x81})};
+  pages.Raster(tooLong);
+  EXPECT_EQ(warnings.size(), 1u);
 }
 
 TEST_F(RenderTest, RasterOffThePageIsLoggedNotFatal) {
