@@ -73,9 +73,11 @@ int CWinGreltDrv::Send(const std::uint8_t* data, int length) {
   call.op = DeviceOp::Send;
   call.in = data;
   call.inLength = static_cast<std::size_t>(length);
+  // Send delivers all or nothing, and busy means nothing was taken: the caller sends the same
+  // chunk again, so a partial take would arrive twice.
+  call.wholeOnly = true;
   const int result = Forward(call);
   if (result < 0) return result;
-  // Send delivers all or nothing: a partial take is a busy printer.
   return call.taken == call.inLength ? static_cast<int>(call.taken) : kDrvBusy;
 }
 

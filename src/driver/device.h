@@ -14,7 +14,7 @@ namespace driver {
 enum class DeviceOp {
   OpenSession,  // fails with kDrvBootMode while the printer waits for firmware
   CloseSession,
-  Send,       // in/inLength; taken: bytes accepted (kDrvBusy when none)
+  Send,       // in/inLength, wholeOnly; taken: bytes accepted (kDrvBusy when none)
   GetStatus,  // status
   CtlRead,    // address, count, out
   CtlWrite,   // address, in/inLength, key
@@ -49,6 +49,8 @@ struct DeviceCall {
   std::size_t inLength = 0;
   std::uint8_t* out = nullptr;
   int timeoutMs = 0;
+  // Send: take all of it or nothing, for a caller that sends the same piece again when busy.
+  bool wholeOnly = false;
   // Answers.
   std::size_t taken = 0;
   std::uint8_t state = 0;

@@ -82,25 +82,69 @@ int ConnectWithin(int fd, const sockaddr* address, socklen_t length, int timeout
   return error;
 }
 
+constexpr const char* kCannotConnect =
+    "Cannot connect to printer.\nCheck printer power or network cable";
+
 void Tell(ui::UiServices& ui, const std::string& text) {
   ui.MessageBox(text, ui::kApplicationTitle, ui::kOk);
 }
 
+// A job cut off on the way is no job: say so rather than report it sent.
+bool TellCutOff(ui::UiServices& ui) {
+  Tell(ui,
+       "The printer closed the connection before the job was sent.\nCheck the printer and send "
+       "it again.");
+  return false;
+}
+
+// Waits for the socket to have something to read; false when the time ran out.
+bool Readable(int fd, int timeoutMs) {
+  pollfd waiting{fd, POLLIN, 0};
+  for (;;) {
+    const int ready = ::poll(&waiting, 1, timeoutMs);
+    if (ready < 0 && errno == EINTR) continue;
+    return ready > 0;
+  }
+}
+
+// The daemon's one-byte answer to a subcommand: 0 taken, another value refused; -1 when the
+// connection closed or nothing came in time.
+int ReadAcknowledgement(int fd, int timeoutMs) {
+  std::uint8_t ack = 0;
+  for (;;) {
+    if (!Readable(fd, timeoutMs)) return -1;
+    const ssize_t n = ::recv(fd, &ack, 1, 0);
+    if (n < 0 && errno == EINTR) continue;
+    return n == 1 ? ack : -1;
+  }
+}
+
+// Reads until the daemon closes its side, or it stays silent for timeoutMs.
+void DrainUntilClosed(int fd, int timeoutMs) {
+  std::uint8_t buffer[512];
+  while (Readable(fd, timeoutMs)) {
+    const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+    if (n == 0 || (n < 0 && errno != EINTR)) return;
+  }
+}
+
 }  // namespace
 
-std::string LpdPreamble() {
+std::vector<std::string> LpdSubcommands() {
   const std::string host = kLpdHost;
   const std::string dataFile = "dfA002" + host;
   const std::string control = "H" + host + "\n" + "P" + kLpdUser + "\n" + "J" + kLpdJob + "\n" +
                               "l" + dataFile + "\n" + "U" + dataFile + "\n" + "N" + kLpdUser + "\n";
-  std::string preamble = "\x02PASSTHRU\n";
-  preamble += "\x02" + std::to_string(control.size()) + " cfA002" + host + "\n";
-  preamble += control;
-  preamble += '\0';
-  preamble +=
-      "\x03"
-      "125899906843000 " +
-      dataFile + "\n";
+  return {"\x02PASSTHRU\n", "\x02" + std::to_string(control.size()) + " cfA002" + host + "\n",
+          control + '\0',
+          "\x03"
+          "125899906843000 " +
+              dataFile + "\n"};
+}
+
+std::string LpdPreamble() {
+  std::string preamble;
+  for (const std::string& part : LpdSubcommands()) preamble += part;
   return preamble;
 }
 
@@ -113,7 +157,7 @@ bool SendNetworkJob(const std::string& host, const std::uint8_t* data, std::size
   const int lookup = ::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found);
   if (lookup != 0) {
     Tell(ui, ::gai_strerror(lookup));
-    Tell(ui, "Cannot connect to printer.\nCheck printer power or network cable");
+    Tell(ui, kCannotConnect);
     return false;
   }
   Socket socket(::socket(found->ai_family, found->ai_socktype | SOCK_CLOEXEC, found->ai_protocol));
@@ -126,19 +170,26 @@ bool SendNetworkJob(const std::string& host, const std::uint8_t* data, std::size
   ::freeaddrinfo(found);
   if (error != 0) {
     Tell(ui, std::strerror(error));
-    Tell(ui, "Cannot connect to printer.\nCheck printer power or network cable");
+    Tell(ui, kCannotConnect);
     return false;
   }
-  const std::string preamble = LpdPreamble();
   BufferedWriter writer(socket.Fd());
-  if (!writer.Write(preamble.data(), preamble.size()) ||
-      (length > 0 && !writer.Write(data, length)) || !writer.Flush()) {
-    // A job cut off on the way is no job: say so rather than report it sent.
-    Tell(ui,
-         "The printer closed the connection before the job was sent.\nCheck the printer and send "
-         "it again.");
-    return false;
+  for (const std::string& subcommand : LpdSubcommands()) {
+    if (!writer.Write(subcommand.data(), subcommand.size()) || !writer.Flush())
+      return TellCutOff(ui);
+    const int ack = ReadAcknowledgement(socket.Fd(), timeoutMs);
+    if (ack < 0) return TellCutOff(ui);
+    if (ack != 0) {
+      Tell(ui, "The printer refused the job (answer " + std::to_string(ack) +
+                   ").\nCheck the printer's queue and send the job again.");
+      return false;
+    }
   }
+  if ((length > 0 && !writer.Write(data, length)) || !writer.Flush()) return TellCutOff(ui);
+  // Close our side first and let the daemon finish: a socket closed with unread data in it
+  // would reset the connection and drop what the daemon had not taken yet.
+  ::shutdown(socket.Fd(), SHUT_WR);
+  DrainUntilClosed(socket.Fd(), timeoutMs);
   return true;
 }
 

@@ -1,9 +1,12 @@
 #pragma once
 // Hands a prepared job to a printer's line printer daemon: one connection, the queue "PASSTHRU",
-// a 72-byte control file, then the data file, without waiting for acknowledgements.
+// a 72-byte control file, then the data file. The daemon acknowledges each subcommand with one
+// byte; after the data the sender closes its side and reads what the daemon still says, so that
+// closing never throws away data the daemon has not taken yet.
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "ui_services/ui_services.h"
 
@@ -15,12 +18,16 @@ inline constexpr const char* kLpdHost = "GRELT02";
 inline constexpr const char* kLpdUser = "SERVICE01";
 inline constexpr const char* kLpdJob = "NOZZLECHK";
 
-// The bytes sent before the data: queue request, control file announcement and control file,
-// data file announcement.
+// The subcommands sent before the data, each answered by an acknowledgement: queue request,
+// control file announcement, control file (with its closing NUL), data file announcement. The
+// data file is announced with a fixed length that the printers' daemons expect.
+std::vector<std::string> LpdSubcommands();
+// All of them in one string, as they travel.
 std::string LpdPreamble();
 
-// Sends the job; false, after telling the user why, when the host cannot be reached or drops the
-// connection before everything went out. The connection attempt gives up after timeoutMs.
+// Sends the job; false, after telling the user why, when the host cannot be reached, refuses a
+// subcommand or drops the connection before everything went out. Connecting, each
+// acknowledgement and the end of the stream are each waited for timeoutMs at most.
 bool SendNetworkJob(const std::string& host, const std::uint8_t* data, std::size_t length,
                     ui::UiServices& ui, int port = kLpdPort, int timeoutMs = 5000);
 

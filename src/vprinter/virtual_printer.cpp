@@ -146,6 +146,11 @@ std::vector<std::string> VirtualPrinter::Log() const {
   return {log_.begin(), log_.end()};
 }
 
+std::uint64_t VirtualPrinter::BytesReceived() const {
+  std::lock_guard lock(mutex_);
+  return bytesReceived_;
+}
+
 int VirtualPrinter::PagesPrinted() const {
   std::lock_guard lock(mutex_);
   return pagesPrinted_;
@@ -251,13 +256,19 @@ int VirtualPrinter::Handle(driver::DeviceCall& call) {
         return driver::kDrvOk;  // nothing taken: the sender asks for the status
       }
       call.taken = std::min(call.inLength, kReceiveBuffer - received_);
+      // A piece that must go whole waits for room, unless it could never fit: that one streams
+      // through the empty buffer.
+      if (call.wholeOnly && call.taken < call.inLength)
+        call.taken = received_ == 0 ? call.inLength : 0;
       received_ += call.taken;
+      bytesReceived_ += call.taken;
       parser_.Feed(call.in, call.taken);
       Persist();
       return driver::kDrvOk;
     }
     case DeviceOp::RawWrite:
       call.taken = call.inLength;
+      bytesReceived_ += call.taken;
       parser_.Feed(call.in, call.inLength);
       Persist();
       return driver::kDrvOk;

@@ -53,6 +53,8 @@ public:
   void SetMotorReading(int motor, int mode, std::uint16_t current, std::uint16_t time);
   std::vector<std::string> Log() const;
   int PagesPrinted() const;
+  // Bytes taken from the data channels since the printer was opened.
+  std::uint64_t BytesReceived() const;
   // The factory and remote commands this printer knows (StandardCommands() unless a test or a
   // trainer gives another table, which must outlive the printer).
   void UseCommands(const CommandTable& commands);
@@ -104,6 +106,7 @@ private:
   std::map<std::uint8_t, int> eraseReplies_;  // list kind -> replies until the erase is done
   std::deque<std::string> log_;
   int pagesPrinted_ = 0;
+  std::uint64_t bytesReceived_ = 0;
   int unitStartReads_ = -1;  // state reads until a starting unit is ready; -1: not starting
   const CommandTable* commands_ = &StandardCommands();
   std::vector<std::string> unknownCommands_;

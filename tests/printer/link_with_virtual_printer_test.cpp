@@ -91,6 +91,33 @@ TEST_F(LinkWithPrinterTest, AProductionWriteLandsAfterTheFlush) {
   EXPECT_EQ(read, serial);
 }
 
+TEST_F(LinkWithPrinterTest, AFileSentInChunksThatDoNotDivideTheBufferArrivesByteForByte) {
+  // A 2 MB print file of production writes, each address written many times over: a chunk
+  // taken twice or lost would show in the bytes received, the log or the last values.
+  auto link = OpenedLink();
+  constexpr int kWrites = 100'000;
+  for (int i = 0; i < kWrites; ++i) {
+    ASSERT_TRUE(link->WritePrdNvram(0x4000 + i % 4096, static_cast<std::uint8_t>(i / 4096 + i)));
+  }
+  const std::string file = folder.Write(
+      "writes.prn", std::string(reinterpret_cast<const char*>(link->JobData()), link->JobLength()));
+  const std::uint64_t size = link->JobLength();
+  link->ClearJob();
+  auto device = std::static_pointer_cast<vprinter::VirtualPrinter>(
+      directory.FindByLink(printer.attachment.link));
+  for (const int chunk : {10'000, 4'093}) {
+    const std::uint64_t before = device->BytesReceived();
+    ASSERT_TRUE(link->SendFile(file, chunk)) << chunk;
+    EXPECT_EQ(device->BytesReceived() - before, size) << chunk;
+  }
+  for (const std::string& line : device->Log())
+    EXPECT_EQ(line.find("malformed"), std::string::npos);
+  const vprinter::Bytes nvram = device->ReadNvram(0x4000, 4096);
+  for (int i = kWrites - 4096; i < kWrites; ++i) {
+    ASSERT_EQ(nvram[static_cast<std::size_t>(i % 4096)], static_cast<std::uint8_t>(i / 4096 + i));
+  }
+}
+
 TEST_F(LinkWithPrinterTest, HeadIdsAndListsRoundTrip) {
   auto link = OpenedLink();
   std::string id;

@@ -12,11 +12,20 @@
 
 namespace {
 
-// A line printer daemon of our own on a loopback port: takes one connection and keeps what came,
-// or reads only a little and hangs up.
+// A line printer daemon of our own on a loopback port, as RFC 1179 has it: it answers each
+// subcommand (queue, control file announcement, control file, data file announcement) with the
+// next of its acknowledgements, then keeps the data until the sender closes. A refusal ends the
+// connection; a daemon may also take only a little data and hang up, or never answer at all.
 class LpdReceiver {
 public:
-  explicit LpdReceiver(std::size_t readAtMost = SIZE_MAX) {
+  struct Behaviour {
+    std::vector<char> acks = {0, 0, 0, 0};
+    std::size_t readAtMost = SIZE_MAX;
+    bool silent = false;
+  };
+
+  LpdReceiver() : LpdReceiver(Behaviour{}) {}
+  explicit LpdReceiver(Behaviour behaviour) {
     listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -26,16 +35,7 @@ public:
     socklen_t size = sizeof address;
     ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size);
     port_ = ntohs(address.sin_port);
-    thread_ = std::thread([this, readAtMost] {
-      const int connection = ::accept(listener_, nullptr, nullptr);
-      char buffer[65536];
-      while (received_.size() < readAtMost) {
-        const ssize_t n = ::recv(connection, buffer, sizeof buffer, 0);
-        if (n <= 0) break;
-        received_.append(buffer, static_cast<std::size_t>(n));
-      }
-      ::close(connection);
-    });
+    thread_ = std::thread([this, behaviour] { Serve(behaviour); });
   }
   ~LpdReceiver() {
     if (thread_.joinable()) thread_.join();
@@ -48,7 +48,46 @@ public:
   }
 
 private:
+  void Serve(const Behaviour& behaviour) {
+    connection_ = ::accept(listener_, nullptr, nullptr);
+    if (!behaviour.silent) {
+      for (std::size_t step = 0; step < behaviour.acks.size(); ++step) {
+        const bool ok = step == 2 ? ReadCount(ControlLength() + 1) : ReadLine();
+        if (!ok) break;
+        ::send(connection_, &behaviour.acks[step], 1, MSG_NOSIGNAL);
+        if (behaviour.acks[step] != 0) break;
+      }
+    }
+    char buffer[65536];
+    while (received_.size() < behaviour.readAtMost) {
+      const ssize_t n = ::recv(connection_, buffer, sizeof buffer, 0);
+      if (n <= 0) break;
+      received_.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(connection_);
+  }
+  bool ReadCount(std::size_t count) {
+    const std::size_t end = received_.size() + count;
+    char byte;
+    while (received_.size() < end && ::recv(connection_, &byte, 1, 0) == 1) received_ += byte;
+    return received_.size() == end;
+  }
+  bool ReadLine() {
+    char byte = 0;
+    while (::recv(connection_, &byte, 1, 0) == 1) {
+      received_ += byte;
+      if (byte == '\n') return true;
+    }
+    return false;
+  }
+  // The length the control file announcement gave: "\x02NN cf...\n" is the last line read.
+  std::size_t ControlLength() const {
+    const std::size_t start = received_.rfind('\x02');
+    return static_cast<std::size_t>(std::stoul(received_.substr(start + 1)));
+  }
+
   int listener_;
+  int connection_ = -1;
   int port_ = 0;
   std::thread thread_;
   std::string received_;
@@ -75,10 +114,10 @@ TEST(NetworkSender, SpeaksTheLinePrinterDaemonProtocolByteForByte) {
   EXPECT_TRUE(ui.Calls().empty());
 }
 
-TEST(NetworkSender, LargeJobsGoThroughTheBufferWhole) {
+TEST(NetworkSender, LargeJobsArriveWholeBeforeTheConnectionCloses) {
   LpdReceiver receiver;
   ui::ScriptedUiServices ui;
-  std::vector<std::uint8_t> data(100'000);
+  std::vector<std::uint8_t> data(20'000'000);
   for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i * 13);
   ASSERT_TRUE(printer::SendNetworkJob("localhost", data.data(), data.size(), ui, receiver.Port()));
   const std::string received = receiver.Received();
@@ -104,8 +143,43 @@ TEST(NetworkSender, ARefusedConnectionIsReported) {
   EXPECT_EQ(shown[1].text, "Cannot connect to printer.\nCheck printer power or network cable");
 }
 
+TEST(NetworkSender, ARefusedSubcommandStopsTheJobAndSaysSo) {
+  for (std::size_t refused = 0; refused < 4; ++refused) {
+    LpdReceiver::Behaviour behaviour;
+    behaviour.acks[refused] = static_cast<char>(refused + 1);
+    LpdReceiver receiver(behaviour);
+    ui::ScriptedUiServices ui;
+    const std::string data = "job";
+    EXPECT_FALSE(printer::SendNetworkJob("127.0.0.1",
+                                         reinterpret_cast<const std::uint8_t*>(data.data()),
+                                         data.size(), ui, receiver.Port()))
+        << refused;
+    const auto shown = ui.Calls(ui::UiCallKind::MessageBox);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "The printer refused the job (answer " + std::to_string(refused + 1) +
+                                 ").\nCheck the printer's queue and send the job again.");
+    // Nothing after the refused subcommand went out.
+    std::string sent;
+    for (std::size_t i = 0; i <= refused; ++i) sent += printer::LpdSubcommands()[i];
+    EXPECT_EQ(receiver.Received(), sent);
+  }
+}
+
+TEST(NetworkSender, ADaemonThatNeverAnswersIsGivenUpOn) {
+  LpdReceiver::Behaviour behaviour;
+  behaviour.silent = true;  // and the connection stays open until the sender gives up
+  LpdReceiver receiver(behaviour);
+  ui::ScriptedUiServices ui;
+  const std::uint8_t data[1] = {0};
+  EXPECT_FALSE(printer::SendNetworkJob("127.0.0.1", data, 1, ui, receiver.Port(), 100));
+  EXPECT_EQ(receiver.Received(), printer::LpdSubcommands()[0]);
+  ASSERT_EQ(ui.Calls(ui::UiCallKind::MessageBox).size(), 1u);
+}
+
 TEST(NetworkSender, AHostThatHangsUpMidJobIsNotReportedAsSent) {
-  LpdReceiver receiver(64);
+  LpdReceiver::Behaviour behaviour;
+  behaviour.readAtMost = 64;
+  LpdReceiver receiver(behaviour);
   ui::ScriptedUiServices ui;
   const std::vector<std::uint8_t> data(32u << 20, 0x55);
   EXPECT_FALSE(printer::SendNetworkJob("127.0.0.1", data.data(), data.size(), ui, receiver.Port()));
