@@ -6,7 +6,13 @@
 namespace ui {
 
 CMessageDlg::CMessageDlg(UiServices& ui, FontSpec font)
-    : CDialog(kMessageDialogTemplate, ui), font_(std::move(font)) {}
+    : CDialog(kMessageDialogTemplate, ui), font_(std::move(font)) {
+  OnKeyDown(&CMessageDlg::OnKey);
+}
+
+// In mode 2 the only visible button is NG, which has the focus: Enter would answer NG, so it is
+// taken here and does nothing. The technician must press NG on purpose.
+bool CMessageDlg::OnKey(int key) { return mode_ == 2 && key == kKeyEnter; }
 
 int CMessageDlg::Show(const std::string& text, int mode) {
   Prepare(text, mode);

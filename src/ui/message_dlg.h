@@ -29,6 +29,8 @@ protected:
   void OnOK() override;
 
 private:
+  bool OnKey(int key);
+
   std::string text_;
   int mode_ = 0;
   FontSpec font_;

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -134,6 +135,31 @@ TEST(GuiDialog, ARunModalDialogEndsWhenTheModelEnds) {
     QTimer::singleShot(20, [&dialog] { dialog.Click(ui::IDCANCEL); });
   });
   EXPECT_EQ(dialog.Show("Paper jam.", 2), ui::IDCANCEL);
+}
+
+TEST(GuiDialog, EnterNeverAnswersTheMessageDialogThatOnlyOffersNg) {
+  gui::QtUiServices services({});
+  ui::CMessageDlg dialog(services, {});
+  bool endedByEnter = true;
+  std::string focused;
+  QTimer::singleShot(50, [&] {
+    QWidget* window = QApplication::activeModalWidget();
+    ASSERT_NE(window, nullptr);
+    QApplication::setActiveWindow(window);
+    QApplication::processEvents();
+    // The key goes where a person's key would: to the focused widget, the visible NG button.
+    QWidget* target = QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : window;
+    if (auto* button = qobject_cast<QPushButton*>(target)) focused = button->text().toStdString();
+    for (const int key : {Qt::Key_Return, Qt::Key_Enter}) {
+      QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+      QApplication::sendEvent(target, &press);
+    }
+    endedByEnter = dialog.IsEnded();
+    dialog.Click(ui::IDCANCEL);
+  });
+  EXPECT_EQ(dialog.Show("Paper jam.", 2), ui::IDCANCEL);
+  EXPECT_EQ(focused, "NG");
+  EXPECT_FALSE(endedByEnter);
 }
 
 const ui::DialogTemplate kHost{
