@@ -52,6 +52,8 @@ static_assert(std::is_sorted(std::begin(kItems), std::end(kItems),
 
 }  // namespace
 
+std::span<const ServiceItem> ServiceItems() { return kItems; }
+
 const ServiceItem* FindServiceItem(int itemNumber) {
   const auto* found = std::lower_bound(
       std::begin(kItems), std::end(kItems), itemNumber,

@@ -2,6 +2,8 @@
 // What the main service dialog does with each menu item: the page it shows, whether the page
 // reads values first, and which action buttons it offers. One row per item, in one table.
 
+#include <span>
+
 namespace ui {
 
 inline constexpr int kNoPage = 0;
@@ -27,6 +29,8 @@ struct ServiceItem {
   ItemButtons buttons;
 };
 
+// Every item the program knows, by item number.
+std::span<const ServiceItem> ServiceItems();
 // The row of an item, or nullptr for an item the program does not know.
 const ServiceItem* FindServiceItem(int itemNumber);
 

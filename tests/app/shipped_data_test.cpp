@@ -118,15 +118,12 @@ TEST(ShippedData, EveryServiceFunctionHasAnItemItsTextsAndItsPicture) {
     }
   }
   // The FunctionIDs that have a page, action buttons or operations in the program.
-  for (int function :
-       {10010, 10020, 10030, 10040, 10060, 10070, 10080, 10090, 10100, 10110, 10120, 10130, 10131,
-        10140, 10150, 10160, 10170, 10180, 10190, 10200, 10210, 10220, 10230, 10240, 10241, 10250,
-        10260, 10280, 10290, 10300, 10310, 10330, 10340, 10370, 10380, 10390, 10391, 10400, 10410,
-        19010, 20020, 20030, 20040, 20050, 20060, 20070, 20080, 20100, 20110, 20120, 20130, 20150,
-        20170, 20180, 20190, 20200, 20210, 20220, 20230, 20240, 20250, 20260, 20270, 20280, 30020})
-    EXPECT_EQ(shownFunctions.count(function), 1u) << function;
+  EXPECT_EQ(ui::ServiceItems().size(), 65u);
+  for (const ui::ServiceItem& item : ui::ServiceItems())
+    EXPECT_EQ(shownFunctions.count(item.itemNumber), 1u) << item.itemNumber;
   for (const char* manual : {"Panel_Menu_Maps.pdf", "Wiring_Diagrams.pdf"})
     EXPECT_EQ(Head(kData + "/Service/" + manual, 5), "%PDF-") << manual;
+  EXPECT_EQ(Head(kData + "/grelt02.png", 8), "\x89PNG\r\n\x1A\n");  // the program's icon
 }
 
 }  // namespace

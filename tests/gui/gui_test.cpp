@@ -5,8 +5,8 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QKeyEvent>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -15,7 +15,9 @@
 #include <thread>
 
 #include "gui/dialog_view.h"
+#include "gui/program_icon.h"
 #include "gui/qt_ui_services.h"
+#include "support/temp_folder.h"
 #include "ui/message_dlg.h"
 #include "ui/stacked_dialog.h"
 #include "ui/template_ids.h"
@@ -109,6 +111,22 @@ TEST(GuiDialog, InputReachesTheModelAndTheModelRedrawsTheWidgets) {
   panel.ShowItem(13, false);
   EXPECT_EQ(name->text(), "from the model");
   EXPECT_TRUE(run->isHidden());
+}
+
+TEST(GuiDialog, EveryWindowCarriesTheProgramIcon) {
+  testing_support::TempFolder empty;
+  EXPECT_FALSE(gui::InstallProgramIcon(empty.Path()));  // no icon file: the desktop's default
+  ASSERT_TRUE(gui::InstallProgramIcon(GRELT_DATA_DIR));
+  gui::QtUiServices services({});
+  Panel panel(services);
+  panel.Create();
+  gui::DialogWindow window(panel);
+  const QIcon icon = window.windowIcon();
+  ASSERT_FALSE(icon.isNull());
+  EXPECT_EQ(icon.cacheKey(), QApplication::windowIcon().cacheKey());
+  EXPECT_EQ(icon.availableSizes().value(0), QSize(256, 256));
+  QMessageBox box;
+  EXPECT_EQ(box.windowIcon().cacheKey(), icon.cacheKey());
 }
 
 TEST(GuiDialog, TheDialogMovesTheKeyboardFocus) {

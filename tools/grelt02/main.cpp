@@ -7,6 +7,7 @@
 
 #include "app/grelt02_app.h"
 #include "app/startup.h"
+#include "gui/program_icon.h"
 #include "gui/qt_ui_services.h"
 #include "gui/screenshots.h"
 #include "operations/service_operations.h"
@@ -70,6 +71,8 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   const settings::AppSettings settings = settings::LoadSettings(platform::GetProgramFolder());
   gui::QtUiServices services(app::SharedFonts(settings)[1]);
+  if (!gui::InstallProgramIcon(platform::GetProgramFolder()))
+    std::cerr << "grelt02: no program icon " << gui::kProgramIconFile << " in the program folder\n";
 
   if (!screenshots.empty()) return DrawScreenshots(screenshots, services, settings);
   // Start-up, then the start screen; closing it ends the program. Virtual printers attached to

@@ -3,12 +3,14 @@
 // made by scripts/make-service-media.sh with this tool.
 
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPageSize>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPdfWriter>
+#include <QSvgRenderer>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -503,6 +505,19 @@ bool WritePreview(const QString& folder, const Manual (&manuals)[2]) {
 
 }  // namespace
 
+// The program's icon, drawn from its SVG source, beside the program in the folder above Service.
+bool WriteIcon(const QString& serviceFolder) {
+  QSvgRenderer svg(QStringLiteral(GRELT_ICON_SVG));
+  if (!svg.isValid()) return false;
+  QImage icon(256, 256, QImage::Format_ARGB32);
+  icon.fill(Qt::transparent);
+  QPainter painter(&icon);
+  painter.setRenderHint(QPainter::Antialiasing);
+  svg.render(&painter);
+  painter.end();
+  return icon.save(QFileInfo(serviceFolder).absolutePath() + "/grelt02.png");
+}
+
 int main(int argc, char** argv) {
   if (argc != 2 && argc != 4) {
     std::fprintf(stderr, "usage: make-service-media SERVICE_FOLDER [--preview PNG_FOLDER]\n");
@@ -540,6 +555,7 @@ int main(int argc, char** argv) {
   for (const Manual& manual : manuals) {
     if (!WriteManual(folder + "/" + manual.file, manual)) ++failures;
   }
+  if (!WriteIcon(folder)) ++failures;
   if (!preview.isEmpty()) failures += WritePreview(preview, manuals) ? 0 : 1;
   if (failures != 0) std::fprintf(stderr, "make-service-media: %d files failed\n", failures);
   return failures == 0 ? 0 : 1;
