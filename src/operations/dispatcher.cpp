@@ -66,6 +66,7 @@ bool RunOperation(OperationRequest& request, const Dispatch& dispatch) {
   const EndOfRun end(request, dispatch);
   const ServiceEnvironment& environment = dispatch.environment;
   const std::unique_ptr<printer::CPrinterLink> link = MakeRunLink(environment);
+  link->SetSentJobTap(dispatch.sentTap);
   const auto finish = [&](bool result) {
     request.lastError = link->LastError();
     return result;
@@ -90,6 +91,7 @@ bool RunOperation(OperationRequest& request, const Dispatch& dispatch) {
 bool RunNetworkOperation(OperationRequest& request, const Dispatch& dispatch) {
   const EndOfRun end(request, dispatch);
   const std::unique_ptr<printer::CPrinterLink> link = MakeRunLink(dispatch.environment);
+  link->SetSentJobTap(dispatch.sentTap);
   OperationRun run{dispatch.environment, *link, request};
   const int number = FunctionNumber(request.buttonBase, request.itemNumber);
   if (IsNetworkFunction(number)) {

@@ -27,6 +27,8 @@ struct Dispatch {
   const ServiceEnvironment& environment;
   const OperationTable& operations;
   std::function<void()> postDone;
+  // Told of every byte the run's printer took, in order (scripts keep them to decode a run).
+  std::function<void(const std::uint8_t*, std::size_t)> sentTap = {};
 };
 
 inline int FunctionNumber(int buttonBase, int itemNumber) { return buttonBase + itemNumber; }

@@ -48,7 +48,10 @@ bool FileSender::SendChunk(const std::uint8_t* data, int length) {
   guard_.Progressed();
   for (;;) {
     const int result = link_.Driver().Send(data, length);
-    if (result >= 0) return true;
+    if (result >= 0) {
+      link_.NoteSent(data, static_cast<std::size_t>(length));
+      return true;
+    }
     if (result != kDrvBusy) {
       Show("SEND FILE ERROR", 2);
       link_.SetLastError(result);

@@ -118,10 +118,14 @@ public:
   // Bytes the link copied into its buffer since it was made: only AppendJob copies.
   std::uint64_t BytesCopied() const { return bytesCopied_; }
 
-  // Told of every job a flush has sent completely, before the buffer is emptied: lets a tool
-  // keep what the printer received.
+  // Told of what the printer took, in order: every job a flush has sent completely (before the
+  // buffer is emptied), every chunk of a file the file sender or the port writer delivered. Lets
+  // a tool keep what the printer received.
   void SetSentJobTap(std::function<void(const std::uint8_t*, std::size_t)> tap) {
     sentJobTap_ = std::move(tap);
+  }
+  void NoteSent(const std::uint8_t* bytes, std::size_t length) const {
+    if (sentJobTap_ && length > 0) sentJobTap_(bytes, length);
   }
 
   const LinkEnvironment& Environment() const { return env_; }

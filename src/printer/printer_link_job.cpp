@@ -113,7 +113,7 @@ bool CPrinterLink::FlushJob() {
     taken = 0;
     result = driver_->SendEx(job_.get(), used_, offset, &taken);
   }
-  if (sentJobTap_) sentJobTap_(job_.get(), used_);
+  NoteSent(job_.get(), used_);
   used_ = 0;
   return true;
 }
@@ -154,6 +154,7 @@ bool CPrinterLink::WritePortFile(int usbIndex, const std::string& fileName, int 
       Say("Write port error.");
       return Fail(kPortWriteFailed);
     }
+    NoteSent(chunk.data(), static_cast<std::size_t>(length));
     if (length < chunkSize) {
       env_.clock.Sleep(std::chrono::milliseconds(1));
       ClearJob();

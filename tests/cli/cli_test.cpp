@@ -293,6 +293,15 @@ TEST(Cli, RunReportsWhatTheDispatcherShowedAndSet) {
 
   EXPECT_EQ(Cli("run 99", folder.Path()).exitCode, 2);
   EXPECT_NE(Cli("run 210090 --answer maybe", folder.Path()).exitCode, 0);
+
+  // --sent keeps what the run sent: nothing for a run that sends nothing, and a file that cannot
+  // be written is an error before the run.
+  folder.Write("sent.bin", "old");
+  ASSERT_EQ(Cli("run 310230 --sent '" + (folder / "sent.bin") + "'", folder.Path()).exitCode, 0);
+  EXPECT_EQ(folder.Read("sent.bin"), "");
+  EXPECT_EQ(
+      Cli("run 310230 --sent '" + (folder / "no/such/folder/x.bin") + "'", folder.Path()).exitCode,
+      2);
 }
 
 TEST(Cli, EncodePrintsTheBytesOfOneBuilder) {

@@ -102,6 +102,26 @@ TEST_F(DispatcherTest, ARunWhoseFirmwareReadFailsKeepsNoModelOfTheRunBefore) {
   EXPECT_EQ(ran, std::vector<int>{210090});  // the second run ran nothing
 }
 
+TEST_F(DispatcherTest, TheSentTapHearsEveryByteTheRunSentInOrder) {
+  Attach("LW");
+  const std::string file = folder.Write("job.prn", "DEFGH");
+  table.Add(210100, [&file](OperationRun& run) {
+    const std::uint8_t job[3] = {'A', 'B', 'C'};
+    return run.link.AppendJob(job, 3) && run.link.FlushJob() && run.link.SendFile(file, 2);
+  });
+  std::string sent;
+  operations::Dispatch dispatch = Dispatcher();
+  dispatch.sentTap = [&sent](const std::uint8_t* bytes, std::size_t length) {
+    sent.append(reinterpret_cast<const char*>(bytes), length);
+  };
+  request.buttonBase = operations::kExecuteBase;
+  request.itemNumber = 10100;
+  request.workerRunning = true;
+  EXPECT_TRUE(operations::RunOperation(request, dispatch));
+  EXPECT_EQ(sent, "ABCDEFGH");
+  EXPECT_EQ(Printer()->BytesReceived(), 8u);
+}
+
 TEST_F(DispatcherTest, HotKeysRunTheirSequenceWhateverItemIsSelected) {
   Attach("NN");
   request.itemNumber = 10200;

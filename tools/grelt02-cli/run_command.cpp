@@ -1,6 +1,7 @@
 // grelt02-cli run: one service operation as the main service dialog starts it, with the page's
 // inputs from the command line and the user's answers scripted.
 
+#include <fstream>
 #include <sstream>
 
 #include "commands.h"
@@ -21,6 +22,7 @@ struct Options {
   std::vector<double> measured;
   std::vector<std::string> answers;
   int runMode = 0;
+  std::string sentFile;
 };
 
 int AnswerCode(const std::string& answer) {
@@ -88,6 +90,8 @@ void AddRunCommand(CLI::App& app, CommandContext& context) {
                   "Answer to the next question (ok, cancel, yes, no); repeat for more")
       ->check(CLI::IsMember({"ok", "cancel", "yes", "no"}));
   run->add_option("--run-mode", options->runMode, "Run mode (4: silent, 5141: any model)");
+  run->add_option("--sent", options->sentFile,
+                  "Write every byte the run sent to the printer, in order, to this file");
   AddPortOption(*run, options->port);
   run->callback([&context, options] {
     context.run = [options] {
@@ -106,7 +110,17 @@ void AddRunCommand(CLI::App& app, CommandContext& context) {
       operations::OperationRequest request;
       FillRequest(*options, environment.catalogue, request);
       int doneMessages = 0;
-      const operations::Dispatch dispatch{environment, table, [&doneMessages] { ++doneMessages; }};
+      std::ofstream sent;
+      if (!options->sentFile.empty()) {
+        sent.open(options->sentFile, std::ios::binary | std::ios::trunc);
+        if (!sent) throw std::runtime_error("cannot write " + options->sentFile);
+      }
+      const operations::Dispatch dispatch{environment, table, [&doneMessages] { ++doneMessages; },
+                                          [&sent](const std::uint8_t* bytes, std::size_t length) {
+                                            if (sent.is_open())
+                                              sent.write(reinterpret_cast<const char*>(bytes),
+                                                         static_cast<std::streamsize>(length));
+                                          }};
       const int number = operations::FunctionNumber(request.buttonBase, request.itemNumber);
       const bool dispatched = request.hotKeyRun == 0 && operations::IsNetworkFunction(number)
                                   ? operations::RunNetworkOperation(request, dispatch)
@@ -133,6 +147,8 @@ void AddRunCommand(CLI::App& app, CommandContext& context) {
              {"outputText", request.outputText},
              {"printFinished", request.printFinished},
              {"doneMessages", doneMessages}});
+      if (sent.is_open() && !sent.flush())
+        throw std::runtime_error("cannot write " + options->sentFile);
     };
   });
 }
