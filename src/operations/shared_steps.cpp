@@ -18,14 +18,15 @@ bool ReadsBack(OperationRun& run, Read read, std::uint8_t value) {
 
 }  // namespace
 
+std::string ItemText(const OperationRequest& request, int itemText) {
+  const std::size_t index = static_cast<std::size_t>(itemText - 1);
+  return index < request.pageText.text.size() ? request.pageText.text[index] : std::string();
+}
+
 bool WaitWithStatus(OperationRun& run, int itemText, int count,
                     const std::function<bool()>& queue) {
-  const std::size_t index = static_cast<std::size_t>(itemText - 1);
-  run.env.ui.ShowWaitDialog(
-      index < run.request.pageText.text.size() ? run.request.pageText.text[index] : std::string());
-  const bool ok = queue() && run.link.FlushJob() && run.link.WaitForStatus(count, kStatusReady, -1);
-  run.env.ui.CloseWaitDialog();
-  return ok;
+  const ScopedWaitDialog wait(run.env.ui, ItemText(run.request, itemText));
+  return queue() && run.link.FlushJob() && run.link.WaitForStatus(count, kStatusReady, -1);
 }
 
 bool VerifiedCtrlWrite(OperationRun& run, int address, std::uint8_t value) {

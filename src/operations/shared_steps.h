@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "operations/dispatcher.h"
 #include "operations/operation_table.h"
@@ -13,6 +14,23 @@ namespace operations {
 
 // The status the printer reports when it is ready again.
 inline constexpr int kStatusReady = 4;
+
+// The wait dialog for the length of a scope: shown with a text, closed on every path out.
+class ScopedWaitDialog {
+public:
+  ScopedWaitDialog(ui::UiServices& ui, const std::string& text) : ui_(ui) {
+    ui_.ShowWaitDialog(text);
+  }
+  ~ScopedWaitDialog() { ui_.CloseWaitDialog(); }
+  ScopedWaitDialog(const ScopedWaitDialog&) = delete;
+  ScopedWaitDialog& operator=(const ScopedWaitDialog&) = delete;
+
+private:
+  ui::UiServices& ui_;
+};
+
+// The item text `itemText` (1 to 16) of the selected item, or "" past the sixteenth.
+std::string ItemText(const OperationRequest& request, int itemText);
 
 // Shows the wait dialog with item text `itemText` (1 to 16), queues the commands, sends them and
 // polls once a second, up to `count` times, until the printer is ready; the dialog closes on every
