@@ -171,9 +171,11 @@ TEST_F(VirtualPrinterTest, CommandsItDoesNotKnowAreLoggedAndCountedAndChangeNoth
   EXPECT_NE(std::find(log.begin(), log.end(), "remote JS"), log.end());
   EXPECT_EQ(Printer()->ReadNvram(0, 0x10000), before);
   // A command of the table that is too short is malformed, not unknown.
-  const Bytes shortMove = {0x1B, 0x7D, 0x01, 0x06, 0x00, c0(), c1(), 0x13, 0xEC, 0x89, 0x01};
+  // A measured move needs six parameter bytes; five are one too few.
+  const Bytes shortMove = {0x1B, 0x7D, 0x01, 0x0A, 0x00, c0(), c1(), 0x13,
+                           0xEC, 0x89, 0x01, 0x01, 0x10, 0x27, 0x00};
   ASSERT_EQ(drv.SendEx(shortMove.data(), shortMove.size(), 0, &taken), 0);
-  EXPECT_EQ(Printer()->Log().back(), "malformed factory command 7D 13: 1 parameter bytes");
+  EXPECT_EQ(Printer()->Log().back(), "malformed factory command 7D 13: 5 parameter bytes");
   EXPECT_EQ(Printer()->UnknownCommands().size(), 2u);
 }
 
