@@ -233,6 +233,7 @@ TEST(Cli, SheetsArePrintedAndCounted) {
   const auto log = Cli("vprinter log --lines 400", folder.Path()).Json();
   for (const auto& line : log) {
     EXPECT_EQ(line.get<std::string>().find("print: "), std::string::npos) << line;
+    EXPECT_EQ(line.get<std::string>().find("unknown command"), std::string::npos) << line;
   }
   EXPECT_EQ(Cli("nvram read 129 2 --prd", folder.Path()).Json()["bytes"], "01 01");
   EXPECT_NE(Cli("print-pattern barcode", folder.Path()).exitCode, 0);  // not a page
@@ -245,6 +246,14 @@ TEST(Cli, PatternJobsAreWrittenAsSentAndPrintAsPages) {
   auto build = [&](const std::string& args, const std::string& file) {
     return Cli("pattern " + args + " -o '" + (folder / file) + "'");
   };
+  // Every pattern speaks only commands the printer knows.
+  for (const std::string name :
+       {"nozzle-check", "inspection-sheet-1", "inspection-sheet-2", "line-sheet",
+        "mechanical-sheet", "feed-check", "barcode", "info-header"}) {
+    const auto built = build(name + " --model LW --machine-no AB12345", name + ".prn");
+    ASSERT_EQ(built.exitCode, 0) << name;
+    EXPECT_TRUE(built.Json()["unknownCommands"].empty()) << name << built.out;
+  }
   const auto nozzle = build("nozzle-check --model NN --dot-type 2", "nozzle.prn");
   ASSERT_EQ(nozzle.exitCode, 0);
   EXPECT_EQ(nozzle.Json()["bytes"], std::filesystem::file_size(folder / "nozzle.prn"));

@@ -24,7 +24,15 @@ protected:
     printer =
         *vprinter::AttachVirtualPrinter(directory, folder.Path(), "LW", "line1", 0, clock, &error);
   }
-  ~LinkWithPrinterTest() override { driver::DeviceDirectory::ForgetConnections(); }
+  // Every command the link sent must be one the printer knows.
+  ~LinkWithPrinterTest() override {
+    if (const auto device = directory.FindByLink(printer.attachment.link)) {
+      for (const std::string& unknown :
+           std::static_pointer_cast<vprinter::VirtualPrinter>(device)->UnknownCommands())
+        ADD_FAILURE() << "the virtual printer does not know the command " << unknown;
+    }
+    driver::DeviceDirectory::ForgetConnections();
+  }
 
   std::unique_ptr<printer::CPrinterLink> Link() {
     return std::make_unique<printer::CPrinterLink>(

@@ -75,10 +75,11 @@ public:
         directory_(registry_) {
     vprinter::RegisterVirtualPrinters();
     std::string error;
-    if (!vprinter::AttachVirtualPrinter(directory_, folder_.string(), model, "scratch", kPort,
-                                        platform::DefaultClock(), &error)) {
+    const auto attached = vprinter::AttachVirtualPrinter(
+        directory_, folder_.string(), model, "scratch", kPort, platform::DefaultClock(), &error);
+    if (!attached)
       throw std::runtime_error("cannot make a virtual printer of model " + model + ": " + error);
-    }
+    link_ = attached->attachment.link;
   }
   ~ScratchPrinter() {
     std::error_code ignored;
@@ -89,11 +90,18 @@ public:
 
   static constexpr int kPort = 1;
   driver::DeviceDirectory& Directory() { return directory_; }
+  // The commands the printer met and did not know.
+  std::vector<std::string> UnknownCommands() {
+    const auto device = directory_.FindByLink(link_);
+    return device ? std::static_pointer_cast<vprinter::VirtualPrinter>(device)->UnknownCommands()
+                  : std::vector<std::string>{};
+  }
 
 private:
   std::filesystem::path folder_;
   platform::Registry registry_;
   driver::DeviceDirectory directory_;
+  std::string link_;
 };
 
 }  // namespace
@@ -142,7 +150,8 @@ void AddPatternCommands(CLI::App& app, CommandContext& context) {
       Print({{"pattern", options->name},
              {"model", options->model},
              {"bytes", sent.size()},
-             {"file", options->output}});
+             {"file", options->output},
+             {"unknownCommands", printer.UnknownCommands()}});
     };
   });
 
