@@ -25,6 +25,18 @@ private:
   const Dispatch& dispatch_;
 };
 
+void ForgetLastOperation(OperationRequest& request) {
+  request.operationRan.clear();
+  request.operationSucceeded = false;
+}
+
+// Runs the operation, if there is one, and notes which it was and how it went.
+void RunEntry(const OperationEntry* operation, OperationRun& run) {
+  if (operation == nullptr) return;
+  run.request.operationRan = operation->name;
+  run.request.operationSucceeded = operation->run(run);
+}
+
 }  // namespace
 
 std::unique_ptr<printer::CPrinterLink> MakeRunLink(const ServiceEnvironment& environment) {
@@ -71,10 +83,11 @@ bool RunOperation(OperationRequest& request, const Dispatch& dispatch) {
     request.lastError = link->LastError();
     return result;
   };
+  ForgetLastOperation(request);
   if (!OpenCheckedSession(*link, request, environment, 0)) return finish(false);
   link->ClearJob();
   OperationRun run{environment, *link, request};
-  const Operation* operation = nullptr;
+  const OperationEntry* operation = nullptr;
   if (request.hotKeyRun == 1) {
     request.hotKeyRun = 0;
     if (request.buttonBase == kF11 || request.buttonBase == kF12)
@@ -82,7 +95,7 @@ bool RunOperation(OperationRequest& request, const Dispatch& dispatch) {
   } else {
     operation = dispatch.operations.Find(FunctionNumber(request.buttonBase, request.itemNumber));
   }
-  if (operation != nullptr) (*operation)(run);
+  RunEntry(operation, run);
   const bool result = finish(true);
   link->Close();
   return result;
@@ -93,10 +106,9 @@ bool RunNetworkOperation(OperationRequest& request, const Dispatch& dispatch) {
   const std::unique_ptr<printer::CPrinterLink> link = MakeRunLink(dispatch.environment);
   link->SetSentJobTap(dispatch.sentTap);
   OperationRun run{dispatch.environment, *link, request};
+  ForgetLastOperation(request);
   const int number = FunctionNumber(request.buttonBase, request.itemNumber);
-  if (IsNetworkFunction(number)) {
-    if (const Operation* operation = dispatch.operations.Find(number)) (*operation)(run);
-  }
+  if (IsNetworkFunction(number)) RunEntry(dispatch.operations.Find(number), run);
   request.lastError = link->LastError();
   return true;
 }

@@ -31,7 +31,9 @@ struct OperationRequest {
   int printerMissing = 0;  // the last run could not open the printer
   std::atomic<bool> workerRunning{false};
   int resultCode = 0;
-  int lastError = 0;  // the link's LastError when the run ended, for scripts and logs
+  int lastError = 0;                // the link's LastError when the run ended, for scripts and logs
+  std::string operationRan;         // the operation the last run ran, or "" when none did
+  bool operationSucceeded = false;  // and what it returned
   int runMode = 0;
   int noPrefetch = 0;
   menu::FunctionPageText pageText;  // the selected item's page texts (itemText1.. = text[0]..)

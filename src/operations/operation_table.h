@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <map>
+#include <string>
 
 #include "operations/operation_request.h"
 #include "operations/service_environment.h"
@@ -25,17 +26,23 @@ using Operation = std::function<bool(OperationRun&)>;
 // Reads the values a page shows into the request's shown values and texts.
 using ValueReader = std::function<void(OperationRun&)>;
 
+// An operation under the name scripts and logs know it by ("ReadSerialNumber").
+struct OperationEntry {
+  std::string name;
+  Operation run;
+};
+
 class OperationTable {
 public:
   // One operation per function number (hot-key runs by kF11 and kF12); a second Add replaces.
-  void Add(int functionNumber, Operation operation);
-  const Operation* Find(int functionNumber) const;
+  void Add(int functionNumber, std::string name, Operation operation);
+  const OperationEntry* Find(int functionNumber) const;
   // What the page of an item reads from the printer when the item is selected.
   void AddItemValues(int itemNumber, ValueReader reader);
   const ValueReader* FindItemValues(int itemNumber) const;
 
 private:
-  std::map<int, Operation> operations_;
+  std::map<int, OperationEntry> operations_;
   std::map<int, ValueReader> itemValues_;
 };
 

@@ -2,11 +2,11 @@
 
 namespace operations {
 
-void OperationTable::Add(int functionNumber, Operation operation) {
-  operations_[functionNumber] = std::move(operation);
+void OperationTable::Add(int functionNumber, std::string name, Operation operation) {
+  operations_[functionNumber] = {std::move(name), std::move(operation)};
 }
 
-const Operation* OperationTable::Find(int functionNumber) const {
+const OperationEntry* OperationTable::Find(int functionNumber) const {
   const auto found = operations_.find(functionNumber);
   return found == operations_.end() ? nullptr : &found->second;
 }

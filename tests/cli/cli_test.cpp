@@ -282,8 +282,11 @@ TEST(Cli, PatternJobsAreWrittenAsSentAndPrintAsPages) {
 TEST(Cli, RunReportsWhatTheDispatcherShowedAndSet) {
   testing_support::TempFolder folder;
   CopyShippedFiles(folder);
-  auto noPrinter = Cli("run 310230", folder.Path()).Json();
+  const CliRun noPrinterRun = Cli("run 310230", folder.Path());
+  EXPECT_EQ(noPrinterRun.exitCode, 2);  // it could not run
+  auto noPrinter = noPrinterRun.Json();
   EXPECT_EQ(noPrinter["dispatched"], false);
+  EXPECT_TRUE(noPrinter["operation"].is_null());
   EXPECT_EQ(noPrinter["printerMissing"], 1);
   ASSERT_EQ(noPrinter["messages"].size(), 1u);
   EXPECT_EQ(noPrinter["messages"][0]["icon"], "error");
@@ -296,17 +299,21 @@ TEST(Cli, RunReportsWhatTheDispatcherShowedAndSet) {
   const auto silent = Cli("run 210090 --run-mode 4", folder.Path()).Json();
   EXPECT_TRUE(silent["messages"].empty());
   EXPECT_EQ(silent["resultCode"], -100);
-  const auto anyModel = Cli("run F12 --run-mode 5141", folder.Path()).Json();
+  const CliRun anyModelRun = Cli("run F12 --run-mode 5141", folder.Path());
+  EXPECT_EQ(anyModelRun.exitCode, 2);  // dispatched, but no operation for F12 yet
+  const auto anyModel = anyModelRun.Json();
   EXPECT_EQ(anyModel["dispatched"], true);
+  EXPECT_TRUE(anyModel["operation"].is_null());
   EXPECT_EQ(anyModel["romVersion"].get<std::string>().substr(0, 2), "ZZ");
+  EXPECT_EQ(Cli("run 210090", folder.Path()).exitCode, 2);  // unknown model
 
   EXPECT_EQ(Cli("run 99", folder.Path()).exitCode, 2);
-  EXPECT_NE(Cli("run 210090 --answer maybe", folder.Path()).exitCode, 0);
+  EXPECT_EQ(Cli("run 210090 --answer maybe", folder.Path()).exitCode, 2);
 
   // --sent keeps what the run sent: nothing for a run that sends nothing, and a file that cannot
   // be written is an error before the run.
   folder.Write("sent.bin", "old");
-  ASSERT_EQ(Cli("run 310230 --sent '" + (folder / "sent.bin") + "'", folder.Path()).exitCode, 0);
+  ASSERT_EQ(Cli("run 310230 --sent '" + (folder / "sent.bin") + "'", folder.Path()).exitCode, 2);
   EXPECT_EQ(folder.Read("sent.bin"), "");
   EXPECT_EQ(
       Cli("run 310230 --sent '" + (folder / "no/such/folder/x.bin") + "'", folder.Path()).exitCode,
@@ -348,10 +355,11 @@ TEST(Cli, RenderSummarisesWhatWasPrinted) {
   EXPECT_TRUE(std::filesystem::exists(folder / "out.png"));
 }
 
-TEST(Cli, BadUsageIsRefused) {
-  EXPECT_NE(Cli("").exitCode, 0);
-  EXPECT_NE(Cli("menu tree").exitCode, 0);
-  EXPECT_NE(Cli("menu page notanumber").exitCode, 0);
+TEST(Cli, BadUsageIsRefusedWithExitCodeTwo) {
+  for (const char* args : {"", "menu tree", "menu page notanumber", "nosuchcommand",
+                           "run 210090 --answer maybe", "status --port x", "menu main --bogus"})
+    EXPECT_EQ(Cli(args).exitCode, 2) << args;
+  EXPECT_EQ(Cli("--help").exitCode, 0);
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ protected:
     // Every operation records its function number and what it saw of the printer.
     for (int number : {210090, 310090, 110090, operations::kF11, operations::kF12,
                        operations::kStampClockReference}) {
-      table.Add(number, [this, number](OperationRun& run) {
+      table.Add(number, "Recorded", [this, number](OperationRun& run) {
         ran.push_back(number);
         sawModel = run.link.ModelCode();
         return true;
@@ -62,6 +62,19 @@ TEST_F(DispatcherTest, CheckAndOptionRunTheSameOperationAndUnknownNumbersRunNoth
   EXPECT_TRUE(Shown().empty());
   EXPECT_EQ(ran.size(), 3u);
   EXPECT_EQ(doneMessages, 4);
+}
+
+TEST_F(DispatcherTest, TheRequestNamesTheOperationThatRanAndHowItWent) {
+  Attach("LW");
+  table.Add(210100, "Fails", [](OperationRun&) { return false; });
+  EXPECT_TRUE(Run(operations::kExecuteBase, 10090));
+  EXPECT_EQ(request.operationRan, "Recorded");
+  EXPECT_TRUE(request.operationSucceeded);
+  EXPECT_TRUE(Run(operations::kExecuteBase, 10100));
+  EXPECT_EQ(request.operationRan, "Fails");
+  EXPECT_FALSE(request.operationSucceeded);
+  EXPECT_TRUE(Run(operations::kExecuteBase, 12345));  // dispatched, but nothing ran
+  EXPECT_EQ(request.operationRan, "");
 }
 
 TEST_F(DispatcherTest, AnUnknownModelRunsNothingExceptInTheAnyModelMode) {
@@ -105,7 +118,7 @@ TEST_F(DispatcherTest, ARunWhoseFirmwareReadFailsKeepsNoModelOfTheRunBefore) {
 TEST_F(DispatcherTest, TheSentTapHearsEveryByteTheRunSentInOrder) {
   Attach("LW");
   const std::string file = folder.Write("job.prn", "DEFGH");
-  table.Add(210100, [&file](OperationRun& run) {
+  table.Add(210100, "SendJobAndFile", [&file](OperationRun& run) {
     const std::uint8_t job[3] = {'A', 'B', 'C'};
     return run.link.AppendJob(job, 3) && run.link.FlushJob() && run.link.SendFile(file, 2);
   });
@@ -144,7 +157,7 @@ TEST_F(DispatcherTest, TheWorkerRunsOneRunAtATime) {
   std::promise<void> release;
   std::shared_future<void> released = release.get_future().share();
   std::promise<void> started;
-  table.Add(210010, [&](OperationRun&) {
+  table.Add(210010, "Held", [&](OperationRun&) {
     started.set_value();
     released.wait();
     return true;
@@ -169,7 +182,7 @@ TEST_F(DispatcherTest, TheWorkerRunsOneRunAtATime) {
 TEST_F(DispatcherTest, SharedStepsWaitWriteAndGatherTheHeader) {
   Attach("LW");
   request.pageText.text[2] = "Cleaning";
-  table.Add(210100, [](OperationRun& run) {
+  table.Add(210100, "SharedSteps", [](OperationRun& run) {
     patterns::PrintHeaderInfo header;
     run.request.done = operations::WaitWithStatus(run, 3, 10, [] { return true; }) &&
                        operations::VerifiedPrdWrite(run, 130, 9) &&

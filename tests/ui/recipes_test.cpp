@@ -68,7 +68,7 @@ TEST_F(RecipesTest, AnOperationAPageAndACommandEachJoinWithOneRow) {
   });
   printer->UseCommands(commands);
   table = operations::ServiceOperations();
-  table.Add(operations::kCheckBase + kItem, StoreAndReadBack);
+  table.Add(operations::kCheckBase + kItem, "StoreAndReadBack", StoreAndReadBack);
   ui::PageTable pages;
   pages.Add(DummyLayout(), [](const ui::DialogTemplate& layout, ui::UiServices& services) {
     return std::make_unique<DummyPage>(layout, services);

@@ -111,7 +111,7 @@ protected:
     WriteMenuFile("ext_treedata.ini", kTree);
     table = operations::ServiceOperations();  // the page values as the program reads them
     for (int number : {210090, 320080, 210070, ui::kKeyF11}) {
-      table.Add(number, [this, number](OperationRun& run) {
+      table.Add(number, "Recorded", [this, number](OperationRun& run) {
         ran.push_back(number);
         run.request.done = 1;
         return true;
@@ -273,7 +273,7 @@ TEST_F(SvcDlgMainTest, ExecutePressedTwiceStartsOneRunAndTheDoneMessageRefreshes
   std::promise<void> release;
   std::shared_future<void> released = release.get_future().share();
   std::promise<void> started;
-  table.Add(210090, [&](OperationRun& run) {
+  table.Add(210090, "HeldNozzleCheck", [&](OperationRun& run) {
     ran.push_back(210090);
     if (ran.size() > 1) return true;
     started.set_value();

@@ -106,7 +106,8 @@ int main(int argc, char** argv) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
-    return app.exit(error);
+    // Help is a success; every mistake in the arguments is exit code 2, as for any command.
+    return app.exit(error) == 0 ? 0 : 2;
   }
   try {
     platform::SetProgramFolder(programFolder);

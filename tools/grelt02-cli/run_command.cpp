@@ -2,6 +2,7 @@
 // inputs from the command line and the user's answers scripted.
 
 #include <fstream>
+#include <iostream>
 #include <sstream>
 
 #include "commands.h"
@@ -73,6 +74,25 @@ void FillRequest(const Options& options, const menu::MenuFiles& catalogue,
   request.runMode = options.runMode;
 }
 
+// 0: the operation ran and succeeded; 1: it ran and failed or was cancelled; 2: it could not run
+// (no printer, an unknown model, no operation for the number). Why it could not run goes to
+// standard error.
+int RunExitCode(bool dispatched, const operations::OperationRequest& request,
+                const std::string& function) {
+  if (!dispatched) {
+    std::cerr << "grelt02-cli: " << function << " did not run: "
+              << (request.printerMissing != 0 ? "the printer cannot be opened"
+                                              : "the printer is not a model the program knows")
+              << '\n';
+    return 2;
+  }
+  if (request.operationRan.empty()) {
+    std::cerr << "grelt02-cli: the program has no operation for " << function << '\n';
+    return 2;
+  }
+  return request.operationSucceeded ? 0 : 1;
+}
+
 }  // namespace
 
 void AddRunCommand(CLI::App& app, CommandContext& context) {
@@ -94,7 +114,7 @@ void AddRunCommand(CLI::App& app, CommandContext& context) {
                   "Write every byte the run sent to the printer, in order, to this file");
   AddPortOption(*run, options->port);
   run->callback([&context, options] {
-    context.run = [options] {
+    context.run = [&context, options] {
       Session session(options->port);
       settings::AppSettings settings = session.Settings();
       if (options->port >= 0) {
@@ -135,8 +155,11 @@ void AddRunCommand(CLI::App& app, CommandContext& context) {
              {"icon", call.kind == ui::UiCallKind::MessageBox ? IconName(call.style) : "none"},
              {"answer", call.answer}});
       }
+      context.exitCode = RunExitCode(dispatched, request, options->function);
       Print({{"function", options->function},
              {"dispatched", dispatched},
+             {"operation", request.operationRan.empty() ? Json() : Json(request.operationRan)},
+             {"succeeded", request.operationSucceeded},
              {"messages", messages},
              {"lastError", request.lastError},
              {"done", request.done},
