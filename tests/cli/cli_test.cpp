@@ -6,6 +6,8 @@
 #include <array>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <string>
 
@@ -18,19 +20,27 @@ namespace {
 struct CliRun {
   int exitCode;
   std::string out;
+  std::string err;
   nlohmann::ordered_json Json() const { return nlohmann::ordered_json::parse(out); }
 };
 
+// Runs the command line tool; standard output and standard error are kept apart.
 CliRun Cli(const std::string& args, const std::string& programFolder = GRELT_PROGRAM_DIR) {
-  const std::string command =
-      std::string(GRELT_CLI) + " --program-folder '" + programFolder + "' " + args + " 2>/dev/null";
+  std::string errPath = std::filesystem::temp_directory_path() / "grelt-cli-stderr-XXXXXX";
+  const int errFile = ::mkstemp(errPath.data());
+  ::close(errFile);
+  const std::string command = std::string(GRELT_CLI) + " --program-folder '" + programFolder +
+                              "' " + args + " 2>'" + errPath + "'";
   FILE* pipe = ::popen(command.c_str(), "r");
   std::string out;
   std::array<char, 4096> chunk;
   for (std::size_t n; (n = std::fread(chunk.data(), 1, chunk.size(), pipe)) > 0;)
     out.append(chunk.data(), n);
   const int status = ::pclose(pipe);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+  std::ifstream errStream(errPath);
+  std::string err{std::istreambuf_iterator<char>(errStream), std::istreambuf_iterator<char>()};
+  std::filesystem::remove(errPath);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out, err};
 }
 
 TEST(Cli, SettingsNameEveryKeyAsTheFilesDo) {
@@ -353,6 +363,28 @@ TEST(Cli, RenderSummarisesWhatWasPrinted) {
   EXPECT_EQ(summary["dots"]["0x80"], 3 + 3);  // C0 and 03 each hold one dot
   EXPECT_EQ(summary["warnings"].size(), 0u);
   EXPECT_TRUE(std::filesystem::exists(folder / "out.png"));
+}
+
+TEST(Cli, OnlyTheUsbPrinterPortsAreTaken) {
+  testing_support::TempFolder folder;
+  CopyShippedFiles(folder);
+  ASSERT_EQ(Cli("vprinter attach --model LW", folder.Path()).exitCode, 0);
+  const std::string before = Cli("vprinter nvram read 0x200 2", folder.Path()).Json()["bytes"];
+  for (const char* args : {"nvram write 0x200 ABCD --port -12", "status --port -1",
+                           "status --port 15", "run 310230 --port 0"}) {
+    const CliRun refused = Cli(args, folder.Path());
+    EXPECT_EQ(refused.exitCode, 2) << args;
+    EXPECT_NE(refused.err.find("not a USB printer port"), std::string::npos) << refused.err;
+  }
+  EXPECT_EQ(Cli("vprinter nvram read 0x200 2", folder.Path()).Json()["bytes"], before);
+  EXPECT_EQ(Cli("status --port 11", folder.Path()).exitCode, 0);
+}
+
+TEST(Cli, EveryPositionalArgumentIsDescribed) {
+  const CliRun help = Cli("lpd-send --help");
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_NE(help.out.find("The printer's network name or address"), std::string::npos) << help.out;
+  EXPECT_NE(help.out.find("The job to send, unchanged"), std::string::npos) << help.out;
 }
 
 TEST(Cli, BadUsageIsRefusedWithExitCodeTwo) {

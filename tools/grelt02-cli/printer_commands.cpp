@@ -111,8 +111,10 @@ void AddPrinterCommands(CLI::App& app, CommandContext& context) {
   CLI::App* nvram = app.add_subcommand("nvram", "Read or write the configured printer's NVRAM");
   nvram->require_subcommand(1);
   CLI::App* read = nvram->add_subcommand("read", "Bytes from an address (decimal or 0x hex)");
-  read->add_option("ADDR", options->address)->required();
-  read->add_option("LEN", options->length)->required()->check(CLI::Range(1, 65536));
+  read->add_option("ADDR", options->address, "Address, decimal or 0x hexadecimal")->required();
+  read->add_option("LEN", options->length, "How many bytes, 1 to 65536")
+      ->required()
+      ->check(CLI::Range(1, 65536));
   read->add_flag("--prd", options->prd, "Through the production area (Prd) instead of Ctrl");
   portOption(read);
   read->callback([&context, options] {
@@ -134,8 +136,9 @@ void AddPrinterCommands(CLI::App& app, CommandContext& context) {
   });
   CLI::App* write =
       nvram->add_subcommand("write", "Bytes to an address, as hex; read back to check");
-  write->add_option("ADDR", options->address)->required();
-  write->add_option("HEX", options->hex)->required();
+  write->add_option("ADDR", options->address, "Address, decimal or 0x hexadecimal")->required();
+  write->add_option("HEX", options->hex, "The bytes as hexadecimal pairs, such as 'DE AD'")
+      ->required();
   write->add_flag("--prd", options->prd, "Through the production area (Prd) instead of Ctrl");
   portOption(write);
   write->callback([&context, options] {
@@ -175,7 +178,8 @@ void AddPrinterCommands(CLI::App& app, CommandContext& context) {
   });
 
   CLI::App* sendFile = app.add_subcommand("send-file", "Send a print or firmware file unchanged");
-  sendFile->add_option("FILE", options->file)->required();
+  sendFile->add_option("FILE", options->file, "The print (.PRN) or firmware (.UPG) file")
+      ->required();
   sendFile->add_option("--chunk", options->chunk, "Bytes per send (default 1024)")
       ->check(CLI::Range(1, 1 << 24));
   portOption(sendFile);
@@ -193,8 +197,8 @@ void AddPrinterCommands(CLI::App& app, CommandContext& context) {
   });
 
   CLI::App* lpd = app.add_subcommand("lpd-send", "Send a file to a printer's line printer daemon");
-  lpd->add_option("HOST", options->host)->required();
-  lpd->add_option("FILE", options->file)->required();
+  lpd->add_option("HOST", options->host, "The printer's network name or address")->required();
+  lpd->add_option("FILE", options->file, "The job to send, unchanged")->required();
   lpd->add_option("--port", options->lpdPort, "TCP port (default 515)")
       ->check(CLI::Range(1, 65535));
   lpd->callback([&context, options] {

@@ -115,8 +115,17 @@ private:
 };
 
 // The --port option of the commands that open a printer.
+// The --port option of the commands that open a printer: one of the USB printer ports 11 to 14.
 inline void AddPortOption(CLI::App& command, int& port) {
-  command.add_option("--port", port, "Printer port (default: the first value of pnInterface)");
+  command
+      .add_option("--port", port,
+                  "USB printer port 11 to 14 (default: the first value of pnInterface)")
+      ->check(CLI::Validator(
+          [](const std::string& text) -> std::string {
+            const bool usb = text.size() == 2 && text >= "11" && text <= "14";
+            return usb ? "" : "not a USB printer port: " + text + " (the ports are 11 to 14)";
+          },
+          "11..14"));
 }
 
 }  // namespace cli

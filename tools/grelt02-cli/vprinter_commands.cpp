@@ -210,8 +210,8 @@ void AddVprinterCommands(CLI::App& app, CommandContext& context) {
       group->add_subcommand("nvram", "Read or write NVRAM directly, without access codes");
   nvram->require_subcommand(1);
   CLI::App* read = nvram->add_subcommand("read", "Bytes from an address (decimal or 0x hex)");
-  read->add_option("ADDR", options->address)->required();
-  read->add_option("LEN", options->length)->required();
+  read->add_option("ADDR", options->address, "Address, decimal or 0x hexadecimal")->required();
+  read->add_option("LEN", options->length, "How many bytes")->required();
   read->add_flag("--unit", options->unit, "The option unit's NVRAM");
   nameOption(read);
   read->callback([&context, options] {
@@ -225,8 +225,9 @@ void AddVprinterCommands(CLI::App& app, CommandContext& context) {
     };
   });
   CLI::App* write = nvram->add_subcommand("write", "Bytes to an address, as hex");
-  write->add_option("ADDR", options->address)->required();
-  write->add_option("HEX", options->hex)->required();
+  write->add_option("ADDR", options->address, "Address, decimal or 0x hexadecimal")->required();
+  write->add_option("HEX", options->hex, "The bytes as hexadecimal pairs, such as 'DE AD'")
+      ->required();
   write->add_flag("--unit", options->unit, "The option unit's NVRAM");
   nameOption(write);
   write->callback([&context, options] {
