@@ -363,6 +363,18 @@ TEST(Cli, RenderSummarisesWhatWasPrinted) {
   EXPECT_EQ(summary["dots"]["0x80"], 3 + 3);  // C0 and 03 each hold one dot
   EXPECT_EQ(summary["warnings"].size(), 0u);
   EXPECT_TRUE(std::filesystem::exists(folder / "out.png"));
+
+  // Nothing written, or nothing printed, is no success.
+  const auto unwritable =
+      Cli("render '" + (folder / "job.prn") + "' -o '" + (folder / "no/such/dir/x.png") + "'");
+  EXPECT_EQ(unwritable.exitCode, 2);
+  EXPECT_NE(unwritable.err.find("1 of 1 pages could not be written"), std::string::npos)
+      << unwritable.err;
+  folder.Write("empty.prn", "\x1B@");
+  const auto blank = Cli("render '" + (folder / "empty.prn") + "' -o '" + (folder / "e.png") + "'");
+  EXPECT_EQ(blank.exitCode, 2);
+  EXPECT_NE(blank.err.find("no page came out"), std::string::npos) << blank.err;
+  EXPECT_EQ(blank.Json()["pages"], 0);
 }
 
 TEST(Cli, OnlyTheUsbPrinterPortsAreTaken) {

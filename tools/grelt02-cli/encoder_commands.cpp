@@ -208,7 +208,7 @@ void AddEncoderCommands(CLI::App& app, CommandContext& context) {
   render->add_flag("--full", options->full,
                    "One pixel per dot instead of a page that fits a screen");
   render->callback([&context, options] {
-    context.run = [options] {
+    context.run = [&context, options] {
       std::ifstream in(options->job, std::ios::binary);
       if (!in) throw std::runtime_error("cannot open " + options->job);
       const vprinter::Bytes job((std::istreambuf_iterator<char>(in)),
@@ -229,6 +229,16 @@ void AddEncoderCommands(CLI::App& app, CommandContext& context) {
              {"remoteCommands", summary.remoteCommands},
              {"warnings", summary.warnings},
              {"files", summary.files}});
+      // A job that printed nothing, or pages that could not be written, is no rendering.
+      if (summary.pages == 0) {
+        std::cerr << "grelt02-cli: no page came out of " << options->job << '\n';
+        context.exitCode = 2;
+      } else if (summary.files.size() < static_cast<std::size_t>(summary.pages)) {
+        std::cerr << "grelt02-cli: " << summary.pages - static_cast<int>(summary.files.size())
+                  << " of " << summary.pages << " pages could not be written to "
+                  << options->output << '\n';
+        context.exitCode = 2;
+      }
     };
   });
 }
