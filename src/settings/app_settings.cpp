@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/paths.h"
+#include "platform/profile.h"
 
 namespace settings {
 namespace {
@@ -35,6 +36,19 @@ void AddNumberedFallbacks(std::vector<IniBinding>& table, const char* section, c
 template <std::size_t N>
 IniBinding List(const char* section, const char* key, IntList<N>& list, const char* def) {
   return IniBinding::IntegerList(section, key, list.values, list.count, def);
+}
+
+// The profile and the language name folder and file names below the program folder: a name that
+// would lead out of it (a path separator, "..") is refused and the default taken instead.
+void KeepInsideTheProgramFolder(const char* key, std::string& name, const char* fallback,
+                                std::vector<std::string>& problems) {
+  const bool leadsOut = name.find_first_of("/\\") != std::string::npos || name == "." ||
+                        name.find("..") != std::string::npos;
+  if (!leadsOut) return;
+  problems.push_back(std::string(key) + " \"" + name +
+                     "\" is not a name below the program folder; \"" + fallback +
+                     "\" is used instead");
+  name = fallback;
 }
 
 }  // namespace
@@ -129,9 +143,22 @@ std::string ParameterFilePath(const std::string& programFolder, const AppSetting
   return platform::JoinPath(ProfileFolder(programFolder, settings), kParameterFileName);
 }
 
-AppSettings LoadSettings(const std::string& programFolder) {
+AppSettings LoadSettings(const std::string& programFolder, std::vector<std::string>* problems) {
   AppSettings settings;
-  LoadIniBindings(MainSettingsBindings(settings), MainSettingsPath(programFolder));
+  std::vector<std::string> found;
+  const platform::ProfileFile mainFile =
+      platform::ProfileFile::Load(MainSettingsPath(programFolder));
+  if (!mainFile.Readable()) {
+    found.push_back(std::string(kSettingsFileName) + " cannot be read in " + programFolder +
+                    "; the program runs on its default settings");
+  } else if (mainFile.Find("Profile", "strProfile") == nullptr) {
+    found.push_back(std::string(kSettingsFileName) +
+                    " names no profile ([Profile] strProfile); the defaults are in use");
+  }
+  LoadIniBindings(MainSettingsBindings(settings), mainFile);
+  KeepInsideTheProgramFolder("strProfile", settings.strProfile, "ProfileName", found);
+  KeepInsideTheProgramFolder("strLanguage", settings.strLanguage, "ProgName", found);
+  if (problems != nullptr) *problems = std::move(found);
   LoadIniBindings(LanguageBindings(settings), LanguageFilePath(programFolder, settings));
   LoadIniBindings(ParameterBindings(settings), ParameterFilePath(programFolder, settings));
   return settings;

@@ -110,7 +110,10 @@ std::string LanguageFilePath(const std::string& programFolder, const AppSettings
 std::string ParameterFilePath(const std::string& programFolder, const AppSettings& settings);
 
 // Reads the main settings file, then the language file, then the machine parameter file: the
-// settings steps of start-up. Missing files and keys give the defaults.
-AppSettings LoadSettings(const std::string& programFolder);
+// settings steps of start-up. Missing files and keys give the defaults. A profile or language
+// name that would lead out of the program folder is replaced by its default. What the user
+// should hear of (a missing or unusable main settings file, a refused name) goes to *problems.
+AppSettings LoadSettings(const std::string& programFolder,
+                         std::vector<std::string>* problems = nullptr);
 
 }  // namespace settings

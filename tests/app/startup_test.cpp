@@ -92,4 +92,16 @@ TEST(Startup, SharedFontsTakeTheLowBytesOfTheLanguageFile) {
   EXPECT_EQ(fonts[3].weight, 700);
 }
 
+TEST(Startup, AProfileNameNeverMakesFoldersOutsideTheProgramFolder) {
+  testing_support::TempFolder root;
+  root.Write("program/GRELT02.INI", "[Profile]\nstrProfile=../../somewhere\n");
+  setenv("SystemDrive", (root / "program/drive_c").c_str(), 1);
+  const app::AppState state = app::RunStartup(root / "program", ui);
+  unsetenv("SystemDrive");
+  EXPECT_EQ(state.settings.strProfile, "ProfileName");
+  EXPECT_EQ(state.environment->folders.csv, root / "program/drive_c/ProfileName/CSV");
+  EXPECT_FALSE(fs::exists(root / "somewhere"));
+  EXPECT_FALSE(fs::exists(fs::path(root.Path()).parent_path() / "somewhere"));
+}
+
 }  // namespace

@@ -399,6 +399,23 @@ TEST(Cli, EveryPositionalArgumentIsDescribed) {
   EXPECT_NE(help.out.find("The job to send, unchanged"), std::string::npos) << help.out;
 }
 
+TEST(Cli, AProgramFolderThatDoesNotExistIsRefusedAndNotMade) {
+  testing_support::TempFolder folder;
+  const CliRun run = Cli("vprinter attach --model LW", folder / "missing");
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_NE(run.err.find("the program folder does not exist"), std::string::npos) << run.err;
+  EXPECT_FALSE(std::filesystem::exists(folder / "missing"));
+}
+
+TEST(Cli, MissingSettingsAreToldOnceOnStandardError) {
+  testing_support::TempFolder folder;
+  const CliRun run = Cli("settings", folder.Path());
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.err, "grelt02-cli: GRELT02.INI cannot be read in " + folder.Path() +
+                         "; the program runs on its default settings\n");
+  EXPECT_EQ(Cli("settings").err, "");  // the staged program folder has its files
+}
+
 TEST(Cli, BadUsageIsRefusedWithExitCodeTwo) {
   for (const char* args : {"", "menu tree", "menu page notanumber", "nosuchcommand",
                            "run 210090 --answer maybe", "status --port x", "menu main --bogus"})

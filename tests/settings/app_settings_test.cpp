@@ -76,4 +76,37 @@ TEST(AppSettings, TheMainFileNamesTheProfileOfTheOtherTwo) {
   EXPECT_EQ(s.strCnfBid[14], "last");
 }
 
+TEST(AppSettings, NamesThatLeadOutOfTheProgramFolderAreRefused) {
+  testing_support::TempFolder folder;
+  folder.Write("outside/Parameter.ini", "[Interface]\npnInterface=3\n");
+  for (const char* profile : {"../outside", "a/b", "..", "x\\y", "."}) {
+    folder.Write("program/GRELT02.INI",
+                 std::string("[Profile]\nstrProfile=") + profile + "\nstrLanguage=../../English\n");
+    std::vector<std::string> problems;
+    const AppSettings s = settings::LoadSettings(folder / "program", &problems);
+    EXPECT_EQ(s.strProfile, "ProfileName") << profile;
+    EXPECT_EQ(s.strLanguage, "ProgName") << profile;
+    ASSERT_EQ(problems.size(), 2u) << profile;
+    EXPECT_NE(problems[0].find("strProfile"), std::string::npos) << problems[0];
+    EXPECT_NE(problems[1].find("\"ProgName\" is used instead"), std::string::npos) << problems[1];
+  }
+  // An ordinary name passes without a word.
+  folder.Write("program/GRELT02.INI", "[Profile]\nstrProfile=TR-M7000\nstrLanguage=English\n");
+  std::vector<std::string> problems;
+  EXPECT_EQ(settings::LoadSettings(folder / "program", &problems).strProfile, "TR-M7000");
+  EXPECT_TRUE(problems.empty());
+}
+
+TEST(AppSettings, AMissingOrUselessMainFileIsToldOnce) {
+  testing_support::TempFolder folder;
+  std::vector<std::string> problems;
+  settings::LoadSettings(folder.Path(), &problems);
+  ASSERT_EQ(problems.size(), 1u);
+  EXPECT_NE(problems[0].find("GRELT02.INI cannot be read"), std::string::npos) << problems[0];
+  folder.Write("GRELT02.INI", std::string("\x7F\x45\x4C\x46 garbage\0\1\2", 16));
+  settings::LoadSettings(folder.Path(), &problems);
+  ASSERT_EQ(problems.size(), 1u);
+  EXPECT_NE(problems[0].find("names no profile"), std::string::npos) << problems[0];
+}
+
 }  // namespace

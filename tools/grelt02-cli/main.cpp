@@ -2,6 +2,7 @@
 // diagnostics and tests. Every command prints JSON on standard output.
 
 #include <CLI/CLI.hpp>
+#include <filesystem>
 #include <functional>
 #include <iostream>
 
@@ -110,7 +111,13 @@ int main(int argc, char** argv) {
     return app.exit(error) == 0 ? 0 : 2;
   }
   try {
+    if (!programFolder.empty() && !std::filesystem::is_directory(programFolder))
+      throw std::runtime_error("the program folder does not exist: " + programFolder);
     platform::SetProgramFolder(programFolder);
+    // What is wrong with the settings files is said once, before any command works on them.
+    std::vector<std::string> problems;
+    settings::LoadSettings(platform::GetProgramFolder(), &problems);
+    for (const std::string& problem : problems) std::cerr << "grelt02-cli: " << problem << '\n';
     run();
   } catch (const std::exception& error) {
     std::cerr << "grelt02-cli: " << error.what() << '\n';

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <QApplication>
 #include <QTemporaryDir>
+#include <filesystem>
 #include <iostream>
 
 #include "app/grelt02_app.h"
@@ -65,11 +66,18 @@ int main(int argc, char** argv) {
   } catch (const CLI::ParseError& error) {
     return options.exit(error);
   }
+  if (!programFolder.empty() && !std::filesystem::is_directory(programFolder)) {
+    std::cerr << "grelt02: the program folder does not exist: " << programFolder << '\n';
+    return 2;
+  }
   platform::SetProgramFolder(programFolder);
 
   if (!screenshots.empty()) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication application(argc, argv);
-  const settings::AppSettings settings = settings::LoadSettings(platform::GetProgramFolder());
+  std::vector<std::string> problems;
+  const settings::AppSettings settings =
+      settings::LoadSettings(platform::GetProgramFolder(), &problems);
+  for (const std::string& problem : problems) std::cerr << "grelt02: " << problem << '\n';
   gui::QtUiServices services(app::SharedFonts(settings)[1]);
   if (!gui::InstallProgramIcon(platform::GetProgramFolder()))
     std::cerr << "grelt02: no program icon " << gui::kProgramIconFile << " in the program folder\n";
