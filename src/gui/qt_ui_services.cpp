@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QImageReader>
@@ -65,6 +66,16 @@ QtUiServices::~QtUiServices() {
   for (auto& [dialog, window] : modeless_) delete window;
 }
 
+void QtUiServices::SetUnattended(std::string folder) { unattended_ = std::move(folder); }
+
+void QtUiServices::DrawUnattended(QWidget& window, const std::string& name) {
+  QDir().mkpath(QString::fromStdString(unattended_));
+  window.adjustSize();
+  const std::string path =
+      unattended_ + "/" + name + "-" + std::to_string(++unattendedDrawn_) + ".png";
+  window.grab().save(QString::fromStdString(path));
+}
+
 int QtUiServices::MessageBox(const std::string& text, const std::string& caption, unsigned style) {
   return OnGui([&] {
     QMessageBox box(IconOf(style), QString::fromStdString(caption),
@@ -73,6 +84,11 @@ int QtUiServices::MessageBox(const std::string& text, const std::string& caption
       case ui::kOkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
       case ui::kYesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
       default: box.setStandardButtons(QMessageBox::Ok);
+    }
+    if (!unattended_.empty()) {
+      DrawUnattended(box, "message-box");
+      return static_cast<int>((style & ui::kButtonMask) == ui::kYesNo ? ui::kAnswerYes
+                                                                      : ui::kAnswerOk);
     }
     switch (box.exec()) {
       case QMessageBox::Yes: return static_cast<int>(ui::kAnswerYes);
@@ -92,6 +108,7 @@ int QtUiServices::ShowMessageDialog(const std::string& text, int mode) {
 
 std::optional<std::string> QtUiServices::OpenFileDialog(const ui::FileDialogRequest& request) {
   return OnGui([&]() -> std::optional<std::string> {
+    if (!unattended_.empty()) return std::nullopt;
     const QString path = QFileDialog::getOpenFileName(
         nullptr, "Open", QString::fromStdString(request.initialName), ToQtFilter(request.filter));
     if (path.isEmpty()) return std::nullopt;
@@ -101,6 +118,7 @@ std::optional<std::string> QtUiServices::OpenFileDialog(const ui::FileDialogRequ
 
 std::optional<std::string> QtUiServices::SaveFileDialog(const ui::FileDialogRequest& request) {
   return OnGui([&]() -> std::optional<std::string> {
+    if (!unattended_.empty()) return std::nullopt;
     const QString path = QFileDialog::getSaveFileName(nullptr, "Save As",
                                                       QString::fromStdString(request.initialName),
                                                       ToQtFilter(request.filter));
@@ -225,8 +243,13 @@ int QtUiServices::RunModal(ui::CDialog& dialog) {
     if (!dialog.IsEnded()) {
       DialogWindow window(dialog);
       dialog.ShowWindow(true);
-      window.exec();
-      result = dialog.Result();
+      if (unattended_.empty()) {
+        window.exec();
+        result = dialog.Result();
+      } else {
+        DrawUnattended(window, std::to_string(dialog.TemplateId()) + "-dialog");
+        result = ui::IDCANCEL;
+      }
     }
     dialog.DestroyWindow();
     return result;

@@ -4,6 +4,7 @@
 // the GUI thread itself, it runs at once.
 
 #include <QObject>
+#include <QWidget>
 #include <list>
 #include <memory>
 
@@ -50,6 +51,11 @@ public:
   bool ShowModeless(ui::CDialog& dialog) override;
   void PostToUi(std::function<void()> task) override;
 
+  // Nobody is there to answer (drawing screenshots): every message box and modal dialog is drawn
+  // into the folder instead of waiting, and gets the answer of a window closed unread: a message
+  // box its first button, a dialog Cancel, a file dialog no file.
+  void SetUnattended(std::string folder);
+
   const ui::FontSpec& MessageFont() const { return messageFont_; }
   // The open modeless windows, for screenshots and tests.
   DialogWindow* WindowOf(const ui::CDialog& dialog) const;
@@ -59,7 +65,12 @@ private:
   template <typename Work>
   auto OnGui(Work work) -> decltype(work());
 
+  // Draws a window that would have waited for an answer: <folder>/<name>-<n>.png.
+  void DrawUnattended(QWidget& window, const std::string& name);
+
   ui::FontSpec messageFont_;
+  std::string unattended_;
+  int unattendedDrawn_ = 0;
   std::unique_ptr<ui::CSvcDlgWait> wait_;
   std::unique_ptr<ui::CSvcDlgProgress> progress_;
   std::list<std::unique_ptr<ui::CSvcDlgPicture>> pictures_;

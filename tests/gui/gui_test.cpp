@@ -17,6 +17,7 @@
 #include "gui/dialog_view.h"
 #include "gui/program_icon.h"
 #include "gui/qt_ui_services.h"
+#include "gui/runtime_folder.h"
 #include "support/temp_folder.h"
 #include "ui/message_dlg.h"
 #include "ui/stacked_dialog.h"
@@ -265,6 +266,7 @@ TEST(GuiServices, FileFiltersReadAsTheProgramWritesThem) {
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
+  gui::EnsureRuntimeFolder();
   QApplication application(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

@@ -10,6 +10,7 @@
 #include "app/startup.h"
 #include "gui/program_icon.h"
 #include "gui/qt_ui_services.h"
+#include "gui/runtime_folder.h"
 #include "gui/screenshots.h"
 #include "operations/service_operations.h"
 #include "platform/paths.h"
@@ -73,6 +74,7 @@ int main(int argc, char** argv) {
   platform::SetProgramFolder(programFolder);
 
   if (!screenshots.empty()) qputenv("QT_QPA_PLATFORM", "offscreen");
+  gui::EnsureRuntimeFolder();
   QApplication application(argc, argv);
   std::vector<std::string> problems;
   const settings::AppSettings settings =
@@ -82,7 +84,11 @@ int main(int argc, char** argv) {
   if (!gui::InstallProgramIcon(platform::GetProgramFolder()))
     std::cerr << "grelt02: no program icon " << gui::kProgramIconFile << " in the program folder\n";
 
-  if (!screenshots.empty()) return DrawScreenshots(screenshots, services, settings);
+  if (!screenshots.empty()) {
+    // Nobody answers while the pictures are drawn: what would wait is drawn beside them.
+    services.SetUnattended(screenshots);
+    return DrawScreenshots(screenshots, services, settings);
+  }
   // Start-up, then the start screen; closing it ends the program. Virtual printers attached to
   // this program folder are reachable like USB printers.
   vprinter::RegisterVirtualPrinters();
