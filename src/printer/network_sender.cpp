@@ -173,6 +173,9 @@ bool SendNetworkJob(const std::string& host, const std::uint8_t* data, std::size
     Tell(ui, kCannotConnect);
     return false;
   }
+  // A daemon that takes the connection but stops reading must not hold the sender for ever.
+  const timeval limit{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+  ::setsockopt(socket.Fd(), SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
   BufferedWriter writer(socket.Fd());
   for (const std::string& subcommand : LpdSubcommands()) {
     if (!writer.Write(subcommand.data(), subcommand.size()) || !writer.Flush())

@@ -26,8 +26,8 @@ std::vector<std::string> LpdSubcommands();
 std::string LpdPreamble();
 
 // Sends the job; false, after telling the user why, when the host cannot be reached, refuses a
-// subcommand or drops the connection before everything went out. Connecting, each
-// acknowledgement and the end of the stream are each waited for timeoutMs at most.
+// subcommand, stops reading or drops the connection before everything went out. Connecting, each
+// acknowledgement, each write and the end of the stream are each waited for timeoutMs at most.
 bool SendNetworkJob(const std::string& host, const std::uint8_t* data, std::size_t length,
                     ui::UiServices& ui, int port = kLpdPort, int timeoutMs = 5000);
 

@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <future>
 #include <thread>
 
 #include "ui/scripted_ui_services.h"
@@ -22,6 +23,7 @@ public:
     std::vector<char> acks = {0, 0, 0, 0};
     std::size_t readAtMost = SIZE_MAX;
     bool silent = false;
+    bool neverReadsTheData = false;  // takes the subcommands, then reads nothing until released
   };
 
   LpdReceiver() : LpdReceiver(Behaviour{}) {}
@@ -42,6 +44,7 @@ public:
     ::close(listener_);
   }
   int Port() const { return port_; }
+  void Release() { released_.set_value(); }
   std::string Received() {
     thread_.join();
     return received_;
@@ -58,8 +61,9 @@ private:
         if (behaviour.acks[step] != 0) break;
       }
     }
+    if (behaviour.neverReadsTheData) released_.get_future().wait();
     char buffer[65536];
-    while (received_.size() < behaviour.readAtMost) {
+    while (!behaviour.neverReadsTheData && received_.size() < behaviour.readAtMost) {
       const ssize_t n = ::recv(connection_, buffer, sizeof buffer, 0);
       if (n <= 0) break;
       received_.append(buffer, static_cast<std::size_t>(n));
@@ -91,6 +95,7 @@ private:
   int port_ = 0;
   std::thread thread_;
   std::string received_;
+  std::promise<void> released_;
 };
 
 TEST(NetworkSender, SpeaksTheLinePrinterDaemonProtocolByteForByte) {
@@ -174,6 +179,18 @@ TEST(NetworkSender, ADaemonThatNeverAnswersIsGivenUpOn) {
   EXPECT_FALSE(printer::SendNetworkJob("127.0.0.1", data, 1, ui, receiver.Port(), 100));
   EXPECT_EQ(receiver.Received(), printer::LpdSubcommands()[0]);
   ASSERT_EQ(ui.Calls(ui::UiCallKind::MessageBox).size(), 1u);
+}
+
+TEST(NetworkSender, ADaemonThatStopsReadingIsGivenUpOnWithinTheTimeLimit) {
+  LpdReceiver::Behaviour behaviour;
+  behaviour.neverReadsTheData = true;
+  LpdReceiver receiver(behaviour);
+  ui::ScriptedUiServices ui;
+  const std::vector<std::uint8_t> data(20u << 20, 0x55);
+  EXPECT_FALSE(
+      printer::SendNetworkJob("127.0.0.1", data.data(), data.size(), ui, receiver.Port(), 200));
+  receiver.Release();
+  EXPECT_EQ(ui.Calls(ui::UiCallKind::MessageBox).size(), 1u);
 }
 
 TEST(NetworkSender, AHostThatHangsUpMidJobIsNotReportedAsSent) {
