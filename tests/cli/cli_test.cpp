@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 #include <nlohmann/json.hpp>
+#include <set>
 #include <string>
 
 #include "support/temp_folder.h"
@@ -414,6 +415,27 @@ TEST(Cli, MissingSettingsAreToldOnceOnStandardError) {
   EXPECT_EQ(run.err, "grelt02-cli: GRELT02.INI cannot be read in " + folder.Path() +
                          "; the program runs on its default settings\n");
   EXPECT_EQ(Cli("settings").err, "");  // the staged program folder has its files
+}
+
+TEST(Cli, AFifthVirtualPrinterFindsNoUsbSlotAndSaysSo) {
+  testing_support::TempFolder folder;
+  std::set<int> ports;
+  for (int n = 1; n <= 4; ++n) {
+    const CliRun run =
+        Cli("vprinter attach --model LW --name p" + std::to_string(n), folder.Path());
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    ports.insert(run.Json()["port"].get<int>());
+  }
+  EXPECT_EQ(ports, (std::set<int>{11, 12, 13, 14}));
+  const CliRun fifth = Cli("vprinter attach --model LW --name p5", folder.Path());
+  EXPECT_EQ(fifth.exitCode, 2);
+  EXPECT_NE(fifth.err.find("all four USB printer slots"), std::string::npos) << fifth.err;
+  EXPECT_EQ(Cli("vprinter list", folder.Path()).Json().size(), 4u);
+  // One that opens by its own number is still reachable.
+  const CliRun byNumber = Cli("vprinter attach --model LW --name p6 --port 3", folder.Path());
+  ASSERT_EQ(byNumber.exitCode, 0);
+  EXPECT_TRUE(byNumber.Json()["port"].is_null());
+  EXPECT_EQ(byNumber.Json()["portByNumber"], 3);
 }
 
 TEST(Cli, BadUsageIsRefusedWithExitCodeTwo) {

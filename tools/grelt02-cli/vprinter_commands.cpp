@@ -8,6 +8,7 @@
 #include "driver/cwin_grelt_drv.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
+#include "printer/port_map.h"
 #include "vprinter/attachment.h"
 #include "vprinter/faults.h"
 #include "vprinter/firmware_file.h"
@@ -38,6 +39,18 @@ struct Bench {
   driver::DeviceDirectory directory{registry};
 
   Bench() { vprinter::RegisterVirtualPrinters(); }
+
+  // The USB port (11 to 14) the port map gives a printer, after a refresh as a session makes
+  // one; 0 when all four slots are taken by other printers.
+  int UsbPort(const std::string& link) {
+    printer::PortMap map(programFolder, registry, platform::DefaultClock());
+    map.LoadAtStartup();
+    map.RefreshPortMap();
+    for (int slot = 1; slot <= 4; ++slot) {
+      if (map.Slot(slot) == link) return 10 + slot;
+    }
+    return 0;
+  }
 
   vprinter::VirtualPrinterInfo Find(const std::string& name) const {
     const auto printers = vprinter::AttachedVirtualPrinters(directory);
@@ -115,12 +128,14 @@ void ApplyFault(const std::string& fault, vprinter::Faults& f) {
     throw std::runtime_error("unknown fault " + fault + " (" + vprinter::FaultForms() + ")");
 }
 
-Json Describe(const Bench& bench, const vprinter::VirtualPrinterInfo& info) {
+Json Describe(Bench& bench, const vprinter::VirtualPrinterInfo& info) {
   const vprinter::PrinterState state = bench.Open(info)->Snapshot();
+  const int usbPort = bench.UsbPort(info.attachment.link);
   return {{"name", info.name},
           {"model", state.model},
           {"firmware", state.firmware},
-          {"port", info.attachment.port},
+          {"port", usbPort == 0 ? Json() : Json(usbPort)},
+          {"portByNumber", info.attachment.port},
           {"link", info.attachment.link},
           {"folder", info.folder},
           {"faults", FaultsToJson(state.faults)}};
@@ -155,6 +170,14 @@ void AddVprinterCommands(CLI::App& app, CommandContext& context) {
                                          options->name.empty() ? "vp1" : options->name,
                                          options->port, platform::DefaultClock(), &error);
       if (!info) throw std::runtime_error(error);
+      if (bench.UsbPort(info->attachment.link) == 0 && info->attachment.port == 0) {
+        // Unreachable: no USB port and no port by number. Unplug it again rather than pretend.
+        vprinter::DetachVirtualPrinter(bench.directory, info->name);
+        throw std::runtime_error(
+            "all four USB printer slots (ports 11 to 14) are taken by printers the port map "
+            "keeps; " +
+            info->name + " was not attached");
+      }
       Print(Describe(bench, *info));
     };
   });
