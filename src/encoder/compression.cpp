@@ -188,6 +188,15 @@ bool AppendBitPattern(printer::CPrinterLink& link, std::string_view bits, int re
   // and a pattern repeated many times is filled by doubling the part already written.
   thread_local std::vector<std::uint8_t> row;
   const std::size_t width = bits.size() / 8;
+  // Refused before anything is allocated: a row longer than the whole job cannot be sent.
+  if (width * static_cast<std::size_t>(repeat) > printer::CPrinterLink::kJobBufferSize) {
+    ui.MessageBox("A raster row of " + std::to_string(width * static_cast<std::size_t>(repeat)) +
+                      " bytes does not fit in the job buffer of " +
+                      std::to_string(printer::CPrinterLink::kJobBufferSize) + " bytes.",
+                  ui::kApplicationTitle, ui::kOk);
+    link.SetLastError(printer::kJobBufferFull);
+    return false;
+  }
   row.assign(width * static_cast<std::size_t>(repeat), 0);
   for (std::size_t b = 0; b < width; ++b) row[b] = PackBits(bits.data() + 8 * b);
   for (std::size_t filled = width; filled < row.size();) {

@@ -16,6 +16,8 @@ namespace {
 
 constexpr double kFullDotsPerInch = 360;
 constexpr double kScreenPixels = 1600;  // the longer side of a scaled page
+// The largest picture of a page: a 64-inch wide sheet 30 feet long at full resolution.
+constexpr double kMaxPagePixels = (64.0 * 360 + 240) * (360.0 * 360);
 constexpr int kLegendWidth = 240;
 constexpr double kBlankPageInches = 1;
 
@@ -256,6 +258,20 @@ bool WritePagePng(const Page& page, const std::string& path, bool full, std::str
   const double perInch =
       full ? kFullDotsPerInch : std::min(kFullDotsPerInch, kScreenPixels / std::max(width, length));
   const int legendHeight = 20 + 60 * static_cast<int>(colours.size());
+  // A job may place its paper or its raster anywhere: the picture is refused, not allocated,
+  // when it would be larger than any sheet of the series at full resolution.
+  const double pixels = (std::ceil(width * perInch) + kLegendWidth) *
+                        std::max(std::ceil(length * perInch), static_cast<double>(legendHeight));
+  if (!(pixels <= kMaxPagePixels)) {
+    if (error != nullptr) {
+      char text[160];
+      std::snprintf(text, sizeof text,
+                    "a page of %.0f x %.0f inches is larger than a picture may be (%.0f pixels)",
+                    width, length, kMaxPagePixels);
+      *error = text;
+    }
+    return false;
+  }
   Canvas canvas(static_cast<int>(std::ceil(width * perInch)) + kLegendWidth,
                 std::max(static_cast<int>(std::ceil(length * perInch)), legendHeight));
   for (const PlacedBlock& placed : page.blocks) {

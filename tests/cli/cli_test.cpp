@@ -376,6 +376,20 @@ TEST(Cli, RenderSummarisesWhatWasPrinted) {
   EXPECT_EQ(blank.exitCode, 2);
   EXPECT_NE(blank.err.find("no page came out"), std::string::npos) << blank.err;
   EXPECT_EQ(blank.Json()["pages"], 0);
+
+  // A crafted job that places its raster 745,000 inches to the right is refused, not allocated.
+  folder.Write("far.prn", std::string("\x1B($\x04\x00\xFF\xFF\xFF\x7F", 9) + job);
+  const auto far =
+      Cli("render '" + (folder / "far.prn") + "' -o '" + (folder / "far.png") + "' --full");
+  EXPECT_EQ(far.exitCode, 2);
+  EXPECT_NE(far.out.find("larger than a picture may be"), std::string::npos) << far.out;
+}
+
+TEST(Cli, ARowLongerThanTheJobIsRefusedBeforeItIsBuilt) {
+  const CliRun huge = Cli("encode bits 10000001 2147483647");
+  EXPECT_EQ(huge.exitCode, 2);
+  EXPECT_NE(huge.err.find("does not fit in the job buffer of 16777216 bytes"), std::string::npos)
+      << huge.err;
 }
 
 TEST(Cli, OnlyTheUsbPrinterPortsAreTaken) {
