@@ -282,6 +282,11 @@ struct SheetLayout {
 
 bool PrintInspectionSheet(CPrinterLink& link, const PrintHeaderInfo& header,
                           std::string_view programVersion, const SheetLayout& layout) {
+  // A machine number that cannot be printed stops the sheet before any of it is built.
+  if (const std::string problem = MachineNoBarcodeProblem(header.MachineNo); !problem.empty()) {
+    link.Environment().ui.MessageBox(problem, ui::kApplicationTitle, ui::kOk);
+    return false;
+  }
   bool ok = ResetTwice(link) && RemotePrologue(link, 137, 99, 1, 3, AcPh::Both) &&
             encoder::EnterGraphicsMode(link) && encoder::SetDirection(link, layout.direction) &&
             encoder::SetUnit(link, 1, 1, 1, 2880);

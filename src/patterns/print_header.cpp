@@ -68,6 +68,11 @@ bool PrintInfoHeader(printer::CPrinterLink& link, const PrintHeaderInfo& info,
   return true;
 }
 
+// The barcode is centred in a field of the sheet: its left edge and width, in 1/2880 inch, where
+// every bit is two units wide.
+constexpr int kBarcodeFieldLeft = 9224;
+constexpr int kBarcodeField = 7597;
+
 std::string Code39Bits(std::string_view text) {
   const std::string framed = "*" + std::string(text) + "*";
   std::string bits;
@@ -86,15 +91,27 @@ std::string Code39Bits(std::string_view text) {
   return bits;
 }
 
-bool PrintMachineNoBarcode(printer::CPrinterLink& link, std::string_view text) {
+std::string MachineNoBarcodeProblem(std::string_view text) {
   const std::string bits = Code39Bits(text);
-  if (bits.empty()) {
-    link.Environment().ui.MessageBox("ERROR : M/C No. Unidentified character.",
-                                     ui::kApplicationTitle, ui::kOk);
+  if (bits.empty()) return "ERROR : M/C No. Unidentified character.";
+  auto fits = [](const std::string& b) { return 2 * static_cast<int>(b.size()) <= kBarcodeField; };
+  if (fits(bits)) return {};
+  // Every character is as wide as every other: count how many fit.
+  std::size_t fit = 0;
+  while (fits(Code39Bits(std::string(fit + 1, '0')))) ++fit;
+  return "ERROR : M/C No. too long for the barcode: " + std::to_string(text.size()) +
+         " characters, at most " + std::to_string(fit) + " fit.";
+}
+
+bool PrintMachineNoBarcode(printer::CPrinterLink& link, std::string_view text) {
+  if (const std::string problem = MachineNoBarcodeProblem(text); !problem.empty()) {
+    link.Environment().ui.MessageBox(problem, ui::kApplicationTitle, ui::kOk);
     return false;
   }
+  const std::string bits = Code39Bits(text);
   const int n = static_cast<int>(bits.size());
-  if (!encoder::SetAbsHoriPos(link, static_cast<std::uint32_t>((7597 - 2 * n) / 2 + 9224)) ||
+  if (!encoder::SetAbsHoriPos(
+          link, static_cast<std::uint32_t>((kBarcodeField - 2 * n) / 2 + kBarcodeFieldLeft)) ||
       !encoder::SetRasterData(link, kBarcodeColour, 2, n / 8, kBarcodeLines)) {
     return false;
   }

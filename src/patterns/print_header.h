@@ -45,8 +45,11 @@ bool PrintInfoHeader(printer::CPrinterLink& link, const PrintHeaderInfo& info,
 // The bit text of "*" + text + "*": nine elements a character, a narrow space between
 // characters; empty when a character has no Code 39 form.
 std::string Code39Bits(std::string_view text);
-// Appends the barcode, 90 raster lines in colour 0x82; false, after telling the user, when a
-// character of the text is not in the table (nothing is appended then).
+// Why a machine number cannot be printed as the sheets' barcode (a character without a Code 39
+// form, or a barcode wider than its field on the sheet), or "" when it can.
+std::string MachineNoBarcodeProblem(std::string_view text);
+// Appends the barcode, 90 raster lines in colour 0x82; false, after telling the user, when the
+// machine number cannot be printed (nothing is appended then).
 bool PrintMachineNoBarcode(printer::CPrinterLink& link, std::string_view text);
 
 }  // namespace patterns

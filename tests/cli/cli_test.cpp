@@ -385,6 +385,24 @@ TEST(Cli, RenderSummarisesWhatWasPrinted) {
   EXPECT_NE(far.out.find("larger than a picture may be"), std::string::npos) << far.out;
 }
 
+TEST(Cli, AMachineNumberTooLongForItsBarcodeIsRefusedBeforeAnythingIsBuilt) {
+  testing_support::TempFolder folder;
+  const std::string fits(27, 'A');
+  ASSERT_EQ(Cli("pattern inspection-sheet-1 --model LW --machine-no " + fits + " -o '" +
+                (folder / "fits.prn") + "'")
+                .exitCode,
+            0);
+  for (const char* pattern : {"inspection-sheet-1", "inspection-sheet-2", "barcode"}) {
+    const CliRun run = Cli(std::string("pattern ") + pattern + " --model LW --machine-no " + fits +
+                           "A -o '" + (folder / "long.prn") + "'");
+    EXPECT_EQ(run.exitCode, 2) << pattern;
+    EXPECT_NE(run.err.find("too long for the barcode: 28 characters, at most 27 fit"),
+              std::string::npos)
+        << run.err;
+    EXPECT_FALSE(std::filesystem::exists(folder / "long.prn"));
+  }
+}
+
 TEST(Cli, ARowLongerThanTheJobIsRefusedBeforeItIsBuilt) {
   const CliRun huge = Cli("encode bits 10000001 2147483647");
   EXPECT_EQ(huge.exitCode, 2);

@@ -247,6 +247,13 @@ TEST_F(SheetTest, AMachineNumberWithoutBarcodeStopsTheSheet) {
   header.MachineNo = "ab";
   EXPECT_FALSE(patterns::PrintInspectionSheet1(*link, header, "1.00"));
   EXPECT_EQ(ui.Calls().back().text, "ERROR : M/C No. Unidentified character.");
+  EXPECT_EQ(link->JobLength(), 0u);  // nothing of the sheet was built
+  header.MachineNo = std::string(28, 'A');
+  EXPECT_FALSE(patterns::PrintInspectionSheet2(*link, header, "1.00"));
+  EXPECT_EQ(ui.Calls().back().text,
+            "ERROR : M/C No. too long for the barcode: 28 characters, at most 27 fit.");
+  EXPECT_EQ(link->JobLength(), 0u);
+  EXPECT_EQ(patterns::MachineNoBarcodeProblem(std::string(27, 'A')), "");
 }
 
 TEST_F(SheetTest, LineSheetFollowsTheModel) {

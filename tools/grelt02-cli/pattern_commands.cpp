@@ -8,6 +8,7 @@
 #include "commands.h"
 #include "patterns/adjustment_sheets.h"
 #include "patterns/nozzle_check.h"
+#include "patterns/print_header.h"
 #include "printer_session.h"
 #include "vprinter/attachment.h"
 
@@ -30,6 +31,14 @@ const std::vector<std::string> kPatternNames = {
     "nozzle-check", "inspection-sheet-1", "inspection-sheet-2",
     "line-sheet",   "mechanical-sheet",   "feed-check",
     "barcode",      "info-header"};
+
+// The patterns that carry the machine number as a barcode refuse one that cannot be printed
+// before anything is built.
+void CheckMachineNo(const std::string& name, const std::string& machineNo) {
+  if (name != "inspection-sheet-1" && name != "inspection-sheet-2" && name != "barcode") return;
+  if (const std::string problem = patterns::MachineNoBarcodeProblem(machineNo); !problem.empty())
+    throw std::runtime_error(problem);
+}
 
 // Runs one pattern as the service operation does, sends included; the patterns that only append
 // (feed check, barcode, header) are sent afterwards as they stand.
@@ -116,6 +125,7 @@ void AddPatternCommands(CLI::App& app, CommandContext& context) {
   pattern->add_option("-o,--output", options->output, "The job file to write")->required();
   pattern->callback([&context, options] {
     context.run = [options] {
+      CheckMachineNo(options->name, options->machineNo);
       ScratchPrinter printer(options->model);
       settings::AppSettings settings = settings::LoadSettings(platform::GetProgramFolder());
       ui::ScriptedUiServices ui;
@@ -161,6 +171,7 @@ void AddPatternCommands(CLI::App& app, CommandContext& context) {
   AddPortOption(*print, options->port);
   print->callback([&context, options] {
     context.run = [options] {
+      CheckMachineNo(options->name, options->machineNo);
       Session session(options->port);
       session.Open();
       patterns::PrintHeaderInfo header = session.PrintHeader(options->machineNo);
