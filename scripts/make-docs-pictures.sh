@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Redraws every picture in docs/ from the program as it stands, so that none goes stale: the
+# dialogs from `grelt02 --screenshots`, the printed pages from jobs the program builds, printed by
+# a virtual printer through `grelt02-cli render`. Run it after changing what they show and commit
+# the pictures it writes.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+cmake --preset default >/dev/null
+cmake --build --preset default
+program=build/default/program
+cli=$program/grelt02-cli
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+# The dialogs, with the texts of a real run.
+QT_QPA_PLATFORM=offscreen "$program/grelt02" --screenshots "$scratch/shots" >/dev/null
+cp "$scratch/shots/365-start-screen.png" docs/start-screen.png
+cp "$scratch/shots/360-main-dialog.png" docs/main-dialog.png
+cp "$scratch/shots/360-main-dialog-guided.png" docs/main-dialog-guided.png
+cp "$scratch/shots/312-message-mode3.png" docs/message-dialog.png
+
+# Printed pages: the jobs as the program sends them to a printer of model LW.
+"$cli" pattern nozzle-check --model LW -o "$scratch/nozzle.prn" >/dev/null
+"$cli" render "$scratch/nozzle.prn" -o docs/nozzle-check.png >/dev/null
+"$cli" pattern inspection-sheet-1 --model LW --machine-no LW12345 -o "$scratch/sheet.prn" >/dev/null
+"$cli" render "$scratch/sheet.prn" -o docs/inspection-sheet-1.png >/dev/null
+
+# Four rows of the pattern 10000001, one per ink, built command by command.
+job() { "$cli" encode "$@" | tr -d '\n'; }
+{
+  job ResetPrinter
+  job EnterGraphicsMode
+  job SetUnit 1 1 1 2880
+  job SetResolutionInfo 360 360
+  job SetPaperSize 11520 4320
+  for colour in 0 1 2 4; do
+    job SetAbsHoriPos 1440
+    job SetRasterData "$colour" 2 90 60
+    for _ in $(seq 60); do job bits 10000001 90; done
+    job SetRelVertPos4Byte 720
+  done
+  job EndPage
+} | perl -0777 -ne 's/\s+//g; print pack("H*", $_)' >"$scratch/rows.prn"
+"$cli" render "$scratch/rows.prn" -o docs/four-colour-rows.png >/dev/null
+ls -l docs/*.png
