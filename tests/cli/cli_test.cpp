@@ -1,7 +1,11 @@
 // grelt02-cli end to end: the JSON it prints for the shipped program folder and for scratch ones.
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdio>
@@ -11,6 +15,7 @@
 #include <nlohmann/json.hpp>
 #include <set>
 #include <string>
+#include <thread>
 
 #include "support/temp_folder.h"
 
@@ -468,6 +473,64 @@ TEST(Cli, AFifthVirtualPrinterFindsNoUsbSlotAndSaysSo) {
   ASSERT_EQ(byNumber.exitCode, 0);
   EXPECT_TRUE(byNumber.Json()["port"].is_null());
   EXPECT_EQ(byNumber.Json()["portByNumber"], 3);
+}
+
+// A line printer daemon on a loopback port that has no queue PASSTHRU: it refuses the first
+// subcommand, as Debian's daemons do.
+class RefusingDaemon {
+public:
+  RefusingDaemon() {
+    listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::listen(listener_, 1);
+    socklen_t size = sizeof address;
+    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size);
+    port_ = ntohs(address.sin_port);
+    thread_ = std::thread([this] {
+      const int connection = ::accept(listener_, nullptr, nullptr);
+      char byte = 0;
+      while (::recv(connection, &byte, 1, 0) == 1 && byte != '\n') {
+      }
+      const char refused = 1;
+      ::send(connection, &refused, 1, MSG_NOSIGNAL);
+      ::close(connection);
+    });
+  }
+  ~RefusingDaemon() {
+    thread_.join();
+    ::close(listener_);
+  }
+  int Port() const { return port_; }
+
+private:
+  int listener_;
+  int port_ = 0;
+  std::thread thread_;
+};
+
+TEST(Cli, ALinePrinterDaemonThatRefusesTheJobIsNoSuccess) {
+  testing_support::TempFolder folder;
+  folder.Write("job.prn", "job");
+  RefusingDaemon daemon;
+  const CliRun run = Cli("lpd-send 127.0.0.1 '" + (folder / "job.prn") + "' --port " +
+                         std::to_string(daemon.Port()));
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_NE(run.err.find("The printer refused the job (answer 1)"), std::string::npos) << run.err;
+  EXPECT_EQ(run.out, "");
+}
+
+TEST(Cli, AProfileThatLeadsOutOfTheProgramFolderIsRefused) {
+  testing_support::TempFolder folder;
+  folder.Write("GRELT02.INI", "[Profile]\nstrProfile=../../somewhere\n");
+  const CliRun run = Cli("settings", folder.Path());
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.Json()["strProfile"], "ProfileName");
+  EXPECT_NE(run.err.find("strProfile \"../../somewhere\" is not a name below the program folder"),
+            std::string::npos)
+      << run.err;
 }
 
 TEST(Cli, BadUsageIsRefusedWithExitCodeTwo) {
