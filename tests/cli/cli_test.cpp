@@ -17,6 +17,7 @@
 #include <string>
 #include <thread>
 
+#include "support/loopback.h"
 #include "support/temp_folder.h"
 
 using nlohmann::json;
@@ -479,16 +480,7 @@ TEST(Cli, AFifthVirtualPrinterFindsNoUsbSlotAndSaysSo) {
 // subcommand, as Debian's daemons do.
 class RefusingDaemon {
 public:
-  RefusingDaemon() {
-    listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::listen(listener_, 1);
-    socklen_t size = sizeof address;
-    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size);
-    port_ = ntohs(address.sin_port);
+  RefusingDaemon() : listener_(testing_support::ListenOnLoopback(port_)) {
     thread_ = std::thread([this] {
       const int connection = ::accept(listener_, nullptr, nullptr);
       char byte = 0;
@@ -506,8 +498,8 @@ public:
   int Port() const { return port_; }
 
 private:
-  int listener_;
   int port_ = 0;
+  int listener_;
   std::thread thread_;
 };
 

@@ -9,6 +9,7 @@
 #include <future>
 #include <thread>
 
+#include "support/loopback.h"
 #include "ui/scripted_ui_services.h"
 
 namespace {
@@ -27,16 +28,7 @@ public:
   };
 
   LpdReceiver() : LpdReceiver(Behaviour{}) {}
-  explicit LpdReceiver(Behaviour behaviour) {
-    listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::listen(listener_, 1);
-    socklen_t size = sizeof address;
-    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size);
-    port_ = ntohs(address.sin_port);
+  explicit LpdReceiver(Behaviour behaviour) : listener_(testing_support::ListenOnLoopback(port_)) {
     thread_ = std::thread([this, behaviour] { Serve(behaviour); });
   }
   ~LpdReceiver() {
@@ -90,9 +82,9 @@ private:
     return static_cast<std::size_t>(std::stoul(received_.substr(start + 1)));
   }
 
+  int port_ = 0;
   int listener_;
   int connection_ = -1;
-  int port_ = 0;
   std::thread thread_;
   std::string received_;
   std::promise<void> released_;
