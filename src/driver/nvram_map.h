@@ -10,6 +10,8 @@ inline constexpr int kLongSerialNumber = 96;  // eighteen characters
 inline constexpr int kLongSerialLength = 18;
 inline constexpr int kMacAddress = 114;  // six bytes
 inline constexpr int kMacLength = 6;
+inline constexpr int kDestinationSet = 161;    // 1: the destination bytes are written
+inline constexpr int kBoardInitialised = 168;  // 1: the board's lists are set up
 inline constexpr int kServiceFlag = 11632;
 inline constexpr int kBlackInkKind = 11639;  // 1: matte black, else photo black
 

@@ -20,6 +20,7 @@ enum DriverCode : int {
   kDrvDisconnected = -8,     // the printer went away
   kDrvReadFailed = -9,       // the printer could not read that NVRAM
   kDrvTimeout = -10,         // the raw port did not take the data in time
+  kDrvWriteFailed = -11,     // the printer could not write that NVRAM
   kDrvBusy = -16,            // the printer's buffer is full: try again
 };
 

@@ -42,11 +42,9 @@ std::string LinkFor(const std::string& name) {
   return std::string("\\\\?\\USB#VID_7E57&PID_0A01#") + instance + "#" + driver::kUsbPrintClassGuid;
 }
 
-std::optional<VirtualPrinterInfo> AttachVirtualPrinter(driver::DeviceDirectory& directory,
-                                                       const std::string& programFolder,
-                                                       const std::string& model,
-                                                       const std::string& name, int port,
-                                                       platform::Clock& clock, std::string* error) {
+std::optional<VirtualPrinterInfo> AttachVirtualPrinter(
+    driver::DeviceDirectory& directory, const std::string& programFolder, const std::string& model,
+    const std::string& name, int port, platform::Clock& clock, std::string* error, bool newBoard) {
   auto fail = [error](std::string why) -> std::optional<VirtualPrinterInfo> {
     if (error != nullptr) *error = std::move(why);
     return std::nullopt;
@@ -58,8 +56,16 @@ std::optional<VirtualPrinterInfo> AttachVirtualPrinter(driver::DeviceDirectory& 
   }
   const std::string folder = platform::JoinPath(VirtualPrintersFolder(programFolder), name);
   std::string problem;
-  std::shared_ptr<VirtualPrinter> printer = VirtualPrinter::Open(folder, clock, &problem);
-  if (!printer) printer = VirtualPrinter::Create(folder, model, name, port, clock);
+  std::shared_ptr<VirtualPrinter> printer;
+  if (newBoard) {
+    PrinterState board = NewBoardImage(model, name);
+    board.port = port;
+    printer = VirtualPrinter::Create(folder, std::move(board), clock,
+                                     "main board exchanged: a new board of model " + model);
+  } else {
+    printer = VirtualPrinter::Open(folder, clock, &problem);
+    if (!printer) printer = VirtualPrinter::Create(folder, model, name, port, clock);
+  }
   if (!printer) return fail("cannot make the printer's folder " + folder);
   const std::string absolute = std::filesystem::absolute(folder).string();
   driver::Attachment attachment{LinkFor(name), port, kScheme + absolute};

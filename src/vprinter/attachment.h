@@ -24,12 +24,15 @@ std::string VirtualPrintersFolder(const std::string& programFolder);
 std::string LinkFor(const std::string& name);
 
 // Makes (or takes, when it exists) the printer of that name, stamps its model on a new one, and
-// plugs it in. Fails with the reason in *error for a bad name or a model that is not two letters.
+// plugs it in. With newBoard the printer's main board is exchanged first: whatever it held is
+// replaced by a new board of the model (NewBoardImage). Fails with the reason in *error for a bad
+// name or a model that is not two letters.
 std::optional<VirtualPrinterInfo> AttachVirtualPrinter(driver::DeviceDirectory& directory,
                                                        const std::string& programFolder,
                                                        const std::string& model,
                                                        const std::string& name, int port,
-                                                       platform::Clock& clock, std::string* error);
+                                                       platform::Clock& clock, std::string* error,
+                                                       bool newBoard = false);
 bool DetachVirtualPrinter(driver::DeviceDirectory& directory, const std::string& name);
 // The plugged-in virtual printers.
 std::vector<VirtualPrinterInfo> AttachedVirtualPrinters(const driver::DeviceDirectory& directory);

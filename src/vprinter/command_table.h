@@ -25,6 +25,8 @@ public:
   virtual void BusyFor(std::int64_t ms) = 0;
   // Whether eight bytes are the write key of the printer's model.
   virtual bool KeyOk(const std::uint8_t* key) const = 0;
+  // Whether a write touching these NVRAM addresses fails (the write-fail fault).
+  virtual bool WriteFails(int address, int count) const = 0;
   virtual std::int64_t UnixSeconds() const = 0;
   // The option unit starts: it reports "stop" for this many state reads, then "ready".
   virtual void StartUnit(int stateReads) = 0;

@@ -22,6 +22,7 @@ void Refuse(PrinterContext& printer, driver::FactoryCode command, const std::str
 
 void PrdWrite(PrinterContext& printer, const Bytes& p) {
   if (!printer.KeyOk(&p[3])) return Refuse(printer, factory::kPrdWrite, "write key");
+  if (printer.WriteFails(Word(p, 0), 1)) return Refuse(printer, factory::kPrdWrite, "write failed");
   printer.State().nvram[Word(p, 0)] = p[2];
 }
 
@@ -36,6 +37,8 @@ void PrdWriteMulti(PrinterContext& printer, const Bytes& p) {
   const std::size_t address = Word(p, 0);
   if (address + count > kNvramSize)
     return Refuse(printer, factory::kPrdWriteMulti, "past the NVRAM end");
+  if (printer.WriteFails(static_cast<int>(address), static_cast<int>(count)))
+    return Refuse(printer, factory::kPrdWriteMulti, "write failed");
   std::copy_n(p.begin() + 3, count,
               printer.State().nvram.begin() + static_cast<std::ptrdiff_t>(address));
 }

@@ -33,6 +33,8 @@ constexpr FaultRow kFaults[] = {
     {"stuck-status", Form::Number, "stuckStatus", nullptr, &Faults::stuckStatus},
     {"read-fail", Form::Range, "readFailFrom", nullptr, &Faults::readFailFrom, "readFailTo",
      &Faults::readFailTo},
+    {"write-fail", Form::Range, "writeFailFrom", nullptr, &Faults::writeFailFrom, "writeFailTo",
+     &Faults::writeFailTo},
 };
 
 // A whole decimal or 0x-hexadecimal number of 0 or more.

@@ -1,5 +1,6 @@
 #include "vprinter/printer_state.h"
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -179,11 +180,11 @@ PrinterState FactoryImage(const std::string& model, const std::string& name) {
   PutDword(n, 202, 200000000u + static_cast<std::uint32_t>(random.Below(100000000)));
   PutDword(n, 206, 150000000u + static_cast<std::uint32_t>(random.Below(100000000)));
   PutDword(n, 1888, 400u + static_cast<std::uint32_t>(random.Below(1200)));
-  n[161] = 1;
+  n[driver::nvram::kDestinationSet] = 1;
   const std::uint8_t destination[6] = {0x01, 0x02, 0x00, 0x01, 0x03, 0x00};
   std::memcpy(&n[162], destination, 5);
   n[169] = destination[5];
-  n[168] = 1;
+  n[driver::nvram::kBoardInitialised] = 1;
   for (int address : {313, 314, 315, 329, 330, 331})
     n[static_cast<std::size_t>(address)] = static_cast<std::uint8_t>(random.Below(9) - 4);
   n[373] = 12;
@@ -199,6 +200,14 @@ PrinterState FactoryImage(const std::string& model, const std::string& name) {
   for (std::size_t i = 0; i < s.listD6.size(); ++i)
     s.listD6[i] = static_cast<std::uint8_t>(random.Next());
   s.unit.nvram[170] = 0;
+  return s;
+}
+
+PrinterState NewBoardImage(const std::string& model, const std::string& name) {
+  PrinterState s = FactoryImage(model, name);
+  std::fill_n(s.nvram.begin() + driver::nvram::kSerialNumber, driver::nvram::kSerialLength, 0);
+  s.nvram[driver::nvram::kDestinationSet] = 0;
+  s.nvram[driver::nvram::kBoardInitialised] = 0;
   return s;
 }
 

@@ -31,8 +31,10 @@ struct Faults {
   bool unitCalibrationFails = false;
   bool romReadFails = false;  // the firmware version cannot be read
   int stuckStatus = -1;       // this status type is all the printer reports
-  int readFailFrom = -1;      // NVRAM reads touching [from, to] fail
+  int readFailFrom = -1;      // NVRAM and list reads touching [from, to] fail
   int readFailTo = -1;
+  int writeFailFrom = -1;  // NVRAM writes touching [from, to] fail
+  int writeFailTo = -1;
 };
 
 // The option unit (colour measuring) with its own small NVRAM.
@@ -64,6 +66,9 @@ struct PrinterState {
 // A printer as it leaves the factory: identity, network address, counters, destination and
 // adjustment values, all derived from its name so that two printers differ.
 PrinterState FactoryImage(const std::string& model, const std::string& name);
+// A main board fresh from the spare-parts shelf for that printer: the factory image without a
+// serial number (ten zero bytes), with the destination-set and board-initialised flags clear.
+PrinterState NewBoardImage(const std::string& model, const std::string& name);
 
 // Saves crash-safe (temporary file, then rename). False when the file could not be written.
 bool SaveState(const PrinterState& state, const std::string& path);

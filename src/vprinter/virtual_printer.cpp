@@ -69,12 +69,18 @@ std::shared_ptr<VirtualPrinter> VirtualPrinter::Create(const std::string& folder
                                                        const std::string& model,
                                                        const std::string& name, int port,
                                                        platform::Clock& clock) {
-  std::filesystem::create_directories(folder);
   PrinterState state = FactoryImage(model, name);
   state.port = port;
+  return Create(folder, std::move(state), clock, "made from the factory image of model " + model);
+}
+
+std::shared_ptr<VirtualPrinter> VirtualPrinter::Create(const std::string& folder,
+                                                       PrinterState state, platform::Clock& clock,
+                                                       const std::string& note) {
+  std::filesystem::create_directories(folder);
   std::shared_ptr<VirtualPrinter> printer(new VirtualPrinter(folder, std::move(state), clock));
   std::lock_guard lock(printer->mutex_);
-  printer->Note("made from the factory image of model " + model);
+  printer->Note(note);
   printer->Persist();
   return printer;
 }
@@ -196,6 +202,11 @@ bool VirtualPrinter::KeyOk(const std::uint8_t* key) const {
   return std::equal(model->key->begin(), model->key->end(), key);
 }
 
+bool VirtualPrinter::WriteFails(int address, int count) const {
+  const Faults& f = state_.faults;
+  return f.writeFailFrom >= 0 && address <= f.writeFailTo && address + count - 1 >= f.writeFailFrom;
+}
+
 bool VirtualPrinter::ReadFails(int address, int count) const {
   const Faults& f = state_.faults;
   return f.readFailFrom >= 0 && address <= f.readFailTo && address + count - 1 >= f.readFailFrom;
@@ -309,6 +320,7 @@ int VirtualPrinter::Handle(driver::DeviceCall& call) {
         Note("refused: write key");
         return driver::kDrvKeyRejected;
       }
+      if (WriteFails(call.address, call.count)) return driver::kDrvWriteFailed;
       std::copy_n(call.in, call.count, state_.nvram.begin() + call.address);
       Persist();
       return driver::kDrvOk;
@@ -345,6 +357,8 @@ int VirtualPrinter::Handle(driver::DeviceCall& call) {
       if (list == nullptr || std::size_t{call.value1} + call.value2 > list->size()) {
         return driver::kDrvInvalidArgument;
       }
+      if (call.op == DeviceOp::ListRead && ReadFails(call.value1, call.value2))
+        return driver::kDrvReadFailed;
       if (call.op == DeviceOp::ListRead) {
         std::copy_n(list->begin() + call.value1, call.value2, call.out);
       } else {

@@ -34,6 +34,9 @@ public:
   static std::shared_ptr<VirtualPrinter> Create(const std::string& folder, const std::string& model,
                                                 const std::string& name, int port,
                                                 platform::Clock& clock);
+  // Makes a printer from the given state (a new board, say), replacing what the folder held.
+  static std::shared_ptr<VirtualPrinter> Create(const std::string& folder, PrinterState state,
+                                                platform::Clock& clock, const std::string& note);
   // The printer kept in the folder. A damaged state file is kept beside as "state.bin.damaged",
   // reported in *problem, and replaced by the factory image of the model that can still be read
   // from it (or "XX").
@@ -68,6 +71,7 @@ private:
   int StatusType(int* errorCode) const;
   bool AccessOk(const std::array<std::uint8_t, 2>& access) const;
   bool ReadFails(int address, int count) const;
+  bool WriteFails(int address, int count) const override;
   void Persist();
   // Takes the state file again when another process (grelt02-cli, say) changed it.
   void ReloadIfChangedElsewhere();

@@ -525,6 +525,28 @@ TEST(Cli, AProfileThatLeadsOutOfTheProgramFolderIsRefused) {
       << run.err;
 }
 
+TEST(Cli, AMainBoardExchangeGivesTheSamePrinterANewBoard) {
+  testing_support::TempFolder folder;
+  CopyShippedFiles(folder);
+  ASSERT_EQ(Cli("vprinter attach --model LW --name line", folder.Path()).exitCode, 0);
+  EXPECT_NE(Cli("vprinter nvram read 66 10", folder.Path()).Json()["bytes"],
+            "00 00 00 00 00 00 00 00 00 00");
+  const CliRun exchanged = Cli("vprinter attach --model LW --name line --new-board", folder.Path());
+  ASSERT_EQ(exchanged.exitCode, 0) << exchanged.err;
+  EXPECT_EQ(Cli("vprinter nvram read 66 10", folder.Path()).Json()["bytes"],
+            "00 00 00 00 00 00 00 00 00 00");
+  EXPECT_EQ(Cli("vprinter nvram read 161 8", folder.Path())
+                .Json()["bytes"]
+                .get<std::string>()
+                .substr(0, 2),
+            "00");
+  EXPECT_EQ(Cli("vprinter list", folder.Path()).Json().size(), 1u);
+  // A write the board cannot take fails the command.
+  ASSERT_EQ(Cli("vprinter fault write-fail=0x200-0x201", folder.Path()).exitCode, 0);
+  EXPECT_EQ(Cli("nvram write 0x200 ABCD", folder.Path()).exitCode, 2);
+  EXPECT_EQ(Cli("nvram write 0x202 ABCD", folder.Path()).exitCode, 0);
+}
+
 TEST(Cli, BadUsageIsRefusedWithExitCodeTwo) {
   for (const char* args : {"", "menu tree", "menu page notanumber", "nosuchcommand",
                            "run 210090 --answer maybe", "status --port x", "menu main --bogus"})

@@ -11,9 +11,10 @@ namespace {
 
 TEST(Faults, EveryFormRoundTripsThroughTheStateFile) {
   const std::vector<std::string> given = {
-      "paper-out",      "paper-jam",      "disconnect",     "boot-mode",     "erase-fails",
-      "erase-hangs",    "motor-fails",    "unit-offline",   "unit-detached", "unit-calibration",
-      "rom-read-fails", "stuck-status=7", "read-fail=66-75"};
+      "paper-out",       "paper-jam",           "disconnect",     "boot-mode",
+      "erase-fails",     "erase-hangs",         "motor-fails",    "unit-offline",
+      "unit-detached",   "unit-calibration",    "rom-read-fails", "stuck-status=7",
+      "read-fail=66-75", "write-fail=8192-8447"};
   vprinter::Faults faults;
   for (const std::string& fault : given) EXPECT_TRUE(vprinter::ParseFault(fault, faults)) << fault;
   EXPECT_EQ(vprinter::DescribeFaults(faults), given);

@@ -319,6 +319,49 @@ TEST_F(VirtualPrinterTest, DisconnectAndReadFaultsFailTheirCalls) {
   EXPECT_EQ(drv.Ctl_ReplyRomVer(&text), driver::kDrvDisconnected);
 }
 
+TEST_F(VirtualPrinterTest, WriteFaultsFailWritesAndReadFaultsFailListReadsInTheirRange) {
+  CWinGreltDrv drv(directory);
+  ASSERT_EQ(Open(drv), 0);
+  vprinter::Faults faults;
+  faults.writeFailFrom = 0x2000;
+  faults.writeFailTo = 0x20FF;
+  faults.readFailFrom = 0x100;
+  faults.readFailTo = 0x1FF;
+  Printer()->SetFaults(faults);
+  const Bytes before = Printer()->ReadNvram(0x1F80, 0x200);
+  const std::uint8_t data[256] = {};
+  EXPECT_EQ(drv.Ctl_WriteEEPMulti_LFP448(c0(), c1(), 0x1F80, 256, data, model->key->data()),
+            driver::kDrvWriteFailed);
+  EXPECT_EQ(drv.Ctl_WriteEEPMulti_LFP448(c0(), c1(), 0x2100, 256, data, model->key->data()), 0);
+  EXPECT_EQ(Printer()->ReadNvram(0x1F80, 0x180), Bytes(before.begin(), before.begin() + 0x180));
+  // A production write in the range is refused by the printer and logged.
+  const Bytes job = PrdWrite(0x2001, 0x77, *model->key);
+  unsigned long taken = 0;
+  ASSERT_EQ(drv.SendEx(job.data(), job.size(), 0, &taken), 0);
+  EXPECT_EQ(Printer()->Log().back(), "refused 7C 02: write failed");
+  EXPECT_EQ(Printer()->ReadNvram(0x2001, 1), Bytes{before[0x81]});
+  // List reads touching the read-fail range fail; others go on.
+  std::uint8_t list[64];
+  EXPECT_EQ(drv.Ctl_Reply_List448(c0(), c1(), 0xA3, 0x1F0, 64, list), driver::kDrvReadFailed);
+  EXPECT_EQ(drv.Ctl_Reply_List448(c0(), c1(), 0xA3, 0x200, 64, list), 0);
+}
+
+TEST_F(VirtualPrinterTest, ANewBoardHasNoSerialNumberAndNoSetUp) {
+  const vprinter::PrinterState old = vprinter::FactoryImage("LW", "board");
+  const vprinter::PrinterState fresh = vprinter::NewBoardImage("LW", "board");
+  EXPECT_EQ(Bytes(fresh.nvram.begin() + 66, fresh.nvram.begin() + 76), Bytes(10, 0));
+  EXPECT_NE(Bytes(old.nvram.begin() + 66, old.nvram.begin() + 76), Bytes(10, 0));
+  EXPECT_EQ(old.nvram[161], 1);
+  EXPECT_EQ(old.nvram[168], 1);
+  EXPECT_EQ(fresh.nvram[161], 0);
+  EXPECT_EQ(fresh.nvram[168], 0);
+  // Everything else is the model's factory image.
+  for (std::size_t a = 0; a < old.nvram.size(); ++a) {
+    if ((a >= 66 && a < 76) || a == 161 || a == 168) continue;
+    ASSERT_EQ(fresh.nvram[a], old.nvram[a]) << a;
+  }
+}
+
 TEST_F(VirtualPrinterTest, BootModeTakesFirmwareThroughTheRawPort) {
   vprinter::Faults faults;
   faults.bootMode = true;

@@ -30,6 +30,7 @@ struct Options {
   std::string version;
   std::string output;
   int payload = 65536;
+  bool newBoard = false;
 };
 
 // Everything a vprinter command works with, for the program folder in use.
@@ -161,6 +162,9 @@ void AddVprinterCommands(CLI::App& app, CommandContext& context) {
   attach->add_option("--name", options->name, "Name of the printer (default: vp1)");
   attach->add_option("--port", options->port,
                      "Port number that opens it by number (default: none)");
+  attach->add_flag("--new-board", options->newBoard,
+                   "Exchange its main board first: a new board without serial number, "
+                   "destination or set-up");
   attach->callback([&context, options] {
     context.run = [options] {
       Bench bench;
@@ -168,7 +172,8 @@ void AddVprinterCommands(CLI::App& app, CommandContext& context) {
       const auto info =
           vprinter::AttachVirtualPrinter(bench.directory, bench.programFolder, options->model,
                                          options->name.empty() ? "vp1" : options->name,
-                                         options->port, platform::DefaultClock(), &error);
+                                         options->port, platform::DefaultClock(), &error,
+                                         options->newBoard);
       if (!info) throw std::runtime_error(error);
       if (bench.UsbPort(info->attachment.link) == 0 && info->attachment.port == 0) {
         // Unreachable: no USB port and no port by number. Unplug it again rather than pretend.
