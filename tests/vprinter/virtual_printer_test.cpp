@@ -334,6 +334,14 @@ TEST_F(VirtualPrinterTest, WriteFaultsFailWritesAndReadFaultsFailListReadsInThei
             driver::kDrvWriteFailed);
   EXPECT_EQ(drv.Ctl_WriteEEPMulti_LFP448(c0(), c1(), 0x2100, 256, data, model->key->data()), 0);
   EXPECT_EQ(Printer()->ReadNvram(0x1F80, 0x180), Bytes(before.begin(), before.begin() + 0x180));
+  // The range's own ends fail; the bytes just outside them do not.
+  const std::uint8_t two[2] = {1, 2};
+  EXPECT_EQ(drv.Ctl_WriteEEPMulti_LFP(c0(), c1(), 0x1FFF, 2, two, model->key->data()),
+            driver::kDrvWriteFailed);
+  EXPECT_EQ(drv.Ctl_WriteEEPMulti_LFP(c0(), c1(), 0x20FF, 2, two, model->key->data()),
+            driver::kDrvWriteFailed);
+  EXPECT_EQ(drv.Ctl_WriteEEPMulti_LFP(c0(), c1(), 0x1FFE, 2, two, model->key->data()), 0);
+  EXPECT_EQ(drv.Ctl_WriteEEPMulti_LFP(c0(), c1(), 0x2100, 2, two, model->key->data()), 0);
   // A production write in the range is refused by the printer and logged.
   const Bytes job = PrdWrite(0x2001, 0x77, *model->key);
   unsigned long taken = 0;
