@@ -50,6 +50,11 @@ std::string SalvageModel(const std::string& path) {
 
 constexpr std::uintmax_t kLogLimit = 1u << 20;
 
+// Whether count bytes from address touch a fault's range [from, to]; from -1: no range given.
+bool Touches(int from, int to, int address, int count) {
+  return from >= 0 && address <= to && address + count - 1 >= from;
+}
+
 std::string Hex(int value) {
   char text[16];
   std::snprintf(text, sizeof text, "%02X", value & 0xFF);
@@ -203,13 +208,11 @@ bool VirtualPrinter::KeyOk(const std::uint8_t* key) const {
 }
 
 bool VirtualPrinter::WriteFails(int address, int count) const {
-  const Faults& f = state_.faults;
-  return f.writeFailFrom >= 0 && address <= f.writeFailTo && address + count - 1 >= f.writeFailFrom;
+  return Touches(state_.faults.writeFailFrom, state_.faults.writeFailTo, address, count);
 }
 
 bool VirtualPrinter::ReadFails(int address, int count) const {
-  const Faults& f = state_.faults;
-  return f.readFailFrom >= 0 && address <= f.readFailTo && address + count - 1 >= f.readFailFrom;
+  return Touches(state_.faults.readFailFrom, state_.faults.readFailTo, address, count);
 }
 
 int VirtualPrinter::StatusType(int* errorCode) const {

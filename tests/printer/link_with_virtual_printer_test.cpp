@@ -6,6 +6,7 @@
 #include "printer/port_map.h"
 #include "printer/printer_link.h"
 #include "support/temp_folder.h"
+#include "support/virtual_printer_bench.h"
 #include "ui/scripted_ui_services.h"
 #include "vprinter/attachment.h"
 #include "vprinter/firmware_file.h"
@@ -24,13 +25,8 @@ protected:
     printer =
         *vprinter::AttachVirtualPrinter(directory, folder.Path(), "LW", "line1", 0, clock, &error);
   }
-  // Every command the link sent must be one the printer knows.
   ~LinkWithPrinterTest() override {
-    if (const auto device = directory.FindByLink(printer.attachment.link)) {
-      for (const std::string& unknown :
-           std::static_pointer_cast<vprinter::VirtualPrinter>(device)->UnknownCommands())
-        ADD_FAILURE() << "the virtual printer does not know the command " << unknown;
-    }
+    testing_support::ExpectOnlyKnownCommands(directory.FindByLink(printer.attachment.link));
     driver::DeviceDirectory::ForgetConnections();
   }
 

@@ -18,6 +18,14 @@
 
 namespace testing_support {
 
+// A command the program sent that the printer does not know fails the test that sent it.
+inline void ExpectOnlyKnownCommands(const std::shared_ptr<driver::PrinterDevice>& device) {
+  if (device == nullptr) return;
+  for (const std::string& unknown :
+       std::static_pointer_cast<vprinter::VirtualPrinter>(device)->UnknownCommands())
+    ADD_FAILURE() << "the virtual printer does not know the command " << unknown;
+}
+
 class VirtualPrinterBench {
 public:
   static constexpr int kPort = 7;
@@ -27,12 +35,8 @@ public:
     settings.pnInterface.count = 1;
     settings.pnInterface.values[0] = kPort;
   }
-  // A command the program sent that the printer does not know fails the test that sent it.
   ~VirtualPrinterBench() {
-    if (const auto printer = info.folder.empty() ? nullptr : Printer()) {
-      for (const std::string& unknown : printer->UnknownCommands())
-        ADD_FAILURE() << "the virtual printer does not know the command " << unknown;
-    }
+    if (!info.folder.empty()) ExpectOnlyKnownCommands(directory.FindByLink(info.attachment.link));
     driver::DeviceDirectory::ForgetConnections();
   }
 
