@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ pkgconf
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev
-  qt6-base-dev qt6-svg-dev fonts-dejavu-core libfreetype-dev libpng-dev
+  qt6-base-dev qt6-svg-dev fonts-dejavu-core libfreetype-dev libpng-dev zlib1g-dev
 )
 
 missing=()

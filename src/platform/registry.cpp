@@ -11,6 +11,7 @@
 #include <sstream>
 #include <thread>
 
+#include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/text.h"
 
@@ -132,23 +133,7 @@ bool WriteKeyFile(const std::string& folder, const KeyFile& file) {
            << '\n';
     }
   }
-  const std::string target = folder + "/" + kValuesFile;
-  const std::string temporary =
-      target + "." + std::to_string(::getpid()) + "." +
-      std::to_string(std::hash<std::thread::id>()(std::this_thread::get_id()));
-  {
-    std::ofstream out(temporary, std::ios::trunc);
-    out << text.str();
-    out.flush();
-    if (!out) {
-      std::error_code ignored;
-      fs::remove(temporary, ignored);
-      return false;
-    }
-  }
-  std::error_code error;
-  fs::rename(temporary, target, error);
-  return !error;
+  return ReplaceFile(folder + "/" + kValuesFile, text.str());
 }
 
 // Holds the key's lock file for the length of a read-modify-write.

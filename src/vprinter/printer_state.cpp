@@ -11,6 +11,7 @@
 #include "driver/cwin_hdidapi.h"
 #include "driver/nvram_map.h"
 #include "driver/product_constants.h"
+#include "platform/files.h"
 #include "vprinter/faults.h"
 #include "vprinter/firmware_file.h"
 
@@ -181,9 +182,10 @@ PrinterState FactoryImage(const std::string& model, const std::string& name) {
   PutDword(n, 206, 150000000u + static_cast<std::uint32_t>(random.Below(100000000)));
   PutDword(n, 1888, 400u + static_cast<std::uint32_t>(random.Below(1200)));
   n[driver::nvram::kDestinationSet] = 1;
-  const std::uint8_t destination[6] = {0x01, 0x02, 0x00, 0x01, 0x03, 0x00};
-  std::memcpy(&n[162], destination, 5);
-  n[169] = destination[5];
+  const driver::DestinationRecord destination = *driver::FindDestination(driver::kProgramDestination);
+  for (int i = 0; i < 6; ++i) n[driver::nvram::kDestinationBytes[i]] = destination[i];
+  n[64] = destination[6];
+  n[3353] = destination[7];
   n[driver::nvram::kBoardInitialised] = 1;
   for (int address : {313, 314, 315, 329, 330, 331})
     n[static_cast<std::size_t>(address)] = static_cast<std::uint8_t>(random.Below(9) - 4);
@@ -220,16 +222,8 @@ bool SaveState(const PrinterState& state, const std::string& path) {
     data.append(reinterpret_cast<const char*>(block->data()), block->size());
   }
   PutU32(data, Crc32(reinterpret_cast<const std::uint8_t*>(data.data()), data.size()));
-  const std::string temporary = path + ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out.write(data.data(), static_cast<std::streamsize>(data.size()));
-    out.flush();
-    if (!out) return false;
-  }
-  std::error_code error;
-  std::filesystem::rename(temporary, path, error);
-  return !error;
+  // Saved on every NVRAM write; a virtual printer need not survive a power cut of its host.
+  return platform::ReplaceFile(path, data, false);
 }
 
 std::optional<PrinterState> LoadState(const std::string& path, std::string* problem) {
