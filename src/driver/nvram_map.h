@@ -12,6 +12,11 @@ inline constexpr int kMacAddress = 114;  // six bytes
 inline constexpr int kMacLength = 6;
 inline constexpr int kDestinationSet = 161;    // 1: the destination bytes are written
 inline constexpr int kBoardInitialised = 168;  // 1: the board's lists are set up
+// The six destination bytes, in the order of a destination record.
+inline constexpr int kDestinationBytes[6] = {162, 163, 164, 165, 166, 169};
+// What a restore onto a board with its own serial number stamps: 1, year - 2000, month, day, hour.
+inline constexpr int kExchangeStamp = 0x110;
+inline constexpr int kExchangeStampLength = 5;
 inline constexpr int kServiceFlag = 11632;
 inline constexpr int kBlackInkKind = 11639;  // 1: matte black, else photo black
 

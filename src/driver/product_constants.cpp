@@ -1,5 +1,7 @@
 #include "driver/product_constants.h"
 
+#include <iterator>
+
 namespace driver {
 namespace {
 
@@ -44,7 +46,20 @@ constexpr ModelConstants kModels[] = {
     {"NN", A20, K16, "CE41"}, {"AC", A21, std::nullopt, ""},
 };
 
+constexpr DestinationRecord kDestinations[] = {
+    {1, 3, 2, 0, 1, 1, 3, 0},
+    {0, 2, 1, 1, 0, 1, 2, 1},
+    {0, 1, 2, 1, 0, 1, 1, 1},
+    {1, 2, 2, 0, 0, 1, 2, 1},
+    {1, 4, 3, 0, 0, 1, 4, 10},
+};
+
 }  // namespace
+
+std::optional<DestinationRecord> FindDestination(int row) {
+  if (row < 1 || row > static_cast<int>(std::size(kDestinations))) return std::nullopt;
+  return kDestinations[row - 1];
+}
 
 std::span<const ModelConstants> ModelTable() { return kModels; }
 

@@ -36,6 +36,13 @@ inline constexpr std::array<std::uint8_t, 8> kUnitAccessCode = {'K', 'V', 'I', '
 inline constexpr std::uint16_t kHeadIdAddress = 0x1CB0;
 inline constexpr int kHeadIdLength = 45;
 
+// The destination table: each row's bytes for the Ctrl addresses 162, 163, 164, 165, 166, 169,
+// 64 and 3353. The program writes row 2; printers sold with it carry that row.
+using DestinationRecord = std::array<std::uint8_t, 8>;
+inline constexpr int kProgramDestination = 2;
+// The record of a row (1 to 5), or nothing outside the table.
+std::optional<DestinationRecord> FindDestination(int row);
+
 // The device class under which USB printers appear in the registry.
 inline constexpr const char* kUsbPrintClassKey =
     "SYSTEM\\CurrentControlSet\\Control\\DeviceClasses\\{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";

@@ -23,6 +23,7 @@ const ValueReader* OperationTable::FindItemValues(int itemNumber) const {
 OperationTable ServiceOperations() {
   OperationTable table;
   AddAdjustmentOperations(table);
+  AddBoardExchangeOperations(table);
   AddIdentityOperations(table);
   AddPartsExchangeOperations(table);
   return table;

@@ -8,6 +8,7 @@
 namespace operations {
 
 void AddAdjustmentOperations(OperationTable& table);
+void AddBoardExchangeOperations(OperationTable& table);
 void AddIdentityOperations(OperationTable& table);
 void AddPartsExchangeOperations(OperationTable& table);
 

@@ -29,6 +29,33 @@ private:
   ui::UiServices& ui_;
 };
 
+// The progress dialog for the length of a scope; Switch changes its phase, Close ends it early.
+class ScopedProgressDialog {
+public:
+  ScopedProgressDialog(ui::UiServices& ui, const std::string& text, std::uint32_t colour,
+                       int maximum)
+      : ui_(ui) {
+    Switch(text, colour, maximum);
+  }
+  ~ScopedProgressDialog() { Close(); }
+  ScopedProgressDialog(const ScopedProgressDialog&) = delete;
+  ScopedProgressDialog& operator=(const ScopedProgressDialog&) = delete;
+
+  void Switch(const std::string& text, std::uint32_t colour, int maximum) {
+    ui_.ShowProgressDialog(text, colour, 0, maximum);
+    open_ = true;
+  }
+  void Set(int position) { ui_.SetProgress(position); }
+  void Close() {
+    if (open_) ui_.CloseProgressDialog();
+    open_ = false;
+  }
+
+private:
+  ui::UiServices& ui_;
+  bool open_ = false;
+};
+
 // The item text `itemText` (1 to 16) of the selected item, or "" past the sixteenth.
 std::string ItemText(const OperationRequest& request, int itemText);
 
