@@ -181,6 +181,10 @@ PrinterState FactoryImage(const std::string& model, const std::string& name) {
   PutDword(n, 202, 200000000u + static_cast<std::uint32_t>(random.Below(100000000)));
   PutDword(n, 206, 150000000u + static_cast<std::uint32_t>(random.Below(100000000)));
   PutDword(n, 1888, 400u + static_cast<std::uint32_t>(random.Below(1200)));
+  // The exchangeable parts' life counters, 16 bytes a part from 0x3000, where the shipped parts
+  // file looks for them; their exchange counts and dates are unset (0xFF).
+  for (int part = 0; part < 14; ++part)
+    PutDword(n, 0x3000 + 16 * part, 1000u + static_cast<std::uint32_t>(random.Below(900000)));
   n[driver::nvram::kDestinationSet] = 1;
   const driver::DestinationRecord destination = *driver::FindDestination(driver::kProgramDestination);
   for (int i = 0; i < 6; ++i) n[driver::nvram::kDestinationBytes[i]] = destination[i];

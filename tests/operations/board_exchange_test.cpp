@@ -43,15 +43,6 @@ protected:
 
   std::string WorkImage() { return Environment().folders.service + "/" + files::kWorkImageFile; }
   std::string WorkLists() { return Environment().folders.service + "/" + files::kWorkListFile; }
-  // The menu files are the shipped ones; the work files go into a service folder of the test's.
-  void UseScratchServiceFolder() {
-    const std::string service = folder / "Service";
-    std::filesystem::create_directories(service);
-    for (const char* file : {"ext_strings.ini", "ext_funcdata.ini"})
-      std::filesystem::copy_file(std::string(GRELT_DATA_DIR) + "/Service/" + file,
-                                 service + "/" + file);
-    UseServiceFolder(service);
-  }
 
   // What the operation returned.
   bool Backup() { return Run(kExecuteBase, kBoardItem) && request.operationSucceeded; }

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -43,6 +44,19 @@ protected:
   }
   // The menu files come from the shipped data unless a test brings its own.
   void UseServiceFolder(std::string serviceFolder) { serviceFolder_ = std::move(serviceFolder); }
+  // A service folder of the test's own with copies of the shipped INI files, for operations that
+  // write work files there or tests that change a file.
+  std::string UseScratchServiceFolder() {
+    const std::string service = folder / "Service";
+    std::filesystem::create_directories(service);
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::string(GRELT_DATA_DIR) + "/Service"))
+      if (entry.path().extension() == ".ini")
+        std::filesystem::copy_file(entry.path(), std::filesystem::path(service) / entry.path().filename(),
+                                   std::filesystem::copy_options::overwrite_existing);
+    UseServiceFolder(service);
+    return service;
+  }
 
   std::shared_ptr<vprinter::VirtualPrinter> Attach(const std::string& model) {
     std::string error;
