@@ -358,6 +358,7 @@ UtilityBackupResult RunUtilityBackup(const ServiceEnvironment& env,
   const std::unique_ptr<printer::CPrinterLink> link = MakeRunLink(env);
   OperationRequest request;
   if (!OpenCheckedSession(*link, request, env, 0)) return result;
+  result.sessionOpened = true;
   if (!link->ReadPrdString(nv::kSerialNumber, nv::kSerialLength, result.serialNumber)) {
     link->Close();
     result.serialNumber.clear();

@@ -9,10 +9,15 @@
 
 namespace operations {
 
+// The utility's texts: Text1 its title, Text2 its label, Text3 its progress text; Button1 backup,
+// Button2 the information tool, Button3 close; InfoViewInstPath and InfoViewExeName the tool.
+inline constexpr int kBackupUtilityFunction = 90010;
+
 // The utility's progress bar colour (0x00BBGGRR), shared with the exchange backup's read phase.
 inline constexpr std::uint32_t kReadPhaseColour = 0x7EEA47;
 
 struct UtilityBackupResult {
+  bool sessionOpened = false;  // the printer was opened and is a known model
   std::string serialNumber;  // as read from the printer, "" when it could not be read
   std::string savedPath;     // the file written, "" when none was
 };

@@ -555,3 +555,36 @@ TEST(Cli, BadUsageIsRefusedWithExitCodeTwo) {
 }
 
 }  // namespace
+
+TEST(Cli, MainBoardExchangeThroughTheCommandLine) {
+  testing_support::TempFolder folder;
+  CopyShippedFiles(folder);
+  ASSERT_EQ(Cli("vprinter attach --model LW --name old", folder.Path()).exitCode, 0);
+  const std::string serial = Cli("nvram read 66 10 --prd", folder.Path()).Json()["text"];
+  const auto saved = Cli("backup -o '" + (folder / "old.bin") + "'", folder.Path());
+  ASSERT_EQ(saved.exitCode, 0) << saved.err;
+  EXPECT_EQ(saved.Json()["serialNumber"], serial);
+  EXPECT_EQ(saved.Json()["file"], folder / "old.bin");
+  EXPECT_EQ(std::filesystem::file_size(folder / "old.bin"), 65560u);
+
+  const auto backup = Cli("run 210200", folder.Path());
+  ASSERT_EQ(backup.exitCode, 0) << backup.err;
+  EXPECT_EQ(backup.Json()["operation"], "BackupNvramForExchange");
+  // The same printer with its main board exchanged.
+  ASSERT_EQ(Cli("vprinter attach --model LW --name old --new-board", folder.Path()).exitCode, 0);
+  // Cancelled at the question: nothing written, the image's serial number reported.
+  const auto cancelled = Cli("run 110200", folder.Path());
+  EXPECT_EQ(cancelled.exitCode, 0);
+  EXPECT_EQ(cancelled.Json()["outputText"], serial);
+  EXPECT_EQ(cancelled.Json()["done"], 0);
+  const auto restored = Cli("run 110200 --answer ok", folder.Path());
+  ASSERT_EQ(restored.exitCode, 0) << restored.err;
+  EXPECT_EQ(restored.Json()["done"], 1);
+  EXPECT_EQ(Cli("nvram read 66 10 --prd", folder.Path()).Json()["text"], serial);
+  // From a chosen file; without --file the file dialog is cancelled.
+  EXPECT_EQ(Cli("run 110200 --selector 1 --answer ok", folder.Path()).exitCode, 1);
+  const auto chosen =
+      Cli("run 110200 --selector 1 --answer ok --file '" + (folder / "old.bin") + "'", folder.Path());
+  EXPECT_EQ(chosen.exitCode, 0) << chosen.err;
+  EXPECT_EQ(Cli("backup -o x.bin --port 12", folder.Path()).exitCode, 2);  // nothing there
+}

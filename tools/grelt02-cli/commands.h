@@ -20,5 +20,6 @@ void AddPrinterCommands(CLI::App& app, CommandContext& context);
 void AddEncoderCommands(CLI::App& app, CommandContext& context);
 void AddPatternCommands(CLI::App& app, CommandContext& context);
 void AddRunCommand(CLI::App& app, CommandContext& context);
+void AddBackupCommand(CLI::App& app, CommandContext& context);
 
 }  // namespace cli

@@ -58,6 +58,7 @@ int main(int argc, char** argv) {
   cli::AddEncoderCommands(app, context);
   cli::AddPatternCommands(app, context);
   cli::AddRunCommand(app, context);
+  cli::AddBackupCommand(app, context);
 
   CLI::App* menuCommand = app.add_subcommand("menu", "The menu definition files");
   menuCommand->require_subcommand(1);

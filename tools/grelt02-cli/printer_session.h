@@ -67,7 +67,8 @@ public:
   }
   ~Session() {
     if (link_) link_->Close();
-    for (const ui::UiCall& call : ui_.Calls()) std::cerr << call.text << '\n';
+    for (const ui::UiCall& call : ui_.Calls())
+      if (!call.text.empty()) std::cerr << call.text << '\n';
   }
 
   // Opens the port and selects the model; throws when either fails.

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "commands.h"
+#include "operations/board_exchange.h"
 #include "operations/dispatcher.h"
 #include "operations/service_operations.h"
 #include "printer_session.h"
@@ -24,7 +25,20 @@ struct Options {
   std::vector<std::string> answers;
   int runMode = 0;
   std::string sentFile;
+  std::string file;
 };
+
+// The run environment of the session's program folder, on the configured port or --port.
+std::unique_ptr<operations::ServiceEnvironment> MakeEnvironment(Session& session, int port) {
+  settings::AppSettings settings = session.Settings();
+  if (port >= 0) {
+    settings.pnInterface.count = std::max(settings.pnInterface.count, 1);
+    settings.pnInterface.values[0] = port;
+  }
+  return std::make_unique<operations::ServiceEnvironment>(
+      settings, operations::ServiceFolders::Of(session.Folder(), settings.strProfile),
+      platform::DefaultClock(), session.Ui(), &session.Ports(), session.Directory());
+}
 
 int AnswerCode(const std::string& answer) {
   if (answer == "ok") return ui::kAnswerOk;
@@ -110,22 +124,19 @@ void AddRunCommand(CLI::App& app, CommandContext& context) {
                   "Answer to the next question (ok, cancel, yes, no); repeat for more")
       ->check(CLI::IsMember({"ok", "cancel", "yes", "no"}));
   run->add_option("--run-mode", options->runMode, "Run mode (4: silent, 5141: any model)");
+  run->add_option("--file", options->file,
+                  "Answer the next open- or save-file dialog with this path (else it is cancelled)");
   run->add_option("--sent", options->sentFile,
                   "Write every byte the run sent to the printer, in order, to this file");
   AddPortOption(*run, options->port);
   run->callback([&context, options] {
     context.run = [&context, options] {
       Session session(options->port);
-      settings::AppSettings settings = session.Settings();
-      if (options->port >= 0) {
-        settings.pnInterface.count = std::max(settings.pnInterface.count, 1);
-        settings.pnInterface.values[0] = options->port;
-      }
       ui::ScriptedUiServices& ui = session.Ui();
       for (const std::string& answer : options->answers) ui.QueueAnswer(AnswerCode(answer));
-      const operations::ServiceEnvironment environment(
-          settings, operations::ServiceFolders::Of(session.Folder(), settings.strProfile),
-          platform::DefaultClock(), ui, &session.Ports(), session.Directory());
+      if (!options->file.empty()) ui.QueueFile(options->file);
+      const auto environmentHolder = MakeEnvironment(session, options->port);
+      const operations::ServiceEnvironment& environment = *environmentHolder;
       const operations::OperationTable table = operations::ServiceOperations();
       operations::OperationRequest request;
       FillRequest(*options, environment.catalogue, request);
@@ -172,6 +183,29 @@ void AddRunCommand(CLI::App& app, CommandContext& context) {
              {"doneMessages", doneMessages}});
       if (sent.is_open() && !sent.flush())
         throw std::runtime_error("cannot write " + options->sentFile);
+    };
+  });
+}
+
+void AddBackupCommand(CLI::App& app, CommandContext& context) {
+  auto port = std::make_shared<int>(-1);
+  auto output = std::make_shared<std::string>();
+  CLI::App* backup = app.add_subcommand(
+      "backup", "Save the printer's NVRAM image to a file, as the NVRAM backup utility does");
+  backup->add_option("-o,--output", *output, "The image file to write")->required();
+  AddPortOption(*backup, *port);
+  backup->callback([&context, port, output] {
+    context.run = [&context, port, output] {
+      Session session(*port);
+      session.Ui().QueueFile(*output);
+      const auto environment = MakeEnvironment(session, *port);
+      const menu::FunctionPageText texts =
+          environment->catalogue.ReadFunctionPageText(operations::kBackupUtilityFunction);
+      const operations::UtilityBackupResult result =
+          operations::RunUtilityBackup(*environment, texts.text[2]);
+      context.exitCode = !result.sessionOpened ? 2 : result.savedPath.empty() ? 1 : 0;
+      Print({{"serialNumber", result.serialNumber},
+             {"file", result.savedPath.empty() ? Json() : Json(result.savedPath)}});
     };
   });
 }
