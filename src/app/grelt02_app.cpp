@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "operations/board_exchange.h"
+#include "ui/nvram_backup_dialog.h"
 #include "ui/start_screen.h"
 #include "ui/svc_dlg_main.h"
 
@@ -25,6 +27,8 @@ bool CGrelt02App::InitInstance() {
 
 std::unique_ptr<ui::CDialog> CGrelt02App::MakeFunctionDialog(int functionId,
                                                              const std::string& title) {
+  if (functionId == operations::kBackupUtilityFunction)
+    return std::make_unique<ui::CSvcDlgNvramBackup>(ui_, *state_.environment);
   const auto* end = std::end(kServiceMenuFunctions);
   if (std::find(std::begin(kServiceMenuFunctions), end, functionId) == end) return nullptr;
   return std::make_unique<ui::CSvcDlgMain>(

@@ -221,10 +221,16 @@ int QtUiServices::ShellOpen(const std::string& path) {
   });
 }
 
-bool QtUiServices::StartProcess(const std::string& program, const std::vector<std::string>& args) {
+bool QtUiServices::StartProcess(const std::string& program, const std::vector<std::string>& args,
+                                std::string* error) {
   QStringList arguments;
   for (const std::string& arg : args) arguments << QString::fromStdString(arg);
-  return QProcess::startDetached(QString::fromStdString(program), arguments);
+  QProcess process;
+  process.setProgram(QString::fromStdString(program));
+  process.setArguments(arguments);
+  if (process.startDetached()) return true;
+  if (error != nullptr) *error = process.errorString().toStdString();
+  return false;
 }
 
 bool QtUiServices::AskTemperature(double& celsius) {

@@ -45,7 +45,8 @@ public:
   std::optional<ui::PictureSize> LoadPictureSize(const std::string& path) override;
   ui::ScreenMetrics Screen() override;
   int ShellOpen(const std::string& path) override;
-  bool StartProcess(const std::string& program, const std::vector<std::string>& args) override;
+  bool StartProcess(const std::string& program, const std::vector<std::string>& args,
+                    std::string* error) override;
   bool AskTemperature(double& celsius) override;
   int RunModal(ui::CDialog& dialog) override;
   bool ShowModeless(ui::CDialog& dialog) override;

@@ -7,7 +7,8 @@ namespace operations {
 
 ServiceFolders ServiceFolders::Of(const std::string& programFolder, const std::string& profile) {
   return {programFolder, platform::ServiceFolder(programFolder),
-          platform::PrintFileFolder(programFolder), platform::CsvFolder(programFolder, profile)};
+          platform::PrintFileFolder(programFolder), platform::CsvFolder(programFolder, profile),
+          platform::DriveCFolder(programFolder)};
 }
 
 ServiceEnvironment::ServiceEnvironment(const settings::AppSettings& settings,

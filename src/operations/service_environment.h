@@ -27,6 +27,7 @@ struct ServiceFolders {
   std::string service;    // the menu files, pictures and manuals
   std::string printFile;  // print files
   std::string csv;        // the CSV folder on drive c: under the profile
+  std::string drive;      // the folder that stands in for drive c:
 
   // The folders of a program folder whose settings name the profile.
   static ServiceFolders Of(const std::string& programFolder, const std::string& profile);

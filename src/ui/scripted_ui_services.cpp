@@ -34,6 +34,11 @@ void ScriptedUiServices::SetScreen(ScreenMetrics screen) {
   screen_ = screen;
 }
 
+void ScriptedUiServices::SetStartProcessFailure(std::string systemText) {
+  std::lock_guard lock(mutex_);
+  startFailure_ = std::move(systemText);
+}
+
 void ScriptedUiServices::SetShellOpenResult(int result) {
   std::lock_guard lock(mutex_);
   shellOpenResult_ = result;
@@ -186,10 +191,16 @@ int ScriptedUiServices::ShellOpen(const std::string& path) {
 }
 
 bool ScriptedUiServices::StartProcess(const std::string& program,
-                                      const std::vector<std::string>& args) {
+                                      const std::vector<std::string>& args, std::string* error) {
   std::string line = program;
   for (const std::string& arg : args) line += " " + arg;
-  return Record(UiCallKind::StartProcess, line, 0, 1) != 0;
+  std::string failure;
+  {
+    std::lock_guard lock(mutex_);
+    failure = startFailure_;
+  }
+  if (!failure.empty() && error != nullptr) *error = failure;
+  return Record(UiCallKind::StartProcess, line, 0, failure.empty() ? 1 : 0) != 0;
 }
 
 bool ScriptedUiServices::AskTemperature(double& celsius) {

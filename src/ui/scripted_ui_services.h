@@ -57,6 +57,8 @@ public:
   void SetPictureSize(const std::string& path, PictureSize size);
   void SetScreen(ScreenMetrics screen);
   void SetShellOpenResult(int result);
+  // Makes every process start fail with this system text ("" lets them start).
+  void SetStartProcessFailure(std::string systemText);
   // Without a queued answer, take the box's last button (Cancel, No) instead of its first: for
   // runs where nobody is there to fix the printer.
   void SetDeclineByDefault(bool decline);
@@ -82,7 +84,8 @@ public:
   std::optional<PictureSize> LoadPictureSize(const std::string& path) override;
   ScreenMetrics Screen() override;
   int ShellOpen(const std::string& path) override;
-  bool StartProcess(const std::string& program, const std::vector<std::string>& args) override;
+  bool StartProcess(const std::string& program, const std::vector<std::string>& args,
+                    std::string* error) override;
   bool AskTemperature(double& celsius) override;
   int RunModal(CDialog& dialog) override;
   bool ShowModeless(CDialog& dialog) override;
@@ -105,6 +108,7 @@ private:
   std::map<std::string, PictureSize> pictures_;
   ScreenMetrics screen_;
   int shellOpenResult_ = 33;
+  std::string startFailure_;
   bool decline_ = false;
 };
 

@@ -1,11 +1,12 @@
 // The dialog templates of the shared windows and the main dialogs: message dialog, picture
-// window, wait and progress dialogs, temperature dialog, start screen, main service dialog and
-// manuals dialog. The pages of the main service dialog keep theirs in their own files (pages/).
+// window, wait and progress dialogs, temperature dialog, start screen, main service dialog,
+// manuals dialog and the NVRAM backup utility. The pages of the main service dialog keep theirs in their own files (pages/).
 
 #include <algorithm>
 #include <map>
 
 #include "ui/dialog_template.h"
+#include "ui/nvram_backup_dialog.h"
 #include "ui/pages/page_table.h"
 #include "ui/template_ids.h"
 
@@ -93,6 +94,7 @@ std::map<int, DialogTemplate> BuildTemplates() {
            {kProgressBarId, K::ProgressBar, "", {10, 26, 200, 14}},
        }});
   add(StartScreenTemplate());
+  add(NvramBackupTemplate());
   add({kMainDialogTemplate,
        "Dialog",
        465,

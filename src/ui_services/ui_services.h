@@ -89,7 +89,10 @@ public:
 
   // Opens a document with the desktop's viewer; a result of 32 or less is a failure.
   virtual int ShellOpen(const std::string& path) = 0;
-  virtual bool StartProcess(const std::string& program, const std::vector<std::string>& args) = 0;
+  // Starts a program with its argument vector (no shell) and does not wait for it; false, with
+  // the system's text for the error in *error, when it cannot be started.
+  virtual bool StartProcess(const std::string& program, const std::vector<std::string>& args,
+                            std::string* error) = 0;
   // The temperature dialog: a real number between 15.0 and 30.0; false when cancelled.
   virtual bool AskTemperature(double& celsius) = 0;
 

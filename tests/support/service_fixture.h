@@ -37,7 +37,7 @@ protected:
       environment_ = std::make_unique<operations::ServiceEnvironment>(
           settings,
           operations::ServiceFolders{folder.Path(), serviceFolder_, folder / "Prnfile",
-                                     folder / "drive_c/ProfileName/CSV"},
+                                     folder / "drive_c/ProfileName/CSV", folder / "drive_c"},
           clock, ui, nullptr, directory);
     }
     return *environment_;

@@ -1,5 +1,7 @@
 #include "ui/pages/page_table.h"
 
+#include "ui/pages/nvram_copy_page.h"
+
 namespace ui {
 
 void PageTable::Add(DialogTemplate layout, PageFactory make) {
@@ -29,6 +31,7 @@ const PageTable& ProgramPages() {
   // the title and the explanation only.
   static const PageTable pages = [] {
     PageTable table;
+    AddNvramCopyPage(table);
     return table;
   }();
   return pages;
