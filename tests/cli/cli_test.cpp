@@ -31,14 +31,12 @@ struct CliRun {
   nlohmann::ordered_json Json() const { return nlohmann::ordered_json::parse(out); }
 };
 
-// Runs the command line tool; standard output and standard error are kept apart.
-CliRun Cli(const std::string& args, const std::string& programFolder = GRELT_PROGRAM_DIR) {
+// Runs a program; standard output and standard error are kept apart.
+CliRun RunProgram(const std::string& commandLine) {
   std::string errPath = std::filesystem::temp_directory_path() / "grelt-cli-stderr-XXXXXX";
   const int errFile = ::mkstemp(errPath.data());
   ::close(errFile);
-  const std::string command = std::string(GRELT_CLI) + " --program-folder '" + programFolder +
-                              "' " + args + " 2>'" + errPath + "'";
-  FILE* pipe = ::popen(command.c_str(), "r");
+  FILE* pipe = ::popen((commandLine + " 2>'" + errPath + "'").c_str(), "r");
   std::string out;
   std::array<char, 4096> chunk;
   for (std::size_t n; (n = std::fread(chunk.data(), 1, chunk.size(), pipe)) > 0;)
@@ -48,6 +46,11 @@ CliRun Cli(const std::string& args, const std::string& programFolder = GRELT_PRO
   std::string err{std::istreambuf_iterator<char>(errStream), std::istreambuf_iterator<char>()};
   std::filesystem::remove(errPath);
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out, err};
+}
+
+// Runs the command line tool on a program folder.
+CliRun Cli(const std::string& args, const std::string& programFolder = GRELT_PROGRAM_DIR) {
+  return RunProgram(std::string(GRELT_CLI) + " --program-folder '" + programFolder + "' " + args);
 }
 
 TEST(Cli, SettingsNameEveryKeyAsTheFilesDo) {
@@ -566,6 +569,27 @@ TEST(Cli, MainBoardExchangeThroughTheCommandLine) {
   EXPECT_EQ(saved.Json()["serialNumber"], serial);
   EXPECT_EQ(saved.Json()["file"], folder / "old.bin");
   EXPECT_EQ(std::filesystem::file_size(folder / "old.bin"), 65560u);
+  // What the information tool tells of it.
+  const json info = RunProgram(std::string(GRELT_NVRAM_INFO) + " --json '" + (folder / "old.bin") +
+                               "'").Json();
+  EXPECT_EQ(info["serialNumber"], serial);
+  EXPECT_EQ(info["complete"], true);
+  EXPECT_EQ(info["backupDate"].size(), 6u);
+  EXPECT_EQ(info["destinationSet"], 1);
+  EXPECT_EQ(info["programDestination"], true);
+  bool skippedRangeBlank = false;
+  for (const auto& range : info["blankRanges"])
+    skippedRangeBlank |= range[0] <= 0x4000 && range[1] >= 0x7FFF;
+  EXPECT_TRUE(skippedRangeBlank);
+  std::filesystem::copy_file(folder / "old.bin", folder / "short.bin");
+  std::filesystem::resize_file(folder / "short.bin", 100);
+  const json shortInfo =
+      RunProgram(std::string(GRELT_NVRAM_INFO) + " --json '" + (folder / "short.bin") + "'").Json();
+  EXPECT_EQ(shortInfo["complete"], false);
+  EXPECT_EQ(shortInfo["size"], 100);
+  EXPECT_EQ(shortInfo["serialNumber"], serial);
+  EXPECT_EQ(RunProgram(std::string(GRELT_NVRAM_INFO) + " --json nothing.bin").exitCode, 2);
+  EXPECT_EQ(RunProgram(std::string(GRELT_NVRAM_INFO) + " --json browse").exitCode, 2);
 
   const auto backup = Cli("run 210200", folder.Path());
   ASSERT_EQ(backup.exitCode, 0) << backup.err;
