@@ -19,6 +19,17 @@ cp "$scratch/shots/365-start-screen.png" docs/start-screen.png
 cp "$scratch/shots/360-main-dialog.png" docs/main-dialog.png
 cp "$scratch/shots/360-main-dialog-guided.png" docs/main-dialog-guided.png
 cp "$scratch/shots/312-message-mode3.png" docs/message-dialog.png
+cp "$scratch/shots/375-board-exchange-page.png" docs/board-exchange-page.png
+cp "$scratch/shots/359-nvram-backup.png" docs/nvram-backup.png
+
+# The information tool over an image that the backup utility saved from a scratch printer.
+folder="$scratch/program"
+mkdir -p "$folder"
+cp -r build/default/program/{GRELT02.INI,USB.ini,Parameter,Service} "$folder/"
+"$cli" --program-folder "$folder" vprinter attach --model LW --name docs >/dev/null
+"$cli" --program-folder "$folder" backup -o "$scratch/LW-board.bin" >/dev/null 2>&1
+QT_QPA_PLATFORM=offscreen "$program/grelt02-nvram-info" --screenshot docs/nvram-info.png \
+  "$scratch/LW-board.bin" 2>/dev/null
 
 # Printed pages: the jobs as the program sends them to a printer of model LW.
 "$cli" pattern nozzle-check --model LW -o "$scratch/nozzle.prn" >/dev/null

@@ -71,6 +71,8 @@ DialogView::DialogView(ui::CDialog& dialog, QWidget* parent)
     if (control.kind == ControlKind::GroupBox) widget->lower();
   }
   dialog_.SetObserver(this);
+  // Pages made while the dialog initialised, before it had a window.
+  for (ui::CDialog* child : dialog_.ChildWindows()) ChildAdded(*child);
 }
 
 DialogView::~DialogView() { Detach(); }

@@ -12,6 +12,8 @@
 #include "gui/qt_ui_services.h"
 #include "platform/paths.h"
 #include "ui/message_dlg.h"
+#include "ui/nvram_backup_dialog.h"
+#include "ui/pages/nvram_copy_page.h"
 #include "ui/picture_dlg.h"
 #include "ui/start_screen.h"
 #include "ui/svc_dlg_main.h"
@@ -141,6 +143,21 @@ std::vector<std::string> RenderScreenshots(const std::string& folder, QtUiServic
     guided.SetFocus(ui::kNextButtonId);
     guided.Click(ui::kNextButtonId);
     save(GrabDialog(guided), ui::kMainDialogTemplate, "main-dialog-guided");
+  }
+
+  // The board exchange page, and the backup utility after a backup (its save dialog is
+  // answered as cancelled, so nothing is written).
+  {
+    ui::CSvcDlgMain main(services, context, "Adjustment and Service", 90020);
+    main.Create();
+    SelectItem(main, "Board exchange");
+    save(GrabDialog(main), ui::kNvramCopyTemplate, "board-exchange-page");
+  }
+  {
+    ui::CSvcDlgNvramBackup backup(services, context.environment);
+    backup.Create();
+    backup.Click(ui::kNvramBackupButtonId);
+    save(GrabDialog(backup), ui::kNvramBackupTemplate, "nvram-backup");
   }
 
   QTemporaryDir scratch;

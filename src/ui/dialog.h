@@ -122,6 +122,8 @@ public:
 
   void SetObserver(DialogObserver* observer) { observer_ = observer; }
   DialogObserver* Observer() const { return observer_; }
+  // The child windows made so far (a stacked dialog's pages), for an observer that comes late.
+  virtual std::vector<CDialog*> ChildWindows() const { return {}; }
 
 protected:
   virtual bool OnInitDialog();

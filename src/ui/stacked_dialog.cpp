@@ -46,6 +46,13 @@ PageEntry* TStackedDialog::AddPage(int templateId, int user1, int user2, int use
   return &entry;
 }
 
+std::vector<CDialog*> TStackedDialog::ChildWindows() const {
+  std::vector<CDialog*> children;
+  for (const PageEntry& entry : pages_)
+    if (entry.created != 0) children.push_back(entry.page.get());
+  return children;
+}
+
 void TStackedDialog::ShowPage(int templateId) {
   for (PageEntry& entry : pages_) {
     if (entry.visible != 0) {

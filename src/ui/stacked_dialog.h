@@ -65,6 +65,7 @@ public:
 
   const std::list<PageEntry>& Pages() const { return pages_; }
   int PageCount() const { return static_cast<int>(pages_.size()); }
+  std::vector<CDialog*> ChildWindows() const override;
   bool HasMaximizeBox() const { return maximizeBox_; }
 
 protected:

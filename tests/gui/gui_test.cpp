@@ -214,6 +214,20 @@ TEST(GuiDialog, PagesAppearAtThePlaceholderWhenShown) {
   EXPECT_EQ(window.View().ChildView(pageDialog), nullptr);
 }
 
+TEST(GuiDialog, APageMadeBeforeTheWindowIsShownInIt) {
+  // As when a dialog selects its first item while it initialises, before it has a window.
+  gui::QtUiServices services({});
+  Host host(services);
+  host.Create();
+  const ui::CDialog* pageDialog = host.AddPage(kPage.id)->page.get();
+  host.ShowPage(kPage.id);
+  gui::DialogWindow window(host);
+  window.show();
+  gui::DialogView* page = window.View().ChildView(pageDialog);
+  ASSERT_NE(page, nullptr);
+  EXPECT_TRUE(page->isVisible());
+}
+
 TEST(GuiServices, AWorkersMessageBoxIsAnsweredAndTheWorkerResumes) {
   gui::QtUiServices services({});
   std::atomic<int> answer{0};
