@@ -1,0 +1,49 @@
+// Whole-file writes that keep the previous file when they fail, and bounded reads.
+
+#include "platform/files.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/temp_folder.h"
+
+namespace {
+
+using testing_support::TempFolder;
+
+std::size_t EntriesIn(const std::string& folder) {
+  std::size_t count = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) ++count;
+  return count;
+}
+
+TEST(ReplaceFile, ReplacesTheWholeFileAndLeavesNothingBeside) {
+  TempFolder folder;
+  folder.Write("image.bin", "an older and longer content");
+  ASSERT_TRUE(platform::ReplaceFile(folder / "image.bin", std::string("new\0bytes", 9)));
+  EXPECT_EQ(folder.Read("image.bin"), std::string("new\0bytes", 9));
+  ASSERT_TRUE(platform::ReplaceFile(folder / "image.bin", "cached", false));
+  EXPECT_EQ(folder.Read("image.bin"), "cached");
+  EXPECT_EQ(EntriesIn(folder.Path()), 1u);
+}
+
+TEST(ReplaceFile, AFailedWriteKeepsWhatWasThere) {
+  TempFolder folder;
+  // The target is a folder with a file in it: the rename fails, and nothing is left behind.
+  folder.Write("target/keep.txt", "kept");
+  EXPECT_FALSE(platform::ReplaceFile(folder / "target", "bytes"));
+  EXPECT_EQ(folder.Read("target/keep.txt"), "kept");
+  EXPECT_EQ(EntriesIn(folder.Path()), 1u);
+  EXPECT_FALSE(platform::ReplaceFile(folder / "missing/image.bin", "bytes"));
+}
+
+TEST(ReadFileHead, ReadsAtMostTheLimitAndNothingFromAMissingFile) {
+  TempFolder folder;
+  folder.Write("short.bin", "12345");
+  EXPECT_EQ(platform::ReadFileHead(folder / "short.bin", 3)->size(), 3u);
+  EXPECT_EQ(platform::ReadFileHead(folder / "short.bin", 100)->size(), 5u);
+  EXPECT_FALSE(platform::ReadFileHead(folder / "none.bin", 100).has_value());
+}
+
+}  // namespace
