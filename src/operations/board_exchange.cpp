@@ -162,7 +162,10 @@ public:
     run_.request.outputText = files::ImageSerialNumber(image_);
     if (env_.catalogue.ShowMessageById(kMsgAskRestore, ui::kOkCancel) == ui::kAnswerCancel)
       return true;
-    if (!chosen_ && imageLength_ != files::kImageFileSize) return Fail(kMsgWrongImageSize);
+    // A chosen file may lack its date, but never NVRAM bytes: those would go out as zeros.
+    const bool usable = chosen_ ? imageLength_ >= files::kNvramBytes
+                                : imageLength_ == files::kImageFileSize;
+    if (!usable) return Fail(kMsgWrongImageSize);
     if (!InspectBoard() || !KeepBoardSerial()) return false;
     progress_.emplace(env_.ui, ItemText(run_.request, 4), kWritePhaseColour, kWriteBarRange);
     if (!WriteImage() || !Verify() || !PrepareLists()) return false;

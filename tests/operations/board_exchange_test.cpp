@@ -301,6 +301,12 @@ TEST_F(BoardExchangeTest, ImageFilesAreCheckedBeforeAnythingIsWritten) {
   ui.QueueFile(WorkImage());
   EXPECT_TRUE(Restore());
   EXPECT_TRUE(std::filesystem::exists(WorkImage()));  // a chosen file is never deleted
+  // One shorter than the NVRAM it must hold is refused: its missing bytes would go out as zeros.
+  std::filesystem::resize_file(WorkImage(), 0x10000 - 1);
+  ui.QueueFile(WorkImage());
+  Mark();
+  EXPECT_FALSE(Restore());
+  EXPECT_EQ(Shown(), (std::vector{Message(11020001), Message(91020007)}));
   ui.QueueFile(folder / "missing.bin");
   Mark();
   EXPECT_FALSE(Restore());
