@@ -39,9 +39,13 @@ bool CSvcDlgNvramBackup::OnInitDialog() {
   SetDlgItemText(kNvramBackupButtonId, texts.button[0]);
   SetDlgItemText(IDCANCEL, texts.button[2]);
   const std::string section = std::to_string(function);
-  tool_ = environment_.folders.drive +
-          files.ReadMenuKey(menu::kFuncDataFile, section, "InfoViewInstPath") +
-          files.ReadMenuKey(menu::kFuncDataFile, section, "InfoViewExeName");
+  // ".." is resolved by name, as the system the INI files were written for does, so the tool
+  // is found whether or not the drive folder exists yet.
+  tool_ = std::filesystem::path(environment_.folders.drive +
+                                files.ReadMenuKey(menu::kFuncDataFile, section, "InfoViewInstPath") +
+                                files.ReadMenuKey(menu::kFuncDataFile, section, "InfoViewExeName"))
+              .lexically_normal()
+              .string();
   std::error_code error;
   const bool toolThere = std::filesystem::is_regular_file(tool_, error);
   ShowItem(kNvramBackupToolButtonId, toolThere);

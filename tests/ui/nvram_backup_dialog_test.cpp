@@ -22,9 +22,9 @@ protected:
     tzset();
     clock.SetUnixSeconds(1767691805);  // 2026-01-06 09:30:05
     UseScratchServiceFolder();
-    // The shipped place of the tool: drive c: and "/../", the program folder.
-    std::filesystem::create_directories(folder / "drive_c");
-    tool_ = folder / "drive_c/../grelt02-nvram-info";
+    // The shipped place of the tool: drive c: and "/../", the program folder, also while the
+    // drive folder does not exist yet.
+    tool_ = folder / "grelt02-nvram-info";
   }
   void InstallTool() { std::ofstream(tool_) << "#!/bin/sh\n"; }
   std::unique_ptr<ui::CSvcDlgNvramBackup> Open() {
