@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "operations/board_exchange.h"
+#include "ui/bin_print_dialog.h"
+#include "ui/firmware_update_dialog.h"
 #include "ui/nvram_backup_dialog.h"
 #include "ui/start_screen.h"
 #include "ui/svc_dlg_main.h"
@@ -29,6 +31,10 @@ std::unique_ptr<ui::CDialog> CGrelt02App::MakeFunctionDialog(int functionId,
                                                              const std::string& title) {
   if (functionId == operations::kBackupUtilityFunction)
     return std::make_unique<ui::CSvcDlgNvramBackup>(ui_, *state_.environment);
+  if (functionId == ui::kFirmwareFunction)
+    return std::make_unique<ui::CSvc_FW_Update>(ui_, *state_.environment, title, nullptr);
+  if (functionId == ui::kBinPrintFunction)
+    return std::make_unique<ui::CSvcDlgBinPrint>(ui_, *state_.environment);
   const auto* end = std::end(kServiceMenuFunctions);
   if (std::find(std::begin(kServiceMenuFunctions), end, functionId) == end) return nullptr;
   return std::make_unique<ui::CSvcDlgMain>(

@@ -1,11 +1,13 @@
 // The dialog templates of the shared windows and the main dialogs: message dialog, picture
 // window, wait and progress dialogs, temperature dialog, start screen, main service dialog,
-// manuals dialog and the NVRAM backup utility. The pages of the main service dialog keep theirs in their own files (pages/).
+// manuals dialog, the NVRAM backup utility, the firmware update and the print-file dialogs. The pages of the main service dialog keep theirs in their own files (pages/).
 
 #include <algorithm>
 #include <map>
 
+#include "ui/bin_print_dialog.h"
 #include "ui/dialog_template.h"
+#include "ui/firmware_update_dialog.h"
 #include "ui/nvram_backup_dialog.h"
 #include "ui/pages/page_table.h"
 #include "ui/template_ids.h"
@@ -95,6 +97,8 @@ std::map<int, DialogTemplate> BuildTemplates() {
        }});
   add(StartScreenTemplate());
   add(NvramBackupTemplate());
+  add(FirmwareUpdateTemplate());
+  add(BinPrintTemplate());
   add({kMainDialogTemplate,
        "Dialog",
        465,

@@ -103,4 +103,16 @@ public:
   virtual void PostToUi(std::function<void()> task) = 0;
 };
 
+// Asks for an existing file: on OK the text becomes the chosen path (or its file name alone,
+// without fullPath), on Cancel it is emptied. Callers judge the outcome by the empty text.
+inline void ChooseFile(UiServices& ui, const FileDialogRequest& request, std::string& text,
+                       bool fullPath = true) {
+  const std::optional<std::string> chosen = ui.OpenFileDialog(request);
+  if (!chosen) {
+    text.clear();
+  } else {
+    text = fullPath ? *chosen : chosen->substr(chosen->find_last_of('/') + 1);
+  }
+}
+
 }  // namespace ui

@@ -37,6 +37,12 @@ void CommandParser::Abandon() {
   remote_ = false;
 }
 
+bool CommandParser::PendingFirmware() const {
+  const std::size_t have = std::min(Available(), kFirmwareMagic.size());
+  return !raster_ && !remote_ && have > 0 &&
+         std::memcmp(&pending_[position_], kFirmwareMagic.data(), have) == 0;
+}
+
 void CommandParser::Feed(const std::uint8_t* data, std::size_t length) {
   if (data != nullptr && length > 0) pending_.insert(pending_.end(), data, data + length);
   for (;;) {
@@ -246,9 +252,18 @@ CommandParser::Step CommandParser::ParseFirmware(std::size_t at) {
   if (Available() < header) return Step::NeedMore;
   const std::size_t payload = Dword(&pending_[at + header - 4]);
   const std::size_t total = header + payload + 4;
-  if (payload > (64u << 20)) {
-    sink_.OnMalformed("firmware file too large");
-    return Step::Malformed;
+  const auto letter = [](std::uint8_t c) { return c >= 'A' && c <= 'Z'; };
+  const std::uint8_t* model = &pending_[at + kFirmwareMagic.size()];
+  const bool versionOfModel = versionLength >= 2 && pending_[at + kFirmwareFixed] == model[0] &&
+                              pending_[at + kFirmwareFixed + 1] == model[1];
+  const char* refused = payload > (64u << 20)                           ? "firmware file too large"
+                        : !letter(model[0]) || !letter(model[1]) || !versionOfModel
+                            ? "firmware header damaged"
+                            : nullptr;
+  if (refused != nullptr) {
+    position_ = pending_.size();
+    sink_.OnFirmwareRefused(refused);
+    return Step::Done;
   }
   if (Available() < total) return Step::NeedMore;
   const Bytes file(pending_.begin() + static_cast<std::ptrdiff_t>(at),

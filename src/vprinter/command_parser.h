@@ -43,6 +43,9 @@ public:
   virtual void OnRemote(const std::string& /*name*/, const Bytes& /*params*/) {}
   virtual void OnFactory(const FactoryCommand& /*command*/) {}
   virtual void OnFirmware(const Bytes& /*file*/) {}
+  // A firmware file whose header already shows it cannot be installed; what was pending is
+  // dropped.
+  virtual void OnFirmwareRefused(const std::string& /*why*/) {}
   virtual void OnMalformed(const std::string& /*what*/) {}
 };
 
@@ -59,6 +62,8 @@ public:
   // Whether a command waits for the rest of its bytes.
   bool Incomplete() const { return raster_.has_value() || position_ < pending_.size(); }
   bool InRemoteMode() const { return remote_; }
+  // A firmware file has begun and waits for the rest of its bytes.
+  bool PendingFirmware() const;
   // Forgets a half-read command (the printer was reset or the job was abandoned).
   void Abandon();
 

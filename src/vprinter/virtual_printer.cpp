@@ -25,6 +25,8 @@ constexpr std::size_t kLogLines = 2000;
 // How long the printer works on what it was sent.
 constexpr std::int64_t kPageMs = 5'000;
 constexpr std::int64_t kFirmwareMs = 30'000;
+// How long a begun firmware file may wait for its next bytes.
+constexpr std::int64_t kFirmwareStallMs = 5'000;
 
 // The state file's identity: every save renames a new file into place.
 std::string StampOf(const std::string& path) {
@@ -219,6 +221,10 @@ int VirtualPrinter::StatusType(int* errorCode) const {
   const Faults& f = state_.faults;
   *errorCode = 0;
   if (f.stuckStatus >= 0) return f.stuckStatus;
+  if (firmwareRefused_) {
+    *errorCode = driver::kErrorServiceCall;
+    return driver::kStatusError;
+  }
   if (f.paperJam) {
     *errorCode = driver::kErrorPaperJam;
     return driver::kStatusError;
@@ -228,7 +234,7 @@ int VirtualPrinter::StatusType(int* errorCode) const {
     return driver::kStatusError;
   }
   if (received_ > 0) return driver::kStatusBusy;
-  if (clock_.TickMs() < busyUntil_) return driver::kStatusWorking;
+  if (clock_.TickMs() < busyUntil_ || parser_.PendingFirmware()) return driver::kStatusWorking;
   return driver::kStatusReady;
 }
 
@@ -252,8 +258,10 @@ int VirtualPrinter::Call(driver::DeviceCall& call) {
 int VirtualPrinter::Handle(driver::DeviceCall& call) {
   switch (call.op) {
     case DeviceOp::OpenSession:
+      GiveUpStalledFirmware();
       if (state_.faults.bootMode) return driver::kDrvBootMode;
       session_ = true;
+      firmwareRefused_ = false;  // opened again: it has restarted with the firmware it runs
       call.text = "Virtual printer " + state_.name + " (" + state_.model + ")";
       return driver::kDrvOk;
     case DeviceOp::CloseSession:
@@ -269,6 +277,7 @@ int VirtualPrinter::Handle(driver::DeviceCall& call) {
       if (state_.faults.paperOut || state_.faults.paperJam || state_.faults.stuckStatus >= 0) {
         return driver::kDrvOk;  // nothing taken: the sender asks for the status
       }
+      if (firmwareRefused_) return driver::kDrvOk;  // takes nothing until it is opened again
       call.taken = std::min(call.inLength, kReceiveBuffer - received_);
       // A piece that must go whole waits for room, unless it could never fit: that one streams
       // through the empty buffer.
@@ -276,17 +285,27 @@ int VirtualPrinter::Handle(driver::DeviceCall& call) {
         call.taken = received_ == 0 ? call.inLength : 0;
       received_ += call.taken;
       bytesReceived_ += call.taken;
+      lastDataTick_ = clock_.TickMs();
       parser_.Feed(call.in, call.taken);
+      // A firmware file refused within this piece: the sender hears of it from the status.
+      if (firmwareRefused_) call.taken = 0;
       Persist();
       return driver::kDrvOk;
     }
     case DeviceOp::RawWrite:
+      // Waiting for firmware, the printer takes each new file afresh.
+      if (call.inLength >= kFirmwareMagic.size() &&
+          std::equal(kFirmwareMagic.begin(), kFirmwareMagic.end(), call.in))
+        firmwareRefused_ = false;
+      if (firmwareRefused_) return driver::kDrvFailure;
       call.taken = call.inLength;
       bytesReceived_ += call.taken;
+      lastDataTick_ = clock_.TickMs();
       parser_.Feed(call.in, call.inLength);
       Persist();
-      return driver::kDrvOk;
+      return firmwareRefused_ ? driver::kDrvFailure : driver::kDrvOk;
     case DeviceOp::GetStatus:
+      GiveUpStalledFirmware();
       call.status.type = StatusType(&call.status.errorCode);
       call.status.data[0] = static_cast<int>(received_);
       call.status.data[1] = pagesPrinted_;
@@ -451,18 +470,26 @@ void VirtualPrinter::OnMalformed(const std::string& what) { Note("malformed: " +
 void VirtualPrinter::OnFirmware(const Bytes& file) {
   std::string why;
   const std::optional<FirmwareImage> image = ReadFirmwareFile(file, &why);
-  if (!image) {
-    Note("firmware refused: " + why);
-    return;
-  }
-  if (image->model != state_.model || image->version.substr(0, 2) != state_.model) {
-    Note("firmware refused: made for model " + image->model);
-    return;
-  }
+  if (!image) return RefuseFirmware(why);
+  if (image->model != state_.model || image->version.substr(0, 2) != state_.model)
+    return RefuseFirmware("made for model " + image->model);
   state_.firmware = image->version;
   state_.faults.bootMode = false;
   BusyFor(kFirmwareMs);
   Note("firmware " + image->version + " installed");
+}
+
+void VirtualPrinter::OnFirmwareRefused(const std::string& why) { RefuseFirmware(why); }
+
+void VirtualPrinter::RefuseFirmware(const std::string& why) {
+  firmwareRefused_ = true;
+  Note("firmware refused: " + why + "; firmware " + state_.firmware + " runs on");
+}
+
+void VirtualPrinter::GiveUpStalledFirmware() {
+  if (!parser_.PendingFirmware() || clock_.TickMs() - lastDataTick_ < kFirmwareStallMs) return;
+  parser_.Abandon();
+  RefuseFirmware("firmware file cut short");
 }
 
 void VirtualPrinter::OnFactory(const FactoryCommand& command) {

@@ -84,6 +84,12 @@ private:
   void OnRemote(const std::string& name, const Bytes& params) override;
   void OnFactory(const FactoryCommand& command) override;
   void OnFirmware(const Bytes& file) override;
+  void OnFirmwareRefused(const std::string& why) override;
+  // A refused firmware file: the old firmware runs on, and the printer reports an error until
+  // it is opened again (or, waiting for firmware, until a new file begins).
+  void RefuseFirmware(const std::string& why);
+  // A firmware file that stopped coming in is given up after a while.
+  void GiveUpStalledFirmware();
   void OnMalformed(const std::string& what) override;
   void Dispatch(CommandKey key, const std::string& name, const Bytes& params);
   // A starting option unit becomes ready after it has been asked for its state.
@@ -112,6 +118,8 @@ private:
   int pagesPrinted_ = 0;
   std::uint64_t bytesReceived_ = 0;
   int unitStartReads_ = -1;  // state reads until a starting unit is ready; -1: not starting
+  bool firmwareRefused_ = false;
+  std::int64_t lastDataTick_ = 0;
   const CommandTable* commands_ = &StandardCommands();
   std::vector<std::string> unknownCommands_;
 };

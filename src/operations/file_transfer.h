@@ -1,0 +1,30 @@
+#pragma once
+// Files that go to the printer unchanged: a firmware update (.UPG) and a prepared print file
+// (.PRN). The firmware and print dialogs and the command line run them; each shows its own
+// messages.
+
+#include <string>
+
+#include "operations/service_environment.h"
+
+namespace operations {
+
+// How long the printer may take to report an installed (or refused) firmware, in status polls a
+// second apart.
+inline constexpr int kFirmwareConfirmPolls = 90;
+
+// Sends the firmware file on the configured port (through the port writer when the printer
+// waits for firmware and opens only that way), then waits until the printer reports it installed
+// or refused. 99000504 without a path, 90000001 without a printer, 99000503 when it was not
+// sent or not taken, 19005001 when it was installed.
+bool UpdateFirmware(const ServiceEnvironment& environment, printer::CPrinterLink& link,
+                    const std::string& path);
+
+// Opens the configured port, resets the printer and sends the print file; 90000001 without a
+// printer, "Communication Error." when the reset or the file did not go out.
+bool PrintFile(const ServiceEnvironment& environment, printer::CPrinterLink& link,
+               const std::string& path);
+
+inline constexpr const char* kCommunicationError = "Communication Error.";
+
+}  // namespace operations

@@ -1,0 +1,44 @@
+#pragma once
+// The print-file dialog, opened from the start screen: choose a prepared .PRN file and send it
+// to the printer unchanged, as often as wanted, until EXIT.
+
+#include <memory>
+#include <string>
+
+#include "operations/service_environment.h"
+#include "printer/printer_link.h"
+#include "ui/dialog.h"
+
+namespace ui {
+
+inline constexpr int kBinPrintTemplate = 373;
+inline constexpr int kBinPrintDescriptionId = 4095;
+inline constexpr int kBinPrintPathId = 1655;
+inline constexpr int kBinPrintReferenceId = 2027;
+inline constexpr int kBinPrintFunction = 90060;
+inline constexpr const char* kFileNotFound = "File not found.";
+
+class CSvcDlgBinPrint : public CDialog {
+public:
+  CSvcDlgBinPrint(UiServices& ui, const operations::ServiceEnvironment& environment);
+
+  const std::string& Path() const { return path_; }
+
+protected:
+  bool OnInitDialog() override;
+  void DoDataExchange(DataExchange& dx) override;
+
+private:
+  void OnReference();
+  void OnPrint();
+  void OnOK() override { OnPrint(); }
+
+  const operations::ServiceEnvironment& environment_;
+  std::unique_ptr<printer::CPrinterLink> link_;  // lives as long as the dialog
+  std::string description_;
+  std::string path_;
+};
+
+DialogTemplate BinPrintTemplate();
+
+}  // namespace ui

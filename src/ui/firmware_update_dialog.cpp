@@ -1,0 +1,84 @@
+#include "ui/firmware_update_dialog.h"
+
+#include <filesystem>
+
+#include "operations/dispatcher.h"
+#include "operations/file_transfer.h"
+#include "ui/data_exchange.h"
+
+namespace ui {
+namespace {
+
+constexpr int kMsgFileMissing = 90000007;
+
+}  // namespace
+
+DialogTemplate FirmwareUpdateTemplate() {
+  using K = ControlKind;
+  return {kFirmwareTemplate,
+          "Service Firmware Update",
+          260,
+          82,
+          {
+              {kFirmwareLabelId, K::Static, "Firmware Update", {10, 10, 240, 10}},
+              {kFirmwarePathId, K::Edit, "", {10, 24, 188, 14}},
+              {kFirmwareReferenceId, K::Button, "Reference", {202, 24, 48, 14}},
+              {IDOK, K::Button, "Update", {140, 58, 50, 14}, kDefaultButton},
+              {IDCANCEL, K::Button, "EXIT", {200, 58, 50, 14}},
+          }};
+}
+
+CSvc_FW_Update::CSvc_FW_Update(UiServices& ui, const operations::ServiceEnvironment& environment,
+                               std::string title, int* resultFlag)
+    : CDialog(kFirmwareTemplate, ui),
+      environment_(environment),
+      title_(std::move(title)),
+      resultFlag_(resultFlag) {
+  OnCommand(kFirmwareReferenceId, &CSvc_FW_Update::OnReference);
+  OnCommand(IDOK, &CSvc_FW_Update::OnUpdate);
+}
+
+bool CSvc_FW_Update::OnInitDialog() {
+  CDialog::OnInitDialog();
+  const menu::FunctionPageText texts =
+      environment_.catalogue.ReadFunctionPageText(kFirmwareFunction);
+  SetWindowText(title_);
+  SetDlgItemText(kFirmwareLabelId, texts.text[1]);
+  SetDlgItemText(kFirmwareReferenceId, texts.button[1]);
+  SetDlgItemText(IDOK, texts.button[2]);
+  SetDlgItemText(IDCANCEL, texts.button[3]);
+  return true;
+}
+
+void CSvc_FW_Update::DoDataExchange(DataExchange& dx) { dx.Text(kFirmwarePathId, path_); }
+
+void CSvc_FW_Update::OnReference() {
+  std::string chosen;
+  ChooseFile(Services(), {"*", "*.UPG", "All Files (*.UPG) | *.UPG"}, chosen);
+  if (chosen.empty()) return;
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(chosen, error);
+  if (error) {
+    environment_.catalogue.ShowMessageById(kMsgFileMissing, kOk);
+    return;
+  }
+  path_ = chosen;
+  size_ = size;
+  UpdateData(false);
+}
+
+// The dialog stays open after every attempt.
+void CSvc_FW_Update::OnUpdate() {
+  UpdateData(true);
+  auto link = operations::MakeRunLink(environment_);
+  if (operations::UpdateFirmware(environment_, *link, path_) && resultFlag_ != nullptr)
+    *resultFlag_ = 1;
+}
+
+int RunFirmwareUpdate(UiServices& ui, const operations::ServiceEnvironment& environment,
+                      const std::string& title, int* resultFlag) {
+  CSvc_FW_Update dialog(ui, environment, title, resultFlag);
+  return ui.RunModal(dialog);
+}
+
+}  // namespace ui

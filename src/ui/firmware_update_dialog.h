@@ -1,0 +1,48 @@
+#pragma once
+// The firmware update dialog, opened from the start screen: choose a .UPG file, send it to the
+// printer unchanged, and stay open for another try until EXIT.
+
+#include <cstdint>
+#include <string>
+
+#include "operations/service_environment.h"
+#include "ui/dialog.h"
+
+namespace ui {
+
+inline constexpr int kFirmwareTemplate = 384;
+inline constexpr int kFirmwareLabelId = 1658;
+inline constexpr int kFirmwarePathId = 1662;
+inline constexpr int kFirmwareReferenceId = 2028;
+inline constexpr int kFirmwareFunction = 90050;
+
+class CSvc_FW_Update : public CDialog {
+public:
+  // title: the start screen entry's; resultFlag (may be nullptr) becomes 1 after an update.
+  CSvc_FW_Update(UiServices& ui, const operations::ServiceEnvironment& environment,
+                 std::string title, int* resultFlag);
+
+  const std::string& Path() const { return path_; }
+
+protected:
+  bool OnInitDialog() override;
+  void DoDataExchange(DataExchange& dx) override;
+
+private:
+  void OnReference();
+  void OnUpdate();
+
+  const operations::ServiceEnvironment& environment_;
+  std::string title_;
+  int* resultFlag_;
+  std::string path_;
+  std::uintmax_t size_ = 0;
+};
+
+// Shows the dialog modally and returns how it ended.
+int RunFirmwareUpdate(UiServices& ui, const operations::ServiceEnvironment& environment,
+                      const std::string& title, int* resultFlag = nullptr);
+
+DialogTemplate FirmwareUpdateTemplate();
+
+}  // namespace ui

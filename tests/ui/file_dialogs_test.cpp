@@ -1,0 +1,198 @@
+// The firmware update and print-file dialogs with the scripted host and a virtual printer: what
+// goes to the printer, what the printer makes of it, and what the technician is told.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "operations/file_transfer.h"
+#include "support/service_fixture.h"
+#include "ui/bin_print_dialog.h"
+#include "ui/firmware_update_dialog.h"
+#include "vprinter/firmware_file.h"
+
+namespace {
+
+using namespace testing_support;
+
+class FileDialogsTest : public ServiceFixture {
+protected:
+  void SetUp() override { Attach("LW"); }
+
+  // A firmware file for the model, written into the test's folder.
+  std::string Firmware(const std::string& name, const std::string& model,
+                       const std::string& version,
+                       const std::function<void(vprinter::Bytes&)>& damage = {}) {
+    vprinter::Bytes bytes = vprinter::BuildFirmwareFile({model, version, vprinter::Bytes(5000, 7)});
+    if (damage) damage(bytes);
+    return folder.Write(name, std::string(bytes.begin(), bytes.end()));
+  }
+  void SetFaults(const std::function<void(vprinter::Faults&)>& change) {
+    vprinter::Faults faults = Printer()->Snapshot().faults;
+    change(faults);
+    Printer()->SetFaults(faults);
+  }
+  std::unique_ptr<ui::CSvc_FW_Update> OpenFirmware() {
+    auto dialog = std::make_unique<ui::CSvc_FW_Update>(ui, Environment(), "Firmware Update",
+                                                       &resultFlag);
+    EXPECT_TRUE(dialog->Create());
+    return dialog;
+  }
+  // Chooses the file with Reference and presses Update.
+  void Update(ui::CSvc_FW_Update& dialog, const std::string& file) {
+    ui.QueueFile(file);
+    dialog.Click(ui::kFirmwareReferenceId);
+    Mark();
+    dialog.Click(ui::IDOK);
+  }
+  std::string Version() { return Printer()->Snapshot().firmware; }
+  std::vector<std::string> Dialogs() {
+    std::vector<std::string> texts;
+    for (const ui::UiCall& call : ui.Calls(ui::UiCallKind::MessageDialog))
+      texts.push_back(call.text);
+    return texts;
+  }
+
+  int resultFlag = 0;
+};
+
+TEST_F(FileDialogsTest, FirmwareDialogTextsAndAnEmptyPathSendsNothing) {
+  auto dialog = OpenFirmware();
+  EXPECT_EQ(dialog->Caption(), "Firmware Update");
+  EXPECT_EQ(dialog->GetDlgItemText(ui::kFirmwareLabelId),
+            "Firmware file (.UPG) to send to the printer:");
+  EXPECT_EQ(dialog->GetDlgItemText(ui::kFirmwareReferenceId), "Reference");
+  EXPECT_EQ(dialog->GetDlgItemText(ui::IDOK), "Update");
+  EXPECT_EQ(dialog->GetDlgItemText(ui::IDCANCEL), "EXIT");
+  const std::uint64_t before = Printer()->BytesReceived();
+  dialog->Click(ui::IDOK);
+  EXPECT_EQ(Shown(), std::vector{Message(99000504)});
+  EXPECT_EQ(Printer()->BytesReceived(), before);
+  Mark();
+  ui.QueueFile(folder / "gone.UPG");
+  dialog->Click(ui::kFirmwareReferenceId);
+  EXPECT_EQ(Shown(), std::vector{Message(90000007)});
+  EXPECT_EQ(dialog->Path(), "");
+  const auto open = ui.Calls(ui::UiCallKind::OpenFile);
+  EXPECT_EQ(open.back().text, "*.UPG | All Files (*.UPG) | *.UPG");
+}
+
+TEST_F(FileDialogsTest, AnInstalledFirmwareIsWhatThePrinterReportsNext) {
+  auto dialog = OpenFirmware();
+  Update(*dialog, Firmware("new.UPG", "LW", "LW08A0"));
+  EXPECT_EQ(Shown(), std::vector{Message(19005001)});
+  EXPECT_EQ(resultFlag, 1);
+  EXPECT_EQ(Version(), "LW08A0");
+  EXPECT_FALSE(dialog->IsEnded());  // stays open for another try
+  EXPECT_EQ(ui.Calls(ui::UiCallKind::NormalCursor).size(), 1u);
+}
+
+TEST_F(FileDialogsTest, DamagedFirmwareIsRefusedAndTheOldOneRunsOn) {
+  const std::pair<const char*, std::function<void(vprinter::Bytes&)>> damaged[] = {
+      {"checksum", [](vprinter::Bytes& b) { b[100] ^= 0xFF; }},
+      {"truncated", [](vprinter::Bytes& b) { b.resize(b.size() - 700); }},
+      {"header", [](vprinter::Bytes& b) { b[11] = 'Z'; }},  // version of no model
+  };
+  auto dialog = OpenFirmware();
+  for (const auto& [name, damage] : damaged) {
+    SCOPED_TRACE(name);
+    Update(*dialog, Firmware(std::string(name) + ".UPG", "LW", "LW09A0", damage));
+    // The file sender tells of the printer's error first where it met it.
+    const auto shown = Shown();
+    EXPECT_EQ(shown.back(), Message(99000503));
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), Message(19005001)), 0);
+    EXPECT_EQ(Version(), "LW06B1");
+  }
+  Update(*dialog, Firmware("other.UPG", "MW", "MW09A0"));  // another model's
+  EXPECT_EQ(Shown().back(), Message(99000503));
+  EXPECT_EQ(resultFlag, 0);
+  // A good file afterwards installs.
+  Update(*dialog, Firmware("good.UPG", "LW", "LW09A0"));
+  EXPECT_EQ(Shown(), std::vector{Message(19005001)});
+  EXPECT_EQ(Version(), "LW09A0");
+}
+
+TEST_F(FileDialogsTest, APrinterWaitingForFirmwareTakesItThroughThePortWriter) {
+  SetFaults([](vprinter::Faults& f) { f.bootMode = true; });
+  auto dialog = OpenFirmware();
+  Update(*dialog, Firmware("bad.UPG", "LW", "LW08A0", [](vprinter::Bytes& b) { b[200] ^= 1; }));
+  EXPECT_EQ(Shown().back(), Message(99000503));
+  EXPECT_TRUE(Printer()->Snapshot().faults.bootMode);
+  Update(*dialog, Firmware("new.UPG", "LW", "LW08A0"));
+  EXPECT_EQ(Shown(), std::vector{Message(19005001)});
+  EXPECT_EQ(Version(), "LW08A0");
+  EXPECT_FALSE(Printer()->Snapshot().faults.bootMode);
+}
+
+TEST_F(FileDialogsTest, WithoutAPrinterTheFirmwareDialogSaysSo) {
+  SetFaults([](vprinter::Faults& f) { f.disconnected = true; });
+  auto dialog = OpenFirmware();
+  Update(*dialog, Firmware("new.UPG", "LW", "LW08A0"));
+  EXPECT_EQ(Shown(), std::vector{Message(90000001)});
+}
+
+TEST_F(FileDialogsTest, PrintFileSendsTheFileUnchangedAndStaysOpen) {
+  ui::CSvcDlgBinPrint dialog(ui, Environment());
+  ASSERT_TRUE(dialog.Create());
+  EXPECT_EQ(dialog.Caption(), "Print File");
+  EXPECT_EQ(dialog.GetDlgItemText(ui::IDOK), "Print");
+  // One page: two rows of three bytes in colour 0x80, then the end of the page.
+  const std::string job = std::string("\x1B\x69\x80\x01\x02\x03\x00\x02\x00\xFE\xC0\xFE\x03", 13) +
+                          std::string("\x0D\x0A\x0C", 3);
+  const std::string file = folder.Write("page.PRN", job);
+  ui.QueueFile(file);
+  dialog.Click(ui::kBinPrintReferenceId);
+  EXPECT_EQ(dialog.GetDlgItemText(ui::kBinPrintPathId), file);
+  const int pages = Printer()->PagesPrinted();
+  dialog.Click(ui::IDOK);
+  dialog.Click(ui::IDOK);
+  EXPECT_EQ(Printer()->PagesPrinted(), pages + 2);
+  EXPECT_FALSE(dialog.IsEnded());
+  EXPECT_TRUE(Dialogs().empty());
+
+  // Out of paper, even the reset does not go out.
+  SetFaults([](vprinter::Faults& f) { f.paperOut = true; });
+  dialog.Click(ui::IDOK);
+  EXPECT_EQ(Dialogs().back(), operations::kCommunicationError);
+  EXPECT_EQ(Printer()->PagesPrinted(), pages + 2);
+}
+
+TEST_F(FileDialogsTest, PaperOutDuringASendAsksWhetherToGoOn) {
+  auto dialog = OpenFirmware();
+  const std::string file = Firmware("new.UPG", "LW", "LW08A0");
+  SetFaults([](vprinter::Faults& f) { f.paperOut = true; });
+  ui.QueueAnswer(ui::kAnswerCancel);  // given up: the file is closed, nothing installed
+  Update(*dialog, file);
+  EXPECT_EQ(ui.Calls(ui::UiCallKind::MessageDialog).back().style, 3u);
+  EXPECT_EQ(Shown().back(), Message(99000503));
+  EXPECT_EQ(Version(), "LW06B1");
+  // Answered OK once paper is loaded, the send goes on and the firmware installs.
+  clock.OnSleep([this] { SetFaults([](vprinter::Faults& f) { f.paperOut = false; }); });
+  ui.QueueAnswer(ui::kAnswerOk);
+  Update(*dialog, file);
+  clock.OnSleep({});
+  EXPECT_EQ(Shown().back(), Message(19005001));
+  EXPECT_EQ(Version(), "LW08A0");
+}
+
+TEST_F(FileDialogsTest, PrintWithoutAFileStillResetsThePrinterThenTellsOfTheError) {
+  ui::CSvcDlgBinPrint dialog(ui, Environment());
+  ASSERT_TRUE(dialog.Create());
+  ui.QueueFile(std::nullopt);
+  dialog.Click(ui::kBinPrintReferenceId);
+  EXPECT_EQ(dialog.Path(), "");
+  ui.QueueFile(folder / "gone.PRN");
+  dialog.Click(ui::kBinPrintReferenceId);
+  EXPECT_EQ(Dialogs(), std::vector<std::string>{ui::kFileNotFound});
+  const std::uint64_t before = Printer()->BytesReceived();
+  dialog.Click(ui::IDOK);
+  EXPECT_GT(Printer()->BytesReceived(), before);  // the reset went out
+  EXPECT_EQ(Dialogs(), (std::vector<std::string>{ui::kFileNotFound, "FILE OPEN ERROR",
+                                                 operations::kCommunicationError}));
+  SetFaults([](vprinter::Faults& f) { f.disconnected = true; });
+  Mark();
+  dialog.Click(ui::IDOK);
+  EXPECT_EQ(Shown().back(), Message(90000001));
+}
+
+}  // namespace
