@@ -612,3 +612,30 @@ TEST(Cli, MainBoardExchangeThroughTheCommandLine) {
   EXPECT_EQ(chosen.exitCode, 0) << chosen.err;
   EXPECT_EQ(Cli("backup -o x.bin --port 12", folder.Path()).exitCode, 2);  // nothing there
 }
+
+TEST(Cli, ShippedSamplesGoToThePrinterAsTheDialogsSendThem) {
+  testing_support::TempFolder folder;
+  CopyShippedFiles(folder);
+  namespace fs = std::filesystem;
+  for (const char* samples : {"Firmware", "Prnfile"})
+    fs::copy(fs::path(GRELT_PROGRAM_DIR) / samples, fs::path(folder.Path()) / samples);
+  // A firmware file for every model the program knows, and one damaged file.
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder / "Firmware"), fs::directory_iterator()),
+            static_cast<long>(Cli("models").Json().size()) + 1);
+  ASSERT_EQ(Cli("vprinter attach --model LW", folder.Path()).exitCode, 0);
+  for (const char* file : {"Prnfile/ColourBars.PRN", "Prnfile/NozzleCheck_LW.PRN"}) {
+    const auto printed = Cli(std::string("print '") + (folder / file) + "'", folder.Path());
+    EXPECT_EQ(printed.exitCode, 0) << file << printed.err;
+    EXPECT_EQ(printed.Json()["messages"].size(), 0u);
+  }
+  const auto damaged = Cli("firmware '" + (folder / "Firmware/DAMAGED_LW07A0.UPG") + "'",
+                           folder.Path());
+  EXPECT_EQ(damaged.exitCode, 1);
+  const json messages = damaged.Json()["messages"];
+  ASSERT_FALSE(messages.empty());
+  EXPECT_EQ(messages.back()["icon"], "error");
+  EXPECT_EQ(messages.back()["text"], Cli("menu message 99000503").Json()["text"]);
+  EXPECT_EQ(Cli("vprinter status", folder.Path()).Json()["firmware"], "LW06B1");
+  EXPECT_EQ(Cli("firmware ''", folder.Path()).exitCode, 1);  // no file: 99000504
+  EXPECT_EQ(Cli("print '" + (folder / "none.PRN") + "'", folder.Path()).exitCode, 1);
+}

@@ -21,5 +21,6 @@ void AddEncoderCommands(CLI::App& app, CommandContext& context);
 void AddPatternCommands(CLI::App& app, CommandContext& context);
 void AddRunCommand(CLI::App& app, CommandContext& context);
 void AddBackupCommand(CLI::App& app, CommandContext& context);
+void AddFileCommands(CLI::App& app, CommandContext& context);
 
 }  // namespace cli

@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "commands.h"
+#include "driver/product_constants.h"
 #include "json_output.h"
 #include "menu/menu_files.h"
 #include "menu/menu_tree.h"
@@ -52,6 +53,16 @@ int main(int argc, char** argv) {
         };
       });
 
+  app.add_subcommand("models", "The models the program knows: code and test settings set")
+      ->callback([&] {
+        run = [] {
+          cli::Json models = cli::Json::array();
+          for (const driver::ModelConstants& model : driver::ModelTable())
+            models.push_back({{"code", model.code}, {"testSettings", model.testSettings}});
+          cli::Print(models);
+        };
+      });
+
   cli::CommandContext context{run, exitCode};
   cli::AddVprinterCommands(app, context);
   cli::AddPrinterCommands(app, context);
@@ -59,6 +70,7 @@ int main(int argc, char** argv) {
   cli::AddPatternCommands(app, context);
   cli::AddRunCommand(app, context);
   cli::AddBackupCommand(app, context);
+  cli::AddFileCommands(app, context);
 
   CLI::App* menuCommand = app.add_subcommand("menu", "The menu definition files");
   menuCommand->require_subcommand(1);

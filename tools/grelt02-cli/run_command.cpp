@@ -8,6 +8,7 @@
 #include "commands.h"
 #include "operations/board_exchange.h"
 #include "operations/dispatcher.h"
+#include "operations/file_transfer.h"
 #include "operations/service_operations.h"
 #include "printer_session.h"
 
@@ -55,6 +56,21 @@ std::string IconName(unsigned style) {
     case ui::kIconWarning: return "warning";
     default: return "none";
   }
+}
+
+// The message boxes and message dialogs of a run, in order, with what answered them.
+Json MessagesShown(const ui::ScriptedUiServices& ui) {
+  Json messages = Json::array();
+  for (const ui::UiCall& call : ui.Calls()) {
+    if (call.kind != ui::UiCallKind::MessageBox && call.kind != ui::UiCallKind::MessageDialog)
+      continue;
+    messages.push_back(
+        {{"kind", ui::KindName(call.kind)},
+         {"text", call.text},
+         {"icon", call.kind == ui::UiCallKind::MessageBox ? IconName(call.style) : "none"},
+         {"answer", call.answer}});
+  }
+  return messages;
 }
 
 // Fills the request as the item's page and the pressed button would.
@@ -156,16 +172,7 @@ void AddRunCommand(CLI::App& app, CommandContext& context) {
       const bool dispatched = request.hotKeyRun == 0 && operations::IsNetworkFunction(number)
                                   ? operations::RunNetworkOperation(request, dispatch)
                                   : operations::RunOperation(request, dispatch);
-      Json messages = Json::array();
-      for (const ui::UiCall& call : ui.Calls()) {
-        if (call.kind != ui::UiCallKind::MessageBox && call.kind != ui::UiCallKind::MessageDialog)
-          continue;
-        messages.push_back(
-            {{"kind", ui::KindName(call.kind)},
-             {"text", call.text},
-             {"icon", call.kind == ui::UiCallKind::MessageBox ? IconName(call.style) : "none"},
-             {"answer", call.answer}});
-      }
+      const Json messages = MessagesShown(ui);
       context.exitCode = RunExitCode(dispatched, request, options->function);
       Print({{"function", options->function},
              {"dispatched", dispatched},
@@ -208,6 +215,39 @@ void AddBackupCommand(CLI::App& app, CommandContext& context) {
              {"file", result.savedPath.empty() ? Json() : Json(result.savedPath)}});
     };
   });
+}
+
+// firmware FILE and print FILE: what the firmware update and print-file dialogs do.
+void AddFileCommands(CLI::App& app, CommandContext& context) {
+  struct FileOptions {
+    std::string file;
+    int port = -1;
+    std::vector<std::string> answers;
+  };
+  const auto add = [&app, &context](const char* name, const char* what, bool firmware) {
+    auto options = std::make_shared<FileOptions>();
+    CLI::App* command = app.add_subcommand(name, what);
+    command->add_option("FILE", options->file, "The file to send")->required();
+    command->add_option("--answer", options->answers,
+                        "Answer to the next question of the sender (ok, cancel); repeat for more")
+        ->check(CLI::IsMember({"ok", "cancel"}));
+    AddPortOption(*command, options->port);
+    command->callback([&context, options, firmware] {
+      context.run = [&context, options, firmware] {
+        Session session(options->port);
+        for (const std::string& answer : options->answers)
+          session.Ui().QueueAnswer(AnswerCode(answer));
+        const auto environment = MakeEnvironment(session, options->port);
+        const auto link = operations::MakeRunLink(*environment);
+        const bool sent = firmware ? operations::UpdateFirmware(*environment, *link, options->file)
+                                   : operations::PrintFile(*environment, *link, options->file);
+        context.exitCode = sent ? 0 : 1;
+        Print({{"file", options->file}, {"sent", sent}, {"messages", MessagesShown(session.Ui())}});
+      };
+    });
+  };
+  add("firmware", "Send a firmware file (.UPG) as the firmware update dialog does", true);
+  add("print", "Send a print file (.PRN) unchanged as the print-file dialog does", false);
 }
 
 }  // namespace cli

@@ -31,6 +31,7 @@ struct Options {
   std::string output;
   int payload = 65536;
   bool newBoard = false;
+  bool damaged = false;
 };
 
 // Everything a vprinter command works with, for the program folder in use.
@@ -322,6 +323,8 @@ void AddVprinterCommands(CLI::App& app, CommandContext& context) {
   firmware->add_option("--version", options->version, "The firmware version it installs")
       ->required();
   firmware->add_option("--size", options->payload, "Payload bytes (default 65536)");
+  firmware->add_flag("--damaged", options->damaged,
+                     "Spoil one payload byte, so that printers refuse the file (bad checksum)");
   firmware->add_option("OUT", options->output, "The file to write")->required();
   firmware->callback([&context, options] {
     context.run = [options] {
@@ -330,8 +333,9 @@ void AddVprinterCommands(CLI::App& app, CommandContext& context) {
       vprinter::Bytes payload(static_cast<std::size_t>(options->payload));
       for (std::size_t i = 0; i < payload.size(); ++i)
         payload[i] = static_cast<std::uint8_t>(i * 31);
-      const vprinter::Bytes file =
+      vprinter::Bytes file =
           vprinter::BuildFirmwareFile({options->model, options->version, payload});
+      if (options->damaged && !payload.empty()) file[file.size() - 5] ^= 0xFF;
       std::ofstream out(options->output, std::ios::binary);
       out.write(reinterpret_cast<const char*>(file.data()),
                 static_cast<std::streamsize>(file.size()));
