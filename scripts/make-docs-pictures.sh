@@ -21,6 +21,9 @@ cp "$scratch/shots/360-main-dialog-guided.png" docs/main-dialog-guided.png
 cp "$scratch/shots/312-message-mode3.png" docs/message-dialog.png
 cp "$scratch/shots/375-board-exchange-page.png" docs/board-exchange-page.png
 cp "$scratch/shots/359-nvram-backup.png" docs/nvram-backup.png
+cp "$scratch/shots/384-firmware-update.png" docs/firmware-update.png
+cp "$scratch/shots/373-print-file.png" docs/print-file.png
+"$cli" render "$program/Prnfile/ColourBars.PRN" -o docs/colour-bars.png >/dev/null
 
 # The information tool over an image that the backup utility saved from a scratch printer.
 folder="$scratch/program"

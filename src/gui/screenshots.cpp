@@ -11,6 +11,8 @@
 #include "gui/dialog_view.h"
 #include "gui/qt_ui_services.h"
 #include "platform/paths.h"
+#include "ui/bin_print_dialog.h"
+#include "ui/firmware_update_dialog.h"
 #include "ui/message_dlg.h"
 #include "ui/nvram_backup_dialog.h"
 #include "ui/pages/nvram_copy_page.h"
@@ -158,6 +160,16 @@ std::vector<std::string> RenderScreenshots(const std::string& folder, QtUiServic
     backup.Create();
     backup.Click(ui::kNvramBackupButtonId);
     save(GrabDialog(backup), ui::kNvramBackupTemplate, "nvram-backup");
+  }
+
+  // The firmware update and print-file dialogs as the start screen opens them.
+  {
+    ui::CSvc_FW_Update firmware(services, context.environment, "Firmware Update", nullptr);
+    firmware.Create();
+    firmware.EditText(ui::kFirmwarePathId, programFolder + "/Firmware/LW07A0.UPG");
+    save(GrabDialog(firmware), ui::kFirmwareTemplate, "firmware-update");
+    ui::CSvcDlgBinPrint print(services, context.environment);
+    save(GrabDialog(print), ui::kBinPrintTemplate, "print-file");
   }
 
   QTemporaryDir scratch;
