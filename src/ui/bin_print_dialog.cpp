@@ -30,7 +30,8 @@ DialogTemplate BinPrintTemplate() {
 CSvcDlgBinPrint::CSvcDlgBinPrint(UiServices& ui, const operations::ServiceEnvironment& environment)
     : CDialog(kBinPrintTemplate, ui),
       environment_(environment),
-      link_(operations::MakeRunLink(environment)) {
+      link_(operations::MakeRunLink(environment)),
+      task_(ui) {
   OnCommand(kBinPrintReferenceId, &CSvcDlgBinPrint::OnReference);
 }
 
@@ -65,6 +66,18 @@ void CSvcDlgBinPrint::OnReference() {
 }
 
 // The dialog stays open for further prints.
-void CSvcDlgBinPrint::OnPrint() { operations::PrintFile(environment_, *link_, path_); }
+void CSvcDlgBinPrint::OnPrint() {
+  EnableButtons(false);
+  task_.Start([this, path = path_] { operations::PrintFile(environment_, *link_, path); },
+              [this] { EnableButtons(true); });
+}
+
+void CSvcDlgBinPrint::OnCancel() {
+  if (!task_.Running()) CDialog::OnCancel();
+}
+
+void CSvcDlgBinPrint::EnableButtons(bool enable) {
+  for (const int id : {kBinPrintReferenceId, IDOK, IDCANCEL}) EnableItem(id, enable);
+}
 
 }  // namespace ui

@@ -33,7 +33,8 @@ CSvc_FW_Update::CSvc_FW_Update(UiServices& ui, const operations::ServiceEnvironm
     : CDialog(kFirmwareTemplate, ui),
       environment_(environment),
       title_(std::move(title)),
-      resultFlag_(resultFlag) {
+      resultFlag_(resultFlag),
+      task_(ui) {
   OnCommand(kFirmwareReferenceId, &CSvc_FW_Update::OnReference);
   OnCommand(IDOK, &CSvc_FW_Update::OnUpdate);
 }
@@ -67,12 +68,25 @@ void CSvc_FW_Update::OnReference() {
   UpdateData(false);
 }
 
-// The dialog stays open after every attempt.
+// The dialog stays open after every attempt; while the printer works only the window lives.
 void CSvc_FW_Update::OnUpdate() {
   UpdateData(true);
-  auto link = operations::MakeRunLink(environment_);
-  if (operations::UpdateFirmware(environment_, *link, path_) && resultFlag_ != nullptr)
-    *resultFlag_ = 1;
+  EnableButtons(false);
+  task_.Start(
+      [this, path = path_] {
+        auto link = operations::MakeRunLink(environment_);
+        if (operations::UpdateFirmware(environment_, *link, path) && resultFlag_ != nullptr)
+          *resultFlag_ = 1;
+      },
+      [this] { EnableButtons(true); });
+}
+
+void CSvc_FW_Update::OnCancel() {
+  if (!task_.Running()) CDialog::OnCancel();
+}
+
+void CSvc_FW_Update::EnableButtons(bool enable) {
+  for (const int id : {kFirmwareReferenceId, IDOK, IDCANCEL}) EnableItem(id, enable);
 }
 
 int RunFirmwareUpdate(UiServices& ui, const operations::ServiceEnvironment& environment,

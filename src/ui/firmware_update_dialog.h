@@ -1,11 +1,13 @@
 #pragma once
 // The firmware update dialog, opened from the start screen: choose a .UPG file, send it to the
-// printer unchanged, and stay open for another try until EXIT.
+// printer unchanged (on a worker thread, the window stays responsive), and stay open for another
+// try until EXIT.
 
 #include <cstdint>
 #include <string>
 
 #include "operations/service_environment.h"
+#include "ui/background_task.h"
 #include "ui/dialog.h"
 
 namespace ui {
@@ -23,6 +25,8 @@ public:
                  std::string title, int* resultFlag);
 
   const std::string& Path() const { return path_; }
+  // Waits until an update started by the Update button has ended.
+  void WaitForUpdate() { task_.Wait(); }
 
 protected:
   bool OnInitDialog() override;
@@ -31,12 +35,15 @@ protected:
 private:
   void OnReference();
   void OnUpdate();
+  void OnCancel() override;
+  void EnableButtons(bool enable);
 
   const operations::ServiceEnvironment& environment_;
   std::string title_;
   int* resultFlag_;
   std::string path_;
   std::uintmax_t size_ = 0;
+  BackgroundTask task_;  // last: it waits for its thread before the rest goes
 };
 
 // Shows the dialog modally and returns how it ended.

@@ -38,12 +38,23 @@ protected:
     EXPECT_TRUE(dialog->Create());
     return dialog;
   }
+  // Presses Update (or Print) and lets the work on its thread end, and the dialog hear of it.
+  void Press(ui::CSvc_FW_Update& dialog) {
+    dialog.Click(ui::IDOK);
+    dialog.WaitForUpdate();
+    ui.RunPosted();
+  }
+  void Press(ui::CSvcDlgBinPrint& dialog) {
+    dialog.Click(ui::IDOK);
+    dialog.WaitForPrint();
+    ui.RunPosted();
+  }
   // Chooses the file with Reference and presses Update.
   void Update(ui::CSvc_FW_Update& dialog, const std::string& file) {
     ui.QueueFile(file);
     dialog.Click(ui::kFirmwareReferenceId);
     Mark();
-    dialog.Click(ui::IDOK);
+    Press(dialog);
   }
   std::string Version() { return Printer()->Snapshot().firmware; }
   std::vector<std::string> Dialogs() {
@@ -65,7 +76,7 @@ TEST_F(FileDialogsTest, FirmwareDialogTextsAndAnEmptyPathSendsNothing) {
   EXPECT_EQ(dialog->GetDlgItemText(ui::IDOK), "Update");
   EXPECT_EQ(dialog->GetDlgItemText(ui::IDCANCEL), "EXIT");
   const std::uint64_t before = Printer()->BytesReceived();
-  dialog->Click(ui::IDOK);
+  Press(*dialog);
   EXPECT_EQ(Shown(), std::vector{Message(99000504)});
   EXPECT_EQ(Printer()->BytesReceived(), before);
   Mark();
@@ -79,11 +90,24 @@ TEST_F(FileDialogsTest, FirmwareDialogTextsAndAnEmptyPathSendsNothing) {
 
 TEST_F(FileDialogsTest, AnInstalledFirmwareIsWhatThePrinterReportsNext) {
   auto dialog = OpenFirmware();
+  // While the printer installs, the buttons rest and closing the window does nothing.
+  bool closedWhileWorking = false;
+  bool buttonsRested = true;
+  clock.OnSleep([&] {
+    buttonsRested = buttonsRested && !dialog->Item(ui::IDCANCEL).enabled;
+    dialog->CloseBox();
+    closedWhileWorking = closedWhileWorking || dialog->IsEnded();
+  });
   Update(*dialog, Firmware("new.UPG", "LW", "LW08A0"));
+  clock.OnSleep({});
+  EXPECT_FALSE(closedWhileWorking);
+  EXPECT_TRUE(buttonsRested);
+  EXPECT_GE(clock.SleptMs(), 30'000);  // the printer's install time, waited on the clock
   EXPECT_EQ(Shown(), std::vector{Message(19005001)});
   EXPECT_EQ(resultFlag, 1);
   EXPECT_EQ(Version(), "LW08A0");
   EXPECT_FALSE(dialog->IsEnded());  // stays open for another try
+  EXPECT_TRUE(dialog->Item(ui::IDOK).enabled);
   EXPECT_EQ(ui.Calls(ui::UiCallKind::NormalCursor).size(), 1u);
 }
 
@@ -144,15 +168,15 @@ TEST_F(FileDialogsTest, PrintFileSendsTheFileUnchangedAndStaysOpen) {
   dialog.Click(ui::kBinPrintReferenceId);
   EXPECT_EQ(dialog.GetDlgItemText(ui::kBinPrintPathId), file);
   const int pages = Printer()->PagesPrinted();
-  dialog.Click(ui::IDOK);
-  dialog.Click(ui::IDOK);
+  Press(dialog);
+  Press(dialog);
   EXPECT_EQ(Printer()->PagesPrinted(), pages + 2);
   EXPECT_FALSE(dialog.IsEnded());
   EXPECT_TRUE(Dialogs().empty());
 
   // Out of paper, even the reset does not go out.
   SetFaults([](vprinter::Faults& f) { f.paperOut = true; });
-  dialog.Click(ui::IDOK);
+  Press(dialog);
   EXPECT_EQ(Dialogs().back(), operations::kCommunicationError);
   EXPECT_EQ(Printer()->PagesPrinted(), pages + 2);
 }
@@ -185,13 +209,13 @@ TEST_F(FileDialogsTest, PrintWithoutAFileStillResetsThePrinterThenTellsOfTheErro
   dialog.Click(ui::kBinPrintReferenceId);
   EXPECT_EQ(Dialogs(), std::vector<std::string>{ui::kFileNotFound});
   const std::uint64_t before = Printer()->BytesReceived();
-  dialog.Click(ui::IDOK);
+  Press(dialog);
   EXPECT_GT(Printer()->BytesReceived(), before);  // the reset went out
   EXPECT_EQ(Dialogs(), (std::vector<std::string>{ui::kFileNotFound, "FILE OPEN ERROR",
                                                  operations::kCommunicationError}));
   SetFaults([](vprinter::Faults& f) { f.disconnected = true; });
   Mark();
-  dialog.Click(ui::IDOK);
+  Press(dialog);
   EXPECT_EQ(Shown().back(), Message(90000001));
 }
 
