@@ -396,6 +396,53 @@ TEST_F(VirtualPrinterTest, BootModeTakesFirmwareThroughTheRawPort) {
   EXPECT_EQ(version, "MW07C2");
 }
 
+// Sends a file in pieces of 1024 bytes; how many bytes each piece had taken.
+std::vector<int> SendInPieces(CWinGreltDrv& drv, const Bytes& file) {
+  std::vector<int> taken;
+  for (std::size_t at = 0; at < file.size(); at += 1024) {
+    const int length = static_cast<int>(std::min<std::size_t>(1024, file.size() - at));
+    const int result = drv.Send(file.data() + at, length);
+    taken.push_back(result < 0 ? 0 : length);
+    if (result < 0) break;
+  }
+  return taken;
+}
+
+TEST_F(VirtualPrinterTest, RefusedFirmwareIsToldByTheStatusAndTheOldFirmwareRunsOn) {
+  CWinGreltDrv drv(directory);
+  ASSERT_EQ(Open(drv), 0);
+  const auto status = [&drv] {
+    driver::STATUSINF s;
+    drv.Ctl_GetStatus(&s);
+    return std::pair{s.type, s.errorCode};
+  };
+  // A header that names no model: refused with the first piece, which is not taken.
+  Bytes badHeader = vprinter::BuildFirmwareFile({"MW", "MW07C2", Bytes(4096, 2)});
+  badHeader[11] = 'Z';
+  EXPECT_EQ(SendInPieces(drv, badHeader), std::vector<int>{0});
+  EXPECT_EQ(status(), std::pair(0, 3));
+  // A bad checksum: the piece that completes the file is not taken.
+  ASSERT_EQ(Open(drv), 0);  // opened again, it has restarted
+  EXPECT_EQ(status().first, 4);
+  Bytes damaged = vprinter::BuildFirmwareFile({"MW", "MW07C2", Bytes(4096, 2)});
+  damaged[500] ^= 1;
+  const std::vector<int> taken = SendInPieces(drv, damaged);
+  EXPECT_EQ(taken.back(), 0);
+  EXPECT_EQ(status(), std::pair(0, 3));
+  // A file that stops short: working while it may still come, then given up.
+  ASSERT_EQ(Open(drv), 0);
+  Bytes cut = vprinter::BuildFirmwareFile({"MW", "MW07C2", Bytes(4096, 2)});
+  cut.resize(3000);
+  SendInPieces(drv, cut);
+  status();  // the buffer empties
+  EXPECT_EQ(status().first, 3);
+  clock.Advance(std::chrono::milliseconds(5000));
+  EXPECT_EQ(status(), std::pair(0, 3));
+  std::string version;
+  drv.Ctl_ReplyRomVer(&version);
+  EXPECT_EQ(version, "MW06B1");
+}
+
 TEST_F(VirtualPrinterTest, HeadIdAndClockCommandsAgreeWithTheProgramsReadings) {
   CWinGreltDrv drv(directory);
   ASSERT_EQ(Open(drv), 0);
