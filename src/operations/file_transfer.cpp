@@ -15,18 +15,6 @@ constexpr int kChunk = 1024;
 constexpr int kFirstUsbPrinter = 0;
 constexpr std::chrono::milliseconds kPoll{1000};
 
-// The wait cursor for the length of a scope.
-class ScopedWaitCursor {
-public:
-  explicit ScopedWaitCursor(ui::UiServices& ui) : ui_(ui) { ui_.SetWaitCursor(true); }
-  ~ScopedWaitCursor() { ui_.SetWaitCursor(false); }
-  ScopedWaitCursor(const ScopedWaitCursor&) = delete;
-  ScopedWaitCursor& operator=(const ScopedWaitCursor&) = delete;
-
-private:
-  ui::UiServices& ui_;
-};
-
 // A printer that took a whole file has not installed it yet: it checks the file as it installs,
 // and a damaged one, or one that stopped short, ends in an error instead of the ready state.
 bool ConfirmInstalled(const ServiceEnvironment& env, printer::CPrinterLink& link) {
@@ -64,7 +52,7 @@ bool UpdateFirmware(const ServiceEnvironment& env, printer::CPrinterLink& link,
   }
   bool installed = false;
   {
-    const ScopedWaitCursor cursor(env.ui);
+    const ui::ScopedWaitCursor cursor(env.ui);
     if (link.Open(env.ConfiguredPort())) {
       installed = link.SendFile(path, kChunk) && ConfirmInstalled(env, link);
       link.Close();

@@ -17,17 +17,6 @@ constexpr int kActionButtonIds[4] = {kExecuteButtonId, kCheckButtonId, kInputBut
                                      kOptionButtonId};
 constexpr unsigned kActionBits[4] = {kActionExecute, kActionCheck, kActionInput, kActionOption};
 
-class WaitCursor {
-public:
-  explicit WaitCursor(UiServices& ui) : ui_(ui) { ui_.SetWaitCursor(true); }
-  ~WaitCursor() { ui_.SetWaitCursor(false); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-
-private:
-  UiServices& ui_;
-};
-
 }  // namespace
 
 CSvcDlgMain::CSvcDlgMain(UiServices& ui, ServiceContext context, std::string title, int topFunction)
@@ -118,7 +107,7 @@ void CSvcDlgMain::OnTreeSelection() {
   }
   const TreeItems::Item* item = Item(kMenuTreeId).tree.Find(handle);
   if (item == nullptr) return;
-  const WaitCursor waitCursor(Services());
+  const ScopedWaitCursor waitCursor(Services());
   if (currentPage_ != nullptr) {
     RemovePage(currentPage_);
     currentPage_ = nullptr;

@@ -103,6 +103,18 @@ public:
   virtual void PostToUi(std::function<void()> task) = 0;
 };
 
+// The wait cursor for the length of a scope.
+class ScopedWaitCursor {
+public:
+  explicit ScopedWaitCursor(UiServices& ui) : ui_(ui) { ui_.SetWaitCursor(true); }
+  ~ScopedWaitCursor() { ui_.SetWaitCursor(false); }
+  ScopedWaitCursor(const ScopedWaitCursor&) = delete;
+  ScopedWaitCursor& operator=(const ScopedWaitCursor&) = delete;
+
+private:
+  UiServices& ui_;
+};
+
 // Asks for an existing file: on OK the text becomes the chosen path (or its file name alone,
 // without fullPath), on Cancel it is emptied. Callers judge the outcome by the empty text.
 inline void ChooseFile(UiServices& ui, const FileDialogRequest& request, std::string& text,
