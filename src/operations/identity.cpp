@@ -1,13 +1,20 @@
-// Identity values: head ID, MAC address, serial number and the service flag.
+// Identity values: head ID, MAC address, serial number, the printer clock and the service flag.
 //
 // Page values read on selection:
 //   10080                head ID (kind 1) into the printer information
 //   10220                MAC address: six bytes at 114
 //   10230                serial number: ten characters of production NVRAM at 66
 //   10240, 10241, 20060  service flag: the byte at 11632 plus one (0 when it cannot be read)
-// Operations: none yet.
+// Operations:
+//   310080  ReadHeadIdInfo        310220  ReadMacAddress      310230  ReadSerialNumber
+//   310210  ReadPrinterClock      110210  SetPrinterClock     210210  StampClockReference
+//   310241  ReadServiceFlag       210241  ToggleServiceFlag
+
+#include <cstdio>
+#include <ctime>
 
 #include "driver/nvram_map.h"
+#include "encoder/factory_commands.h"
 #include "operations/service_operations.h"
 #include "operations/shared_steps.h"
 
@@ -35,9 +42,121 @@ void ReadServiceFlagValue(OperationRun& run) {
   run.request.shownValues[0] = run.link.ReadCtrlNvram(kServiceFlag, byte) ? byte + 1 : 0;
 }
 
+constexpr int kMsgDone = 10000001;
+constexpr int kMsgWritten = 10000004;
+constexpr int kMsgAskClock = 11021001;
+constexpr int kMsgAskServiceFlag = 11024101;
+constexpr int kMsgNotAccepted = 90000002;
+constexpr int kMsgReadBackDiffers = 90000004;
+
+bool Show(OperationRun& run, int message, bool result) {
+  run.env.catalogue.ShowMessageById(message, ui::kOk);
+  return result;
+}
+
+bool ReadHeadIdInfo(OperationRun& run) {
+  std::string id;
+  if (!run.link.ReadHeadId(id, 1)) return Show(run, kMsgPrinterFailed, false);
+  run.request.outputText = id;
+  run.request.printerInfo.HeadId = id;
+  return true;
+}
+
+bool ReadMacAddress(OperationRun& run) {
+  std::uint8_t mac[kMacLength];
+  if (!run.link.ReadPrdNvramMulti(kMacAddress, kMacLength, mac)) return false;
+  for (int k = 0; k < kMacLength; ++k) run.request.shownValues[static_cast<std::size_t>(k)] = mac[k];
+  return true;
+}
+
+bool ReadSerialNumber(OperationRun& run) {
+  std::string serial;
+  if (!run.link.ReadPrdString(kSerialNumber, kSerialLength, serial))
+    return Show(run, kMsgNotAccepted, false);
+  run.request.outputText = serial;
+  run.request.printerInfo.SerialNo = serial;
+  return true;
+}
+
+// The printer's clock in the page's six fields (two-digit year first), and as the reference time
+// the clock page compares with.
+bool ReadPrinterClock(OperationRun& run) {
+  std::string text;
+  if (!run.link.ReadRtc(text)) return false;
+  int f[6] = {};
+  if (std::sscanf(text.c_str(), "%2d%2d%2d%2d%2d%2d", &f[0], &f[1], &f[2], &f[3], &f[4], &f[5]) != 6)
+    return false;
+  for (std::size_t k = 0; k < 6; ++k) run.request.shownValues[k] = f[k];
+  std::tm local{};
+  local.tm_year = f[0] + 100;
+  local.tm_mon = f[1] - 1;
+  local.tm_mday = f[2];
+  local.tm_hour = f[3];
+  local.tm_min = f[4];
+  local.tm_sec = f[5];
+  local.tm_isdst = -1;  // daylight saving as the system decides
+  run.request.clockReference = static_cast<std::int64_t>(std::mktime(&local));
+  return true;
+}
+
+bool SetPrinterClock(OperationRun& run) {
+  if (run.env.catalogue.ShowMessageById(kMsgAskClock, ui::kOkCancel) == ui::kAnswerCancel)
+    return false;
+  const auto& v = run.request.enteredValues;
+  char text[32];
+  std::snprintf(text, sizeof text, "%02d%02d%02d%02d%02d%02d", v[0], v[1], v[2], v[3], v[4], v[5]);
+  std::string setValue;
+  if (!encoder::Factory7C_639CB1(run.link, text) || !run.link.FlushJob() ||
+      !run.link.ReadRtcSetValue(setValue))
+    return false;
+  if (setValue != text) {
+    run.link.SetLastError(printer::kReadBackDiffers);
+    return Show(run, kMsgReadBackDiffers, false);
+  }
+  run.request.done = 1;
+  return Show(run, kMsgDone, true);
+}
+
+// Run by the network worker: the moment the technician pressed the button.
+bool StampClockReference(OperationRun& run) {
+  run.request.clockReference = run.env.clock.UnixSeconds();
+  return true;
+}
+
+bool ReadServiceFlag(OperationRun& run) {
+  std::uint8_t byte = 0;
+  const bool read = run.link.ReadCtrlNvram(kServiceFlag, byte);
+  run.request.shownValues[0] = read ? byte + 1 : 0;
+  return read;
+}
+
+// Shown value 0 (unread) or 1 (flag 0) switches the flag on, anything else off.
+bool ToggleServiceFlag(OperationRun& run) {
+  if (run.env.catalogue.ShowMessageById(kMsgAskServiceFlag, ui::kOkCancel) == ui::kAnswerCancel)
+    return false;
+  const std::uint8_t value = run.request.shownValues[0] < 2 ? 1 : 0;
+  if (!run.link.WriteCtrlNvram(kServiceFlag, value)) return Show(run, kMsgNotAccepted, false);
+  std::uint8_t back = 0;
+  if (!run.link.ReadCtrlNvram(kServiceFlag, back) || back != value) {
+    run.request.shownValues[0] = 0;
+    return Show(run, kMsgReadBackDiffers, false);
+  }
+  run.request.shownValues[0] = back + 1;
+  run.request.done = 1;
+  return Show(run, kMsgWritten, true);
+}
+
 }  // namespace
 
 void AddIdentityOperations(OperationTable& table) {
+  table.Add(310080, "ReadHeadIdInfo", ReadHeadIdInfo);
+  table.Add(310220, "ReadMacAddress", ReadMacAddress);
+  table.Add(310230, "ReadSerialNumber", ReadSerialNumber);
+  table.Add(310210, "ReadPrinterClock", ReadPrinterClock);
+  table.Add(110210, "SetPrinterClock", SetPrinterClock);
+  table.Add(kStampClockReference, "StampClockReference", StampClockReference);
+  table.Add(310241, "ReadServiceFlag", ReadServiceFlag);
+  table.Add(210241, "ToggleServiceFlag", ToggleServiceFlag);
   table.AddItemValues(10080, ReadHeadIdValue);
   table.AddItemValues(10220, ReadMacValues);
   table.AddItemValues(10230, ReadSerialValue);
