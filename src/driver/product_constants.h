@@ -36,6 +36,13 @@ inline constexpr std::array<std::uint8_t, 8> kUnitAccessCode = {'K', 'V', 'I', '
 inline constexpr std::uint16_t kHeadIdAddress = 0x1CB0;
 inline constexpr int kHeadIdLength = 45;
 
+// The network addresses the printers carry: a fixed three-byte prefix (locally administered:
+// the second-lowest bit of its first byte is set, so it is nobody's maker identifier) and a
+// station number of three bytes, big-endian, from kMacStationFirst to kMacStationLast.
+inline constexpr std::array<std::uint8_t, 3> kMacVendorPrefix = {0x0A, 0x47, 0x52};
+inline constexpr std::uint32_t kMacStationFirst = 0x2D2000;
+inline constexpr std::uint32_t kMacStationLast = 0x2DFFFF;
+
 // The destination table: each row's bytes for the Ctrl addresses 162, 163, 164, 165, 166, 169,
 // 64 and 3353. The program writes row 2; printers sold with it carry that row.
 using DestinationRecord = std::array<std::uint8_t, 8>;

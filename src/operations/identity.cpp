@@ -9,11 +9,14 @@
 //   310080  ReadHeadIdInfo        310220  ReadMacAddress      310230  ReadSerialNumber
 //   310210  ReadPrinterClock      110210  SetPrinterClock     210210  StampClockReference
 //   310241  ReadServiceFlag       210241  ToggleServiceFlag
+//   110220  WriteMacAddress       110230  WriteSerialNumber
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 
 #include "driver/nvram_map.h"
+#include "driver/product_constants.h"
 #include "encoder/factory_commands.h"
 #include "operations/service_operations.h"
 #include "operations/shared_steps.h"
@@ -46,8 +49,12 @@ constexpr int kMsgDone = 10000001;
 constexpr int kMsgWritten = 10000004;
 constexpr int kMsgAskClock = 11021001;
 constexpr int kMsgAskServiceFlag = 11024101;
+constexpr int kMsgAskMac = 11022001;
+constexpr int kMsgAskSerial = 11023001;
 constexpr int kMsgNotAccepted = 90000002;
 constexpr int kMsgReadBackDiffers = 90000004;
+constexpr int kMsgInvalidInput = 90000010;
+constexpr int kMsgSerialAlreadySet = 91023001;
 
 bool Show(OperationRun& run, int message, bool result) {
   run.env.catalogue.ShowMessageById(message, ui::kOk);
@@ -146,9 +153,87 @@ bool ToggleServiceFlag(OperationRun& run) {
   return Show(run, kMsgWritten, true);
 }
 
+// The program's own addresses only, unless the page's override is ticked (selector).
+bool MacAllowed(const OperationRequest& request) {
+  if (request.selector != 0) return true;
+  const auto& v = request.enteredValues;
+  const auto& prefix = driver::kMacVendorPrefix;
+  const std::uint32_t station = static_cast<std::uint32_t>(((v[3] & 0xFF) << 16) |
+                                                           ((v[4] & 0xFF) << 8) | (v[5] & 0xFF));
+  return v[0] == prefix[0] && v[1] == prefix[1] && v[2] == prefix[2] &&
+         station >= driver::kMacStationFirst && station <= driver::kMacStationLast;
+}
+
+bool WriteMacAddress(OperationRun& run) {
+  if (!MacAllowed(run.request)) return Show(run, kMsgInvalidInput, false);
+  if (run.env.catalogue.ShowMessageById(kMsgAskMac, ui::kOkCancel) == ui::kAnswerCancel)
+    return false;
+  const auto& v = run.request.enteredValues;
+  bool queued = true;
+  for (int k = 0; k < kMacLength; ++k)
+    queued = queued && run.link.WritePrdNvram(kMacAddress + k,
+                                              static_cast<std::uint8_t>(v[static_cast<std::size_t>(k)]));
+  if (!queued || !encoder::Factory7C_08F704(run.link, 0) || !run.link.FlushJob())
+    return Show(run, kMsgNotAccepted, false);
+  std::uint8_t back[kMacLength];
+  if (!run.link.ReadPrdNvramMulti(kMacAddress, kMacLength, back)) return Show(run, kMsgNotAccepted, false);
+  for (int k = 0; k < kMacLength; ++k) {
+    if (back[k] != static_cast<std::uint8_t>(v[static_cast<std::size_t>(k)]))
+      return Show(run, kMsgReadBackDiffers, false);
+  }
+  for (std::size_t k = 0; k < kMacLength; ++k) run.request.shownValues[k] = back[k];
+  run.request.done = 1;
+  return Show(run, kMsgDone, true);
+}
+
+// The long serial number the printer keeps beside the serial: the first eight characters as
+// lower-case hexadecimal codes, then the ninth and tenth.
+std::string SerialCheckText(const std::string& serial) {
+  std::string check;
+  char hex[4];
+  for (std::size_t i = 0; i < 8; ++i) {
+    std::snprintf(hex, sizeof hex, "%x", static_cast<unsigned char>(serial[i]));
+    check += hex;
+  }
+  return check + serial.substr(8, 2);
+}
+
+bool SendAndReadBack(OperationRun& run, int address, int length, std::string& text) {
+  return run.link.FlushJob() && run.link.ReadPrdString(address, length, text);
+}
+
+// A serial number is written once: a board that has one keeps it.
+bool WriteSerialNumber(OperationRun& run) {
+  const std::string& input = run.request.inputText;
+  if (input.size() < static_cast<std::size_t>(kSerialLength)) return Show(run, kMsgInvalidInput, false);
+  if (run.env.catalogue.ShowMessageById(kMsgAskSerial, ui::kOkCancel) == ui::kAnswerCancel)
+    return false;
+  std::uint8_t present[kSerialLength];
+  if (!run.link.ReadCtrlNvramMulti(kSerialNumber, kSerialLength, present))
+    return Show(run, kMsgNotAccepted, false);
+  if (std::any_of(std::begin(present), std::end(present), [](std::uint8_t b) { return b != 0; }))
+    return Show(run, kMsgSerialAlreadySet, false);
+  const std::string serial = input.substr(0, kSerialLength);
+  std::string back;
+  if (!encoder::Factory7C_2BD495(run.link, serial) || !encoder::Factory7C_08F704(run.link, 0) ||
+      !SendAndReadBack(run, kSerialNumber, kSerialLength, back))
+    return Show(run, kMsgNotAccepted, false);
+  if (back != serial) return Show(run, kMsgReadBackDiffers, false);
+  const std::string check = SerialCheckText(serial);
+  if (!encoder::Factory7C_23DC91(run.link, check) ||
+      !SendAndReadBack(run, kLongSerialNumber, kLongSerialLength, back))
+    return Show(run, kMsgNotAccepted, false);
+  if (back != check) return Show(run, kMsgReadBackDiffers, false);
+  run.request.outputText = serial;
+  run.request.done = 1;
+  return Show(run, kMsgWritten, true);
+}
+
 }  // namespace
 
 void AddIdentityOperations(OperationTable& table) {
+  table.Add(110220, "WriteMacAddress", WriteMacAddress);
+  table.Add(110230, "WriteSerialNumber", WriteSerialNumber);
   table.Add(310080, "ReadHeadIdInfo", ReadHeadIdInfo);
   table.Add(310220, "ReadMacAddress", ReadMacAddress);
   table.Add(310230, "ReadSerialNumber", ReadSerialNumber);

@@ -160,10 +160,13 @@ PrinterState FactoryImage(const std::string& model, const std::string& name) {
   for (int i = 0; i < 6; ++i) serial += static_cast<char>('0' + random.Below(10));
   PutText(n, driver::nvram::kSerialNumber, serial);
   PutText(n, driver::nvram::kLongSerialNumber, serial + "00000000");
-  const std::uint32_t station = 0x2D2000u + static_cast<std::uint32_t>(random.Below(0xE000));
-  const std::uint8_t mac[6] = {0x00,
-                               0x26,
-                               0xAB,
+  const std::uint32_t station =
+      driver::kMacStationFirst +
+      static_cast<std::uint32_t>(
+          random.Below(static_cast<int>(driver::kMacStationLast - driver::kMacStationFirst + 1)));
+  const std::uint8_t mac[6] = {driver::kMacVendorPrefix[0],
+                               driver::kMacVendorPrefix[1],
+                               driver::kMacVendorPrefix[2],
                                static_cast<std::uint8_t>(station >> 16),
                                static_cast<std::uint8_t>(station >> 8),
                                static_cast<std::uint8_t>(station)};

@@ -125,3 +125,55 @@ TEST_F(IdentityTest, TheServiceFlagTogglesAndReadsBack) {
 }
 
 }  // namespace
+
+namespace {
+
+class IdentityWriteTest : public IdentityTest {};
+
+TEST_F(IdentityWriteTest, ASerialNumberIsWrittenOnceWithItsCheckText) {
+  Poke(nv::kSerialNumber, vprinter::Bytes(10, 0));  // a board without one
+  request.inputText = "AB12345678XY";               // longer than ten: the first ten count
+  ui.QueueAnswer(ui::kAnswerOk);
+  Mark();
+  ASSERT_TRUE(RunOp(kInputBase, 10230));
+  EXPECT_EQ(Shown(), (std::vector{Message(11023001), Message(10000004)}));
+  EXPECT_EQ(request.outputText, "AB12345678");
+  const vprinter::Bytes check = Peek(nv::kLongSerialNumber, nv::kLongSerialLength);
+  EXPECT_EQ(std::string(check.begin(), check.end()), "414231323334353678");
+  // Now it has one: refused, nothing written.
+  request.inputText = "ZZ99999999";
+  ui.QueueAnswer(ui::kAnswerOk);
+  Mark();
+  EXPECT_FALSE(RunOp(kInputBase, 10230));
+  EXPECT_EQ(Shown(), (std::vector{Message(11023001), Message(91023001)}));
+  EXPECT_EQ(Peek(nv::kSerialNumber, 2), (vprinter::Bytes{'A', 'B'}));
+  request.inputText = "SHORT";
+  Mark();
+  EXPECT_FALSE(RunOp(kInputBase, 10230));
+  EXPECT_EQ(Shown(), std::vector{Message(90000010)});
+}
+
+TEST_F(IdentityWriteTest, OnlyTheProgramsAddressesAreWrittenUnlessOverridden) {
+  const auto& p = driver::kMacVendorPrefix;
+  EXPECT_EQ(p[0] & 0x02, 0x02);  // locally administered
+  request.enteredValues = {p[0], p[1], p[2], 0x2D, 0x20, 0x00};
+  ui.QueueAnswer(ui::kAnswerOk);
+  Mark();
+  ASSERT_TRUE(RunOp(kInputBase, 10220));
+  EXPECT_EQ(Shown(), (std::vector{Message(11022001), Message(10000001)}));
+  EXPECT_EQ(Peek(nv::kMacAddress, 6), (vprinter::Bytes{p[0], p[1], p[2], 0x2D, 0x20, 0x00}));
+  for (const auto& outside : {std::array<int, 6>{p[0], p[1], p[2], 0x2D, 0x1F, 0xFF},
+                              std::array<int, 6>{p[0], p[1], p[2], 0x2E, 0x00, 0x00},
+                              std::array<int, 6>{0x00, p[1], p[2], 0x2D, 0x20, 0x00}}) {
+    std::copy(outside.begin(), outside.end(), request.enteredValues.begin());
+    Mark();
+    EXPECT_FALSE(RunOp(kInputBase, 10220));
+    EXPECT_EQ(Shown(), std::vector{Message(90000010)});
+  }
+  request.selector = 1;  // the page's override
+  ui.QueueAnswer(ui::kAnswerOk);
+  ASSERT_TRUE(RunOp(kInputBase, 10220));
+  EXPECT_EQ(Peek(nv::kMacAddress, 1), vprinter::Bytes{0x00});
+}
+
+}  // namespace
