@@ -18,6 +18,7 @@ inline constexpr int kDestinationBytes[6] = {162, 163, 164, 165, 166, 169};
 inline constexpr int kExchangeStamp = 0x110;
 inline constexpr int kExchangeStampLength = 5;
 inline constexpr int kServiceFlag = 11632;
+inline constexpr int kHeadIdRegistered = 7504;  // production area: 1 once a head ID is registered
 inline constexpr int kBlackInkKind = 11639;  // 1: matte black, else photo black
 
 // What a measured motor move leaves: two bytes of current and two of time, per motor.

@@ -9,7 +9,7 @@
 //   310080  ReadHeadIdInfo        310220  ReadMacAddress      310230  ReadSerialNumber
 //   310210  ReadPrinterClock      110210  SetPrinterClock     210210  StampClockReference
 //   310241  ReadServiceFlag       210241  ToggleServiceFlag
-//   110220  WriteMacAddress       110230  WriteSerialNumber
+//   110220  WriteMacAddress       110230  WriteSerialNumber     110080  RegisterHeadId
 
 #include <algorithm>
 #include <cstdio>
@@ -47,6 +47,7 @@ void ReadServiceFlagValue(OperationRun& run) {
 
 constexpr int kMsgDone = 10000001;
 constexpr int kMsgWritten = 10000004;
+constexpr int kMsgHeadIdRegistered = 11008001;
 constexpr int kMsgAskClock = 11021001;
 constexpr int kMsgAskServiceFlag = 11024101;
 constexpr int kMsgAskMac = 11022001;
@@ -229,9 +230,34 @@ bool WriteSerialNumber(OperationRun& run) {
   return Show(run, kMsgWritten, true);
 }
 
+// The head ID of an exchanged head, as typed from its label: registered, read back and checked
+// against the text and the printer's registration flag.
+bool RegisterHeadId(OperationRun& run) {
+  constexpr int kRegister = 3;
+  printer::CPrinterLink& link = run.link;
+  const std::string& id = run.request.inputText;
+  if (!link.WriteHeadId(kRegister, id) || !encoder::Factory7D_26D913(link, 0) ||
+      !encoder::Factory7C_08F704(link, 0) || !link.FlushJob())
+    return false;
+  std::string back;
+  std::uint8_t registered = 0;
+  const bool read = link.ReadHeadId(back, 1);
+  run.request.outputText = back;
+  if (!read || back != id || !link.ReadPrdNvram(kHeadIdRegistered, registered) ||
+      registered != 1) {
+    link.SetLastError(printer::kReadBackDiffers);
+    return false;
+  }
+  run.env.catalogue.ShowMessageById(kMsgHeadIdRegistered, ui::kOk);
+  if (!encoder::Factory7C_03FC81(link) || !link.FlushJob()) return false;
+  run.request.done = 1;
+  return true;
+}
+
 }  // namespace
 
 void AddIdentityOperations(OperationTable& table) {
+  table.Add(110080, "RegisterHeadId", RegisterHeadId);
   table.Add(110220, "WriteMacAddress", WriteMacAddress);
   table.Add(110230, "WriteSerialNumber", WriteSerialNumber);
   table.Add(310080, "ReadHeadIdInfo", ReadHeadIdInfo);

@@ -69,8 +69,11 @@ void ClockSet(PrinterContext& printer, const Bytes& p) {
   printer.Note(std::string("clock set to ") + text);
 }
 
+// Kind 1 writes the head's ID; kind 3 registers an exchanged head: the same ID, and the
+// registration flag set.
 void HeadIdWrite(PrinterContext& printer, const Bytes& p) {
-  if (p[1] != 1) return printer.Note("head ID of kind " + std::to_string(p[1]) + " ignored");
+  if (p[1] != 1 && p[1] != 3)
+    return printer.Note("head ID of kind " + std::to_string(p[1]) + " ignored");
   int symbols[driver::kHeadIdChars];
   const std::string text(p.begin() + 2, p.begin() + 2 + driver::kHeadIdChars);
   if (driver::CWinHdidapi(80).ConvString2Data(text, symbols) < 0)
@@ -79,7 +82,8 @@ void HeadIdWrite(PrinterContext& printer, const Bytes& p) {
     printer.State().nvram[driver::kHeadIdAddress + static_cast<std::size_t>(i)] =
         static_cast<std::uint8_t>(symbols[i]);
   }
-  printer.Note("head ID written");
+  if (p[1] == 3) printer.State().nvram[driver::nvram::kHeadIdRegistered] = 1;
+  printer.Note(p[1] == 3 ? "head ID registered" : "head ID written");
 }
 
 }  // namespace

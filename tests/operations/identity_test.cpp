@@ -177,3 +177,26 @@ TEST_F(IdentityWriteTest, OnlyTheProgramsAddressesAreWrittenUnlessOverridden) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(IdentityWriteTest, AHeadIdIsRegisteredOnlyWhenItReadsBackAndTheFlagIsSet) {
+  Poke(driver::nvram::kHeadIdRegistered, {0});
+  ASSERT_TRUE(RunOp(kCheckBase, 10080));
+  const std::string id = request.outputText;
+  request.inputText = id;
+  Mark();
+  ASSERT_TRUE(RunOp(kInputBase, 10080));
+  EXPECT_EQ(Shown(), std::vector{Message(11008001)});
+  EXPECT_EQ(request.done, 1);
+  EXPECT_EQ(request.outputText, id);
+  EXPECT_EQ(Peek(driver::nvram::kHeadIdRegistered, 1), vprinter::Bytes{1});
+  // A mistyped ID is not a head ID: nothing is registered.
+  request.done = 0;
+  request.inputText = id;
+  request.inputText[3] = request.inputText[3] == 'A' ? 'B' : 'A';
+  EXPECT_FALSE(RunOp(kInputBase, 10080));
+  EXPECT_EQ(request.done, 0);
+}
+
+}  // namespace
