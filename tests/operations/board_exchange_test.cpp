@@ -60,11 +60,6 @@ protected:
     ASSERT_TRUE(attached) << error;
     info = *attached;
   }
-  void SetFaults(const std::function<void(vprinter::Faults&)>& change) {
-    vprinter::Faults faults = Printer()->Snapshot().faults;
-    change(faults);
-    Printer()->SetFaults(faults);
-  }
   std::vector<ui::UiCall> ProgressCalls() {
     std::vector<ui::UiCall> calls;
     for (const ui::UiCall& call : ui.Calls())

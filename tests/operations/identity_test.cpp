@@ -29,11 +29,6 @@ protected:
     Attach("LW");
   }
   bool RunOp(int base, int item) { return Run(base, item) && request.operationSucceeded; }
-  void SetFaults(const std::function<void(vprinter::Faults&)>& change) {
-    vprinter::Faults faults = Printer()->Snapshot().faults;
-    change(faults);
-    Printer()->SetFaults(faults);
-  }
 };
 
 TEST_F(IdentityTest, ReadsFillTheTextsAndValuesOfTheirPages) {

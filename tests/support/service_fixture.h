@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -83,6 +84,13 @@ protected:
     return message;
   }
   static ShownMessage Dialog(std::string text) { return {std::move(text), 0}; }
+
+  // Changes the printer's faults, keeping the others it has.
+  void SetFaults(const std::function<void(vprinter::Faults&)>& change) {
+    vprinter::Faults faults = Printer()->Snapshot().faults;
+    change(faults);
+    Printer()->SetFaults(faults);
+  }
 
   // The printer's NVRAM (or its option unit's), read and written directly.
   vprinter::Bytes Peek(int address, int count, bool unit = false) {

@@ -27,11 +27,6 @@ protected:
     if (damage) damage(bytes);
     return folder.Write(name, std::string(bytes.begin(), bytes.end()));
   }
-  void SetFaults(const std::function<void(vprinter::Faults&)>& change) {
-    vprinter::Faults faults = Printer()->Snapshot().faults;
-    change(faults);
-    Printer()->SetFaults(faults);
-  }
   std::unique_ptr<ui::CSvc_FW_Update> OpenFirmware() {
     auto dialog = std::make_unique<ui::CSvc_FW_Update>(ui, Environment(), "Firmware Update",
                                                        &resultFlag);
