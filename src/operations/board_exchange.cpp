@@ -58,7 +58,6 @@ constexpr int kListBarStart = 560;
 constexpr int kReadBlock = 256;
 constexpr int kWriteBlock = 128;
 constexpr int kListAttempts = 3;
-constexpr std::chrono::milliseconds kFlagSettle{1000};
 
 // What the restore verifies, start and end (exclusive); the last two when the destination was set.
 constexpr std::pair<int, int> kVerifyRanges[] = {
@@ -302,10 +301,7 @@ private:
   }
 
   bool SetFlag(int address) {
-    std::uint8_t value = 0;
-    if (!link_.WriteCtrlNvram(address, 1)) return Fail(kMsgBoardDiffers);
-    env_.clock.Sleep(kFlagSettle);
-    return (link_.ReadCtrlNvram(address, value) && value == 1) || Fail(kMsgBoardDiffers);
+    return SettledCtrlWrite(run_, address, 1) || Fail(kMsgBoardDiffers);
   }
 
   bool MarkInitialised() {

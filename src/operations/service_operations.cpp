@@ -24,6 +24,7 @@ OperationTable ServiceOperations() {
   OperationTable table;
   AddAdjustmentOperations(table);
   AddBoardExchangeOperations(table);
+  AddDestinationOperations(table);
   AddIdentityOperations(table);
   AddPartsExchangeOperations(table);
   return table;

@@ -9,6 +9,7 @@ namespace operations {
 
 void AddAdjustmentOperations(OperationTable& table);
 void AddBoardExchangeOperations(OperationTable& table);
+void AddDestinationOperations(OperationTable& table);
 void AddIdentityOperations(OperationTable& table);
 void AddPartsExchangeOperations(OperationTable& table);
 

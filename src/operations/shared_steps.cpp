@@ -1,5 +1,7 @@
 #include "operations/shared_steps.h"
 
+#include <chrono>
+
 #include "driver/nvram_map.h"
 #include "printer/link_errors.h"
 
@@ -15,6 +17,14 @@ bool ReadsBack(OperationRun& run, Read read, std::uint8_t value) {
   run.link.SetLastError(printer::kReadBackDiffers);
   return false;
 }
+
+std::int32_t LittleEndianLong(const std::uint8_t (&bytes)[4]) {
+  return static_cast<std::int32_t>(
+      static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+      static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24);
+}
+
+constexpr std::chrono::milliseconds kFlagSettle{1000};
 
 }  // namespace
 
@@ -41,13 +51,33 @@ bool VerifiedPrdWrite(OperationRun& run, int address, std::uint8_t value) {
              run, [&](std::uint8_t& back) { return run.link.ReadPrdNvram(address, back); }, value);
 }
 
+bool SettledCtrlWrite(OperationRun& run, int address, std::uint8_t value) {
+  if (!run.link.WriteCtrlNvram(address, value)) return false;
+  run.env.clock.Sleep(kFlagSettle);
+  std::uint8_t back = 0;
+  return run.link.ReadCtrlNvram(address, back) && back == value;
+}
+
 bool ReadCtrlLong(printer::CPrinterLink& link, int address, std::int32_t& value) {
   std::uint8_t bytes[4] = {};
   if (!link.ReadCtrlNvramMulti(address, 4, bytes)) return false;
-  value = static_cast<std::int32_t>(
-      static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-      static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24);
+  value = LittleEndianLong(bytes);
   return true;
+}
+
+bool ReadPrdLong(printer::CPrinterLink& link, int address, std::int32_t& value) {
+  std::uint8_t bytes[4] = {};
+  if (!link.ReadPrdNvramMulti(address, 4, bytes)) return false;
+  value = LittleEndianLong(bytes);
+  return true;
+}
+
+bool QueuePrdLong(printer::CPrinterLink& link, int address, std::int32_t value) {
+  const auto bits = static_cast<std::uint32_t>(value);
+  const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(bits), static_cast<std::uint8_t>(bits >> 8),
+                                 static_cast<std::uint8_t>(bits >> 16),
+                                 static_cast<std::uint8_t>(bits >> 24)};
+  return link.WritePrdNvramMulti(address, 4, bytes);
 }
 
 int ReadCtrlLongOrNotRead(printer::CPrinterLink& link, int address) {

@@ -69,6 +69,11 @@ bool WaitWithStatus(OperationRun& run, int itemText, int count, const std::funct
 bool VerifiedCtrlWrite(OperationRun& run, int address, std::uint8_t value);
 bool VerifiedPrdWrite(OperationRun& run, int address, std::uint8_t value);
 
+// Writes a Ctrl NVRAM flag byte, gives the printer a second to take it, and reads it back. False
+// when the write or the read fails or the byte reads back different (no LastError of its own: the
+// callers name the message).
+bool SettledCtrlWrite(OperationRun& run, int address, std::uint8_t value);
+
 // Shown-value marker of a four-byte value that could not be read.
 inline constexpr int kNotRead = 0x7FFF;
 
@@ -78,6 +83,9 @@ inline int SignedByte(std::uint8_t byte) { return static_cast<std::int8_t>(byte)
 bool ReadCtrlLong(printer::CPrinterLink& link, int address, std::int32_t& value);
 // The same, or kNotRead when the read fails.
 int ReadCtrlLongOrNotRead(printer::CPrinterLink& link, int address);
+// Four bytes of production NVRAM, least significant first: read now, or queued for the next send.
+bool ReadPrdLong(printer::CPrinterLink& link, int address, std::int32_t& value);
+bool QueuePrdLong(printer::CPrinterLink& link, int address, std::int32_t value);
 
 // The request's printer information, with the empty serial number, head ID and black-ink kind
 // read from the printer. A failed read shows message 90000005 and returns false.

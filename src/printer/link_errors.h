@@ -7,6 +7,9 @@ enum LinkError : int {
   kLinkFresh = 1,            // LastError of a new link: nothing has failed yet
   kJobBufferFull = -930,     // an append would have grown the job past 16 MiB; nothing appended
   kFileUnreadable = -931,    // a file to send exists but cannot be opened or read
+  kMeasuredOutOfRange = -936,  // a value measured on a sheet lies outside what the sheet shows
+  kFineMeasuredOutOfRange = -937,  // the same for the fine (four-byte) position value
+  kCorrectionOutOfRange = -938,    // a corrected NVRAM value would leave its allowed range
   kValueDoesNotFit = -939,   // a command builder got a value that does not fit
   kNoSuchAddress = -940,     // NVRAM address 0xFFFF, or an unknown head-ID kind
   kTextFeedTooLong = -941,   // printed text needs more feed than the page allows

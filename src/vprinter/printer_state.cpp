@@ -191,8 +191,8 @@ PrinterState FactoryImage(const std::string& model, const std::string& name) {
   n[driver::nvram::kDestinationSet] = 1;
   const driver::DestinationRecord destination = *driver::FindDestination(driver::kProgramDestination);
   for (int i = 0; i < 6; ++i) n[driver::nvram::kDestinationBytes[i]] = destination[i];
-  n[64] = destination[6];
-  n[3353] = destination[7];
+  n[driver::nvram::kDestinationCode] = destination[6];
+  n[driver::nvram::kDestinationOption] = destination[7];
   n[driver::nvram::kBoardInitialised] = 1;
   for (int address : {313, 314, 315, 329, 330, 331})
     n[static_cast<std::size_t>(address)] = static_cast<std::uint8_t>(random.Below(9) - 4);
@@ -208,6 +208,16 @@ PrinterState FactoryImage(const std::string& model, const std::string& name) {
     s.listA3[i] = static_cast<std::uint8_t>(random.Next());
   for (std::size_t i = 0; i < s.listD6.size(); ++i)
     s.listD6[i] = static_cast<std::uint8_t>(random.Next());
+  // Position, feed and height corrections of a printer adjusted at the factory.
+  namespace nv = driver::nvram;
+  for (int address : nv::kPositionShown)
+    n[static_cast<std::size_t>(address)] = static_cast<std::uint8_t>(random.Below(17) - 8);
+  n[nv::kPositionCorrected[0]] = static_cast<std::uint8_t>(random.Below(17) - 8);
+  PutDword(n, nv::kPositionFine, static_cast<std::uint32_t>(random.Below(401) - 200));
+  PutDword(n, nv::kFeedScale, nv::kFeedScaleOne);
+  PutDword(n, nv::kFeedLength, nv::kFeedLengthNominal);
+  PutDword(n, nv::kFeedLengthBefore, nv::kFeedLengthNominal);
+  PutDword(n, nv::kHeightCorrection, static_cast<std::uint32_t>(random.Below(601) - 300));
   s.unit.nvram[170] = 0;
   return s;
 }

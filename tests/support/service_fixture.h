@@ -115,7 +115,10 @@ private:
 class OperationsFixture : public ServiceFixture {
 protected:
   operations::Dispatch Dispatcher() {
-    return {Environment(), table, [this] { ++doneMessages; }};
+    return {Environment(), table, [this] { ++doneMessages; },
+            [this](const std::uint8_t* bytes, std::size_t length) {
+              sent.append(reinterpret_cast<const char*>(bytes), length);
+            }};
   }
   // Presses a button of the item as the main service dialog does, and waits for the run.
   bool Run(int buttonBase, int item) {
@@ -143,6 +146,7 @@ protected:
 
   operations::OperationRequest request;
   int doneMessages = 0;
+  std::string sent;  // every byte the runs sent, in order
 };
 
 }  // namespace testing_support
