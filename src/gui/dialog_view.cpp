@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpressionValidator>
 #include <QPainter>
 #include <QPixmap>
 #include <QPlainTextEdit>
@@ -62,10 +63,6 @@ DialogView::DialogView(ui::CDialog& dialog, QWidget* parent)
     const ui::ControlState& control = dialog_.Item(id);
     QWidget* widget = MakeWidget(control);
     widget->setObjectName(QString("control-%1").arg(id));
-    QRect geometry = ToPixels(control.rect, units_);
-    // A drop-down list's template height includes its open list; closed it is one line high.
-    if (control.kind == ControlKind::DropDownList) geometry.setHeight(widget->sizeHint().height());
-    widget->setGeometry(geometry);
     widgets_[id] = widget;
     Apply(control);
     if (control.kind == ControlKind::GroupBox) widget->lower();
@@ -121,7 +118,13 @@ QWidget* DialogView::MakeWidget(const ui::ControlState& control) {
           ((control.style & ui::kCentered) != 0 ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
       if ((control.style & ui::kSunken) != 0) {
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        label->setMargin(4);
+        if (control.rect.height > 14) {
+          label->setMargin(4);
+        } else {
+          // A one-line value box, as the pages show printer values: the text in its middle.
+          label->setAlignment((label->alignment() & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter);
+          label->setIndent(3);
+        }
       }
       return label;
     }
@@ -140,7 +143,9 @@ QWidget* DialogView::MakeWidget(const ui::ControlState& control) {
     }
     case ControlKind::AddressField: {
       auto* edit = new QLineEdit(this);
-      edit->setInputMask("000.000.000.000;_");
+      // Up to four groups of up to three digits; the page checks the values.
+      edit->setValidator(new QRegularExpressionValidator(
+          QRegularExpression(R"(\d{0,3}(\.\d{0,3}){0,3})"), edit));
       connect(edit, &QLineEdit::textEdited, this,
               [this, id](const QString& text) { dialog_.EditText(id, text.toStdString()); });
       return edit;
@@ -236,6 +241,12 @@ void DialogView::Apply(const ui::ControlState& control) {
   if (control.pixelRect) {
     widget->setGeometry(control.pixelRect->x, control.pixelRect->y, control.pixelRect->width,
                         control.pixelRect->height);
+  } else {
+    // Pages may move a control (a row that closes up when the rows above it are hidden).
+    QRect geometry = ToPixels(control.rect, units_);
+    // A drop-down list's template height includes its open list; closed it is one line high.
+    if (control.kind == ControlKind::DropDownList) geometry.setHeight(widget->sizeHint().height());
+    widget->setGeometry(geometry);
   }
   if (auto* label = qobject_cast<QLabel*>(widget)) {
     if (control.kind == ControlKind::Picture && !control.picturePath.empty()) {

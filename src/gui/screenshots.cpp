@@ -15,7 +15,14 @@
 #include "ui/firmware_update_dialog.h"
 #include "ui/message_dlg.h"
 #include "ui/nvram_backup_dialog.h"
+#include "ui/pages/bid_page.h"
+#include "ui/pages/clock_page.h"
+#include "ui/pages/counter_reset_page.h"
+#include "ui/pages/head_id_page.h"
+#include "ui/pages/mac_address_page.h"
+#include "ui/pages/measured_values_page.h"
 #include "ui/pages/nvram_copy_page.h"
+#include "ui/pages/text_input_page.h"
 #include "ui/picture_dlg.h"
 #include "ui/start_screen.h"
 #include "ui/svc_dlg_main.h"
@@ -145,6 +152,80 @@ std::vector<std::string> RenderScreenshots(const std::string& folder, QtUiServic
     guided.SetFocus(ui::kNextButtonId);
     guided.Click(ui::kNextButtonId);
     save(GrabDialog(guided), ui::kMainDialogTemplate, "main-dialog-guided");
+  }
+
+  // The item pages, each as its item shows it, with what a technician would have typed.
+  struct PageShot {
+    int top;
+    const char* item;
+    int templateId;
+    const char* name;
+    std::function<void(ui::CDialog& page, ui::CSvcDlgMain& main)> type;
+  };
+  const auto none = [](ui::CDialog&, ui::CSvcDlgMain&) {};
+  const auto headId = [](bool mistyped) {
+    return [mistyped](ui::CDialog& page, ui::CSvcDlgMain& main) {
+      std::string id = main.Request().printerInfo.HeadId;
+      if (mistyped && id.size() > 20) id[20] = id[20] == 'A' ? 'B' : 'A';
+      for (std::size_t k = 0; k < 5 && k * 9 < id.size(); ++k) {
+        page.SetFocus(ui::kHeadIdBoxIds[k]);
+        page.EditText(ui::kHeadIdBoxIds[k], id.substr(k * 9, 9));
+      }
+    };
+  };
+  const PageShot pageShots[] = {
+      {90020, "Bi-D adjustment", ui::kBidTemplate, "bid-page", none},
+      {90020, "Head position", ui::kMeasuredTemplate, "position-page",
+       [](ui::CDialog& page, ui::CSvcDlgMain&) {
+         page.EditText(ui::kMeasuredEditIds[0], "15.5");
+         page.EditText(ui::kMeasuredEditIds[1], "14.8");
+       }},
+      {90020, "Feed correction", ui::kMeasuredTemplate, "feed-page", none},
+      {90020, "Head height", ui::kMeasuredTemplate, "height-page", none},
+      {90020, "MAC address", ui::kMacTemplate, "mac-page",
+       [](ui::CDialog& page, ui::CSvcDlgMain&) {
+         page.SetFocus(ui::kMacEditIds[3]);
+         page.EditText(ui::kMacEditIds[3], "2D");
+         page.EditText(ui::kMacEditIds[4], "41");
+       }},
+      {90020, "Printer clock", ui::kClockTemplate, "clock-page", none},
+      {90020, "Head ID", ui::kHeadIdTemplate, "head-id-page", headId(false)},
+      {90020, "Head ID", ui::kHeadIdTemplate, "head-id-page-mistyped", headId(true)},
+      {90020, "Serial number", ui::kTextInputTemplate, "serial-number-page",
+       [](ui::CDialog& page, ui::CSvcDlgMain& main) {
+         // Check first, so the page shows the number the printer holds.
+         main.SetFocus(ui::kCheckButtonId);
+         main.Click(ui::kCheckButtonId);
+         main.WaitForOperation();
+         QApplication::processEvents();
+         page.EditText(ui::kTextInputEditId, "LW12345678");
+       }},
+      {90020, "Network nozzle check", ui::kTextInputTemplate, "network-address-page",
+       [](ui::CDialog& page, ui::CSvcDlgMain&) {
+         page.EditText(ui::kTextInputAddressId, "192.168.0.5");
+       }},
+      {90040, "Cleaning counters", ui::kCounterTemplate, "counter-page-20040", none},
+  };
+  for (const PageShot& shot : pageShots) {
+    ui::CSvcDlgMain main(services, context, "Adjustment and Service", shot.top);
+    main.Create();
+    SelectItem(main, shot.item);
+    if (main.CurrentPage() != nullptr) shot.type(*main.CurrentPage()->page, main);
+    save(GrabDialog(main), shot.templateId, shot.name);
+  }
+  {
+    // Item 20010 has no menu entry of its own in the shipped menus: its page alone.
+    operations::OperationRequest request;
+    request.itemNumber = 20010;
+    request.shownValues[0] = 2400000;
+    request.pageText.text[0] = "Current";
+    request.pageText.text[1] = "Life";
+    request.pageText.text[2] = "Rate";
+    const auto page = ui::ProgramPages().MakePage(
+        ui::kCounterTemplate, {services, context.environment.catalogue});
+    page->Create();
+    page->AttachRequest(request);
+    save(GrabDialog(*page), ui::kCounterTemplate, "counter-page-20010");
   }
 
   // The board exchange page, and the backup utility after a backup (its save dialog is

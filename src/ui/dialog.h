@@ -141,6 +141,10 @@ protected:
   void OnChange(int id, void (D::*handler)()) {
     Bind(Event::Change, id, [this, handler](int) { (static_cast<D*>(this)->*handler)(); });
   }
+  // A change handler that needs more than the dialog, such as which of several fields changed.
+  void OnChange(int id, std::function<void()> handler) {
+    Bind(Event::Change, id, [handler = std::move(handler)](int) { handler(); });
+  }
   template <typename D>
   void OnSelChange(int id, void (D::*handler)()) {
     Bind(Event::SelChange, id, [this, handler](int) { (static_cast<D*>(this)->*handler)(); });

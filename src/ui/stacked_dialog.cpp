@@ -1,5 +1,7 @@
 #include "ui/stacked_dialog.h"
 
+#include "operations/operation_request.h"
+
 namespace ui {
 
 bool TStackedPage::CollectInput() { return UpdateData(true); }
@@ -7,6 +9,11 @@ bool TStackedPage::CollectInput() { return UpdateData(true); }
 bool TStackedPage::RefreshPage() {
   UpdateData(false);
   return true;
+}
+
+void TStackedPage::EnableWhenConnected(std::initializer_list<int> ids) {
+  const bool connected = request_->printerMissing != 1;
+  for (const int id : ids) EnableItem(id, connected);
 }
 
 void TStackedPage::AttachRequest(operations::OperationRequest& request) {

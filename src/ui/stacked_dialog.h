@@ -3,6 +3,7 @@
 // dialogs, the pages, are created, shown one at a time and destroyed.
 
 #include <array>
+#include <initializer_list>
 #include <list>
 #include <memory>
 
@@ -33,6 +34,8 @@ protected:
   void OnCancel() override {}
 
   operations::OperationRequest* Request() const { return request_; }
+  // Enables the controls exactly when the last run or selection found the printer.
+  void EnableWhenConnected(std::initializer_list<int> ids);
 
 private:
   operations::OperationRequest* request_ = nullptr;

@@ -95,7 +95,7 @@ void CSvcDlgMain::DoDataExchange(DataExchange& dx) {
 }
 
 std::unique_ptr<TStackedPage> CSvcDlgMain::CreatePage(int templateId) {
-  return context_.pages.MakePage(templateId, Services());
+  return context_.pages.MakePage(templateId, {Services(), context_.environment.catalogue});
 }
 
 void CSvcDlgMain::OnTreeSelection() {

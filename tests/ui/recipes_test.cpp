@@ -70,8 +70,8 @@ TEST_F(RecipesTest, AnOperationAPageAndACommandEachJoinWithOneRow) {
   table = operations::ServiceOperations();
   table.Add(operations::kCheckBase + kItem, "StoreAndReadBack", StoreAndReadBack);
   ui::PageTable pages;
-  pages.Add(DummyLayout(), [](const ui::DialogTemplate& layout, ui::UiServices& services) {
-    return std::make_unique<DummyPage>(layout, services);
+  pages.Add(DummyLayout(), [](const ui::DialogTemplate& layout, const ui::PageServices& services) {
+    return std::make_unique<DummyPage>(layout, services.ui);
   });
 
   const auto dialog = Open(90099, pages);

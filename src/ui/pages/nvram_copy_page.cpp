@@ -44,8 +44,8 @@ bool CSvcDlgNVRAMCopy::CollectInput() {
 }
 
 void AddNvramCopyPage(PageTable& pages) {
-  pages.Add(NvramCopyLayout(), [](const DialogTemplate& layout, UiServices& ui) {
-    return std::make_unique<CSvcDlgNVRAMCopy>(layout, ui);
+  pages.Add(NvramCopyLayout(), [](const DialogTemplate& layout, const PageServices& services) {
+    return std::make_unique<CSvcDlgNVRAMCopy>(layout, services.ui);
   });
 }
 

@@ -1,6 +1,13 @@
 #include "ui/pages/page_table.h"
 
+#include "ui/pages/bid_page.h"
+#include "ui/pages/clock_page.h"
+#include "ui/pages/counter_reset_page.h"
+#include "ui/pages/head_id_page.h"
+#include "ui/pages/mac_address_page.h"
+#include "ui/pages/measured_values_page.h"
 #include "ui/pages/nvram_copy_page.h"
+#include "ui/pages/text_input_page.h"
 
 namespace ui {
 
@@ -14,10 +21,11 @@ const DialogTemplate* PageTable::FindTemplate(int templateId) const {
   return found == rows_.end() ? nullptr : &found->second.layout;
 }
 
-std::unique_ptr<TStackedPage> PageTable::MakePage(int templateId, UiServices& ui) const {
+std::unique_ptr<TStackedPage> PageTable::MakePage(int templateId,
+                                                 const PageServices& services) const {
   const auto found = rows_.find(templateId);
   if (found == rows_.end()) return nullptr;
-  return found->second.make(found->second.layout, ui);
+  return found->second.make(found->second.layout, services);
 }
 
 std::vector<int> PageTable::TemplateIds() const {
@@ -32,6 +40,13 @@ const PageTable& ProgramPages() {
   static const PageTable pages = [] {
     PageTable table;
     AddNvramCopyPage(table);
+    AddBidPage(table);
+    AddMeasuredValuesPage(table);
+    AddMacAddressPage(table);
+    AddClockPage(table);
+    AddCounterResetPage(table);
+    AddHeadIdPage(table);
+    AddTextInputPage(table);
     return table;
   }();
   return pages;

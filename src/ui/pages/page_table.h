@@ -9,14 +9,21 @@
 #include <memory>
 #include <vector>
 
+#include "menu/menu_files.h"
 #include "ui/dialog_template.h"
 #include "ui/stacked_dialog.h"
 
 namespace ui {
 
+// What a page reaches besides its own controls: the user interface and the numbered messages.
+struct PageServices {
+  UiServices& ui;
+  const menu::MenuFiles& catalogue;
+};
+
 // Makes the page object (not yet created as a window) over the row's template.
-using PageFactory =
-    std::function<std::unique_ptr<TStackedPage>(const DialogTemplate& layout, UiServices& ui)>;
+using PageFactory = std::function<std::unique_ptr<TStackedPage>(const DialogTemplate& layout,
+                                                                const PageServices& services)>;
 
 class PageTable {
 public:
@@ -24,7 +31,7 @@ public:
   void Add(DialogTemplate layout, PageFactory make);
   const DialogTemplate* FindTemplate(int templateId) const;
   // The page of a template, or nullptr while the program has no page for it.
-  std::unique_ptr<TStackedPage> MakePage(int templateId, UiServices& ui) const;
+  std::unique_ptr<TStackedPage> MakePage(int templateId, const PageServices& services) const;
   std::vector<int> TemplateIds() const;
 
 private:

@@ -1,0 +1,47 @@
+#pragma once
+// The text input page: the serial number to write (item 10230, ten characters, with a counter
+// and the number the printer holds), or the network address of the printer that the network
+// nozzle check goes to (item 10370).
+
+#include <string>
+
+#include "ui/pages/page_table.h"
+
+namespace ui {
+
+inline constexpr int kTextInputTemplate = 362;
+inline constexpr int kTextInputPromptId = 6014;
+inline constexpr int kTextInputEditId = 6013;
+inline constexpr int kTextInputCounterId = 6005;
+inline constexpr int kTextInputAddressId = 1351;
+inline constexpr int kTextInputLabelId = 7851;
+inline constexpr int kSerialNumberItem = 10230;
+inline constexpr int kNetworkAddressItem = 10370;
+
+class CSvcDlgInput : public TStackedPage {
+public:
+  CSvcDlgInput(const DialogTemplate& layout, const PageServices& services);
+
+  bool CollectInput() override;
+  bool RefreshPage() override;
+
+protected:
+  void DoDataExchange(DataExchange& dx) override;
+
+private:
+  void Attach();
+  void OnTextChanged();
+
+  const menu::MenuFiles& catalogue_;
+  bool attached_ = false;
+  int itemNumber_ = 0;
+  int maxLength_ = 0;  // 0: no limit and no counter
+  std::string text_;
+  std::string prompt_;
+  std::string counter_;
+  std::string address_;
+};
+
+void AddTextInputPage(PageTable& pages);
+
+}  // namespace ui
