@@ -340,6 +340,45 @@ TEST(Cli, RunReportsWhatTheDispatcherShowedAndSet) {
       2);
 }
 
+// The identity and adjustment items as a script drives them, with the page inputs as options.
+TEST(Cli, IdentityAndAdjustmentRunsWithThePageInputs) {
+  testing_support::TempFolder folder;
+  CopyShippedFiles(folder);
+  ASSERT_EQ(Cli("vprinter attach --model LW --new-board", folder.Path()).exitCode, 0);
+  auto run = [&folder](const std::string& args, int exitCode) {
+    const CliRun result = Cli("run " + args, folder.Path());
+    EXPECT_EQ(result.exitCode, exitCode) << args << "\n" << result.err;
+    return result.Json();
+  };
+  // A serial number onto a board without one, read back; a second is refused.
+  const auto written = run("110230 --input LW00012345 --answer ok", 0);
+  EXPECT_EQ(written["done"], 1);
+  EXPECT_EQ(written["outputText"], "LW00012345");
+  EXPECT_EQ(run("310230", 0)["outputText"], "LW00012345");
+  const auto refused = run("110230 --input LW00099999 --answer ok", 1);
+  ASSERT_EQ(refused["messages"].size(), 2u);
+  EXPECT_EQ(refused["messages"][1]["text"],
+            "A serial number is already stored on this main board.\r\nIt cannot be written again.");
+  // The clock: set, then read.
+  EXPECT_EQ(run("110210 --values 27,2,7,10,31,6 --answer ok", 0)["done"], 1);
+  const auto clock = run("310210", 0)["shownValues"];
+  EXPECT_EQ(std::vector<int>(clock.begin(), clock.begin() + 5), (std::vector<int>{27, 2, 7, 10, 31}));
+  // A MAC address outside the program's range is refused before anything is asked.
+  const auto outside = run("110220 --values 10,71,82,45,16,0 --answer ok", 1);
+  ASSERT_EQ(outside["messages"].size(), 1u);
+  EXPECT_EQ(outside["messages"][0]["icon"], "error");
+  EXPECT_EQ(run("110220 --values 10,71,82,45,32,0 --answer ok", 0)["shownValues"][4], 32);
+  // Position as printed changes nothing; feed 508 resets the feed values; heights out of range.
+  const std::string before = Cli("nvram read 8496 4 --prd", folder.Path()).Json()["bytes"];
+  EXPECT_EQ(run("110040 --measured 15,15,15,14", 0)["done"], 1);
+  EXPECT_EQ(Cli("nvram read 8496 4 --prd", folder.Path()).Json()["bytes"], before);
+  EXPECT_EQ(run("110040 --measured 25,15,15,14", 1)["lastError"], -936);
+  EXPECT_EQ(run("110170 --measured 508", 0)["done"], 1);
+  EXPECT_EQ(Cli("nvram read 8480 12 --prd", folder.Path()).Json()["bytes"],
+            "40 42 0F 00 88 1D 0F 00 88 1D 0F 00");
+  EXPECT_EQ(run("110340 --measured 0,11,15", 1)["messages"].size(), 1u);
+}
+
 TEST(Cli, EncodePrintsTheBytesOfOneBuilder) {
   auto line = [](const std::string& args) {
     std::string out = Cli("encode " + args).out;
