@@ -21,6 +21,12 @@ cp "$scratch/shots/360-main-dialog-guided.png" docs/main-dialog-guided.png
 cp "$scratch/shots/312-message-mode3.png" docs/message-dialog.png
 cp "$scratch/shots/375-board-exchange-page.png" docs/board-exchange-page.png
 cp "$scratch/shots/359-nvram-backup.png" docs/nvram-backup.png
+for page in 378-bid-page 377-position-page 377-feed-page 377-height-page 381-mac-page \
+  380-clock-page 369-head-id-page 369-head-id-page-mistyped 362-serial-number-page \
+  362-network-address-page 385-counter-page-20010; do
+  cp "$scratch/shots/$page.png" "docs/${page#*-}.png"
+done
+cp "$scratch/shots/385-counter-page-20040.png" docs/counter-page.png
 cp "$scratch/shots/384-firmware-update.png" docs/firmware-update.png
 cp "$scratch/shots/373-print-file.png" docs/print-file.png
 "$cli" render "$program/Prnfile/ColourBars.PRN" -o docs/colour-bars.png >/dev/null
