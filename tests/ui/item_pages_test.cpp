@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 
 #include "driver/nvram_map.h"
 #include "driver/product_constants.h"
@@ -21,18 +19,11 @@
 
 namespace {
 
-std::string ShippedFile(const std::string& name) {
-  std::ifstream in(std::string(GRELT_DATA_DIR) + "/Service/" + name, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 class ItemPagesTest : public testing_support::MainDialogFixture {
 protected:
   ItemPagesTest() {
     for (const char* name : {"ext_strings.ini", "ext_funcdata.ini", "ext_treedata.ini"})
-      WriteMenuFile(name, ShippedFile(name));
+      WriteMenuFile(name, ShippedMenuFile(name));
     table = operations::ServiceOperations();
     Attach("LW");
   }

@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 
 #include "operations/service_operations.h"
 #include "support/main_dialog_fixture.h"
@@ -14,19 +12,12 @@
 
 namespace {
 
-std::string ShippedFile(const std::string& name) {
-  std::ifstream in(std::string(GRELT_DATA_DIR) + "/Service/" + name, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 class NvramCopyPageTest : public testing_support::MainDialogFixture {
 protected:
   NvramCopyPageTest() {
-    WriteMenuFile("ext_strings.ini", ShippedFile("ext_strings.ini"));
+    WriteMenuFile("ext_strings.ini", ShippedMenuFile("ext_strings.ini"));
     WriteMenuFile("ext_funcdata.ini",
-                  ShippedFile("ext_funcdata.ini") + "\n[90099]\nTreeTop=TOP\n");
+                  ShippedMenuFile("ext_funcdata.ini") + "\n[90099]\nTreeTop=TOP\n");
     WriteMenuFile("ext_treedata.ini",
                   "[B]\nParent=TOP\nTitle=Board exchange\nExecFunc=0\n"
                   "[B1]\nParent=B\nTitle=Back up and restore\nExecFunc=10200\n"
