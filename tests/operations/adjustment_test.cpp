@@ -141,6 +141,11 @@ TEST_F(AdjustmentTest, FeedInputOverALengthOfZeroWritesNothing) {
   EXPECT_EQ(request.lastError, -938);
   EXPECT_EQ(PrdLong(nv::kFeedScale), 1000000);
   EXPECT_EQ(PrdLong(nv::kFeedLengthBefore), 990600);
+  // Nor over a negative one, though its scale would fit.
+  Poke(nv::kFeedLength, Long(static_cast<std::uint32_t>(-1000000)));
+  EXPECT_FALSE(RunOp(kInputBase, 10170));
+  EXPECT_EQ(request.lastError, -938);
+  EXPECT_EQ(PrdLong(nv::kFeedScale), 1000000);
   // A scale that does not read back fails with -992.
   Poke(nv::kFeedLength, Long(1000000));
   SetFaults([](vprinter::Faults& f) { f.writeFailFrom = f.writeFailTo = nv::kFeedScale; });
