@@ -19,7 +19,12 @@
 #include "gui/qt_ui_services.h"
 #include "gui/runtime_folder.h"
 #include "support/temp_folder.h"
+#include "menu/menu_files.h"
+#include "operations/operation_request.h"
 #include "ui/message_dlg.h"
+#include "ui/pages/mac_address_page.h"
+#include "ui/pages/measured_values_page.h"
+#include "ui/pages/page_table.h"
 #include "ui/stacked_dialog.h"
 #include "ui/template_ids.h"
 
@@ -142,6 +147,40 @@ TEST(GuiDialog, TheDialogMovesTheKeyboardFocus) {
   EXPECT_TRUE(window.View().Widget(11)->hasFocus());
   panel.NextDlgCtrl();  // what the pages do instead of injecting Tab
   EXPECT_TRUE(window.View().Widget(12)->hasFocus());
+}
+
+// Typing into a page's widgets: a full MAC field hands the keyboard focus on, and a row that a
+// page moves up stands where the page put it.
+TEST(GuiDialog, PagesMoveTheFocusAndTheirRowsInTheWindow) {
+  gui::QtUiServices services({});
+  const menu::MenuFiles catalogue(services, std::string(GRELT_DATA_DIR) + "/Service");
+  operations::OperationRequest request;
+  request.itemNumber = 10220;
+  auto mac = ui::ProgramPages().MakePage(ui::kMacTemplate, {services, catalogue});
+  mac->Create();
+  mac->AttachRequest(request);
+  gui::DialogWindow window(*mac);
+  window.show();
+  QApplication::setActiveWindow(&window);
+  QApplication::processEvents();
+  mac->SetFocus(ui::kMacEditIds[3]);
+  for (const char key : {'2', 'd'}) {
+    QKeyEvent press(QEvent::KeyPress, key == '2' ? Qt::Key_2 : Qt::Key_D, Qt::NoModifier,
+                    QString(QChar(key)));
+    QApplication::sendEvent(QApplication::focusWidget(), &press);
+  }
+  EXPECT_EQ(mac->GetDlgItemText(ui::kMacEditIds[3]), "2d");
+  EXPECT_TRUE(window.View().Widget(ui::kMacEditIds[4])->hasFocus());
+
+  request.itemNumber = 10340;
+  auto heights = ui::ProgramPages().MakePage(ui::kMeasuredTemplate, {services, catalogue});
+  heights->Create();
+  gui::DialogWindow heightWindow(*heights);
+  heightWindow.show();
+  heights->AttachRequest(request);
+  QApplication::processEvents();
+  EXPECT_EQ(heightWindow.View().Widget(ui::kMeasuredEditIds[3])->y(),
+            gui::ToPixels(heights->Item(ui::kMeasuredEditIds[1]).rect, heightWindow.View().Units()).y());
 }
 
 TEST(GuiDialog, ARunModalDialogEndsWhenTheModelEnds) {

@@ -68,7 +68,7 @@ void CSvcDlgHeadID::OnBoxChanged(int box) {
   UpdateData(true);
   if (Focus() == kHeadIdBoxIds[box] && box < 4 &&
       static_cast<int>(boxes_[box].size()) == Item(kHeadIdBoxIds[box]).limit)
-    KeyDown(kKeyTab);
+    NextDlgCtrl();
   Judge();
 }
 

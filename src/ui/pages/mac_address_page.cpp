@@ -103,7 +103,7 @@ void CSvcDlgMAC::OnControlChanged() {
 
 void CSvcDlgMAC::OnFieldChanged(int field) {
   if (static_cast<int>(GetDlgItemText(kMacEditIds[field]).size()) >= kFieldLength)
-    KeyDown(kKeyTab);
+    NextDlgCtrl();
 }
 
 bool CSvcDlgMAC::CollectInput() {
