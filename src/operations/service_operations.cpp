@@ -26,6 +26,7 @@ OperationTable ServiceOperations() {
   AddBoardExchangeOperations(table);
   AddDestinationOperations(table);
   AddIdentityOperations(table);
+  AddMaintenanceOperations(table);
   AddPartsExchangeOperations(table);
   return table;
 }

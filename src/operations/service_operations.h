@@ -11,6 +11,7 @@ void AddAdjustmentOperations(OperationTable& table);
 void AddBoardExchangeOperations(OperationTable& table);
 void AddDestinationOperations(OperationTable& table);
 void AddIdentityOperations(OperationTable& table);
+void AddMaintenanceOperations(OperationTable& table);
 void AddPartsExchangeOperations(OperationTable& table);
 
 // Every subsystem's operations: the table the main service dialog and the command line run from.

@@ -47,8 +47,10 @@ constexpr CommandKey KeyOf(std::string_view remoteName) {
                                         static_cast<std::uint8_t>(remoteName[1]))};
 }
 
-// How long the printer works on a carriage or paper move, and on the long maintenance.
+// How long the printer works on a carriage or paper move, a head cleaning (a slot cleaning takes
+// three), and the long maintenance.
 inline constexpr std::int64_t kMoveMs = 1'000;
+inline constexpr std::int64_t kCleaningMs = 60'000;
 inline constexpr std::int64_t kLongMaintenanceMs = 600'000;
 
 using CommandHandler = std::function<void(PrinterContext& printer, const Bytes& params)>;

@@ -76,6 +76,24 @@ void AidInspection(PrinterContext& printer, const Bytes& p) {
   printer.Note("AID inspection run");
 }
 
+// A cleaning: 48 and 54 clean through the slots, each using one cleaning of every slot it
+// takes (all eleven, or slots 3 and 10); any other argument is a head cleaning.
+void Cleaning(PrinterContext& printer, const Bytes& p) {
+  constexpr int kSlotCounters = 40160;
+  PrinterState& state = printer.State();
+  if (p[0] == 48 || p[0] == 54) {
+    for (int slot = 0; slot < 11; ++slot) {
+      std::uint8_t& left = state.nvram[static_cast<std::size_t>(kSlotCounters + slot)];
+      if ((p[0] == 48 || slot == 2 || slot == 9) && left != 0 && left != 255) --left;
+    }
+    printer.BusyFor(3 * kCleaningMs);
+    printer.Note("slot cleaning");
+    return;
+  }
+  printer.BusyFor(kCleaningMs);
+  printer.Note("head cleaning " + std::to_string(p[0]));
+}
+
 // Sensor readings: 16 the paper sensor, 48 the IMS marks.
 void SensorReadings(PrinterContext& printer, const Bytes& p) {
   PrinterState& state = printer.State();
@@ -94,6 +112,7 @@ void AddMechanicsCommands(CommandTable& table) {
   table.Add(factory::k7D_13EC89, 6, MeasuredMove);
   table.Add(factory::k7D_649B32, 1, AidInspection);
   table.Add(factory::k7C_A35CD1, 3, SensorReadings);
+  table.Add(factory::k7D_40BF20, 1, Cleaning);
   table.Add(factory::k7D_45BAA2, 0, [](PrinterContext& printer, const Bytes&) {
     printer.BusyFor(kLongMaintenanceMs);
     printer.Note("long maintenance started");
@@ -102,7 +121,7 @@ void AddMechanicsCommands(CommandTable& table) {
        {factory::k7C_CD32E6, factory::k7C_9966CC, factory::k7C_9768CB, factory::k7C_50AF28,
         factory::k7C_43BCA1, factory::k7C_2FD097, factory::k7C_0AF505, factory::k7C_A15ED0,
         factory::k7C_03FC81, factory::k7C_08F704, factory::k7D_10EF08, factory::k7D_807F40,
-        factory::k7D_01FE80, factory::k7D_40BF20, factory::k7D_F00F78, factory::k7D_4AB525,
+        factory::k7D_01FE80, factory::k7D_F00F78, factory::k7D_4AB525,
         factory::k7D_41BEA0, factory::k7D_827D41, factory::k7D_26D913, factory::k7D_48B724,
         factory::k7D_4FB0A7, factory::k7D_02FD01, factory::k7D_03FC81, factory::k7D_14EB0A,
         factory::k7D_847B42, factory::k7D_42BD21, factory::k7D_857AC2, factory::k7D_47B8A3,

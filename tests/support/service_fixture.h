@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -17,6 +18,7 @@
 #include "operations/dispatcher.h"
 #include "operations/prefetch.h"
 #include "support/virtual_printer_bench.h"
+#include "vprinter/command_parser.h"
 
 namespace testing_support {
 
@@ -142,6 +144,28 @@ protected:
   bool Prefetch(int item) {
     request.itemNumber = item;
     return operations::PrefetchItemValues(request, Environment(), table);
+  }
+
+  // The factory commands among the bytes sent since the last call, in order, as a protocol trace
+  // reads them: "7D 40: 0C" (family, first code byte, parameters).
+  std::vector<std::string> SentFactoryCommands() {
+    struct Sink : vprinter::CommandSink {
+      std::vector<std::string> found;
+      void OnFactory(const vprinter::FactoryCommand& c) override {
+        char text[8];
+        std::snprintf(text, sizeof text, "%02X %02X:", c.family, c.code);
+        std::string line = text;
+        for (const std::uint8_t b : c.params) {
+          std::snprintf(text, sizeof text, " %02X", b);
+          line += text;
+        }
+        found.push_back(line);
+      }
+    } sink;
+    vprinter::CommandParser parser(sink);
+    parser.Feed(reinterpret_cast<const std::uint8_t*>(sent.data()), sent.size());
+    sent.clear();
+    return sink.found;
   }
 
   operations::OperationRequest request;
