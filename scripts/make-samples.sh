@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes the sample files the program folder ships, with the program's own command line: a
 # firmware file (.UPG) for every model the program knows and one damaged file in Firmware/, and
-# two print files (.PRN) in Prnfile/: a nozzle check and a page of four colour bars.
+# print files in Prnfile/: nozzle checks, the IMS adjustment page and a page of four colour bars.
 # Usage: make-samples.sh GRELT02-CLI PROGRAM-FOLDER
 set -euo pipefail
 cli=$1
@@ -17,6 +17,10 @@ run vprinter make-firmware --model LW --version LW07A0 --size 16384 --damaged \
   "$folder/Firmware/DAMAGED_LW07A0.UPG"
 
 run pattern nozzle-check --model LW -o "$folder/Prnfile/NozzleCheck_LW.PRN"
+# The files the service operations send: the nozzle check of "Nozzle check" (its file variant)
+# and the mechanical adjustment page that the IMS check prints, for the CE39 mechanism (LN).
+run pattern nozzle-check --model LN -o "$folder/Prnfile/NOZ_Check_Dossa.prn"
+run pattern mechanical-sheet --model LN -o "$folder/Prnfile/IMS_MechaAdjust_CE39_OQC_NC_RevA.prn"
 
 # Four bars, black, magenta, cyan and yellow, each 2 inches wide and half an inch high.
 job() { "$cli" --program-folder "$folder" encode "$@" | tr -d '\n'; }

@@ -28,6 +28,7 @@ OperationTable ServiceOperations() {
   AddIdentityOperations(table);
   AddMaintenanceOperations(table);
   AddPartsExchangeOperations(table);
+  AddServicePrintOperations(table);
   return table;
 }
 

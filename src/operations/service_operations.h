@@ -13,6 +13,7 @@ void AddDestinationOperations(OperationTable& table);
 void AddIdentityOperations(OperationTable& table);
 void AddMaintenanceOperations(OperationTable& table);
 void AddPartsExchangeOperations(OperationTable& table);
+void AddServicePrintOperations(OperationTable& table);
 
 // Every subsystem's operations: the table the main service dialog and the command line run from.
 OperationTable ServiceOperations();

@@ -1,0 +1,120 @@
+// The service prints and measurements against the virtual printer: what comes out of the printer,
+// the messages and the done and print-finished marks.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "driver/nvram_map.h"
+#include "operations/service_operations.h"
+#include "support/service_fixture.h"
+
+namespace {
+
+using namespace testing_support;
+using operations::kExecuteBase;
+
+class ServicePrintsTest : public OperationsFixture {
+protected:
+  void SetUp() override {
+    operations::AddServicePrintOperations(table);
+    Attach("LW");
+  }
+  bool RunOp(int item) {
+    request.done = 0;
+    return Run(kExecuteBase, item) && request.operationSucceeded;
+  }
+  void ExpectWaitDialogsClosed() {
+    EXPECT_GE(ui.Calls(ui::UiCallKind::Wait).size(), 1u);
+    EXPECT_EQ(ui.Calls(ui::UiCallKind::Wait).size(), ui.Calls(ui::UiCallKind::WaitClosed).size());
+  }
+};
+
+TEST_F(ServicePrintsTest, TheNozzleCheckPrintsInEachDotSize) {
+  for (int selector = 0; selector < 3; ++selector) {
+    request.selector = selector;
+    const int pagesBefore = Printer()->PagesPrinted();
+    Mark();
+    ASSERT_TRUE(RunOp(10090)) << selector;
+    EXPECT_EQ(Printer()->PagesPrinted(), pagesBefore + 1);
+    EXPECT_EQ(Shown(), std::vector{Message(10000001)});
+    EXPECT_EQ(request.done, 1);
+  }
+  // The dot size of each variant: 18, 18 and then 17 (small dots).
+  EXPECT_NE(sent.find(std::string("\x1b(e\x02\x00\x00\x11", 7)), std::string::npos);
+  ExpectWaitDialogsClosed();
+  request.selector = 4;  // no such variant: nothing happens
+  EXPECT_FALSE(RunOp(10090));
+  EXPECT_EQ(request.done, 0);
+}
+
+TEST_F(ServicePrintsTest, TheNozzleCheckFileGoesThroughACopyThatIsRemoved) {
+  const std::string job(2000, '\x0D');  // two kilobytes of carriage returns: nothing to print
+  folder.Write("Prnfile/NOZ_Check_Dossa.prn", job);
+  request.selector = 3;
+  const auto before = Printer()->BytesReceived();
+  Mark();
+  ASSERT_TRUE(RunOp(10090));
+  EXPECT_EQ(Printer()->BytesReceived() - before, job.size());
+  EXPECT_EQ(Shown(), std::vector<ShownMessage>{});
+  std::size_t files = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder / "Prnfile"))
+    ++files;
+  EXPECT_EQ(files, 1u);  // the copy is gone, the shipped file stays
+  EXPECT_EQ(folder.Read("Prnfile/NOZ_Check_Dossa.prn"), job);
+  // Without the file the technician is told.
+  std::filesystem::remove(folder / "Prnfile/NOZ_Check_Dossa.prn");
+  Mark();
+  EXPECT_FALSE(RunOp(10090));
+  EXPECT_EQ(Shown(), std::vector{Message(90000007)});
+  ExpectWaitDialogsClosed();
+}
+
+TEST_F(ServicePrintsTest, InspectionSheetsPrintAndCount) {
+  Poke(129, {4});
+  Mark();
+  ASSERT_TRUE(RunOp(10110));
+  EXPECT_EQ(Printer()->PagesPrinted(), 1);
+  EXPECT_EQ(Peek(129, 1), vprinter::Bytes{5});
+  EXPECT_EQ(Shown(), std::vector{Message(10000001)});
+  EXPECT_EQ(request.done, 1);
+  ASSERT_TRUE(RunOp(10120));
+  EXPECT_EQ(Printer()->PagesPrinted(), 2);
+  // A header that cannot be read prints nothing.
+  SetFaults([](vprinter::Faults& f) {
+    f.readFailFrom = f.readFailTo = driver::nvram::kBlackInkKind;
+  });
+  Mark();
+  EXPECT_FALSE(RunOp(10110));
+  EXPECT_EQ(Shown(), std::vector{Message(90000005)});
+  EXPECT_EQ(Printer()->PagesPrinted(), 2);
+}
+
+TEST_F(ServicePrintsTest, AdjustmentSheetsPrintWithoutAMessage) {
+  Mark();
+  ASSERT_TRUE(RunOp(10040));
+  EXPECT_GE(Printer()->PagesPrinted(), 1);
+  EXPECT_EQ(request.done, 0);
+  EXPECT_EQ(request.printFinished, 0);
+  const int pages = Printer()->PagesPrinted();
+  ASSERT_TRUE(RunOp(10340));
+  EXPECT_EQ(Printer()->PagesPrinted(), pages + 1);
+  EXPECT_EQ(request.printFinished, 1);
+  EXPECT_EQ(Shown(), std::vector<ShownMessage>{});
+  ExpectWaitDialogsClosed();
+}
+
+TEST_F(ServicePrintsTest, MotorMeasurementsJudgeTheMotors) {
+  Mark();
+  ASSERT_TRUE(RunOp(10060));
+  ASSERT_TRUE(RunOp(10190));
+  EXPECT_EQ(Shown(), (std::vector{Message(10000001), Message(10000001)}));
+  SetFaults([](vprinter::Faults& f) { f.motorFails = true; });
+  Mark();
+  EXPECT_FALSE(RunOp(10060));
+  EXPECT_EQ(Shown(), std::vector{Message(90000005)});
+  EXPECT_EQ(request.done, 0);
+  ExpectWaitDialogsClosed();
+}
+
+}  // namespace
