@@ -73,4 +73,16 @@ bool RemoteAL30(printer::CPrinterLink& link, int a, int value) {
   return Remote(link, remote::kAL, {0x00, 0x30, Low(a), Low(value), Low(value >> 8)});
 }
 
+bool RemoteJobPrologue(printer::CPrinterLink& link, RemotePair mi,
+                       std::initializer_list<RemotePair> sn, RemoteExtras extras) {
+  bool ok = EnterRemoteMode(link) && RemoteJobStart(link) && RemoteMI(link, mi.a, mi.b);
+  for (const RemotePair& pair : sn) ok = ok && RemoteSN(link, pair.a, pair.b);
+  return ok && (extras == RemoteExtras::None || RemoteAC(link, 1)) &&
+         (extras != RemoteExtras::AcAndPh || RemotePH(link, 3)) && ExitRemoteMode(link);
+}
+
+bool RemoteJobEpilogue(printer::CPrinterLink& link) {
+  return EnterRemoteMode(link) && RemoteJobEnd(link) && ExitRemoteMode(link);
+}
+
 }  // namespace encoder

@@ -3,6 +3,7 @@
 // them between EnterRemoteMode and ExitRemoteMode.
 
 #include <cstdint>
+#include <initializer_list>
 
 namespace printer {
 class CPrinterLink;
@@ -22,5 +23,18 @@ bool RemotePP(printer::CPrinterLink& link, int a, int b);
 bool RemoteSN(printer::CPrinterLink& link, int a, int b);
 bool RemoteAL2(printer::CPrinterLink& link, int n);
 bool RemoteAL30(printer::CPrinterLink& link, int a, int value);
+
+// The remote-mode part that opens a service job: enter, job start, MI with its pair, SN with
+// each of its pairs, then AC 1 (and PH 3) where the job asks for them, exit.
+struct RemotePair {
+  int a;
+  int b;
+};
+enum class RemoteExtras { None, AcOnly, AcAndPh };
+bool RemoteJobPrologue(printer::CPrinterLink& link, RemotePair mi,
+                       std::initializer_list<RemotePair> sn,
+                       RemoteExtras extras = RemoteExtras::None);
+// The remote-mode part that closes it: enter, job end, exit.
+bool RemoteJobEpilogue(printer::CPrinterLink& link);
 
 }  // namespace encoder

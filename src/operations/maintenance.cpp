@@ -5,12 +5,18 @@
 //   210150  SendDayTimerCommand    210290  SetSwitchCommand (6, 0) 210310  SetSwitchCommand (6, 1)
 //   210300  RunLongMaintenance     210380  PulseCommand
 //   210400  RunSingleCommand (A1 5E D0)   220240  RunSingleCommand (0A F5 05, asked first)
+//   210260  CopyNvramBlocks (1216 to 2496)   210330  CopyNvramBlocks (1856 to 3136)
 //   F11     HotKeySequenceF11      F12     HotKeySequenceF12
 
 #include <algorithm>
 #include <cstdio>
+#include <initializer_list>
+#include <vector>
 
 #include "encoder/factory_commands.h"
+#include "encoder/raster_commands.h"
+#include "encoder/remote_commands.h"
+#include "printer/link_errors.h"
 #include "operations/service_operations.h"
 #include "operations/shared_steps.h"
 
@@ -216,6 +222,64 @@ bool RunPanelCommand(OperationRun& run) {
   return Finished(run);
 }
 
+// The printer is told to take a block copy (one remote part per SN setting, each with its
+// sensor selector), then twenty ten-byte records are copied, sent at once and read back.
+struct BlockCopy {
+  int from;
+  int to;
+  int selector;
+  std::vector<encoder::RemotePair> parts;
+};
+constexpr int kRecordLength = 10;
+
+bool QueueBlockCopyJob(printer::CPrinterLink& link, const BlockCopy& copy) {
+  bool ok = encoder::ResetPrinter(link) && encoder::ResetPrinter(link);
+  for (const encoder::RemotePair& part : copy.parts)
+    ok = ok && encoder::RemoteJobPrologue(link, {137, 99}, {part}) &&
+         encoder::Factory7C_A35CD1(link, copy.selector, 0, 0) && encoder::ResetPrinter(link);
+  return ok && encoder::EndPage(link) && encoder::RemoteJobEpilogue(link);
+}
+
+template <typename Each>
+bool EachRecord(const BlockCopy& copy, Each each) {
+  for (int j = 0; j < 5; ++j) {
+    for (int i = 0; i < 4; ++i) {
+      const int offset = 32 * i + 128 * j;
+      if (!each(copy.from + offset, copy.to + offset)) return false;
+    }
+  }
+  return true;
+}
+
+bool CopyNvramBlocks(OperationRun& run, const BlockCopy& copy) {
+  printer::CPrinterLink& link = run.link;
+  patterns::PrintHeaderInfo header;
+  if (!GatherPrintHeader(run, header)) return false;
+  {
+    const ScopedWaitDialog wait(run.env.ui, ItemText(run.request, 1));
+    if (!QueueBlockCopyJob(link, copy) || !link.FlushJob()) return false;
+    std::vector<std::uint8_t> records;
+    const bool queued = EachRecord(copy, [&](int from, int to) {
+      std::uint8_t record[kRecordLength];
+      if (!link.ReadPrdNvramMulti(from, kRecordLength, record)) return false;
+      records.insert(records.end(), record, record + kRecordLength);
+      return link.WritePrdNvramMulti(to, kRecordLength, record);
+    });
+    if (!queued || !link.FlushJob()) return false;
+    std::size_t at = 0;
+    const bool same = EachRecord(copy, [&](int, int to) {
+      std::uint8_t back[kRecordLength];
+      if (!link.ReadPrdNvramMulti(to, kRecordLength, back)) return false;
+      const bool equal = std::equal(back, back + kRecordLength, records.begin() + static_cast<long>(at));
+      at += kRecordLength;
+      return equal || (link.SetLastError(printer::kReadBackDiffers), false);
+    });
+    if (!same) return false;
+  }
+  Show(run, kMsgDone, true);
+  return Finished(run);
+}
+
 // The hot keys move the carriage out for a look at the head (F11) and back (F12).
 bool HotKeySequenceF11(OperationRun& run) {
   printer::CPrinterLink& link = run.link;
@@ -247,6 +311,12 @@ void AddMaintenanceOperations(OperationTable& table) {
   table.Add(210380, "PulseCommand", PulseCommand);
   table.Add(210400, "RunSingleCommand", RunSingleCommand);
   table.Add(220240, "RunSingleCommand", RunPanelCommand);
+  table.Add(210260, "CopyNvramBlocks", [](OperationRun& run) {
+    return CopyNvramBlocks(run, {1216, 2496, 0x40, {{1, 4}}});
+  });
+  table.Add(210330, "CopyNvramBlocks", [](OperationRun& run) {
+    return CopyNvramBlocks(run, {1856, 3136, 0x51, {{1, 4}, {1, 2}}});
+  });
   table.Add(kF11, "HotKeySequenceF11", HotKeySequenceF11);
   table.Add(kF12, "HotKeySequenceF12", HotKeySequenceF12);
 }

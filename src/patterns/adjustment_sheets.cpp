@@ -47,21 +47,6 @@ bool GraphicsSetUp(CPrinterLink& link) {
          encoder::SetResolutionInfo(link, 360, 360);
 }
 
-enum class AcPh { None, AcOnly, Both };
-
-// Remote-mode prologue R(m1, m2, s1, s2, AC/PH) and epilogue E.
-bool RemotePrologue(CPrinterLink& link, int m1, int m2, int s1, int s2, AcPh acPh) {
-  return encoder::EnterRemoteMode(link) && encoder::RemoteJobStart(link) &&
-         encoder::RemoteMI(link, m1, m2) && encoder::RemoteSN(link, s1, s2) &&
-         (acPh == AcPh::None || encoder::RemoteAC(link, 1)) &&
-         (acPh != AcPh::Both || encoder::RemotePH(link, 3)) && encoder::ExitRemoteMode(link);
-}
-
-bool RemoteEpilogue(CPrinterLink& link) {
-  return encoder::EnterRemoteMode(link) && encoder::RemoteJobEnd(link) &&
-         encoder::ExitRemoteMode(link);
-}
-
 bool ResetTwice(CPrinterLink& link) {
   return encoder::ResetPrinter(link) && encoder::ResetPrinter(link);
 }
@@ -287,7 +272,7 @@ bool PrintInspectionSheet(CPrinterLink& link, const PrintHeaderInfo& header,
     link.Environment().ui.MessageBox(problem, ui::kApplicationTitle, ui::kOk);
     return false;
   }
-  bool ok = ResetTwice(link) && RemotePrologue(link, 137, 99, 1, 3, AcPh::Both) &&
+  bool ok = ResetTwice(link) && encoder::RemoteJobPrologue(link, {137, 99}, {{1, 3}}, encoder::RemoteExtras::AcAndPh) &&
             encoder::EnterGraphicsMode(link) && encoder::SetDirection(link, layout.direction) &&
             encoder::SetUnit(link, 1, 1, 1, 2880);
   if (layout.first) {
@@ -307,7 +292,7 @@ bool PrintInspectionSheet(CPrinterLink& link, const PrintHeaderInfo& header,
     ok = ok && AlignmentBlockB(link) && Print_Dummy_Dot(link, 2, 0) &&
          encoder::SetRelVertPos4Byte(link, 1077) && encoder::ResetPrinter(link);
   }
-  if (!ok || !encoder::EndPage(link) || !RemoteEpilogue(link) || !link.FlushJob()) return false;
+  if (!ok || !encoder::EndPage(link) || !encoder::RemoteJobEpilogue(link) || !link.FlushJob()) return false;
 
   // Only a sheet that was sent is counted.
   std::uint8_t count = 0;
@@ -407,7 +392,7 @@ bool PrintLineSheet(CPrinterLink& link, PrintHeaderInfo& header, std::string_vie
     if (kind == 1) header.BlackInkKind = "Mk";
     if (kind == 0) header.BlackInkKind = "Pk";
   }
-  if (!encoder::Factory7D_48B724(link, 1) || !RemotePrologue(link, 137, 99, 1, 3, AcPh::AcOnly) ||
+  if (!encoder::Factory7D_48B724(link, 1) || !encoder::RemoteJobPrologue(link, {137, 99}, {{1, 3}}, encoder::RemoteExtras::AcOnly) ||
       !encoder::EnterGraphicsMode(link) || !encoder::SetUnit(link, 1, 1, 1, 2880) ||
       !encoder::SetDirection(link, 1)) {
     return false;
@@ -425,7 +410,7 @@ bool PrintLineSheet(CPrinterLink& link, PrintHeaderInfo& header, std::string_vie
   }
   return LinePositionPattern(link, link.TestSettings().ModelCode2) &&
          encoder::SetRelVertPos4Byte(link, 0) && encoder::EndPage(link) &&
-         encoder::Factory7D_48B724(link, 0) && RemoteEpilogue(link) && link.FlushJob();
+         encoder::Factory7D_48B724(link, 0) && encoder::RemoteJobEpilogue(link) && link.FlushJob();
 }
 
 bool PrintMechanicalSheet(CPrinterLink& link, const PrintHeaderInfo& header,
@@ -434,7 +419,7 @@ bool PrintMechanicalSheet(CPrinterLink& link, const PrintHeaderInfo& header,
   // Set-up, then the carriage is parked at its near position.
   bool ok = ResetTwice(link) && encoder::Factory7D_48B724(link, 1) &&
             encoder::Factory7C_43BCA1(link, 1) && encoder::Factory7D_F00F78(link, 1) &&
-            RemotePrologue(link, 15, 0, 1, 2, AcPh::None) && encoder::EnterGraphicsMode(link) &&
+            encoder::RemoteJobPrologue(link, {15, 0}, {{1, 2}}) && encoder::EnterGraphicsMode(link) &&
             encoder::SetUnit(link, 1, 1, 1, 2880) && Print_Dummy_Dot(link, 2, 0) &&
             ResetTwice(link) && encoder::Factory7D_02FD01(link, 2, 0, 6369, 0, 0) &&
             encoder::Factory7D_14EB0A(link, 1, 0, 0) && encoder::Factory7D_01FE80(link, 3, 1500) &&
@@ -486,7 +471,7 @@ bool PrintMechanicalSheet(CPrinterLink& link, const PrintHeaderInfo& header,
          Line(link, {{kZeros, 513}, {kSolid, 177}}) && encoder::SetRelVertPos4Byte(link, 0) &&
          encoder::ResetPrinter(link) && encoder::Factory7D_F00F78(link, 0) &&
          encoder::Factory7D_48B724(link, 0) && encoder::Factory7C_43BCA1(link, 0) &&
-         encoder::EndPage(link) && RemoteEpilogue(link) && link.FlushJob();
+         encoder::EndPage(link) && encoder::RemoteJobEpilogue(link) && link.FlushJob();
 }
 
 bool PrintFeedCheckBlocks(CPrinterLink& link) {

@@ -236,4 +236,35 @@ TEST_F(MaintenanceTest, HotKeysMoveTheCarriageOutAndBack) {
                                              "7D 01: 02 8C 00", "7D 80: 01", "7C 2F: 01"}));
 }
 
+TEST_F(MaintenanceTest, BlockCopiesMoveTwentyRecordsAndReadThemBack) {
+  for (int j = 0; j < 5; ++j)
+    for (int i = 0; i < 4; ++i)
+      Poke(1216 + 32 * i + 128 * j, vprinter::Bytes(10, static_cast<std::uint8_t>(16 * j + i)));
+  Mark();
+  ASSERT_TRUE(RunOp(10260));
+  for (int j = 0; j < 5; ++j)
+    for (int i = 0; i < 4; ++i)
+      EXPECT_EQ(Peek(2496 + 32 * i + 128 * j, 10), vprinter::Bytes(10, static_cast<std::uint8_t>(16 * j + i)));
+  EXPECT_EQ(Peek(2496 + 10, 1), vprinter::Bytes{0xFF});  // only the records
+  const Commands commands = SentFactoryCommands();
+  ASSERT_GE(commands.size(), 21u);
+  EXPECT_EQ(commands[0], "7C A3: 40 00 00");
+  EXPECT_EQ(Shown(), std::vector{Message(10000001)});
+  EXPECT_EQ(request.done, 1);
+  // The second copy tells the printer twice, then copies from 1856 to 3136.
+  Poke(1856 + 32 * 3 + 128 * 4, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+  ASSERT_TRUE(RunOp(10330));
+  EXPECT_EQ(Peek(3136 + 32 * 3 + 128 * 4, 10), (vprinter::Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+  const Commands second = SentFactoryCommands();
+  EXPECT_EQ(std::count(second.begin(), second.end(), "7C A3: 51 00 00"), 2);
+  // A record that does not read back fails the copy without the message.
+  Poke(1216 + 128 * 4, vprinter::Bytes(10, 0x77));
+  SetFaults([](vprinter::Faults& f) { f.writeFailFrom = f.writeFailTo = 2496 + 128 * 4; });
+  Mark();
+  EXPECT_FALSE(RunOp(10260));
+  EXPECT_EQ(request.lastError, -992);
+  EXPECT_EQ(Shown(), std::vector<ShownMessage>{});
+  EXPECT_EQ(WaitDialogs(), ClosedWaitDialogs());
+}
+
 }  // namespace
