@@ -9,7 +9,9 @@
 //   210120  PrintServicePattern: inspection sheet 2
 //   210190  PrintServicePattern: the paper-feed motor measurement
 //   210340  PrintServicePattern: the line-position sheet
+//   210370  SendNetworkNozzleCheck: a fixed nozzle-check job to a printer on the network
 
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -19,6 +21,7 @@
 #include "patterns/adjustment_sheets.h"
 #include "patterns/motor_measurement.h"
 #include "patterns/nozzle_check.h"
+#include "printer/network_sender.h"
 
 namespace operations {
 namespace {
@@ -121,6 +124,29 @@ bool RunNozzleCheck(OperationRun& run) {
   return print.Done();
 }
 
+// The printer's own nozzle check, started in remote mode: enter remote mode ("REMOTE1"), the
+// nozzle check command "NC", leave remote mode, then CR LF FF and two resets.
+constexpr std::uint8_t kNetworkNozzleCheck[30] = {
+    0x1B, 0x28, 0x52, 0x08, 0x00, 0x00, 0x52, 0x45, 0x4D, 0x4F, 0x54, 0x45, 0x31, 0x4E, 0x43,
+    0x02, 0x00, 0x00, 0x00, 0x1B, 0x00, 0x00, 0x00, 0x0D, 0x0A, 0x0C, 0x1B, 0x40, 0x1B, 0x40};
+
+// The address the page gives, "a.b.c.d"; a script may add ":port" for a daemon that does not
+// listen on the standard port.
+bool SendNetworkNozzleCheck(OperationRun& run) {
+  std::string host = run.request.inputText;
+  int port = printer::kLpdPort;
+  if (const auto colon = host.rfind(':'); colon != std::string::npos) {
+    port = std::atoi(host.c_str() + colon + 1);
+    host.resize(colon);
+  }
+  if (port <= 0 || port > 65535 || host.empty() ||
+      !printer::SendNetworkJob(host, kNetworkNozzleCheck, sizeof kNetworkNozzleCheck, run.env.ui,
+                               port))
+    return Show(run, kMsgPrinterFailed, false);
+  run.request.done = 1;
+  return true;
+}
+
 }  // namespace
 
 void AddServicePrintOperations(OperationTable& table) {
@@ -131,6 +157,7 @@ void AddServicePrintOperations(OperationTable& table) {
   table.Add(210120, "PrintServicePattern", PrintInspectionSheet<patterns::PrintInspectionSheet2>);
   table.Add(210190, "PrintServicePattern", MeasureMotor<patterns::MeasurePfMotor>);
   table.Add(210340, "PrintServicePattern", PrintLineSheet);
+  table.Add(210370, "SendNetworkNozzleCheck", SendNetworkNozzleCheck);
 }
 
 }  // namespace operations

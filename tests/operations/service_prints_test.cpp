@@ -7,6 +7,7 @@
 
 #include "driver/nvram_map.h"
 #include "operations/service_operations.h"
+#include "support/lpd_receiver.h"
 #include "support/service_fixture.h"
 
 namespace {
@@ -115,6 +116,35 @@ TEST_F(ServicePrintsTest, MotorMeasurementsJudgeTheMotors) {
   EXPECT_EQ(Shown(), std::vector{Message(90000005)});
   EXPECT_EQ(request.done, 0);
   ExpectWaitDialogsClosed();
+}
+
+TEST_F(ServicePrintsTest, TheNetworkNozzleCheckIsThirtyFixedBytesToTheDaemon) {
+  testing_support::LpdReceiver daemon;
+  request.inputText = "127.0.0.1:" + std::to_string(daemon.Port());
+  Mark();
+  ASSERT_TRUE(RunNetwork(kExecuteBase, 10370));
+  EXPECT_TRUE(request.operationSucceeded);
+  EXPECT_EQ(request.done, 1);
+  const std::string job(
+      "\x1B\x28\x52\x08\x00\x00REMOTE1NC\x02\x00\x00\x00\x1B\x00\x00\x00\x0D\x0A\x0C\x1B\x40\x1B\x40", 30);
+  const std::string received = daemon.Received();
+  ASSERT_GE(received.size(), job.size());
+  EXPECT_EQ(received.substr(received.size() - job.size()), job);
+  EXPECT_EQ(Shown(), std::vector<ShownMessage>{});
+  EXPECT_EQ(Printer()->BytesReceived(), 0u);  // the USB printer is not involved
+}
+
+TEST_F(ServicePrintsTest, AnUnreachableNetworkPrinterIsReported) {
+  int port = 0;
+  const int listener = testing_support::ListenOnLoopback(port);
+  ::close(listener);  // nobody listens there now
+  request.inputText = "127.0.0.1:" + std::to_string(port);
+  Mark();
+  EXPECT_TRUE(RunNetwork(kExecuteBase, 10370));
+  EXPECT_FALSE(request.operationSucceeded);
+  ASSERT_FALSE(Shown().empty());
+  EXPECT_EQ(Shown().back(), Message(90000005));
+  EXPECT_EQ(request.done, 0);
 }
 
 }  // namespace
