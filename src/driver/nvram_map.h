@@ -41,6 +41,13 @@ inline constexpr int kFeedScaleOne = 1000000;
 inline constexpr int kFeedLengthNominal = 990600;
 inline constexpr int kHeightCorrection = 8504;  // four bytes, signed
 
+// The AID inspection: ten 16-bit results of the last run, its result code (1: passed), the
+// result the printer offers to keep, and where it is kept.
+inline constexpr int kAidResults = 48672;
+inline constexpr int kAidResultCode = 48436;
+inline constexpr int kAidStoredResult = 48433;
+inline constexpr int kAidKeptResult = 1057;
+
 // What a measured motor move leaves: two bytes of current and two of time, per motor.
 inline constexpr int kCarriageCurrent = 7824;
 inline constexpr int kCarriageTime = 7760;

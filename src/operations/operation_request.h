@@ -48,6 +48,7 @@ struct OperationRequest {
   // The printer information a pattern header carries; empty texts are read from the printer.
   patterns::PrintHeaderInfo printerInfo;
   std::int64_t clockReference = 0;  // seconds since 1970
+  std::string aidJudgement;         // the AID inspection's verdict: "OK", or "NG3" for weak runs
 };
 
 }  // namespace operations

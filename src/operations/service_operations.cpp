@@ -26,6 +26,7 @@ OperationTable ServiceOperations() {
   AddBoardExchangeOperations(table);
   AddDestinationOperations(table);
   AddIdentityOperations(table);
+  AddInspectionOperations(table);
   AddMaintenanceOperations(table);
   AddPartsExchangeOperations(table);
   AddServicePrintOperations(table);

@@ -11,6 +11,7 @@ void AddAdjustmentOperations(OperationTable& table);
 void AddBoardExchangeOperations(OperationTable& table);
 void AddDestinationOperations(OperationTable& table);
 void AddIdentityOperations(OperationTable& table);
+void AddInspectionOperations(OperationTable& table);
 void AddMaintenanceOperations(OperationTable& table);
 void AddPartsExchangeOperations(OperationTable& table);
 void AddServicePrintOperations(OperationTable& table);

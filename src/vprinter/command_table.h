@@ -23,6 +23,8 @@ public:
   virtual void Note(const std::string& line) = 0;
   // The printer works (status type 3) for this long from now, or from when it is done.
   virtual void BusyFor(std::int64_t ms) = 0;
+  // The printer stops working now (a function that does not begin leaves it idle).
+  virtual void Idle() = 0;
   // Whether eight bytes are the write key of the printer's model.
   virtual bool KeyOk(const std::uint8_t* key) const = 0;
   // Whether a write touching these NVRAM addresses fails (the write-fail fault).

@@ -64,16 +64,29 @@ void MeasuredMove(PrinterContext& printer, const Bytes& p) {
           reading.time);
 }
 
-// An AID inspection run (1 starts one): ten results of a healthy head, their sum above every
-// model's limit, and "passed".
+// An AID inspection run: 1 starts the first, 0 the next. A healthy head gives ten results whose
+// sum is above every model's limit, and "passed" (1); the faults make runs weak, fail with an
+// inspection error code, or never begin or end.
 void AidInspection(PrinterContext& printer, const Bytes& p) {
-  if (p[0] != 1) return;
+  constexpr std::int64_t kNeverMs = 24LL * 3600 * 1000;
   PrinterState& state = printer.State();
+  const Faults& f = state.faults;
+  state.aidRun = p[0] == 1 ? 1 : state.aidRun + 1;
+  if (f.aidNeverStarts) {
+    printer.Idle();
+    printer.Note("AID inspection run did not start");
+    return;
+  }
+  const bool weak = state.aidRun <= f.aidWeakRuns;
   for (int i = 0; i < 10; ++i)
-    PutWord(state, 48672 + 2 * i, static_cast<std::uint16_t>(372 + (i * 7) % 11));
-  state.nvram[48436] = 1;
-  printer.BusyFor(kMoveMs * 10);
-  printer.Note("AID inspection run");
+    PutWord(state, driver::nvram::kAidResults + 2 * i,
+            static_cast<std::uint16_t>(weak ? 100 + i : 372 + (i * 7) % 11));
+  const bool fails = state.aidRun == f.aidFailRun;
+  state.nvram[driver::nvram::kAidResultCode] =
+      static_cast<std::uint8_t>(fails ? (f.aidFailCode >= 0 ? f.aidFailCode : 0x10) : 1);
+  state.nvram[driver::nvram::kAidStoredResult] = static_cast<std::uint8_t>(0x40 + state.aidRun);
+  printer.BusyFor(f.aidNeverEnds ? kNeverMs : kMoveMs * 10);
+  printer.Note("AID inspection run " + std::to_string(state.aidRun));
 }
 
 // A cleaning: 48 and 54 clean through the slots, each using one cleaning of every slot it

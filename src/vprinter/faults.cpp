@@ -35,6 +35,11 @@ constexpr FaultRow kFaults[] = {
      &Faults::readFailTo},
     {"write-fail", Form::Range, "writeFailFrom", nullptr, &Faults::writeFailFrom, "writeFailTo",
      &Faults::writeFailTo},
+    {"aid-never-starts", Form::Flag, "aidNeverStarts", &Faults::aidNeverStarts},
+    {"aid-never-ends", Form::Flag, "aidNeverEnds", &Faults::aidNeverEnds},
+    {"aid-weak-runs", Form::Number, "aidWeakRuns", nullptr, &Faults::aidWeakRuns},
+    {"aid-fail-run", Form::Number, "aidFailRun", nullptr, &Faults::aidFailRun},
+    {"aid-fail-code", Form::Number, "aidFailCode", nullptr, &Faults::aidFailCode},
 };
 
 // A whole decimal or 0x-hexadecimal number of 0 or more.

@@ -35,6 +35,13 @@ struct Faults {
   int readFailTo = -1;
   int writeFailFrom = -1;  // NVRAM writes touching [from, to] fail
   int writeFailTo = -1;
+  // The AID inspection: runs never begin or never end; the first N runs read weak; run R ends
+  // with the inspection error code C (0x10 when none is given) instead of "passed".
+  bool aidNeverStarts = false;
+  bool aidNeverEnds = false;
+  int aidWeakRuns = -1;
+  int aidFailRun = -1;
+  int aidFailCode = -1;
 };
 
 // The option unit (colour measuring) with its own small NVRAM.
@@ -61,6 +68,7 @@ struct PrinterState {
   // Readings given to measured moves instead of the healthy motor's: key motor * 16 + mode,
   // value (current, time).
   std::map<int, std::pair<std::uint16_t, std::uint16_t>> motorReadings;
+  int aidRun = 0;  // the AID inspection run under way (1 to 3), not kept across power cycles
 };
 
 // A printer as it leaves the factory: identity, network address, counters, destination and

@@ -197,6 +197,8 @@ void VirtualPrinter::BusyFor(std::int64_t ms) {
   busyUntil_ = std::max(busyUntil_, clock_.TickMs()) + ms;
 }
 
+void VirtualPrinter::Idle() { busyUntil_ = clock_.TickMs(); }
+
 bool VirtualPrinter::AccessOk(const std::array<std::uint8_t, 2>& access) const {
   const driver::ModelConstants* model = driver::FindModel(state_.model);
   return model != nullptr && model->access == access;

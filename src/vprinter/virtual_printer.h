@@ -99,6 +99,7 @@ private:
   PrinterState& State() override { return state_; }
   void Note(const std::string& line) override;
   void BusyFor(std::int64_t ms) override;
+  void Idle() override;
   bool KeyOk(const std::uint8_t* key) const override;
   std::int64_t UnixSeconds() const override { return clock_.UnixSeconds(); }
   void StartUnit(int stateReads) override { unitStartReads_ = stateReads; }

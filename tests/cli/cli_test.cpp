@@ -319,13 +319,15 @@ TEST(Cli, RunReportsWhatTheDispatcherShowedAndSet) {
   const auto silent = Cli("run 210090 --run-mode 4", folder.Path()).Json();
   EXPECT_TRUE(silent["messages"].empty());
   EXPECT_EQ(silent["resultCode"], -100);
-  const CliRun anyModelRun = Cli("run F12 --run-mode 5141", folder.Path());
-  EXPECT_EQ(anyModelRun.exitCode, 2);  // dispatched, but no operation for F12 yet
+  const CliRun anyModelRun = Cli("run 310999 --run-mode 5141", folder.Path());
+  EXPECT_EQ(anyModelRun.exitCode, 2);  // dispatched, but no operation has that number
   const auto anyModel = anyModelRun.Json();
   EXPECT_EQ(anyModel["dispatched"], true);
   EXPECT_TRUE(anyModel["operation"].is_null());
   EXPECT_EQ(anyModel["romVersion"].get<std::string>().substr(0, 2), "ZZ");
   EXPECT_EQ(Cli("run 210090", folder.Path()).exitCode, 2);  // unknown model
+  const auto hotKey = Cli("run F12 --run-mode 5141", folder.Path()).Json();
+  EXPECT_EQ(hotKey["operation"], "HotKeySequenceF12");
 
   EXPECT_EQ(Cli("run 99", folder.Path()).exitCode, 2);
   EXPECT_EQ(Cli("run 210090 --answer maybe", folder.Path()).exitCode, 2);

@@ -1,0 +1,146 @@
+// The AID inspection against the virtual printer: passes, the inspection errors of the first and
+// later runs, runs that stay weak, runs that never begin or end, and keeping the result.
+
+#include <gtest/gtest.h>
+
+#include "driver/nvram_map.h"
+#include "operations/service_operations.h"
+#include "support/service_fixture.h"
+
+namespace {
+
+using namespace testing_support;
+using operations::kExecuteBase;
+using Commands = std::vector<std::string>;
+namespace nv = driver::nvram;
+
+class AidInspectionTest : public OperationsFixture {
+protected:
+  void SetUp() override {
+    operations::AddInspectionOperations(table);
+    Attach("LW");  // AID limit 3556, AID position 734 (DE 02), rest position 159 (9F 00)
+    sent.clear();
+  }
+  bool Inspect(int item = 10390) {
+    request.done = 0;
+    return Run(kExecuteBase, item) && request.operationSucceeded;
+  }
+  // The text of the last message box, and its icon.
+  ui::UiCall LastBox() {
+    const auto boxes = ui.Calls(ui::UiCallKind::MessageBox);
+    return boxes.empty() ? ui::UiCall{} : boxes.back();
+  }
+  std::string Catalogue(int number) {
+    std::string text;
+    Environment().catalogue.LookupMessage(number, text);
+    return text;
+  }
+  static const Commands& Preparation() {
+    static const Commands commands = {
+        "7D 10: 64", "7D 80: 00", "7D 47: 01 00", "7D 03: 03 00", "7D 06: 01 07",
+        "7D 42: 01 00 00 00 00",
+        "7D 41: 01 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00",
+        "7D 01: 05 DE 02"};
+    return commands;
+  }
+};
+
+TEST_F(AidInspectionTest, AHealthyHeadPassesInTheSecondRun) {
+  ASSERT_TRUE(Inspect());
+  Commands expected = Preparation();
+  for (const char* c : {"7D 64: 01", "7D 03: 03 00", "7D 01: 05 DE 02", "7D 64: 00", "7D 10: 00",
+                        "7D 01: 00 9F 00", "7D 80: 01"})
+    expected.push_back(c);
+  EXPECT_EQ(SentFactoryCommands(), expected);
+  const std::string passed = LastBox().text;
+  EXPECT_EQ(LastBox().style & ui::kIconMask, ui::kIconInformation);
+  EXPECT_NE(passed.find("372 379 375 382 378 374 381 377 373 380"), std::string::npos) << passed;
+  EXPECT_EQ(passed.find('%'), std::string::npos);
+  EXPECT_EQ(request.aidJudgement, "OK");
+  EXPECT_EQ(request.lastError, 0);
+  EXPECT_EQ(request.done, 1);
+  EXPECT_EQ(ui.Calls(ui::UiCallKind::Wait).size(), ui.Calls(ui::UiCallKind::WaitClosed).size());
+}
+
+TEST_F(AidInspectionTest, AnInspectionErrorOfTheFirstRunSaysWhatItWas) {
+  SetFaults([](vprinter::Faults& f) {
+    f.aidFailRun = 1;
+    f.aidFailCode = 0x14;
+  });
+  EXPECT_FALSE(Inspect());
+  const std::string header = Catalogue(91039001);
+  const std::size_t field = header.find("%02X");
+  ASSERT_NE(field, std::string::npos);
+  EXPECT_EQ(LastBox().text, header.substr(0, field) + "14" + header.substr(field + 4) +
+                                "14h : High pressure leak\n");
+  EXPECT_EQ(LastBox().style & ui::kIconMask, ui::kIconError);
+  const Commands commands = SentFactoryCommands();
+  EXPECT_EQ(Commands(commands.end() - 3, commands.end()),
+            (Commands{"7D 10: 00", "7D 01: 02 9F 00", "7D 80: 01"}));  // parked, stop 2
+  EXPECT_EQ(request.lastError, 0);
+  EXPECT_EQ(request.done, 0);
+}
+
+TEST_F(AidInspectionTest, AnErrorOfALaterRunAndCodesWithoutTheirOwnText) {
+  SetFaults([](vprinter::Faults& f) { f.aidFailRun = 2; });
+  EXPECT_FALSE(Inspect());
+  EXPECT_EQ(LastBox().text.substr(0, 20), Catalogue(91039002).substr(0, 20));
+  EXPECT_NE(LastBox().text.find("10h : Inspection error\n"), std::string::npos);
+  SetFaults([](vprinter::Faults& f) {
+    f.aidFailRun = 1;
+    f.aidFailCode = 0x33;
+  });
+  EXPECT_FALSE(Inspect());
+  const std::string text = LastBox().text;
+  EXPECT_EQ(text.substr(text.size() - 13), "Other errors\n");
+  EXPECT_NE(text.find("33"), std::string::npos);
+}
+
+TEST_F(AidInspectionTest, RunsThatStayWeakEndAfterTheThird) {
+  SetFaults([](vprinter::Faults& f) { f.aidWeakRuns = 3; });
+  Mark();
+  EXPECT_FALSE(Inspect());
+  EXPECT_EQ(Shown(), std::vector{Message(91039003)});
+  EXPECT_EQ(request.aidJudgement, "NG3");
+  EXPECT_EQ(request.shownValues[0], 100);  // the last run's results
+  // Weak twice, then strong: the third run passes.
+  SetFaults([](vprinter::Faults& f) { f.aidWeakRuns = 2; });
+  EXPECT_TRUE(Inspect());
+  EXPECT_EQ(request.aidJudgement, "OK");
+  EXPECT_EQ(request.shownValues[0], 372);
+}
+
+TEST_F(AidInspectionTest, RunsThatNeverBeginOrEndAreGivenUpAndSaid) {
+  const std::pair<void (*)(vprinter::Faults&), const char*> cases[] = {
+      {[](vprinter::Faults& f) { f.aidNeverStarts = true; }, "AID inspection was not begun."},
+      {[](vprinter::Faults& f) { f.aidNeverEnds = true; }, "AID inspection did not end."}};
+  for (const auto& [fault, text] : cases) {
+    vprinter::Faults faults;
+    fault(faults);
+    Printer()->SetFaults(faults);
+    const auto slept = clock.SleepCount();
+    EXPECT_FALSE(Inspect());
+    EXPECT_EQ(LastBox().text, text);
+    EXPECT_EQ(LastBox().style & ui::kIconMask, ui::kIconError);
+    const Commands commands = SentFactoryCommands();
+    EXPECT_EQ(Commands(commands.end() - 3, commands.end()),
+              (Commands{"7D 10: 00", "7D 01: 00 9F 00", "7D 80: 01"}));  // stop 0
+    EXPECT_EQ(request.lastError, 0);
+    EXPECT_LE(clock.SleepCount() - slept, 60 + 900 + 5);  // bounded by the polls, never a hang
+  }
+}
+
+TEST_F(AidInspectionTest, TheSecondVariantKeepsTheResultWhenAskedTo) {
+  ui.QueueAnswer(ui::kAnswerOk);   // the results
+  ui.QueueAnswer(ui::kAnswerYes);  // keep them
+  ASSERT_TRUE(Inspect(10391));
+  EXPECT_EQ(Peek(nv::kAidKeptResult, 1), Peek(nv::kAidStoredResult, 1));
+  EXPECT_NE(Peek(nv::kAidKeptResult, 1), vprinter::Bytes{0xE0});
+  EXPECT_EQ(request.lastError, 0);
+  ui.QueueAnswer(ui::kAnswerOk);
+  ui.QueueAnswer(ui::kAnswerNo);
+  ASSERT_TRUE(Inspect(10391));
+  EXPECT_EQ(Peek(nv::kAidKeptResult, 1), vprinter::Bytes{0xE0});  // marked at the start, kept so
+}
+
+}  // namespace
