@@ -50,7 +50,8 @@ AppState RunStartup(const std::string& programFolder, ui::UiServices& ui, platfo
   platform::EnsureDirectory(folders.csv);
   state.devices = std::make_unique<driver::DeviceDirectory>(*state.registry);
   state.environment = std::make_unique<operations::ServiceEnvironment>(
-      state.settings, std::move(folders), clock, ui, state.portMap.get(), *state.devices);
+      state.settings, std::move(folders), clock, ui, state.portMap.get(), *state.devices,
+      printer::LpdPortFromEnvironment());
   return state;
 }
 

@@ -14,7 +14,7 @@ ServiceFolders ServiceFolders::Of(const std::string& programFolder, const std::s
 ServiceEnvironment::ServiceEnvironment(const settings::AppSettings& settings,
                                        ServiceFolders folders, platform::Clock& clock,
                                        ui::UiServices& ui, printer::PortMap* portMap,
-                                       driver::DeviceDirectory& devices)
+                                       driver::DeviceDirectory& devices, int lpdPort)
     : settings(settings),
       folders(std::move(folders)),
       clock(clock),
@@ -22,7 +22,8 @@ ServiceEnvironment::ServiceEnvironment(const settings::AppSettings& settings,
       portMap(portMap),
       devices(devices),
       catalogue(ui, this->folders.service),
-      versionText(catalogue.ReadMenuKey(menu::kFuncDataFile, "Main", "Version")) {}
+      versionText(catalogue.ReadMenuKey(menu::kFuncDataFile, "Main", "Version")),
+      lpdPort(lpdPort) {}
 
 std::unique_ptr<driver::GreltDriver> ServiceEnvironment::MakeDriver() const {
   return std::make_unique<driver::CWinGreltDrv>(devices);

@@ -12,6 +12,7 @@
 #include "driver/grelt_driver.h"
 #include "menu/menu_files.h"
 #include "platform/clock.h"
+#include "printer/network_sender.h"
 #include "printer/printer_link.h"
 #include "settings/app_settings.h"
 #include "ui_services/ui_services.h"
@@ -37,7 +38,7 @@ class ServiceEnvironment {
 public:
   ServiceEnvironment(const settings::AppSettings& settings, ServiceFolders folders,
                      platform::Clock& clock, ui::UiServices& ui, printer::PortMap* portMap,
-                     driver::DeviceDirectory& devices);
+                     driver::DeviceDirectory& devices, int lpdPort = printer::kLpdPort);
   ServiceEnvironment(const ServiceEnvironment&) = delete;
   ServiceEnvironment& operator=(const ServiceEnvironment&) = delete;
 
@@ -55,6 +56,7 @@ public:
   driver::DeviceDirectory& devices;
   const menu::MenuFiles catalogue;  // numbered messages and page texts
   const std::string versionText;    // the start screen's version, printed in sheet headers
+  const int lpdPort;                // where network jobs go on the printer's host
 };
 
 }  // namespace operations

@@ -11,7 +11,6 @@
 //   210340  PrintServicePattern: the line-position sheet
 //   210370  SendNetworkNozzleCheck: a fixed nozzle-check job to a printer on the network
 
-#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -130,18 +129,10 @@ constexpr std::uint8_t kNetworkNozzleCheck[30] = {
     0x1B, 0x28, 0x52, 0x08, 0x00, 0x00, 0x52, 0x45, 0x4D, 0x4F, 0x54, 0x45, 0x31, 0x4E, 0x43,
     0x02, 0x00, 0x00, 0x00, 0x1B, 0x00, 0x00, 0x00, 0x0D, 0x0A, 0x0C, 0x1B, 0x40, 0x1B, 0x40};
 
-// The address the page gives, "a.b.c.d"; a script may add ":port" for a daemon that does not
-// listen on the standard port.
 bool SendNetworkNozzleCheck(OperationRun& run) {
-  std::string host = run.request.inputText;
-  int port = printer::kLpdPort;
-  if (const auto colon = host.rfind(':'); colon != std::string::npos) {
-    port = std::atoi(host.c_str() + colon + 1);
-    host.resize(colon);
-  }
-  if (port <= 0 || port > 65535 || host.empty() ||
-      !printer::SendNetworkJob(host, kNetworkNozzleCheck, sizeof kNetworkNozzleCheck, run.env.ui,
-                               port))
+  const std::string& host = run.request.inputText;
+  if (host.empty() || !printer::SendNetworkJob(host, kNetworkNozzleCheck, sizeof kNetworkNozzleCheck,
+                                               run.env.ui, run.env.lpdPort))
     return Show(run, kMsgPrinterFailed, false);
   run.request.done = 1;
   return true;

@@ -1,5 +1,7 @@
 #include "printer/network_sender.h"
 
+#include <cstdlib>
+
 #include <netdb.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -10,6 +12,15 @@
 #include <cstring>
 
 namespace printer {
+
+int LpdPortFromEnvironment() {
+  const char* text = std::getenv("GRELT_LPD_PORT");
+  if (text == nullptr) return kLpdPort;
+  char* end = nullptr;
+  const long port = std::strtol(text, &end, 10);
+  return end != text && *end == '\0' && port > 0 && port <= 65535 ? static_cast<int>(port)
+                                                                    : kLpdPort;
+}
 namespace {
 
 constexpr std::size_t kStreamBuffer = 4096;

@@ -13,6 +13,9 @@
 namespace printer {
 
 inline constexpr int kLpdPort = 515;
+// The port network jobs go to: GRELT_LPD_PORT when it names one (a loopback daemon of a test or a
+// script), else the standard port. Start-up reads it once into the run environment.
+int LpdPortFromEnvironment();
 // The fixed names of the control file: client host (7 characters), user (9), job (9).
 inline constexpr const char* kLpdHost = "GRELT02";
 inline constexpr const char* kLpdUser = "SERVICE01";

@@ -120,7 +120,8 @@ TEST_F(ServicePrintsTest, MotorMeasurementsJudgeTheMotors) {
 
 TEST_F(ServicePrintsTest, TheNetworkNozzleCheckIsThirtyFixedBytesToTheDaemon) {
   testing_support::LpdReceiver daemon;
-  request.inputText = "127.0.0.1:" + std::to_string(daemon.Port());
+  lpdPort = daemon.Port();
+  request.inputText = "127.0.0.1";
   Mark();
   ASSERT_TRUE(RunNetwork(kExecuteBase, 10370));
   EXPECT_TRUE(request.operationSucceeded);
@@ -138,7 +139,8 @@ TEST_F(ServicePrintsTest, AnUnreachableNetworkPrinterIsReported) {
   int port = 0;
   const int listener = testing_support::ListenOnLoopback(port);
   ::close(listener);  // nobody listens there now
-  request.inputText = "127.0.0.1:" + std::to_string(port);
+  lpdPort = port;
+  request.inputText = "127.0.0.1";
   Mark();
   EXPECT_TRUE(RunNetwork(kExecuteBase, 10370));
   EXPECT_FALSE(request.operationSucceeded);

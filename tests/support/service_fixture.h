@@ -41,7 +41,7 @@ protected:
           settings,
           operations::ServiceFolders{folder.Path(), serviceFolder_, folder / "Prnfile",
                                      folder / "drive_c/ProfileName/CSV", folder / "drive_c"},
-          clock, ui, nullptr, directory);
+          clock, ui, nullptr, directory, lpdPort);
     }
     return *environment_;
   }
@@ -107,6 +107,7 @@ protected:
   }
 
   operations::OperationTable table;
+  int lpdPort = 515;  // where network jobs go; a test's own daemon listens elsewhere
 
 private:
   std::string serviceFolder_ = std::string(GRELT_DATA_DIR) + "/Service";

@@ -38,7 +38,8 @@ std::unique_ptr<operations::ServiceEnvironment> MakeEnvironment(Session& session
   }
   return std::make_unique<operations::ServiceEnvironment>(
       settings, operations::ServiceFolders::Of(session.Folder(), settings.strProfile),
-      platform::DefaultClock(), session.Ui(), &session.Ports(), session.Directory());
+      platform::DefaultClock(), session.Ui(), &session.Ports(), session.Directory(),
+      printer::LpdPortFromEnvironment());
 }
 
 int AnswerCode(const std::string& answer) {
