@@ -73,9 +73,9 @@ bool RemoteAL30(printer::CPrinterLink& link, int a, int value) {
   return Remote(link, remote::kAL, {0x00, 0x30, Low(a), Low(value), Low(value >> 8)});
 }
 
-bool RemoteJobPrologue(printer::CPrinterLink& link, RemotePair mi,
+bool RemoteJobPrologue(printer::CPrinterLink& link, std::optional<RemotePair> mi,
                        std::initializer_list<RemotePair> sn, RemoteExtras extras) {
-  bool ok = EnterRemoteMode(link) && RemoteJobStart(link) && RemoteMI(link, mi.a, mi.b);
+  bool ok = EnterRemoteMode(link) && RemoteJobStart(link) && (!mi || RemoteMI(link, mi->a, mi->b));
   for (const RemotePair& pair : sn) ok = ok && RemoteSN(link, pair.a, pair.b);
   return ok && (extras == RemoteExtras::None || RemoteAC(link, 1)) &&
          (extras != RemoteExtras::AcAndPh || RemotePH(link, 3)) && ExitRemoteMode(link);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 
 namespace printer {
 class CPrinterLink;
@@ -24,14 +25,14 @@ bool RemoteSN(printer::CPrinterLink& link, int a, int b);
 bool RemoteAL2(printer::CPrinterLink& link, int n);
 bool RemoteAL30(printer::CPrinterLink& link, int a, int value);
 
-// The remote-mode part that opens a service job: enter, job start, MI with its pair, SN with
-// each of its pairs, then AC 1 (and PH 3) where the job asks for them, exit.
+// The remote-mode part that opens a service job: enter, job start, MI with its pair (where the
+// job has one), SN with each of its pairs, then AC 1 (and PH 3) where the job asks for them, exit.
 struct RemotePair {
   int a;
   int b;
 };
 enum class RemoteExtras { None, AcOnly, AcAndPh };
-bool RemoteJobPrologue(printer::CPrinterLink& link, RemotePair mi,
+bool RemoteJobPrologue(printer::CPrinterLink& link, std::optional<RemotePair> mi,
                        std::initializer_list<RemotePair> sn,
                        RemoteExtras extras = RemoteExtras::None);
 // The remote-mode part that closes it: enter, job end, exit.

@@ -146,9 +146,11 @@ constexpr double kFeedSheetLength = 508.0;
 
 bool ResetFeedCorrection(OperationRun& run) {
   std::uint8_t bytes[12] = {};
-  const std::int32_t values[3] = {nv::kFeedScaleOne, nv::kFeedLengthNominal, nv::kFeedLengthNominal};
+  const std::int32_t values[3] = {nv::kFeedScaleOne, nv::kFeedLengthNominal,
+                                  nv::kFeedLengthNominal};
   for (std::size_t k = 0; k < 12; ++k)
-    bytes[k] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(values[k / 4]) >> (8 * (k % 4)));
+    bytes[k] =
+        static_cast<std::uint8_t>(static_cast<std::uint32_t>(values[k / 4]) >> (8 * (k % 4)));
   if (!run.link.WritePrdNvramMulti(nv::kFeedScale, 12, bytes) || !run.link.FlushJob()) return false;
   run.request.done = 1;
   return true;
@@ -176,8 +178,7 @@ bool ApplyFeedCorrectionInput(OperationRun& run) {
     return false;
   // A length of zero or less is no length a scale could have been made for: nothing is written.
   if (length <= 0) return Refuse(run, printer::kCorrectionOutOfRange);
-  const auto newScale =
-      Truncated(scale / 1e6 * nv::kFeedLengthNominal / length * 1e6 + 0.5);
+  const auto newScale = Truncated(scale / 1e6 * nv::kFeedLengthNominal / length * 1e6 + 0.5);
   const auto newLength = Truncated(measured * 1.95 * 1000 + 0.5);
   if (!newScale || !newLength) return Refuse(run, printer::kCorrectionOutOfRange);
   if (!WriteSentPrdLong(run.link, nv::kFeedLengthBefore, length) ||

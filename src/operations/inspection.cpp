@@ -43,16 +43,19 @@ std::string FillNumbers(const std::string& text, std::span<const int> numbers) {
   std::size_t next = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const bool field = text[i] == '%' && next < numbers.size();
-    const std::size_t width = field && text.compare(i, 4, "%02X") == 0   ? 4
-                              : field && (text.compare(i, 2, "%d") == 0 ||
-                                          text.compare(i, 2, "%X") == 0) ? 2
-                                                                         : 0;
+    const std::size_t width =
+        field && text.compare(i, 4, "%02X") == 0                                    ? 4
+        : field && (text.compare(i, 2, "%d") == 0 || text.compare(i, 2, "%X") == 0) ? 2
+                                                                                    : 0;
     if (width == 0) {
       out += text[i];
       continue;
     }
     char number[16];
-    std::snprintf(number, sizeof number, width == 4 ? "%02X" : text[i + 1] == 'X' ? "%X" : "%d",
+    std::snprintf(number, sizeof number,
+                  width == 4           ? "%02X"
+                  : text[i + 1] == 'X' ? "%X"
+                                       : "%d",
                   numbers[next++]);
     out += number;
     i += width - 1;
@@ -73,8 +76,7 @@ std::string ReasonOf(int code) {
 class AidInspection {
 public:
   AidInspection(OperationRun& run, int variant)
-      : run_(run), link_(run.link), variant_(variant),
-        settings_(run.link.TestSettings()) {}
+      : run_(run), link_(run.link), variant_(variant), settings_(run.link.TestSettings()) {}
 
   bool Run() {
     wait_.emplace(run_.env.ui, ItemText(run_.request, 1));
@@ -84,8 +86,7 @@ public:
     if (resultCode_ != kPassed) return Failed(kMsgFailedFirst);
     for (int run = 2; run <= kRuns; ++run) {
       Results results{};
-      if (const auto ended = InspectOnce(false, results); ended != Ended::Yes)
-        return GiveUp(ended);
+      if (const auto ended = InspectOnce(false, results); ended != Ended::Yes) return GiveUp(ended);
       if (resultCode_ != kPassed) return Failed(kMsgFailedLater);
       int sum = 0;
       for (const int r : results) sum += r;
@@ -117,11 +118,10 @@ private:
 
   // One run: started, begun within a minute, ended within fifteen, its results read.
   Ended InspectOnce(bool first, Results& results) {
-    const bool queued =
-        first ? encoder::Factory7D_649B32(link_, 1)
-              : encoder::Factory7D_03FC81(link_, 3) &&
-                    encoder::Factory7D_01FE80(link_, 5, settings_.CrAidPos) &&
-                    encoder::Factory7D_649B32(link_, 0);
+    const bool queued = first ? encoder::Factory7D_649B32(link_, 1)
+                              : encoder::Factory7D_03FC81(link_, 3) &&
+                                    encoder::Factory7D_01FE80(link_, 5, settings_.CrAidPos) &&
+                                    encoder::Factory7D_649B32(link_, 0);
     if (!queued || !link_.FlushJob()) return Ended::Broken;
     if (!link_.WaitForStatus(kStartPolls, driver::kStatusWorking, -1)) return Ended::NotBegun;
     if (!link_.WaitForStatus(kRunPolls, kStatusReady, -1)) return Ended::NotEnded;
@@ -149,8 +149,8 @@ private:
     wait_.reset();
     if (ended == Ended::Broken) return false;
     if (Stop(0)) link_.SetLastError(0);
-    run_.env.ui.MessageBox(ended == Ended::NotBegun ? kNotBegun : kNotEnded,
-                           ui::kApplicationTitle, ui::kOk | ui::kIconError);
+    run_.env.ui.MessageBox(ended == Ended::NotBegun ? kNotBegun : kNotEnded, ui::kApplicationTitle,
+                           ui::kOk | ui::kIconError);
     return false;
   }
 

@@ -16,9 +16,9 @@
 #include "encoder/factory_commands.h"
 #include "encoder/raster_commands.h"
 #include "encoder/remote_commands.h"
-#include "printer/link_errors.h"
 #include "operations/service_operations.h"
 #include "operations/shared_steps.h"
+#include "printer/link_errors.h"
 
 namespace operations {
 namespace {
@@ -66,8 +66,8 @@ bool RunCarriageRunIn(OperationRun& run) {
   const printer::ModelTestSettings& t = link.TestSettings();
   {
     const ScopedWaitDialog wait(run.env.ui, ItemText(run.request, 1));
-    bool queued = encoder::Factory7D_807F40(link, 0) &&
-                  encoder::Factory7D_01FE80(link, 0, t.CrStartPos);
+    bool queued =
+        encoder::Factory7D_807F40(link, 0) && encoder::Factory7D_01FE80(link, 0, t.CrStartPos);
     for (int stroke = 0; stroke < 3; ++stroke)
       queued = queued && encoder::Factory7D_01FE80(link, 3, t.CrFarPos) &&
                encoder::Factory7D_01FE80(link, 3, t.CrNearPos);
@@ -235,7 +235,7 @@ constexpr int kRecordLength = 10;
 bool QueueBlockCopyJob(printer::CPrinterLink& link, const BlockCopy& copy) {
   bool ok = encoder::ResetPrinter(link) && encoder::ResetPrinter(link);
   for (const encoder::RemotePair& part : copy.parts)
-    ok = ok && encoder::RemoteJobPrologue(link, {137, 99}, {part}) &&
+    ok = ok && encoder::RemoteJobPrologue(link, encoder::RemotePair{137, 99}, {part}) &&
          encoder::Factory7C_A35CD1(link, copy.selector, 0, 0) && encoder::ResetPrinter(link);
   return ok && encoder::EndPage(link) && encoder::RemoteJobEpilogue(link);
 }
@@ -270,7 +270,8 @@ bool CopyNvramBlocks(OperationRun& run, const BlockCopy& copy) {
     const bool same = EachRecord(copy, [&](int, int to) {
       std::uint8_t back[kRecordLength];
       if (!link.ReadPrdNvramMulti(to, kRecordLength, back)) return false;
-      const bool equal = std::equal(back, back + kRecordLength, records.begin() + static_cast<long>(at));
+      const bool equal =
+          std::equal(back, back + kRecordLength, records.begin() + static_cast<long>(at));
       at += kRecordLength;
       return equal || (link.SetLastError(printer::kReadBackDiffers), false);
     });

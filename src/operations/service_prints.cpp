@@ -7,19 +7,27 @@
 //   210090  RunNozzleCheck: generated in three dot sizes, or the shipped print file
 //   210110  PrintServicePattern: inspection sheet 1
 //   210120  PrintServicePattern: inspection sheet 2
+//   210170  PrintFeedCorrectionCheck: the feed check blocks with the feed correction in percent
 //   210190  PrintServicePattern: the paper-feed motor measurement
 //   210340  PrintServicePattern: the line-position sheet
+//   210280  PrintImsCheck: the IMS paper and mark checks with their report line
 //   210370  SendNetworkNozzleCheck: a fixed nozzle-check job to a printer on the network
 
 #include <filesystem>
 #include <optional>
 #include <system_error>
 
+#include "driver/nvram_map.h"
+#include "encoder/factory_commands.h"
+#include "encoder/raster_commands.h"
+#include "encoder/remote_commands.h"
 #include "operations/service_operations.h"
 #include "operations/shared_steps.h"
 #include "patterns/adjustment_sheets.h"
 #include "patterns/motor_measurement.h"
 #include "patterns/nozzle_check.h"
+#include "patterns/print_header.h"
+#include "printer/link_errors.h"
 #include "printer/network_sender.h"
 
 namespace operations {
@@ -77,8 +85,7 @@ bool PrintLineSheet(OperationRun& run) {
   return true;
 }
 
-template <bool (*Sheet)(printer::CPrinterLink&, const patterns::PrintHeaderInfo&,
-                        std::string_view)>
+template <bool (*Sheet)(printer::CPrinterLink&, const patterns::PrintHeaderInfo&, std::string_view)>
 bool PrintInspectionSheet(OperationRun& run) {
   patterns::PrintHeaderInfo header;
   if (!GatherPrintHeader(run, header)) return false;
@@ -92,20 +99,158 @@ bool MeasureMotor(OperationRun& run) {
   return Measure(run.link) ? print.Done() : print.Failed();
 }
 
-// The nozzle check as the shipped print file: sent through a copy of its own, so the shipped
-// file is never held open while the printer takes it; the copy goes when it was sent.
+// The black-ink kind as the check prints name it: 1 matte ("Mk"), 0 photo ("Pk").
+bool ReadBlackInkText(OperationRun& run) {
+  std::uint8_t kind = 0;
+  if (!run.link.ReadPrdNvram(driver::nvram::kBlackInkKind, kind)) return false;
+  if (kind <= 1) run.request.printerInfo.BlackInkKind = kind == 1 ? "Mk" : "Pk";
+  return true;
+}
+
+bool GraphicsIn2880(printer::CPrinterLink& link) {
+  return encoder::EnterGraphicsMode(link) && encoder::SetUnit(link, 1, 1, 1, 2880);
+}
+
+// The feed check: two blocks 20 inches apart and the printer's feed correction in percent.
+bool QueueFeedCheckPage(OperationRun& run, const patterns::PrintHeaderInfo& header,
+                        double percent) {
+  printer::CPrinterLink& link = run.link;
+  char line[48];
+  std::snprintf(line, sizeof line, "[ %5f %%]\r\n", percent);
+  return encoder::Factory7D_48B724(link, 1) &&
+         encoder::RemoteJobPrologue(link, encoder::RemotePair{254, 99},
+                                    {{1, 3}, {4, 105}, {130, 71}, {3, 0}}) &&
+         encoder::EnterGraphicsMode(link) && encoder::SetDirection(link, 1) &&
+         encoder::SetColorMode(link, 0) && encoder::SetMethodOptions(link, 0, 0) &&
+         encoder::SetDotSize(link, 17) && encoder::SetUnit(link, 1, 1, 1, 2880) &&
+         encoder::SetResolutionInfo(link, 360, 360) &&
+         patterns::PrintInfoHeader(link, header, run.env.versionText, 29662, 24945) &&
+         encoder::PrintTextBand(link, line, 0, 27825) && patterns::PrintFeedCheckBlocks(link) &&
+         encoder::EndPage(link) && encoder::RemoteJobEpilogue(link) &&
+         encoder::Factory7D_48B724(link, 0);
+}
+
+bool PrintFeedCorrectionCheck(OperationRun& run) {
+  patterns::PrintHeaderInfo header;
+  if (!GatherPrintHeader(run, header)) return false;
+  PrintRun print(run, 2);
+  std::int32_t scale = 0;
+  std::int32_t length = 0;
+  if (!ReadPrdLong(run.link, driver::nvram::kFeedScale, scale) ||
+      !ReadPrdLong(run.link, driver::nvram::kFeedLength, length) || !ReadBlackInkText(run))
+    return false;
+  // No length, no percentage: a sheet saying "inf" would only mislead.
+  if (length <= 0) {
+    run.link.SetLastError(printer::kCorrectionOutOfRange);
+    return false;
+  }
+  const double percent =
+      scale / 10000.0 * (driver::nvram::kFeedLengthNominal / static_cast<double>(length));
+  if (!QueueFeedCheckPage(run, header, percent) || !run.link.FlushJob()) return false;
+  print.WaitReady(kSheetPolls);
+  return true;
+}
+
+// The IMS check: the paper is checked, the IMS adjustment page printed from its shipped file,
+// the marks it left are read, and a report line says whether they sit where they should.
+constexpr const char* kImsFile = "IMS_MechaAdjust_CE39_OQC_NC_RevA.prn";
+constexpr int kImsPaper = 8439;   // production area: paper reading and paper count
+constexpr int kImsMarks = 34576;  // production area: eight mark readings
+
+// A shipped print file sent through a copy of its own, so the shipped file is never held open
+// while the printer takes it; the copy goes when it was sent.
+enum class FileSend { Sent, NoFile, Failed };
+FileSend SendPrintFileCopy(OperationRun& run, const char* file, const std::string& copyStem) {
+  namespace fs = std::filesystem;
+  const fs::path folder = run.env.folders.printFile;
+  const fs::path copy = folder / (copyStem + std::to_string(run.link.Port()) + ".prn");
+  std::error_code error;
+  if (!fs::copy_file(folder / file, copy, fs::copy_options::overwrite_existing, error))
+    return FileSend::NoFile;
+  const bool sent = run.link.SendFile(copy.string(), 1024);
+  fs::remove(copy, error);
+  return sent ? FileSend::Sent : FileSend::Failed;
+}
+
+std::string ImsReport(const std::uint8_t (&marks)[8]) {
+  std::string line;
+  char field[16];
+  for (int i = 0; i < 8; ++i) {
+    if (i == 3 || i == 4) {
+      std::snprintf(field, sizeof field, "     %2d   ", marks[i]);
+      line += field;
+    } else {
+      line += std::string(10, ' ');
+    }
+  }
+  line += "\r\n";
+  line += marks[3] == 0 ? " Check1 = OK," : " Check1 = NG,";
+  line += marks[4] == 4 || marks[4] == 5 ? " Check2 = OK\r\n" : " Check2 = NG\r\n";
+  return line;
+}
+
+bool Sent(printer::CPrinterLink& link, bool queued) { return queued && link.FlushJob(); }
+
+bool ImsPaperChecked(printer::CPrinterLink& link) {
+  std::uint8_t paper[2] = {};
+  if (!Sent(link, encoder::Factory7C_A35CD1(link, 16, 0, 0)) ||
+      !link.ReadPrdNvramMulti(kImsPaper, 2, paper))
+    return false;
+  if (paper[0] >= 190 && paper[0] <= 245 && paper[1] > 1) return true;
+  link.SetLastError(printer::kImsPaperCheck);
+  return false;
+}
+
+bool PrintImsPage(OperationRun& run) {
+  printer::CPrinterLink& link = run.link;
+  const auto imsRemote = [&link] {
+    return encoder::RemoteJobPrologue(link, encoder::RemotePair{15, 0}, {{1, 2}});
+  };
+  if (!Sent(link, encoder::Factory7C_43BCA1(link, 1) && encoder::Factory7D_857AC2(link, 0) &&
+                      imsRemote()) ||
+      !Sent(link, GraphicsIn2880(link) && patterns::Print_Dummy_Dot(link, 2, 1565) &&
+                      encoder::ResetPrinter(link) && encoder::EndPage(link) &&
+                      encoder::RemoteJobEpilogue(link)) ||
+      !ImsPaperChecked(link) || !Sent(link, imsRemote()) ||
+      !Sent(link, encoder::Factory7D_857AC2(link, 0)))
+    return false;
+  const FileSend page = SendPrintFileCopy(run, kImsFile, "IMS");
+  if (page == FileSend::NoFile) Show(run, kMsgFileProblem, false);
+  return page == FileSend::Sent &&
+         Sent(link, encoder::RemoteJobPrologue(link, std::nullopt, {{1, 2}}) &&
+                        encoder::Factory7D_857AC2(link, 0) &&
+                        encoder::Factory7C_A35CD1(link, 48, 0, 0));
+}
+
+bool PrintImsReport(OperationRun& run, const patterns::PrintHeaderInfo& header) {
+  printer::CPrinterLink& link = run.link;
+  std::uint8_t marks[8] = {};
+  if (!link.ReadPrdNvramMulti(kImsMarks, 8, marks)) return false;
+  // A mark out of place is the check's finding, printed on the sheet; the print goes on.
+  if (marks[3] != 0 || (marks[4] != 4 && marks[4] != 5)) link.SetLastError(printer::kImsCheckNg);
+  return Sent(link, encoder::Factory7D_857AC2(link, 0) && GraphicsIn2880(link) &&
+                        encoder::PrintTextBand(link, ImsReport(marks), 2880, 0) &&
+                        patterns::PrintInfoHeader(link, header, run.env.versionText, 0, 170) &&
+                        encoder::ResetPrinter(link) && encoder::ResetPrinter(link) &&
+                        encoder::Factory7D_857AC2(link, 0) && encoder::Factory7C_43BCA1(link, 0) &&
+                        encoder::EndPage(link) && encoder::RemoteJobEpilogue(link));
+}
+
+bool PrintImsCheck(OperationRun& run) {
+  patterns::PrintHeaderInfo header;
+  if (!GatherPrintHeader(run, header)) return false;
+  PrintRun print(run, 1);
+  if (!ReadBlackInkText(run) || !PrintImsPage(run) || !PrintImsReport(run, header)) return false;
+  print.WaitReady(kSheetPolls);
+  return print.Done();
+}
+
 constexpr const char* kNozzleCheckFile = "NOZ_Check_Dossa.prn";
 
 bool SendNozzleCheckFile(OperationRun& run) {
-  namespace fs = std::filesystem;
-  const fs::path folder = run.env.folders.printFile;
-  const fs::path copy = folder / ("DOSSA" + std::to_string(run.link.Port()) + ".prn");
-  std::error_code error;
-  if (!fs::copy_file(folder / kNozzleCheckFile, copy, fs::copy_options::overwrite_existing, error))
-    return Show(run, kMsgFileProblem, false);
-  const bool sent = run.link.SendFile(copy.string(), 1024);
-  fs::remove(copy, error);
-  return sent;
+  const FileSend sent = SendPrintFileCopy(run, kNozzleCheckFile, "DOSSA");
+  if (sent == FileSend::NoFile) return Show(run, kMsgFileProblem, false);
+  return sent == FileSend::Sent;
 }
 
 bool RunNozzleCheck(OperationRun& run) {
@@ -131,8 +276,9 @@ constexpr std::uint8_t kNetworkNozzleCheck[30] = {
 
 bool SendNetworkNozzleCheck(OperationRun& run) {
   const std::string& host = run.request.inputText;
-  if (host.empty() || !printer::SendNetworkJob(host, kNetworkNozzleCheck, sizeof kNetworkNozzleCheck,
-                                               run.env.ui, run.env.lpdPort))
+  if (host.empty() ||
+      !printer::SendNetworkJob(host, kNetworkNozzleCheck, sizeof kNetworkNozzleCheck, run.env.ui,
+                               run.env.lpdPort))
     return Show(run, kMsgPrinterFailed, false);
   run.request.done = 1;
   return true;
@@ -146,7 +292,9 @@ void AddServicePrintOperations(OperationTable& table) {
   table.Add(210090, "RunNozzleCheck", RunNozzleCheck);
   table.Add(210110, "PrintServicePattern", PrintInspectionSheet<patterns::PrintInspectionSheet1>);
   table.Add(210120, "PrintServicePattern", PrintInspectionSheet<patterns::PrintInspectionSheet2>);
+  table.Add(210170, "PrintFeedCorrectionCheck", PrintFeedCorrectionCheck);
   table.Add(210190, "PrintServicePattern", MeasureMotor<patterns::MeasurePfMotor>);
+  table.Add(210280, "PrintImsCheck", PrintImsCheck);
   table.Add(210340, "PrintServicePattern", PrintLineSheet);
   table.Add(210370, "SendNetworkNozzleCheck", SendNetworkNozzleCheck);
 }

@@ -272,7 +272,9 @@ bool PrintInspectionSheet(CPrinterLink& link, const PrintHeaderInfo& header,
     link.Environment().ui.MessageBox(problem, ui::kApplicationTitle, ui::kOk);
     return false;
   }
-  bool ok = ResetTwice(link) && encoder::RemoteJobPrologue(link, {137, 99}, {{1, 3}}, encoder::RemoteExtras::AcAndPh) &&
+  bool ok = ResetTwice(link) &&
+            encoder::RemoteJobPrologue(link, encoder::RemotePair{137, 99}, {{1, 3}},
+                                       encoder::RemoteExtras::AcAndPh) &&
             encoder::EnterGraphicsMode(link) && encoder::SetDirection(link, layout.direction) &&
             encoder::SetUnit(link, 1, 1, 1, 2880);
   if (layout.first) {
@@ -292,7 +294,8 @@ bool PrintInspectionSheet(CPrinterLink& link, const PrintHeaderInfo& header,
     ok = ok && AlignmentBlockB(link) && Print_Dummy_Dot(link, 2, 0) &&
          encoder::SetRelVertPos4Byte(link, 1077) && encoder::ResetPrinter(link);
   }
-  if (!ok || !encoder::EndPage(link) || !encoder::RemoteJobEpilogue(link) || !link.FlushJob()) return false;
+  if (!ok || !encoder::EndPage(link) || !encoder::RemoteJobEpilogue(link) || !link.FlushJob())
+    return false;
 
   // Only a sheet that was sent is counted.
   std::uint8_t count = 0;
@@ -392,7 +395,9 @@ bool PrintLineSheet(CPrinterLink& link, PrintHeaderInfo& header, std::string_vie
     if (kind == 1) header.BlackInkKind = "Mk";
     if (kind == 0) header.BlackInkKind = "Pk";
   }
-  if (!encoder::Factory7D_48B724(link, 1) || !encoder::RemoteJobPrologue(link, {137, 99}, {{1, 3}}, encoder::RemoteExtras::AcOnly) ||
+  if (!encoder::Factory7D_48B724(link, 1) ||
+      !encoder::RemoteJobPrologue(link, encoder::RemotePair{137, 99}, {{1, 3}},
+                                  encoder::RemoteExtras::AcOnly) ||
       !encoder::EnterGraphicsMode(link) || !encoder::SetUnit(link, 1, 1, 1, 2880) ||
       !encoder::SetDirection(link, 1)) {
     return false;
@@ -419,9 +424,10 @@ bool PrintMechanicalSheet(CPrinterLink& link, const PrintHeaderInfo& header,
   // Set-up, then the carriage is parked at its near position.
   bool ok = ResetTwice(link) && encoder::Factory7D_48B724(link, 1) &&
             encoder::Factory7C_43BCA1(link, 1) && encoder::Factory7D_F00F78(link, 1) &&
-            encoder::RemoteJobPrologue(link, {15, 0}, {{1, 2}}) && encoder::EnterGraphicsMode(link) &&
-            encoder::SetUnit(link, 1, 1, 1, 2880) && Print_Dummy_Dot(link, 2, 0) &&
-            ResetTwice(link) && encoder::Factory7D_02FD01(link, 2, 0, 6369, 0, 0) &&
+            encoder::RemoteJobPrologue(link, encoder::RemotePair{15, 0}, {{1, 2}}) &&
+            encoder::EnterGraphicsMode(link) && encoder::SetUnit(link, 1, 1, 1, 2880) &&
+            Print_Dummy_Dot(link, 2, 0) && ResetTwice(link) &&
+            encoder::Factory7D_02FD01(link, 2, 0, 6369, 0, 0) &&
             encoder::Factory7D_14EB0A(link, 1, 0, 0) && encoder::Factory7D_01FE80(link, 3, 1500) &&
             encoder::Factory7D_02FD01(link, 2, 1, 10000, 4, 600) &&
             encoder::Factory7D_02FD01(link, 2, 0, 1686, 0, 0) &&

@@ -15,6 +15,8 @@ enum LinkError : int {
   kTextFeedTooLong = -941,   // printed text needs more feed than the page allows
   kEraseFailed = -945,       // list erase reported failure
   kEraseTimeout = -946,      // list erase did not finish in time
+  kImsCheckNg = -967,        // the IMS check found a mark out of place (the sheet says which)
+  kImsPaperCheck = -970,     // the IMS paper check read the paper outside its range
   kReadBackDiffers = -992,   // an NVRAM change did not read back
   kNotLetterOrDigit = -993,  // an NVRAM text holds a character that is not a letter or digit
   kStatusTimeout = -995,     // the wanted status did not come in time

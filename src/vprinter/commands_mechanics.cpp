@@ -107,15 +107,17 @@ void Cleaning(PrinterContext& printer, const Bytes& p) {
   printer.Note("head cleaning " + std::to_string(p[0]));
 }
 
-// Sensor readings: 16 the paper sensor, 48 the IMS marks.
+// Sensor readings: 16 the paper sensor (a reading and a sheet count), 48 the IMS marks (the
+// fourth and fifth are the ones the IMS check judges).
 void SensorReadings(PrinterContext& printer, const Bytes& p) {
   PrinterState& state = printer.State();
   if (p[0] == 16) {
-    state.nvram[8439] = 212;
+    state.nvram[8439] = state.faults.imsPaperFails ? 150 : 212;
     state.nvram[8440] = 3;
   } else if (p[0] == 48) {
-    const std::uint8_t marks[8] = {5, 6, 7, 0, 4, 9, 8, 6};
-    std::copy_n(marks, 8, state.nvram.begin() + 34576);
+    const std::uint8_t good[8] = {5, 6, 7, 0, 4, 9, 8, 6};
+    const std::uint8_t bad[8] = {5, 6, 7, 2, 7, 9, 8, 6};
+    std::copy_n(state.faults.imsMarksFail ? bad : good, 8, state.nvram.begin() + 34576);
   }
 }
 

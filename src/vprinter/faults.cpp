@@ -40,6 +40,8 @@ constexpr FaultRow kFaults[] = {
     {"aid-weak-runs", Form::Number, "aidWeakRuns", nullptr, &Faults::aidWeakRuns},
     {"aid-fail-run", Form::Number, "aidFailRun", nullptr, &Faults::aidFailRun},
     {"aid-fail-code", Form::Number, "aidFailCode", nullptr, &Faults::aidFailCode},
+    {"ims-paper-fails", Form::Flag, "imsPaperFails", &Faults::imsPaperFails},
+    {"ims-marks-fail", Form::Flag, "imsMarksFail", &Faults::imsMarksFail},
 };
 
 // A whole decimal or 0x-hexadecimal number of 0 or more.

@@ -42,6 +42,9 @@ struct Faults {
   int aidWeakRuns = -1;
   int aidFailRun = -1;
   int aidFailCode = -1;
+  // The IMS checks: the paper reads outside its range; the marks sit out of place.
+  bool imsPaperFails = false;
+  bool imsMarksFail = false;
 };
 
 // The option unit (colour measuring) with its own small NVRAM.

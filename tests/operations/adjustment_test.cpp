@@ -67,9 +67,9 @@ TEST_F(AdjustmentTest, PositionInputOutsideItsRangesWritesNothing) {
   SetPosition(35, 0, 0, 500);
   const std::vector<int> before = Position();
   const std::pair<std::array<double, 4>, int> refused[] = {
-      {{9.9, 15, 15, 14}, -936},  {{15, 20.1, 15, 14}, -936},  {{15, 15, 9.5, 14}, -936},
-      {{15, 15, 15, 8.9}, -937},  {{15, 15, 15, 19.2}, -937},
-      {{14, 15, 15, 14}, -938},   // 35 + 7 leaves -40..40
+      {{9.9, 15, 15, 14}, -936},  {{15, 20.1, 15, 14}, -936},
+      {{15, 15, 9.5, 14}, -936},  {{15, 15, 15, 8.9}, -937},
+      {{15, 15, 15, 19.2}, -937}, {{14, 15, 15, 14}, -938},  // 35 + 7 leaves -40..40
       {{15, 15, 15, 15}, -938}};  // 500 + 113 leaves -560..560, though the bytes would fit
   for (const auto& [measured, code] : refused) {
     Mark();
@@ -119,8 +119,8 @@ TEST_F(AdjustmentTest, FeedInputRescalesFromTheMeasuredLength) {
   Poke(nv::kFeedLength, Long(1000000));
   request.measured[0] = 512.5;
   ASSERT_TRUE(RunOp(kInputBase, 10170));
-  EXPECT_EQ(PrdLong(nv::kFeedScale), 990600);         // 1 x 990600 / 1000000, in millionths
-  EXPECT_EQ(PrdLong(nv::kFeedLength), 999375);        // 512.5 x 1950, rounded
+  EXPECT_EQ(PrdLong(nv::kFeedScale), 990600);          // 1 x 990600 / 1000000, in millionths
+  EXPECT_EQ(PrdLong(nv::kFeedLength), 999375);         // 512.5 x 1950, rounded
   EXPECT_EQ(PrdLong(nv::kFeedLengthBefore), 1000000);  // the length before
   EXPECT_EQ(request.shownValues[0], 999375);
   EXPECT_EQ(request.done, 1);

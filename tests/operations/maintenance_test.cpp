@@ -97,7 +97,7 @@ protected:
 
 TEST_F(SlotCleaningTest, TheSmallVariantNeedsOnlySlotsThreeAndTen) {
   Poke(kSlots, {0, 0, 4, 0, 0, 0, 0, 0, 0, 7, 0});
-  request.selector = 2;  // variant 1
+  request.selector = 2;           // variant 1
   ui.QueueAnswer(ui::kAnswerOk);  // the counters
   ui.QueueAnswer(ui::kAnswerOk);  // the question
   Mark();
@@ -143,8 +143,7 @@ TEST_F(SlotCleaningTest, SlotsNotInUseAreLeftOutAndOtherChoicesOnlyFinish) {
 TEST_F(MaintenanceTest, DayTimerNeedsTheSendAndTheReadyPrinter) {
   Mark();
   ASSERT_TRUE(RunOp(10150));
-  EXPECT_EQ(SentFactoryCommands(),
-            Commands{"7D 02: 02 00 80 51 01 00 00 00 00 00 00"});
+  EXPECT_EQ(SentFactoryCommands(), Commands{"7D 02: 02 00 80 51 01 00 00 00 00 00 00"});
   EXPECT_EQ(Shown(), std::vector{Message(10000001)});
   SetFaults([](vprinter::Faults& f) { f.stuckStatus = 3; });  // never ready
   Mark();
@@ -156,7 +155,8 @@ TEST_F(MaintenanceTest, DayTimerNeedsTheSendAndTheReadyPrinter) {
 }
 
 TEST_F(MaintenanceTest, SwitchCommandsAreAskedAndConfirmed) {
-  for (const auto& [item, command] : {std::pair{10290, "7D 4A: 06 00"}, std::pair{10310, "7D 4A: 06 01"}}) {
+  for (const auto& [item, command] :
+       {std::pair{10290, "7D 4A: 06 00"}, std::pair{10310, "7D 4A: 06 01"}}) {
     ui.QueueAnswer(ui::kAnswerOk);
     Mark();
     ASSERT_TRUE(RunOp(item));
@@ -192,7 +192,8 @@ TEST_F(MaintenanceTest, ThePulseGoesOffOnlyAfterTheTechnicianConfirmed) {
   std::vector<std::pair<std::size_t, std::string>> pieces;
   operations::Dispatch dispatch = Dispatcher();
   dispatch.sentTap = [&](const std::uint8_t* bytes, std::size_t length) {
-    pieces.emplace_back(ui.Calls().size(), std::string(reinterpret_cast<const char*>(bytes), length));
+    pieces.emplace_back(ui.Calls().size(),
+                        std::string(reinterpret_cast<const char*>(bytes), length));
   };
   request.buttonBase = kExecuteBase;
   request.itemNumber = 10380;
@@ -204,8 +205,10 @@ TEST_F(MaintenanceTest, ThePulseGoesOffOnlyAfterTheTechnicianConfirmed) {
   const std::size_t messageCall = ui.Calls().size() - 1;
   EXPECT_LE(pieces[0].first, messageCall);  // on before the message
   EXPECT_GT(pieces[1].first, messageCall);  // off after it was answered
-  EXPECT_EQ(pieces[0].second.substr(pieces[0].second.size() - 4), std::string("\x10\xEF\x08\x64", 4));
-  EXPECT_EQ(pieces[1].second.substr(pieces[1].second.size() - 4), std::string("\x10\xEF\x08\x00", 4));
+  EXPECT_EQ(pieces[0].second.substr(pieces[0].second.size() - 4),
+            std::string("\x10\xEF\x08\x64", 4));
+  EXPECT_EQ(pieces[1].second.substr(pieces[1].second.size() - 4),
+            std::string("\x10\xEF\x08\x00", 4));
 }
 
 TEST_F(MaintenanceTest, SingleCommandsReportWhetherTheyWereSent) {
@@ -244,7 +247,8 @@ TEST_F(MaintenanceTest, BlockCopiesMoveTwentyRecordsAndReadThemBack) {
   ASSERT_TRUE(RunOp(10260));
   for (int j = 0; j < 5; ++j)
     for (int i = 0; i < 4; ++i)
-      EXPECT_EQ(Peek(2496 + 32 * i + 128 * j, 10), vprinter::Bytes(10, static_cast<std::uint8_t>(16 * j + i)));
+      EXPECT_EQ(Peek(2496 + 32 * i + 128 * j, 10),
+                vprinter::Bytes(10, static_cast<std::uint8_t>(16 * j + i)));
   EXPECT_EQ(Peek(2496 + 10, 1), vprinter::Bytes{0xFF});  // only the records
   const Commands commands = SentFactoryCommands();
   ASSERT_GE(commands.size(), 21u);

@@ -82,9 +82,8 @@ TEST_F(ServicePrintsTest, InspectionSheetsPrintAndCount) {
   ASSERT_TRUE(RunOp(10120));
   EXPECT_EQ(Printer()->PagesPrinted(), 2);
   // A header that cannot be read prints nothing.
-  SetFaults([](vprinter::Faults& f) {
-    f.readFailFrom = f.readFailTo = driver::nvram::kBlackInkKind;
-  });
+  SetFaults(
+      [](vprinter::Faults& f) { f.readFailFrom = f.readFailTo = driver::nvram::kBlackInkKind; });
   Mark();
   EXPECT_FALSE(RunOp(10110));
   EXPECT_EQ(Shown(), std::vector{Message(90000005)});
@@ -127,7 +126,9 @@ TEST_F(ServicePrintsTest, TheNetworkNozzleCheckIsThirtyFixedBytesToTheDaemon) {
   EXPECT_TRUE(request.operationSucceeded);
   EXPECT_EQ(request.done, 1);
   const std::string job(
-      "\x1B\x28\x52\x08\x00\x00REMOTE1NC\x02\x00\x00\x00\x1B\x00\x00\x00\x0D\x0A\x0C\x1B\x40\x1B\x40", 30);
+      "\x1B\x28\x52\x08\x00\x00REMOTE1NC\x02\x00\x00\x00\x1B\x00\x00\x00\x0D\x0A\x0C\x1B\x40\x1B"
+      "\x40",
+      30);
   const std::string received = daemon.Received();
   ASSERT_GE(received.size(), job.size());
   EXPECT_EQ(received.substr(received.size() - job.size()), job);
@@ -147,6 +148,58 @@ TEST_F(ServicePrintsTest, AnUnreachableNetworkPrinterIsReported) {
   ASSERT_FALSE(Shown().empty());
   EXPECT_EQ(Shown().back(), Message(90000005));
   EXPECT_EQ(request.done, 0);
+}
+
+TEST_F(ServicePrintsTest, TheFeedCheckPrintsThePrintersCorrection) {
+  Poke(driver::nvram::kFeedScale, Long(1000000));
+  Poke(driver::nvram::kFeedLength, Long(990600));
+  Poke(driver::nvram::kBlackInkKind, {0});
+  Mark();
+  ASSERT_TRUE(RunOp(10170));
+  EXPECT_EQ(Printer()->PagesPrinted(), 1);
+  EXPECT_EQ(request.printerInfo.BlackInkKind, "Pk");
+  EXPECT_EQ(Shown(), std::vector<ShownMessage>{});
+  // The remote part of the page: MI (254, 99) and four SN settings.
+  EXPECT_NE(sent.find(std::string("MI\x04\x00\x00\x01\xFE\x63SN\x03\x00\x00\x01\x03SN\x03\x00"
+                                  "\x00\x04\x69SN\x03\x00\x00\x82\x47SN\x03\x00\x00\x03\x00",
+                                  36)),
+            std::string::npos);
+  // Without a length there is no percentage to print.
+  Poke(driver::nvram::kFeedLength, Long(0));
+  EXPECT_FALSE(RunOp(10170));
+  EXPECT_EQ(request.lastError, -938);
+  EXPECT_EQ(Printer()->PagesPrinted(), 1);
+  ExpectWaitDialogsClosed();
+}
+
+TEST_F(ServicePrintsTest, TheImsCheckPrintsItsPageAndReportsTheMarks) {
+  const std::string page(1500, '\x0D');
+  folder.Write("Prnfile/IMS_MechaAdjust_CE39_OQC_NC_RevA.prn", page);
+  Mark();
+  ASSERT_TRUE(RunOp(10280));
+  EXPECT_EQ(Shown(), std::vector{Message(10000001)});
+  EXPECT_EQ(request.done, 1);
+  EXPECT_NE(request.lastError, -967);
+  EXPECT_EQ(Printer()->PagesPrinted(), 2);  // the paper check page and the report
+  EXPECT_NE(sent.find(page), std::string::npos);
+  std::size_t files = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder / "Prnfile"))
+    ++files;
+  EXPECT_EQ(files, 1u);
+  // Marks out of place: the report says NG, the print still ends as printed.
+  SetFaults([](vprinter::Faults& f) { f.imsMarksFail = true; });
+  ASSERT_TRUE(RunOp(10280));
+  EXPECT_EQ(request.lastError, -967);
+  EXPECT_EQ(request.done, 1);
+  // Paper outside its range: the check stops before the page is sent.
+  SetFaults([](vprinter::Faults& f) { f.imsPaperFails = true; });
+  sent.clear();
+  Mark();
+  EXPECT_FALSE(RunOp(10280));
+  EXPECT_EQ(request.lastError, -970);
+  EXPECT_EQ(sent.find(page), std::string::npos);
+  EXPECT_EQ(Shown(), std::vector<ShownMessage>{});
+  ExpectWaitDialogsClosed();
 }
 
 }  // namespace

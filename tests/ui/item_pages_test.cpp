@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-
 #include "driver/nvram_map.h"
 #include "driver/product_constants.h"
 #include "operations/service_operations.h"
@@ -45,7 +44,8 @@ protected:
     ui.RunPosted();
   }
   // A page on its own over a request, as the dialog attaches it.
-  std::unique_ptr<ui::TStackedPage> PageOver(int templateId, operations::OperationRequest& request) {
+  std::unique_ptr<ui::TStackedPage> PageOver(int templateId,
+                                             operations::OperationRequest& request) {
     auto page = ui::ProgramPages().MakePage(templateId, {ui, Environment().catalogue});
     EXPECT_TRUE(page->Create());
     page->AttachRequest(request);
@@ -93,8 +93,9 @@ TEST_F(ItemPagesTest, BidInputThatIsNoNumberKeepsItsValueAndTheRunGoesAhead) {
   Mark();
   EXPECT_TRUE(dialog->CurrentPage()->page->CollectInput());
   EXPECT_EQ(dialog->Request().enteredValues[0], 4);
-  EXPECT_EQ(Shown(), (std::vector<testing_support::ShownMessage>{
-                         {"Please enter an integer.", ui::kIconWarning}}));
+  EXPECT_EQ(
+      Shown(),
+      (std::vector<testing_support::ShownMessage>{{"Please enter an integer.", ui::kIconWarning}}));
 }
 
 TEST_F(ItemPagesTest, PagesOfAMissingPrinterAreDisabled) {
@@ -269,7 +270,9 @@ TEST_F(ItemPagesTest, CountersShowTheirShareOfTheRatedLife) {
   };
   const Case cases[] = {
       {20010, {2400000, 0}, {"2400000", "4800000", "50", "---", "---", "---"}},
-      {20040, {508669500, 447866500}, {"508669500", "1017339000", "50", "447866500", "895733000", "50"}},
+      {20040,
+       {508669500, 447866500},
+       {"508669500", "1017339000", "50", "447866500", "895733000", "50"}},
       {20080, {1234, 0}, {"1234", "---", "---", "---", "---", "---"}},
       {20020, {32767, 0}, {"---", "400000", "---", "---", "---", "---"}},
       {20040, {32767, 5}, {"---", "1017339000", "---", "---", "895733000", "---"}},
@@ -361,8 +364,8 @@ TEST_F(ItemPagesTest, SerialNumberInputCountsToTen) {
   ui.QueueAnswer(ui::kAnswerOk);
   Press(*dialog, ui::kInputButtonId);
   EXPECT_EQ(dialog->Request().inputText, "LW12345678");
-  EXPECT_EQ(Peek(driver::nvram::kSerialNumber, 10), (vprinter::Bytes{'L', 'W', '1', '2', '3', '4',
-                                                                     '5', '6', '7', '8'}));
+  EXPECT_EQ(Peek(driver::nvram::kSerialNumber, 10),
+            (vprinter::Bytes{'L', 'W', '1', '2', '3', '4', '5', '6', '7', '8'}));
 }
 
 TEST_F(ItemPagesTest, NetworkAddressIsFourNumbers) {
@@ -372,9 +375,8 @@ TEST_F(ItemPagesTest, NetworkAddressIsFourNumbers) {
   EXPECT_TRUE(Shows(*page, ui::kTextInputAddressId));
   EXPECT_FALSE(Shows(*page, ui::kTextInputEditId));
   EXPECT_EQ(page->Focus(), ui::kTextInputAddressId);
-  const std::pair<const char*, const char*> accepted[] = {{"192.168.0.5", "192.168.0.5"},
-                                                          {"10.0..1", "10.0.0.1"},
-                                                          {"010.001.000.005", "10.1.0.5"}};
+  const std::pair<const char*, const char*> accepted[] = {
+      {"192.168.0.5", "192.168.0.5"}, {"10.0..1", "10.0.0.1"}, {"010.001.000.005", "10.1.0.5"}};
   for (const auto& [typed, address] : accepted) {
     page->EditText(ui::kTextInputAddressId, typed);
     ASSERT_TRUE(page->CollectInput()) << typed;

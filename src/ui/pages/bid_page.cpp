@@ -22,7 +22,8 @@ DialogTemplate BidLayout() {
       c.push_back({kBidCheckIds[3 * row + k], K::CheckBox, "", {70 + 56 * k, y, 50, 12}});
     c.push_back({kPrinterLabelIds[row], K::Static, "Printer", {16, y + 17, 50, 10}});
     for (int k = 0; k < 3; ++k)
-      c.push_back({kBidShownIds[3 * row + k], K::Static, "", {70 + 56 * k, y + 16, 40, 12}, kSunken});
+      c.push_back(
+          {kBidShownIds[3 * row + k], K::Static, "", {70 + 56 * k, y + 16, 40, 12}, kSunken});
     c.push_back({kInputLabelIds[row], K::Static, "Input", {16, y + 33, 50, 10}});
     for (int k = 0; k < 3; ++k)
       c.push_back({kBidInputIds[3 * row + k], K::Edit, "", {70 + 56 * k, y + 31, 40, 13}});

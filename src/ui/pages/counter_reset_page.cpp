@@ -19,12 +19,18 @@ DialogTemplate CounterLayout() {
   for (int row = 0; row < 2; ++row) {
     const int y = 18 + 18 * row;
     const unsigned second = row == 1 ? kHidden : 0u;
-    c.push_back({kCounterCheckIds[row], K::CheckBox, row == 0 ? "Pos1" : "Pos2",
-                 {6, y + 1, 48, 12}, kHidden});
+    c.push_back({kCounterCheckIds[row],
+                 K::CheckBox,
+                 row == 0 ? "Pos1" : "Pos2",
+                 {6, y + 1, 48, 12},
+                 kHidden});
     c.push_back({kCounterCurrentIds[row], K::Edit, "", {56, y, 60, 13}, kReadOnly | second});
     c.push_back({kCounterLifeIds[row], K::Edit, "", {120, y, 60, 13}, kReadOnly | second});
     c.push_back({kCounterRateIds[row], K::Edit, "", {184, y, 28, 13}, kReadOnly | second});
-    c.push_back({kCounterPercentIds[row], K::Static, "%", {215, y + 2, 10, 10},
+    c.push_back({kCounterPercentIds[row],
+                 K::Static,
+                 "%",
+                 {215, y + 2, 10, 10},
                  row == 1 ? kHidden | kDisabled : 0u});
   }
   return layout;

@@ -102,8 +102,7 @@ void CSvcDlgMAC::OnControlChanged() {
 }
 
 void CSvcDlgMAC::OnFieldChanged(int field) {
-  if (static_cast<int>(GetDlgItemText(kMacEditIds[field]).size()) >= kFieldLength)
-    NextDlgCtrl();
+  if (static_cast<int>(GetDlgItemText(kMacEditIds[field]).size()) >= kFieldLength) NextDlgCtrl();
 }
 
 bool CSvcDlgMAC::CollectInput() {

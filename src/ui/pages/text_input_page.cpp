@@ -36,8 +36,7 @@ bool ParseAddress(const std::string& text, std::string& address) {
   while (std::getline(fields, field, '.')) {
     if (count == 4) return false;
     int value = 0;
-    if (!field.empty() && (!ParseDialogInt(field, value) || value < 0 || value > 255))
-      return false;
+    if (!field.empty() && (!ParseDialogInt(field, value) || value < 0 || value > 255)) return false;
     values[count++] = value;
   }
   if (count != 4) return false;
