@@ -16,11 +16,14 @@
 #include "ui/message_dlg.h"
 #include "ui/nvram_backup_dialog.h"
 #include "ui/pages/bid_page.h"
+#include "ui/pages/choice_status_page.h"
+#include "ui/pages/cleaning_page.h"
 #include "ui/pages/clock_page.h"
 #include "ui/pages/counter_reset_page.h"
 #include "ui/pages/head_id_page.h"
 #include "ui/pages/mac_address_page.h"
 #include "ui/pages/measured_values_page.h"
+#include "ui/pages/nozzle_check_page.h"
 #include "ui/pages/nvram_copy_page.h"
 #include "ui/pages/text_input_page.h"
 #include "ui/picture_dlg.h"
@@ -205,6 +208,10 @@ std::vector<std::string> RenderScreenshots(const std::string& folder, QtUiServic
          page.EditText(ui::kTextInputAddressId, "192.168.0.5");
        }},
       {90040, "Cleaning counters", ui::kCounterTemplate, "counter-page-20040", none},
+      {90020, "Nozzle check", ui::kNozzleCheckTemplate, "nozzle-check-page", none},
+      {90020, "Head cleaning", ui::kCleaningTemplate, "cleaning-page-LW", none},
+      {90020, "Slot cleaning", ui::kCleaningTemplate, "slot-cleaning-page", none},
+      {90020, "Service flag", ui::kChoiceStatusTemplate, "service-flag-page", none},
   };
   for (const PageShot& shot : pageShots) {
     ui::CSvcDlgMain main(services, context, "Adjustment and Service", shot.top);
@@ -226,6 +233,18 @@ std::vector<std::string> RenderScreenshots(const std::string& folder, QtUiServic
     page->Create();
     page->AttachRequest(request);
     save(GrabDialog(*page), ui::kCounterTemplate, "counter-page-20010");
+  }
+  {
+    // The cleaning page of a printer with eight head rows: no orange and green pair.
+    operations::OperationRequest request;
+    request.itemNumber = 10100;
+    request.romVersion = "NN06B1";
+    request.pageText.text[0] = "Cleaning strength";
+    const auto page = ui::ProgramPages().MakePage(ui::kCleaningTemplate,
+                                                  {services, context.environment.catalogue});
+    page->Create();
+    page->AttachRequest(request);
+    save(GrabDialog(*page), ui::kCleaningTemplate, "cleaning-page-NN");
   }
 
   // The board exchange page, and the backup utility after a backup (its save dialog is

@@ -1,11 +1,14 @@
 #include "ui/pages/page_table.h"
 
 #include "ui/pages/bid_page.h"
+#include "ui/pages/choice_status_page.h"
+#include "ui/pages/cleaning_page.h"
 #include "ui/pages/clock_page.h"
 #include "ui/pages/counter_reset_page.h"
 #include "ui/pages/head_id_page.h"
 #include "ui/pages/mac_address_page.h"
 #include "ui/pages/measured_values_page.h"
+#include "ui/pages/nozzle_check_page.h"
 #include "ui/pages/nvram_copy_page.h"
 #include "ui/pages/text_input_page.h"
 
@@ -47,6 +50,9 @@ const PageTable& ProgramPages() {
     AddCounterResetPage(table);
     AddHeadIdPage(table);
     AddTextInputPage(table);
+    AddNozzleCheckPage(table);
+    AddChoiceStatusPage(table);
+    AddCleaningPage(table);
     return table;
   }();
   return pages;
