@@ -17,7 +17,7 @@
 #include <string>
 #include <thread>
 
-#include "support/loopback.h"
+#include "support/lpd_receiver.h"
 #include "support/temp_folder.h"
 
 using nlohmann::json;
@@ -379,6 +379,28 @@ TEST(Cli, IdentityAndAdjustmentRunsWithThePageInputs) {
   EXPECT_EQ(Cli("nvram read 8480 12 --prd", folder.Path()).Json()["bytes"],
             "40 42 0F 00 88 1D 0F 00 88 1D 0F 00");
   EXPECT_EQ(run("110340 --measured 0,11,15", 1)["messages"].size(), 1u);
+}
+
+// Maintenance runs that take no time on a printer: the hot key, a switch command, and the
+// network nozzle check to a daemon on the port the environment names.
+TEST(Cli, MaintenanceRunsHotKeysAndTheNetworkNozzleCheck) {
+  testing_support::TempFolder folder;
+  CopyShippedFiles(folder);
+  ASSERT_EQ(Cli("vprinter attach --model LW", folder.Path()).exitCode, 0);
+  const auto hotKey = Cli("run F11", folder.Path());
+  EXPECT_EQ(hotKey.exitCode, 0);
+  EXPECT_EQ(hotKey.Json()["operation"], "HotKeySequenceF11");
+  const auto cancelled = Cli("run 210290 --answer cancel", folder.Path());
+  EXPECT_EQ(cancelled.exitCode, 1);
+  EXPECT_EQ(cancelled.Json()["messages"].size(), 1u);
+  testing_support::LpdReceiver daemon;
+  const CliRun network =
+      RunProgram("GRELT_LPD_PORT=" + std::to_string(daemon.Port()) + " " + GRELT_CLI +
+                 " --program-folder '" + folder.Path() + "' run 210370 --input 127.0.0.1");
+  EXPECT_EQ(network.exitCode, 0) << network.err;
+  EXPECT_EQ(network.Json()["done"], 1);
+  const std::string received = daemon.Received();
+  EXPECT_EQ(received.substr(received.size() - 30, 13), std::string("\x1B(R\x08\0\0REMOTE1", 13));
 }
 
 TEST(Cli, EncodePrintsTheBytesOfOneBuilder) {
