@@ -150,7 +150,18 @@ void PageRenderer::Reset() {
   base_ = 2880;
   pageUnit_ = vUnit_ = hUnit_ = 1;
   hPitch_ = vPitch_ = 1.0 / 360;
-  x_ = y_ = 0;
+  x_ = 0;
+}
+
+// A carriage move (7D 01: mode, position in 1/360 inch) puts the head where the next block
+// starts; a paper feed (7D 84: a, b, distance in 1/2880 inch) and a feed run (7D 02 with mode 3:
+// its second value, 1/2880 inch) move the paper on.
+void PageRenderer::Factory(const FactoryCommand& command) {
+  if (command.family != 0x7D) return;
+  const Bytes& p = command.params;
+  if (command.code == 0x01 && p.size() == 3) x_ = Word(p, 1) / 360.0;
+  if (command.code == 0x84 && p.size() == 4) y_ += Word(p, 2) / 2880.0;
+  if (command.code == 0x02 && p.size() == 11 && p[0] == 3) y_ += Dword(p, 7) / 2880.0;
 }
 
 void PageRenderer::Setting(char letter, const Bytes& params) {
@@ -325,7 +336,10 @@ public:
     if (byte == 0x0C) Write(pages_.EndPage());
   }
   void OnRemote(const std::string&, const Bytes&) override { ++summary_.remoteCommands; }
-  void OnFactory(const FactoryCommand&) override { ++summary_.factoryCommands; }
+  void OnFactory(const FactoryCommand& command) override {
+    ++summary_.factoryCommands;
+    pages_.Factory(command);
+  }
   void OnFirmware(const Bytes&) override { Warn("a firmware file, not a print job"); }
   void OnMalformed(const std::string& what) override { Warn(what); }
 

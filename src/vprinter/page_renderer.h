@@ -33,8 +33,11 @@ public:
   // warn is told of anything odd in the job; the renderer goes on.
   explicit PageRenderer(std::function<void(const std::string&)> warn);
 
+  // A reset returns the units and the print head to the left; the paper stays where it is.
   void Reset();
   void Setting(char letter, const Bytes& params);
+  // The factory commands that move the carriage or feed the paper between raster blocks.
+  void Factory(const FactoryCommand& command);
   void Raster(const RasterBlock& block);
   // Ends the page; returns it (an empty page when nothing was printed on it).
   Page EndPage();

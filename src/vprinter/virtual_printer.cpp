@@ -497,6 +497,7 @@ void VirtualPrinter::GiveUpStalledFirmware() {
 void VirtualPrinter::OnFactory(const FactoryCommand& command) {
   const std::string name = FactoryName(command.family, command.code);
   if (!AccessOk(command.access)) return Note("refused factory command " + name + ": access code");
+  pages_.Factory(command);
   Dispatch({command.family, command.code}, name, command.params);
 }
 

@@ -107,6 +107,31 @@ TEST_F(RenderTest, PositionsAndPitchesPlaceTheRows) {
   EXPECT_TRUE(warnings.empty());
 }
 
+// Between blocks the printer moves its carriage and feeds the paper by factory command, and a
+// reset does not take the paper back: a sheet built that way prints its blocks one under the
+// other, never over each other.
+TEST_F(RenderTest, CarriageMovesAndFeedsPlaceTheNextBlock) {
+  vprinter::PageRenderer pages([](const std::string&) {});
+  const vprinter::RasterBlock block{0x00, 2, 1, 1, {{0xC0}}};
+  pages.Setting('v', {0x40, 0x0B, 0x00, 0x00});  // one inch down
+  pages.Raster(block);
+  pages.Reset();
+  pages.Factory({0x7D, 0x01, {}, 0x01, {3, 0xD0, 0x02}});        // carriage to 720/360 inch
+  pages.Factory({0x7D, 0x01, {}, 0x84, {0, 1, 0x40, 0x0B}});     // feed 2880/2880 inch
+  pages.Raster(block);
+  pages.Factory({0x7D, 0x01, {}, 0x02, {3, 0, 0, 0, 0, 0, 2, 0x80, 0x16, 0, 0}});  // feed run 2 in
+  pages.Factory({0x7C, 0x01, {}, 0x84, {0, 1, 0x40, 0x0B}});     // another family: no move
+  pages.Raster(block);
+  const vprinter::Page page = pages.EndPage();
+  ASSERT_EQ(page.blocks.size(), 3u);
+  EXPECT_DOUBLE_EQ(page.blocks[0].y, 1.0);
+  EXPECT_DOUBLE_EQ(page.blocks[1].x, 2.0);
+  EXPECT_DOUBLE_EQ(page.blocks[1].y, 2.0);  // kept through the reset, then fed an inch
+  EXPECT_DOUBLE_EQ(page.blocks[2].y, 4.0);
+  pages.Raster(block);
+  EXPECT_DOUBLE_EQ(pages.EndPage().blocks.at(0).y, 0.0);  // a new page starts at the top
+}
+
 TEST_F(RenderTest, UnequalResolutionsKeepRowsAndDotsOnTheirOwnPitch) {
   std::vector<std::string> warnings;
   vprinter::PageRenderer pages([&warnings](const std::string& w) { warnings.push_back(w); });
