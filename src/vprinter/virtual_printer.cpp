@@ -169,6 +169,11 @@ int VirtualPrinter::PagesPrinted() const {
   return pagesPrinted_;
 }
 
+std::vector<DotCounts> VirtualPrinter::PageDots() const {
+  std::lock_guard lock(mutex_);
+  return pageDots_;
+}
+
 void VirtualPrinter::Note(const std::string& line) {
   log_.push_back(line);
   if (log_.size() > kLogLines) log_.pop_front();
@@ -442,6 +447,7 @@ void VirtualPrinter::OnControl(std::uint8_t byte) {
   ++pagesPrinted_;
   BusyFor(kPageMs);
   const Page page = pages_.EndPage();
+  pageDots_.push_back(CountDots(page));
   if (page.blocks.empty()) {
     Note("page " + std::to_string(pagesPrinted_) + " fed blank");
     return;

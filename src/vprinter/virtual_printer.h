@@ -56,6 +56,8 @@ public:
   void SetMotorReading(int motor, int mode, std::uint16_t current, std::uint16_t time);
   std::vector<std::string> Log() const;
   int PagesPrinted() const;
+  // The dots of each page printed since the printer was opened, by colour code, in order.
+  std::vector<DotCounts> PageDots() const;
   // Bytes taken from the data channels since the printer was opened.
   std::uint64_t BytesReceived() const;
   // The factory and remote commands this printer knows (StandardCommands() unless a test or a
@@ -117,6 +119,7 @@ private:
   std::map<std::uint8_t, int> eraseReplies_;  // list kind -> replies until the erase is done
   std::deque<std::string> log_;
   int pagesPrinted_ = 0;
+  std::vector<DotCounts> pageDots_;
   std::uint64_t bytesReceived_ = 0;
   int unitStartReads_ = -1;  // state reads until a starting unit is ready; -1: not starting
   bool firmwareRefused_ = false;

@@ -38,6 +38,12 @@ TEST_F(ServicePrintsTest, TheNozzleCheckPrintsInEachDotSize) {
     Mark();
     ASSERT_TRUE(RunOp(10090)) << selector;
     EXPECT_EQ(Printer()->PagesPrinted(), pagesBefore + 1);
+    // Ten lanes, one per head row of the LW, each printing every nozzle once, and the header.
+    const vprinter::DotCounts dots = Printer()->PageDots().back();
+    EXPECT_EQ(dots.size(), 11u);
+    for (int row = 0x80; row <= 0x89; ++row) EXPECT_EQ(dots.at(row), dots.at(0x80)) << row;
+    EXPECT_GT(dots.at(0x80), 0u);
+    EXPECT_GT(dots.at(0x00), 0u);
     EXPECT_EQ(Shown(), std::vector{Message(10000001)});
     EXPECT_EQ(request.done, 1);
   }
@@ -76,6 +82,7 @@ TEST_F(ServicePrintsTest, InspectionSheetsPrintAndCount) {
   Mark();
   ASSERT_TRUE(RunOp(10110));
   EXPECT_EQ(Printer()->PagesPrinted(), 1);
+  EXPECT_GE(Printer()->PageDots().back().size(), 10u);  // the staircase of every head row
   EXPECT_EQ(Peek(129, 1), vprinter::Bytes{5});
   EXPECT_EQ(Shown(), std::vector{Message(10000001)});
   EXPECT_EQ(request.done, 1);
@@ -157,6 +164,7 @@ TEST_F(ServicePrintsTest, TheFeedCheckPrintsThePrintersCorrection) {
   Mark();
   ASSERT_TRUE(RunOp(10170));
   EXPECT_EQ(Printer()->PagesPrinted(), 1);
+  EXPECT_GT(Printer()->PageDots().back().at(0x00), 1000u);  // blocks, percentage and header
   EXPECT_EQ(request.printerInfo.BlackInkKind, "Pk");
   EXPECT_EQ(Shown(), std::vector<ShownMessage>{});
   // The remote part of the page: MI (254, 99) and four SN settings.
@@ -181,6 +189,7 @@ TEST_F(ServicePrintsTest, TheImsCheckPrintsItsPageAndReportsTheMarks) {
   EXPECT_EQ(request.done, 1);
   EXPECT_NE(request.lastError, -967);
   EXPECT_EQ(Printer()->PagesPrinted(), 2);  // the paper check page and the report
+  EXPECT_GT(Printer()->PageDots().back().at(0x00), 500u);  // the report line and the header
   EXPECT_NE(sent.find(page), std::string::npos);
   std::size_t files = 0;
   for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder / "Prnfile"))
