@@ -112,7 +112,8 @@ void Cleaning(PrinterContext& printer, const Bytes& p) {
 void SensorReadings(PrinterContext& printer, const Bytes& p) {
   PrinterState& state = printer.State();
   if (p[0] == 16) {
-    state.nvram[8439] = state.faults.imsPaperFails ? 150 : 212;
+    const int reading = state.faults.imsPaperReading;
+    state.nvram[8439] = static_cast<std::uint8_t>(reading >= 0 && reading <= 255 ? reading : 212);
     state.nvram[8440] = 3;
   } else if (p[0] == 48) {
     const std::uint8_t good[8] = {5, 6, 7, 0, 4, 9, 8, 6};

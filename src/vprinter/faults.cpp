@@ -40,7 +40,7 @@ constexpr FaultRow kFaults[] = {
     {"aid-weak-runs", Form::Number, "aidWeakRuns", nullptr, &Faults::aidWeakRuns},
     {"aid-fail-run", Form::Number, "aidFailRun", nullptr, &Faults::aidFailRun},
     {"aid-fail-code", Form::Number, "aidFailCode", nullptr, &Faults::aidFailCode},
-    {"ims-paper-fails", Form::Flag, "imsPaperFails", &Faults::imsPaperFails},
+    {"ims-paper-reading", Form::Number, "imsPaperReading", nullptr, &Faults::imsPaperReading},
     {"ims-marks-fail", Form::Flag, "imsMarksFail", &Faults::imsMarksFail},
 };
 

@@ -42,8 +42,9 @@ struct Faults {
   int aidWeakRuns = -1;
   int aidFailRun = -1;
   int aidFailCode = -1;
-  // The IMS checks: the paper reads outside its range; the marks sit out of place.
-  bool imsPaperFails = false;
+  // The IMS checks: the paper reading the sensor gives (0 to 255, else a good one); the marks
+  // sit out of place.
+  int imsPaperReading = -1;
   bool imsMarksFail = false;
 };
 

@@ -114,6 +114,14 @@ TEST_F(SlotCleaningTest, TheSmallVariantNeedsOnlySlotsThreeAndTen) {
   EXPECT_EQ(SentFactoryCommands(), (Commands{"7D 4F: 00", "7D 4F: 00", "7D 40: 36"}));
   EXPECT_EQ(Peek(kSlots + 2, 1), vprinter::Bytes{3});  // one cleaning used
   EXPECT_EQ(request.done, 1);
+  // The small variant needs both of its slots.
+  Poke(kSlots + 9, {0});
+  ui.QueueAnswer(ui::kAnswerOk);
+  Mark();
+  EXPECT_FALSE(RunOp(10131));
+  EXPECT_EQ(Shown().back(), Message(91013001));
+  Poke(kSlots + 9, {7});
+  SentFactoryCommands();
   // The full variant refuses the same table.
   request.selector = 0;
   ui.QueueAnswer(ui::kAnswerOk);

@@ -200,14 +200,20 @@ TEST_F(ServicePrintsTest, TheImsCheckPrintsItsPageAndReportsTheMarks) {
   ASSERT_TRUE(RunOp(10280));
   EXPECT_EQ(request.lastError, -967);
   EXPECT_EQ(request.done, 1);
-  // Paper outside its range: the check stops before the page is sent.
-  SetFaults([](vprinter::Faults& f) { f.imsPaperFails = true; });
-  sent.clear();
-  Mark();
-  EXPECT_FALSE(RunOp(10280));
-  EXPECT_EQ(request.lastError, -970);
-  EXPECT_EQ(sent.find(page), std::string::npos);
-  EXPECT_EQ(Shown(), std::vector<ShownMessage>{});
+  // Paper outside 190..245: the check stops before the page is sent.
+  for (const int reading : {189, 246}) {
+    SetFaults([reading](vprinter::Faults& f) { f.imsPaperReading = reading; });
+    sent.clear();
+    Mark();
+    EXPECT_FALSE(RunOp(10280)) << reading;
+    EXPECT_EQ(request.lastError, -970);
+    EXPECT_EQ(sent.find(page), std::string::npos);
+    EXPECT_EQ(Shown(), std::vector<ShownMessage>{});
+  }
+  for (const int reading : {190, 245}) {
+    SetFaults([reading](vprinter::Faults& f) { f.imsPaperReading = reading; });
+    EXPECT_TRUE(RunOp(10280)) << reading;
+  }
   ExpectWaitDialogsClosed();
 }
 
