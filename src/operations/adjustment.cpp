@@ -30,7 +30,6 @@ constexpr int kFeedCorrectionAddress = 373;
 // One step of the feed correction is six NVRAM units.
 constexpr int kFeedCorrectionStep = 6;
 
-constexpr int kMsgDone = 10000001;
 constexpr int kMsgHeightsOutOfRange = 91034001;
 
 void ReadBidValues(OperationRun& run) {

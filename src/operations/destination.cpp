@@ -16,9 +16,7 @@ namespace {
 
 namespace nv = driver::nvram;
 
-constexpr int kMsgWritten = 10000004;
 constexpr int kMsgAskDestination = 13002001;
-constexpr int kMsgNotAccepted = 90000002;
 constexpr int kMsgBoardDiffers = 91020004;
 constexpr int kMsgListsOrDestination = 91020006;
 constexpr int kMsgDestinationDiffers = 93002001;

@@ -45,22 +45,12 @@ void ReadServiceFlagValue(OperationRun& run) {
   run.request.shownValues[0] = run.link.ReadCtrlNvram(kServiceFlag, byte) ? byte + 1 : 0;
 }
 
-constexpr int kMsgDone = 10000001;
-constexpr int kMsgWritten = 10000004;
 constexpr int kMsgHeadIdRegistered = 11008001;
 constexpr int kMsgAskClock = 11021001;
 constexpr int kMsgAskServiceFlag = 11024101;
 constexpr int kMsgAskMac = 11022001;
 constexpr int kMsgAskSerial = 11023001;
-constexpr int kMsgNotAccepted = 90000002;
-constexpr int kMsgReadBackDiffers = 90000004;
-constexpr int kMsgInvalidInput = 90000010;
 constexpr int kMsgSerialAlreadySet = 91023001;
-
-bool Show(OperationRun& run, int message, bool result) {
-  run.env.catalogue.ShowMessageById(message, ui::kOk);
-  return result;
-}
 
 bool ReadHeadIdInfo(OperationRun& run) {
   std::string id;

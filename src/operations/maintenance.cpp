@@ -23,7 +23,6 @@
 namespace operations {
 namespace {
 
-constexpr int kMsgDone = 10000001;
 constexpr int kMsgAskCleaning = 11010001;
 constexpr int kMsgAskSlotCleaning = 11013001;
 constexpr int kMsgSlotCounters = 11013002;
@@ -32,7 +31,6 @@ constexpr int kMsgSwitchSent = 11029002;
 constexpr int kMsgAskLongMaintenance = 11030001;
 constexpr int kMsgLongMaintenanceDone = 11030002;
 constexpr int kMsgAskPanelCommand = 12024001;
-constexpr int kMsgNotAccepted = 90000002;
 constexpr int kMsgSlotsUsedUp = 91013001;
 
 // Status polls, one a second, that each kind of work gets to finish.
@@ -42,11 +40,6 @@ constexpr int kSlotPreparePolls = 60;
 constexpr int kCleaningPolls = 600;
 constexpr int kLongWorkPolls = 1500;
 constexpr int kSingleCommandPolls = 20;
-
-bool Show(OperationRun& run, int message, bool result) {
-  run.env.catalogue.ShowMessageById(message, ui::kOk);
-  return result;
-}
 
 bool Asked(OperationRun& run, int message) {
   return run.env.catalogue.ShowMessageById(message, ui::kOkCancel) != ui::kAnswerCancel;

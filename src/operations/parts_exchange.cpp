@@ -22,7 +22,6 @@ namespace operations {
 namespace {
 
 constexpr const char* kPartsFile = "PartChageHist.ini";
-constexpr int kMsgDone = 10000001;
 constexpr int kMsgAskExchange = 10000005;
 constexpr int kMsgNotZeroed = 90000004;
 constexpr int kMsgNoPartsEntry = 90000007;

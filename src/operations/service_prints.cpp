@@ -33,15 +33,8 @@
 namespace operations {
 namespace {
 
-constexpr int kMsgDone = 10000001;
-constexpr int kMsgFileProblem = 90000007;
 constexpr int kSheetPolls = 600;
 constexpr int kNozzleCheckPolls = 120;
-
-bool Show(OperationRun& run, int message, bool result) {
-  run.env.catalogue.ShowMessageById(message, ui::kOk);
-  return result;
-}
 
 // The wait dialog around some printing; Done and Failed close it before their message.
 class PrintRun {

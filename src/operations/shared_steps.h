@@ -56,6 +56,21 @@ private:
   bool open_ = false;
 };
 
+// The messages that operations of several subsystems show.
+inline constexpr int kMsgDone = 10000001;             // finished successfully
+inline constexpr int kMsgWritten = 10000004;          // written and checked
+inline constexpr int kMsgNotAccepted = 90000002;      // the printer did not take the data
+inline constexpr int kMsgReadBackDiffers = 90000004;  // read back different from what was written
+inline constexpr int kMsgFileProblem = 90000007;      // a file cannot be opened or written
+inline constexpr int kMsgInvalidInput = 90000010;     // the value entered is not valid
+
+// Shows a numbered message with an OK button and returns `result`, so that a step can end with
+// its message in one line.
+inline bool Show(OperationRun& run, int message, bool result) {
+  run.env.catalogue.ShowMessageById(message, ui::kOk);
+  return result;
+}
+
 // The item text `itemText` (1 to 16) of the selected item, or "" past the sixteenth.
 std::string ItemText(const OperationRequest& request, int itemText);
 
