@@ -37,8 +37,6 @@ using Bytes = std::vector<std::uint8_t>;
 constexpr int kMsgBackupDone = 10000003;
 constexpr int kMsgAskRestore = 11020001;
 constexpr int kMsgRestored = 11020002;
-constexpr int kMsgTransferFailed = 90000002;
-constexpr int kMsgFileUnusable = 90000007;
 constexpr int kMsgSerialUnreadable = 91020001;
 constexpr int kMsgWorkFileNotCreated = 91020002;
 constexpr int kMsgBoardDiffers = 91020004;
@@ -136,13 +134,13 @@ bool BackupNvramForExchange(OperationRun& run) {
     return false;
   };
   // A block that could not be read would go onto the new board as 0xFF: no work file then.
-  if (!ReadImageBlocks(run.link, progress, image)) return fail(kMsgTransferFailed);
+  if (!ReadImageBlocks(run.link, progress, image)) return fail(kMsgNotAccepted);
   const files::DateStamp stamp = files::LocalDateStamp(env.clock.UnixSeconds());
   files::PutDateStamp(&image[files::kNvramBytes], stamp);
   if (!WriteWorkFile(env, files::kWorkImageFile, image)) return fail(kMsgWorkFileNotCreated);
   Bytes lists(files::kListFileSize, 0);
   const int blocksRead = static_cast<int>((files::kNvramBytes - 0x4000) / kReadBlock);
-  if (!ReadLists(run.link, progress, blocksRead, lists)) return fail(kMsgTransferFailed);
+  if (!ReadLists(run.link, progress, blocksRead, lists)) return fail(kMsgNotAccepted);
   files::PutDateStamp(&lists[files::kListsBytes], stamp);
   if (!WriteWorkFile(env, files::kWorkListFile, lists)) return fail(kMsgWorkFileNotCreated);
   progress.Close();
@@ -188,12 +186,12 @@ private:
     if (!chosen) return false;
     path_ = *chosen;
     chosen_ = true;
-    return Exists(path_) || Fail(kMsgFileUnusable);
+    return Exists(path_) || Fail(kMsgFileProblem);
   }
 
   bool ReadImage() {
     const auto bytes = platform::ReadFileHead(path_, files::kImageFileSize);
-    if (!bytes) return Fail(kMsgFileUnusable);
+    if (!bytes) return Fail(kMsgFileProblem);
     image_.assign(files::kImageFileSize, 0);
     std::copy(bytes->begin(), bytes->end(), image_.begin());
     imageLength_ = bytes->size();
@@ -370,7 +368,7 @@ UtilityBackupResult RunUtilityBackup(const ServiceEnvironment& env,
     progress.Close();
     link->Close();
     if (!read) {
-      env.catalogue.ShowMessageById(kMsgTransferFailed, ui::kOk);
+      env.catalogue.ShowMessageById(kMsgNotAccepted, ui::kOk);
       return result;
     }
   }
@@ -382,7 +380,7 @@ UtilityBackupResult RunUtilityBackup(const ServiceEnvironment& env,
   const auto path = env.ui.SaveFileDialog({"", name, "All Files (*.*)|*.*||"});
   if (!path) return result;
   if (!platform::ReplaceFile(*path, {reinterpret_cast<const char*>(image.data()), image.size()})) {
-    env.catalogue.ShowMessageById(kMsgFileUnusable, ui::kOk);
+    env.catalogue.ShowMessageById(kMsgFileProblem, ui::kOk);
     return result;
   }
   result.savedPath = *path;

@@ -23,8 +23,6 @@ namespace {
 
 constexpr const char* kPartsFile = "PartChageHist.ini";
 constexpr int kMsgAskExchange = 10000005;
-constexpr int kMsgNotZeroed = 90000004;
-constexpr int kMsgNoPartsEntry = 90000007;
 constexpr int kMsgTransferFailed = 92000001;
 constexpr int kMaxCounterLength = 32;
 constexpr int kDateRecordLength = 4;
@@ -71,7 +69,7 @@ struct PartRecord {
                  ReadEntry(run, section, "ExchangePrevCount"),
                  ReadEntry(run, section, "ExchangeCount"), ReadEntry(run, section, "ExchangeDate")};
     if (r.counter.address == 0 && r.count.address == 0 && r.date.address == 0) {
-      run.env.catalogue.ShowMessageById(kMsgNoPartsEntry, ui::kOk);
+      run.env.catalogue.ShowMessageById(kMsgFileProblem, ui::kOk);
       return std::nullopt;
     }
     const auto fits = [](const PartsEntry& e, int most) {
@@ -111,7 +109,7 @@ bool ResetCounter(OperationRun& run, const PartRecord& part) {
         !link.ReadCtrlNvramMulti(part.previous.address, length, back))
       return TransferFailed(run);
     if (!std::equal(kept, kept + length, back)) {
-      run.env.catalogue.ShowMessageById(kMsgNotZeroed, ui::kOk);
+      run.env.catalogue.ShowMessageById(kMsgReadBackDiffers, ui::kOk);
       return false;
     }
   }
@@ -122,7 +120,7 @@ bool ResetCounter(OperationRun& run, const PartRecord& part) {
   std::uint8_t now[kMaxCounterLength] = {};
   if (!link.ReadCtrlNvramMulti(counter.address, counter.length, now)) return TransferFailed(run);
   if (!std::equal(zeros, zeros + counter.length, now)) {
-    run.env.catalogue.ShowMessageById(kMsgNotZeroed, ui::kOk);
+    run.env.catalogue.ShowMessageById(kMsgReadBackDiffers, ui::kOk);
     return false;
   }
   return true;
@@ -166,7 +164,7 @@ bool RecordIlsPartExchange(OperationRun& run) {
   const std::string countText = files.ReadMenuKey(kPartsFile, section, "Count");
   int count = 0;
   if (std::sscanf(countText.c_str(), "%d", &count) != 1) {
-    files.ShowMessageById(kMsgNoPartsEntry, ui::kOk);
+    files.ShowMessageById(kMsgFileProblem, ui::kOk);
     return false;
   }
   std::vector<PartsEntry> entries;
