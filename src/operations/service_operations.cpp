@@ -28,6 +28,7 @@ OperationTable ServiceOperations() {
   AddIdentityOperations(table);
   AddInspectionOperations(table);
   AddMaintenanceOperations(table);
+  AddOptionUnitOperations(table);
   AddPartsExchangeOperations(table);
   AddServicePrintOperations(table);
   return table;

@@ -13,6 +13,7 @@ void AddDestinationOperations(OperationTable& table);
 void AddIdentityOperations(OperationTable& table);
 void AddInspectionOperations(OperationTable& table);
 void AddMaintenanceOperations(OperationTable& table);
+void AddOptionUnitOperations(OperationTable& table);
 void AddPartsExchangeOperations(OperationTable& table);
 void AddServicePrintOperations(OperationTable& table);
 
