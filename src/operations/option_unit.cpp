@@ -1,13 +1,17 @@
 // The colour-measuring option unit: its service functions, one per selector of item 10410.
 //
 // Operations:
-//   210410  RunSensorAdjustment: 1 fan check, 2 mechanism cycling, 3 calibration check,
-//           4 paper holder, 6 status
+//   210410  RunSensorAdjustment: 0 attachment sensor and thermosensor, 1 fan check,
+//           2 mechanism cycling, 3 calibration check, 4 paper holder, 6 status
 
 #include <chrono>
 #include <string>
 #include <string_view>
 
+#include <cmath>
+#include <cstdio>
+
+#include "driver/product_constants.h"
 #include "encoder/factory_commands.h"
 #include "operations/service_operations.h"
 #include "operations/shared_steps.h"
@@ -24,6 +28,8 @@ constexpr int kMsgUnitNotReady = 90000006;
 // A unit that neither gets ready nor reports an error is given this many state reads, so that a
 // silent unit ends the function instead of holding it for ever.
 constexpr int kStateReads = 600;
+constexpr int kCorrectionAddress = 170;  // the unit's NVRAM: temperature correction, tenths
+constexpr double kTolerance = 2.5;       // degrees between the unit's reading and the measured
 
 class UnitService {
 public:
@@ -32,6 +38,7 @@ public:
 
   bool Run() {
     switch (run_.request.selector) {
+      case 0: return CheckSensors();
       case 1: return CheckFan();
       case 2: return CycleMechanism();
       case 3: return CheckCalibration();
@@ -79,6 +86,106 @@ private:
         !Sent(encoder::Factory7C_9A654D(link_, 3)) || !WaitReady(pause))
       return Fail(failure);
     return true;
+  }
+
+  // The attachment sensor's lamp read up to eleven times until it shows `wanted`; a second
+  // chance after the first message, then the unit needs repair.
+  bool LampReads(const char* wanted, const char* firstMessage) {
+    for (int chance = 0; chance < 2; ++chance) {
+      for (int read = 0; read < 11; ++read) {
+        std::string state, lamp, value;
+        link_.GetAccelStatusText(state, lamp, value);
+        if (lamp == wanted) return true;
+      }
+      if (chance == 0) Say(firstMessage, ui::kIconError);
+    }
+    return Fail("ERROR!! : Attachment sensor.\r\nPlease repair.");
+  }
+
+  bool CheckSensors() {
+    if (!LampReads("OFF", "ERROR!! : Attachment sensor.\r\nPlease remove the SENSOR.")) return false;
+    Say("OK!! : Attachment sensor OFF.", ui::kIconInformation);
+    Say("Please set the sensor.", 0);
+    if (!LampReads("ON", "ERROR!! : Attachment sensor.\r\nPlease check the SENSOR.")) return false;
+    Say("OK!! : Attachment sensor ON.", ui::kIconInformation);
+    if (!Initialise("NG2 : Intialize is failure.", milliseconds(1000))) return false;
+    return AdjustThermosensor();
+  }
+
+  // The unit's temperature correction in whole degrees: a signed byte in tenths, 129 to 255
+  // standing for -127 to -1, cut toward zero.
+  bool ReadCorrection(int& degrees) {
+    std::uint8_t byte = 0;
+    if (link_.ReadPrdNvram2(kCorrectionAddress, &byte) < 0) return false;
+    degrees = (byte <= 128 ? byte : byte - 256) / 10;
+    return true;
+  }
+  bool WriteCorrection(std::uint8_t value) {
+    const auto& code = driver::kUnitAccessCode;
+    return Sent(encoder::Factory7C_42BD21(link_, kCorrectionAddress, 0, value, code[0], code[1],
+                                          code[2], code[3], code[4], code[5], code[6],
+                                          code[7]) &&
+                encoder::Factory7C_50AF28(link_));
+  }
+
+  template <typename... Values>
+  void SayValues(const char* format, unsigned icon, Values... values) {
+    char text[256];
+    std::snprintf(text, sizeof text, format, values...);
+    Say(text, icon);
+  }
+
+  // The technician measures the temperature and types it; the unit's own reading must agree
+  // within 2.5 degrees, after at most one correction of a degree.
+  bool AdjustThermosensor() {
+    double entered = 0;
+    if (!run_.env.ui.AskTemperature(entered)) return false;
+    for (int attempt = 0;; ++attempt) {
+      std::string state, lamp, value;
+      link_.GetAccelStatusText(state, lamp, value);
+      if (state != "READY") return Fail("ERROR!! : Mounter is not ready.");
+      const double sensor = std::atof(value.c_str());
+      if (sensor == 0 || sensor == 50) {
+        SayValues("NG2 : Termosensor %f", ui::kIconError, sensor);
+        return false;
+      }
+      const double difference = sensor - entered;
+      int correction = 0;
+      if (std::fabs(difference) <= kTolerance) {
+        if ((attempt == 0 && !WriteCorrection(0)) || !ReadCorrection(correction)) return false;
+        SayValues("OK : Termosensor.\r\nSensor Temp = %f / Correct value =%5.2f\r\nInput Temp = "
+                  "%f\r\nCorrect Temp = %f",
+                  ui::kIconInformation, sensor, double(correction), entered, sensor + correction);
+        return true;
+      }
+      if (attempt == 2) return JudgeCorrected(sensor, entered);
+      if (attempt == 0) {
+        SayValues("NG1: Please check the temperature again.\r\nSensor Temp = %5.2f\r\nInput Temp = "
+                  "%5.2f",
+                  ui::kIconWarning, sensor, entered);
+      } else {
+        if (!WriteCorrection(difference > kTolerance ? 0xF6 : 0x0A)) return false;
+        run_.env.clock.Sleep(milliseconds(1000));
+        if (!ReadCorrection(correction)) return false;
+        SayValues("NG1: Adjust  the temperature\r\nPlease check the temperature again.\r\nSensor "
+                  "Temp = %5.2f / Correct value = %5.2f\r\nInput Temp = %5.2f",
+                  ui::kIconWarning, sensor, double(correction), entered);
+      }
+      if (!run_.env.ui.AskTemperature(entered)) return false;
+    }
+  }
+
+  bool JudgeCorrected(double sensor, double entered) {
+    int correction = 0;
+    if (!ReadCorrection(correction)) return false;
+    const bool good = std::fabs(sensor - entered + correction) <= kTolerance;
+    SayValues(good ? "OK : Termosensor\r\nSensor Temp = %5.2f / Correct value = %5.2f\r\nInput "
+                     "Temp = %5.2f\r\nCorrect Temp = %f"
+                   : "NG2 : Termosensor\r\nSensor Temp = %5.2f / Correct value = %5.2f\r\nInput "
+                     "Temp = %5.2f\r\nCorrect Temp = %f",
+              good ? ui::kIconInformation : ui::kIconError, sensor, double(correction), entered,
+              sensor + correction);
+    return good;
   }
 
   bool CheckFan() {

@@ -79,7 +79,8 @@ std::string Metadata(const PrinterState& s) {
     << "\nfirmware=" << Escape(s.firmware) << "\nport=" << s.port
     << "\nclockOffset=" << s.clockOffset << "\nrtcSetValue=" << Escape(s.rtcSetValue) << "\n"
     << SaveFaults(s.faults) << "unitState=" << u.state << "\nunitErrorCode=" << u.errorCode
-    << "\nunitTemperature=" << u.temperature << "\nunitTilePosition=" << u.tilePosition << "\n";
+    << "\nunitTemperature=" << u.temperature << "\nunitTilePosition=" << u.tilePosition
+    << "\nunitLamp=" << Escape(u.lamp) << "\n";
   return m.str();
 }
 
@@ -120,6 +121,7 @@ bool ApplyMetadata(const std::string& text, PrinterState& s) {
   integer("unitState", u.state);
   integer("unitErrorCode", u.errorCode);
   integer("unitTemperature", u.temperature);
+  text_("unitLamp", u.lamp);
   integer("unitTilePosition", u.tilePosition);
   for (const auto& [key, value] : values) {
     if (key.rfind("motor.", 0) != 0) continue;

@@ -54,6 +54,9 @@ struct UnitState {
   int state = 0;  // 0 stop, 1 ready, 2 busy, 255 error
   int errorCode = 0;
   int temperature = 23;  // degrees, as the thermosensor reads
+  // What the attachment-sensor lamp reads, read by read: "off" or "on", comma-separated; the last
+  // entry stays once the others were read.
+  std::string lamp = "on";
   int tilePosition = 0;
 };
 

@@ -154,6 +154,13 @@ void VirtualPrinter::SetMotorReading(int motor, int mode, std::uint16_t current,
   Persist();
 }
 
+void VirtualPrinter::ChangeUnit(const std::function<void(UnitState&)>& change) {
+  std::lock_guard lock(mutex_);
+  ReloadIfChangedElsewhere();
+  change(state_.unit);
+  Persist();
+}
+
 std::vector<std::string> VirtualPrinter::Log() const {
   std::lock_guard lock(mutex_);
   return {log_.begin(), log_.end()};
@@ -401,7 +408,7 @@ int VirtualPrinter::Handle(driver::DeviceCall& call) {
       const UnitState& u = state_.unit;
       call.accel.state = u.state == 255 ? 255 : static_cast<std::uint8_t>(u.state != 0 ? 1 : 0);
       call.accel.busy = u.state == 2 ? 1 : 0;
-      call.accel.flags = state_.faults.unitDetached ? 0x08 : 0;
+      call.accel.flags = state_.faults.unitDetached || NextLampReading() == "off" ? 0x08 : 0;
       call.accel.reading = u.temperature;
       return driver::kDrvOk;
     }
@@ -429,6 +436,15 @@ int VirtualPrinter::Handle(driver::DeviceCall& call) {
     }
     default: return driver::kDrvInvalidArgument;
   }
+}
+
+std::string VirtualPrinter::NextLampReading() {
+  std::string& lamp = state_.unit.lamp;
+  const std::size_t comma = lamp.find(',');
+  if (comma == std::string::npos) return lamp;
+  const std::string reading = lamp.substr(0, comma);
+  lamp.erase(0, comma + 1);
+  return reading;
 }
 
 void VirtualPrinter::AdvanceUnit() {

@@ -6,6 +6,7 @@
 
 #include <deque>
 #include <map>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -54,6 +55,8 @@ public:
   // Gives measured moves of a motor (1 carriage, 2 paper feed) and mode these readings from now
   // on, to drive a measurement outside a chosen limit.
   void SetMotorReading(int motor, int mode, std::uint16_t current, std::uint16_t time);
+  // Changes the option unit as a trainer or a test sets it up (temperature, lamp, ...).
+  void ChangeUnit(const std::function<void(UnitState&)>& change);
   std::vector<std::string> Log() const;
   int PagesPrinted() const;
   // The dots of each page printed since the printer was opened, by colour code, in order.
@@ -96,6 +99,8 @@ private:
   void Dispatch(CommandKey key, const std::string& name, const Bytes& params);
   // A starting option unit becomes ready after it has been asked for its state.
   void AdvanceUnit();
+  // The attachment-sensor lamp's next reading, "off" or "on".
+  std::string NextLampReading();
 
   // What the command handlers reach.
   PrinterState& State() override { return state_; }

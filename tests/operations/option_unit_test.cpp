@@ -63,3 +63,72 @@ TEST_F(OptionUnitTest, CalibrationAndStatusChecks) {
 }
 
 }  // namespace
+
+namespace {
+
+class ThermosensorTest : public OptionUnitTest {
+protected:
+  void Unit(int temperature, const std::string& lamp) {
+    Printer()->ChangeUnit([&](vprinter::UnitState& u) {
+      u.temperature = temperature;
+      u.lamp = lamp;
+    });
+  }
+  std::string LastText() { return Boxes().empty() ? "" : Boxes().back().first; }
+};
+
+TEST_F(ThermosensorTest, AReadingWithinTheToleranceClearsTheCorrection) {
+  Unit(27, "on,off,off,on");
+  Poke(170, {0x14}, true);
+  ui.QueueTemperature(24.6);
+  ASSERT_TRUE(Function(0));
+  const auto boxes = Boxes();
+  ASSERT_GE(boxes.size(), 4u);
+  EXPECT_EQ(boxes[0].first, "OK!! : Attachment sensor OFF.");
+  EXPECT_EQ(boxes[1], (std::pair<std::string, unsigned>{"Please set the sensor.", 0}));
+  EXPECT_EQ(boxes[2].first, "OK!! : Attachment sensor ON.");
+  EXPECT_EQ(boxes[3].first,
+            "OK : Termosensor.\r\nSensor Temp = 27.000000 / Correct value = 0.00\r\nInput Temp = "
+            "24.600000\r\nCorrect Temp = 27.000000");
+  EXPECT_EQ(Peek(170, 1, true), vprinter::Bytes{0});
+}
+
+TEST_F(ThermosensorTest, ATooWarmReadingIsWarnedThenCorrectedByADegree) {
+  Unit(28, "off,on");
+  for (int k = 0; k < 3; ++k) ui.QueueTemperature(25.0);
+  ASSERT_TRUE(Function(0));
+  const auto boxes = Boxes();
+  ASSERT_GE(boxes.size(), 3u);
+  EXPECT_EQ(boxes[boxes.size() - 3].first.substr(0, 40), "NG1: Please check the temperature again.");
+  EXPECT_EQ(boxes[boxes.size() - 3].second, ui::kIconWarning);
+  EXPECT_EQ(boxes[boxes.size() - 2].first,
+            "NG1: Adjust  the temperature\r\nPlease check the temperature again.\r\nSensor Temp = "
+            "28.00 / Correct value = -1.00\r\nInput Temp = 25.00");
+  EXPECT_EQ(boxes.back().first.substr(0, 17), "OK : Termosensor\r");
+  EXPECT_EQ(Peek(170, 1, true), vprinter::Bytes{0xF6});
+  // Still three degrees off after the correction: refused.
+  Unit(30, "off,on");
+  for (int k = 0; k < 3; ++k) ui.QueueTemperature(25.0);
+  EXPECT_FALSE(Function(0));
+  EXPECT_EQ(LastText().substr(0, 18), "NG2 : Termosensor\r");
+  EXPECT_EQ(Boxes().back().second, ui::kIconError);
+}
+
+TEST_F(ThermosensorTest, BrokenSensorsAndAMissingAttachmentStopIt) {
+  Unit(50, "off,on");
+  ui.QueueTemperature(25.0);
+  EXPECT_FALSE(Function(0));
+  EXPECT_EQ(LastText(), "NG2 : Termosensor 50.000000");
+  Unit(27, "on");  // the sensor never reads off
+  EXPECT_FALSE(Function(0));
+  const auto boxes = Boxes();
+  EXPECT_EQ(boxes[boxes.size() - 2].first,
+            "ERROR!! : Attachment sensor.\r\nPlease remove the SENSOR.");
+  EXPECT_EQ(boxes.back().first, "ERROR!! : Attachment sensor.\r\nPlease repair.");
+  Unit(27, "off,on");
+  ui.QueueTemperature(std::nullopt);  // cancelled
+  EXPECT_FALSE(Function(0));
+  EXPECT_EQ(LastText(), "OK!! : Attachment sensor ON.");
+}
+
+}  // namespace
