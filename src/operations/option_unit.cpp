@@ -2,9 +2,12 @@
 //
 // Operations:
 //   210410  RunSensorAdjustment: 0 attachment sensor and thermosensor, 1 fan check,
-//           2 mechanism cycling, 3 calibration check, 4 paper holder, 6 status
+//           2 mechanism cycling, 3 calibration check, 4 paper holder, 5 tile positions,
+//           6 status
 
 #include <chrono>
+#include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,6 +16,8 @@
 
 #include "driver/product_constants.h"
 #include "encoder/factory_commands.h"
+#include "encoder/raster_commands.h"
+#include "encoder/remote_commands.h"
 #include "operations/service_operations.h"
 #include "operations/shared_steps.h"
 
@@ -34,7 +39,9 @@ constexpr double kTolerance = 2.5;       // degrees between the unit's reading a
 class UnitService {
 public:
   explicit UnitService(OperationRun& run)
-      : run_(run), link_(run.link), wait_(run.env.ui, ItemTextOr(run.request, "Checking")) {}
+      : run_(run), link_(run.link) {
+    wait_.emplace(run.env.ui, ItemTextOr(run.request, "Checking"));
+  }
 
   bool Run() {
     switch (run_.request.selector) {
@@ -43,6 +50,7 @@ public:
       case 2: return CycleMechanism();
       case 3: return CheckCalibration();
       case 4: return CheckPaperHolder();
+      case 5: return CheckTilePositions();
       case 6: return CheckStatus();
       default: return false;
     }
@@ -241,6 +249,73 @@ private:
     return true;
   }
 
+  // The unit is parked: stopped, started and waited for until it stands ready.
+  bool Park() {
+    if (!Sent(encoder::Factory7B_25DA92(link_, 254)) || !Sent(encoder::Factory7B_25DA92(link_, 3)))
+      return false;
+    run_.env.clock.Sleep(milliseconds(100));
+    return link_.WaitForAccelStatus(30, "STOP", "") && link_.WaitForAccelStatus(30, "READY", "");
+  }
+
+  // Job end, out of remote mode, printer reset.
+  bool LeaveRemoteMode() {
+    return Sent(encoder::RemoteJobEnd(link_) && encoder::ExitRemoteMode(link_) &&
+                encoder::ResetPrinter(link_));
+  }
+
+  // L, a and b of the tile under the unit: eight characters before the first comma after the
+  // first character, eight after it, and eight from ten characters after it.
+  static bool ParseLab(const std::string& reply, std::array<double, 3>& lab) {
+    const std::size_t comma = reply.find(',', 1);
+    if (comma == std::string::npos || comma < 8 || reply.size() < comma + 18) return false;
+    lab = {std::atof(reply.substr(comma - 8, 8).c_str()),
+           std::atof(reply.substr(comma + 1, 8).c_str()),
+           std::atof(reply.substr(comma + 10, 8).c_str())};
+    return true;
+  }
+
+  static double DeltaE(const std::array<double, 3>& p, const std::array<double, 3>& q) {
+    return std::sqrt((p[0] - q[0]) * (p[0] - q[0]) + (p[1] - q[1]) * (p[1] - q[1]) +
+                     (p[2] - q[2]) * (p[2] - q[2]));
+  }
+
+  // The five tiles measured in turn; the white tile at 6 must match one of its neighbours.
+  bool CheckTilePositions() {
+    constexpr int kPositions[5] = {0, 4, 6, 8, 12};
+    if (!Park()) return false;
+    std::array<std::array<double, 3>, 5> lab{};
+    bool queued = encoder::Factory7B_22DD11(link_, 1);
+    for (int i = 0; i < 5; ++i) {
+      run_.env.ui.ShowWaitDialog("Tile position check. " + std::to_string(i));
+      if (!Sent(queued && encoder::Factory7B_28D714(link_, 0, kPositions[i]) &&
+                encoder::Factory7B_40BF20(link_, 2, 4)))
+        return false;
+      run_.env.clock.Sleep(milliseconds(6000));
+      if (!Sent(encoder::Factory7B_42BD21(link_))) return false;
+      run_.env.clock.Sleep(milliseconds(6000));
+      queued = true;
+      std::string reply;
+      link_.GetColorimetryReply(reply);
+      if (reply.empty() || !ParseLab(reply, lab[static_cast<std::size_t>(i)])) {
+        wait_.reset();
+        Fail("ERROR : Colorimetry scan.");
+        LeaveRemoteMode();
+        return false;
+      }
+    }
+    if (!Park()) return false;
+    wait_.reset();
+    const double de64 = DeltaE(lab[2], lab[1]);
+    const double de68 = DeltaE(lab[2], lab[3]);
+    if (de64 > 0.15 && de68 > 0.15) {
+      SayValues("ERROR : Tile position check. DE64=%f/DE68=%f", ui::kIconError, de64, de68);
+      LeaveRemoteMode();
+      return false;
+    }
+    Say("Tile position check OK.", ui::kIconInformation);
+    return true;
+  }
+
   bool CheckStatus() {
     std::string text;
     link_.GetAccelUnitStatus(1, text);
@@ -249,7 +324,7 @@ private:
 
   OperationRun& run_;
   printer::CPrinterLink& link_;
-  const ScopedWaitDialog wait_;
+  std::optional<ScopedWaitDialog> wait_;
 };
 
 }  // namespace

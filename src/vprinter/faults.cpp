@@ -29,6 +29,7 @@ constexpr FaultRow kFaults[] = {
     {"unit-offline", Form::Flag, "unitOffline", &Faults::unitOffline},
     {"unit-detached", Form::Flag, "unitDetached", &Faults::unitDetached},
     {"unit-calibration", Form::Flag, "unitCalibrationFails", &Faults::unitCalibrationFails},
+    {"unit-no-colorimetry", Form::Flag, "unitColorimetryFails", &Faults::unitColorimetryFails},
     {"rom-read-fails", Form::Flag, "romReadFails", &Faults::romReadFails},
     {"stuck-status", Form::Number, "stuckStatus", nullptr, &Faults::stuckStatus},
     {"read-fail", Form::Range, "readFailFrom", nullptr, &Faults::readFailFrom, "readFailTo",

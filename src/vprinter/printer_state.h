@@ -29,6 +29,7 @@ struct Faults {
   bool unitOffline = false;   // the option unit does not answer
   bool unitDetached = false;  // its attachment sensor reads "off"
   bool unitCalibrationFails = false;
+  bool unitColorimetryFails = false;  // the unit's colorimetry reply is empty
   bool romReadFails = false;  // the firmware version cannot be read
   int stuckStatus = -1;       // this status type is all the printer reports
   int readFailFrom = -1;      // NVRAM and list reads touching [from, to] fail
@@ -57,6 +58,8 @@ struct UnitState {
   // What the attachment-sensor lamp reads, read by read: "off" or "on", comma-separated; the last
   // entry stays once the others were read.
   std::string lamp = "on";
+  // L, a and b that the tile at a position reports instead of the healthy tile's.
+  std::map<int, std::array<double, 3>> tiles;
   int tilePosition = 0;
 };
 

@@ -429,9 +429,11 @@ int VirtualPrinter::Handle(driver::DeviceCall& call) {
       double lab[3] = {94.2 + 0.02 * (p - 6), -0.5, 1.2 + 0.01 * (p - 6)};
       if (p < 4) lab[0] = 50.1, lab[1] = 60.3, lab[2] = 40.2;
       if (p > 8) lab[0] = 30.5, lab[1] = 10.1, lab[2] = -40.7;
+      if (const auto given = state_.unit.tiles.find(p); given != state_.unit.tiles.end())
+        std::copy(given->second.begin(), given->second.end(), lab);
       char text[64];
       std::snprintf(text, sizeof text, "C%8.3f,%8.3f,%8.3f", lab[0], lab[1], lab[2]);
-      call.text = state_.faults.unitOffline ? "" : text;
+      call.text = state_.faults.unitOffline || state_.faults.unitColorimetryFails ? "" : text;
       return driver::kDrvOk;
     }
     default: return driver::kDrvInvalidArgument;

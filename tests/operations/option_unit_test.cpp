@@ -132,3 +132,39 @@ TEST_F(ThermosensorTest, BrokenSensorsAndAMissingAttachmentStopIt) {
 }
 
 }  // namespace
+
+namespace {
+
+class TileCheckTest : public OptionUnitTest {
+protected:
+  void Tile(int position, std::array<double, 3> lab) {
+    Printer()->ChangeUnit([&](vprinter::UnitState& u) { u.tiles[position] = lab; });
+  }
+  std::string LastText() { return Boxes().empty() ? "" : Boxes().back().first; }
+};
+
+TEST_F(TileCheckTest, TheWhiteTileMustMatchOneOfItsNeighbours) {
+  ASSERT_TRUE(Function(5));
+  EXPECT_EQ(LastText(), "Tile position check OK.");
+  EXPECT_EQ(Printer()->Snapshot().unit.tilePosition, 12);  // all five were measured
+  Tile(4, {94.0, -0.5, 1.0});  // 0.2 from the tile at 6: one neighbour off is still fine
+  ASSERT_TRUE(Function(5));
+  EXPECT_EQ(LastText(), "Tile position check OK.");
+  Tile(8, {94.2, -0.1, 1.2});  // both off
+  sent.clear();
+  EXPECT_FALSE(Function(5));
+  EXPECT_EQ(LastText().substr(0, 35), "ERROR : Tile position check. DE64=0");
+  EXPECT_EQ(Boxes().back().second, ui::kIconError);
+  EXPECT_NE(sent.find(std::string("JE\x01\x00\x00", 5)), std::string::npos);
+}
+
+TEST_F(TileCheckTest, AnEmptyColorimetryReplyEndsTheCheck) {
+  SetFaults([](vprinter::Faults& f) { f.unitColorimetryFails = true; });
+  sent.clear();
+  EXPECT_FALSE(Function(5));
+  EXPECT_EQ(LastText(), "ERROR : Colorimetry scan.");
+  EXPECT_NE(sent.find(std::string("JE\x01\x00\x00", 5)), std::string::npos);
+  EXPECT_EQ(Printer()->Snapshot().unit.tilePosition, 0);  // the first tile only
+}
+
+}  // namespace
