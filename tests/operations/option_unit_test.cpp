@@ -114,6 +114,26 @@ TEST_F(ThermosensorTest, ATooWarmReadingIsWarnedThenCorrectedByADegree) {
   EXPECT_EQ(Boxes().back().second, ui::kIconError);
 }
 
+// The correction byte counts in tenths of a degree with 128 as +12.8 (cut to +12), and 129 and
+// above as negative.
+TEST_F(ThermosensorTest, TheCorrectionByteReadsAsSignedTenthsWith128Positive) {
+  for (const auto& [stored, shown] : {std::pair<std::uint8_t, const char*>{0x80, "12.00"},
+                                      std::pair<std::uint8_t, const char*>{0x81, "-12.00"}}) {
+    Unit(28, "off,on");
+    for (int k = 0; k < 3; ++k) ui.QueueTemperature(25.0);
+    // While the unit takes its new correction, a trainer stores another one.
+    const std::uint8_t value = stored;
+    clock.OnSleep([this, value] { Poke(170, {value}, true); });
+    Function(0);
+    clock.OnSleep({});
+    const auto boxes = Boxes();
+    ASSERT_GE(boxes.size(), 2u);
+    EXPECT_NE(boxes[boxes.size() - 2].first.find(std::string("Correct value = ") + shown),
+              std::string::npos)
+        << boxes[boxes.size() - 2].first;
+  }
+}
+
 TEST_F(ThermosensorTest, BrokenSensorsAndAMissingAttachmentStopIt) {
   Unit(50, "off,on");
   ui.QueueTemperature(25.0);
