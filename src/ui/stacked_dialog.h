@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <list>
 #include <memory>
+#include <utility>
 
 #include "ui/dialog.h"
 
@@ -34,11 +35,15 @@ protected:
   void OnCancel() override {}
 
   operations::OperationRequest* Request() const { return request_; }
+  // True only on the refresh that attaches the request: the moment for the page's one-time
+  // work over it (captions from the item's texts, controls shown or hidden for the item).
+  bool FirstRefresh() { return !std::exchange(refreshed_, true); }
   // Enables the controls exactly when the last run or selection found the printer.
   void EnableWhenConnected(std::initializer_list<int> ids);
 
 private:
   operations::OperationRequest* request_ = nullptr;
+  bool refreshed_ = false;
 };
 
 class TStackedDialog;

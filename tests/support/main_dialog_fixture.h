@@ -7,7 +7,10 @@
 #include <sstream>
 #include <string>
 
+#include "operations/operation_request.h"
+#include "operations/service_operations.h"
 #include "support/service_fixture.h"
+#include "ui/pages/page_table.h"
 #include "ui/svc_dlg_main.h"
 #include "ui/template_ids.h"
 
@@ -36,6 +39,48 @@ protected:
   }
   static bool Shows(const ui::CDialog& dialog, int id) { return dialog.Item(id).visible; }
   static bool Enables(const ui::CDialog& dialog, int id) { return dialog.Item(id).enabled; }
+};
+
+// The main dialog as the program ships it: its menus and operations, over a printer of model LW.
+class ShippedMenusFixture : public MainDialogFixture {
+protected:
+  ShippedMenusFixture() {
+    for (const char* name : {"ext_strings.ini", "ext_funcdata.ini", "ext_treedata.ini"})
+      WriteMenuFile(name, ShippedMenuFile(name));
+    table = operations::ServiceOperations();
+    Attach("LW");
+  }
+  // Opens the dialog of a start-screen entry with the first item of this title selected.
+  std::unique_ptr<ui::CSvcDlgMain> OpenAt(const std::string& title, int top = 90020) {
+    auto dialog = Open(top);
+    const ui::TreeItems& tree = dialog->Item(ui::kMenuTreeId).tree;
+    for (int handle = 1; handle <= static_cast<int>(tree.Size()); ++handle) {
+      if (tree.Find(handle)->text == title) {
+        dialog->SelectTreeItem(ui::kMenuTreeId, handle);
+        break;
+      }
+    }
+    EXPECT_NE(dialog->CurrentPage(), nullptr) << title;
+    return dialog;
+  }
+  static ui::TStackedPage& Page(const ui::CSvcDlgMain& dialog) {
+    return *dialog.CurrentPage()->page;
+  }
+  // Presses a button of the dialog as a technician does, and lets the run it starts end.
+  void Press(ui::CSvcDlgMain& dialog, int button) {
+    dialog.SetFocus(button);
+    dialog.Click(button);
+    dialog.WaitForOperation();
+    ui.RunPosted();
+  }
+  // A page of the program on its own, over a request the test makes up.
+  std::unique_ptr<ui::TStackedPage> PageOver(int templateId,
+                                             operations::OperationRequest& request) {
+    auto page = ui::ProgramPages().MakePage(templateId, {ui, Environment().catalogue});
+    EXPECT_TRUE(page->Create());
+    page->AttachRequest(request);
+    return page;
+  }
 };
 
 }  // namespace testing_support

@@ -6,7 +6,6 @@
 
 #include "driver/nvram_map.h"
 #include "driver/product_constants.h"
-#include "operations/service_operations.h"
 #include "support/main_dialog_fixture.h"
 #include "ui/pages/bid_page.h"
 #include "ui/pages/clock_page.h"
@@ -18,40 +17,7 @@
 
 namespace {
 
-class ItemPagesTest : public testing_support::MainDialogFixture {
-protected:
-  ItemPagesTest() {
-    for (const char* name : {"ext_strings.ini", "ext_funcdata.ini", "ext_treedata.ini"})
-      WriteMenuFile(name, ShippedMenuFile(name));
-    table = operations::ServiceOperations();
-    Attach("LW");
-  }
-  // Opens the dialog of a start-screen entry with the item of this title selected.
-  std::unique_ptr<ui::CSvcDlgMain> OpenAt(const std::string& title, int top = 90020) {
-    auto dialog = Open(top);
-    const ui::TreeItems& tree = dialog->Item(ui::kMenuTreeId).tree;
-    for (int handle = 1; handle <= static_cast<int>(tree.Size()); ++handle) {
-      if (tree.Find(handle)->text == title) dialog->SelectTreeItem(ui::kMenuTreeId, handle);
-    }
-    EXPECT_NE(dialog->CurrentPage(), nullptr) << title;
-    return dialog;
-  }
-  static ui::CDialog& Page(const ui::CSvcDlgMain& dialog) { return *dialog.CurrentPage()->page; }
-  void Press(ui::CSvcDlgMain& dialog, int button) {
-    dialog.SetFocus(button);
-    dialog.Click(button);
-    dialog.WaitForOperation();
-    ui.RunPosted();
-  }
-  // A page on its own over a request, as the dialog attaches it.
-  std::unique_ptr<ui::TStackedPage> PageOver(int templateId,
-                                             operations::OperationRequest& request) {
-    auto page = ui::ProgramPages().MakePage(templateId, {ui, Environment().catalogue});
-    EXPECT_TRUE(page->Create());
-    page->AttachRequest(request);
-    return page;
-  }
-};
+using ItemPagesTest = testing_support::ShippedMenusFixture;
 
 TEST_F(ItemPagesTest, BidGridShowsThePrinterValuesAndCollectsInputsChecksAndPg) {
   Poke(313, {0xFE});

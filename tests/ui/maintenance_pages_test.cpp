@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include "operations/service_operations.h"
 #include "support/main_dialog_fixture.h"
 #include "ui/pages/choice_status_page.h"
 #include "ui/pages/cleaning_page.h"
@@ -11,36 +10,7 @@
 
 namespace {
 
-class MaintenancePagesTest : public testing_support::MainDialogFixture {
-protected:
-  MaintenancePagesTest() {
-    for (const char* name : {"ext_strings.ini", "ext_funcdata.ini", "ext_treedata.ini"})
-      WriteMenuFile(name, ShippedMenuFile(name));
-    table = operations::ServiceOperations();
-    Attach("LW");
-  }
-  std::unique_ptr<ui::CSvcDlgMain> OpenAt(const std::string& title) {
-    auto dialog = Open(90020);
-    const ui::TreeItems& tree = dialog->Item(ui::kMenuTreeId).tree;
-    for (int handle = 1; handle <= static_cast<int>(tree.Size()); ++handle) {
-      if (tree.Find(handle)->text == title) {
-        dialog->SelectTreeItem(ui::kMenuTreeId, handle);
-        break;
-      }
-    }
-    EXPECT_NE(dialog->CurrentPage(), nullptr) << title;
-    return dialog;
-  }
-  static ui::TStackedPage& Page(const ui::CSvcDlgMain& dialog) {
-    return *dialog.CurrentPage()->page;
-  }
-  std::unique_ptr<ui::TStackedPage> PageOver(int templateId, operations::OperationRequest& request) {
-    auto page = ui::ProgramPages().MakePage(templateId, {ui, Environment().catalogue});
-    EXPECT_TRUE(page->Create());
-    page->AttachRequest(request);
-    return page;
-  }
-};
+using MaintenancePagesTest = testing_support::ShippedMenusFixture;
 
 TEST_F(MaintenancePagesTest, NozzleCheckOffersThreeVariantsAndItsOptions) {
   const auto dialog = OpenAt("Nozzle check");

@@ -46,8 +46,7 @@ void CSvcDlgNozzleCIJ::Attach() {
 
 // The shown value is the state plus one: 0 could not be read, 1 off (first choice), 2 on.
 bool CSvcDlgNozzleCIJ::RefreshPage() {
-  if (!attached_) {
-    attached_ = true;
+  if (FirstRefresh()) {
     Attach();
   }
   const operations::OperationRequest& request = *Request();

@@ -27,7 +27,6 @@ protected:
 private:
   void Attach();
 
-  bool attached_ = false;
   int choice_ = 0;
   std::string status_;
 };

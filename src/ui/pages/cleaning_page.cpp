@@ -62,8 +62,7 @@ void CSvcDlgCleaning::SetUpHeadCleaning() {
 }
 
 bool CSvcDlgCleaning::RefreshPage() {
-  if (attached_) return true;
-  attached_ = true;
+  if (!FirstRefresh()) return true;
   if (Request()->itemNumber == kSlotCleaningItem)
     SetUpSlotCleaning();
   else

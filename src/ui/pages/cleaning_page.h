@@ -28,7 +28,6 @@ private:
   void SetUpSlotCleaning();
   void SetUpHeadCleaning();
 
-  bool attached_ = false;
   int choice_ = 0;
   int rows_[5] = {};
 };

@@ -76,8 +76,7 @@ void CSvcDlgReset::Attach() {
 }
 
 bool CSvcDlgReset::RefreshPage() {
-  if (!attached_) {
-    attached_ = true;
+  if (FirstRefresh()) {
     Attach();
   }
   const operations::OperationRequest& request = *Request();

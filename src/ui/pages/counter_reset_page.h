@@ -35,7 +35,6 @@ protected:
 private:
   void Attach();
 
-  bool attached_ = false;
   std::string labels_[3];
   std::string current_[2];
   std::string life_[2];

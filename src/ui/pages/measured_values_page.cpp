@@ -92,8 +92,7 @@ void CSvcDlgTBS::Attach() {
 }
 
 bool CSvcDlgTBS::RefreshPage() {
-  if (!attached_) {
-    attached_ = true;
+  if (FirstRefresh()) {
     Attach();
     UpdateData(false);
     return true;

@@ -38,7 +38,6 @@ private:
   bool CollectPosition();
 
   const menu::MenuFiles& catalogue_;
-  bool attached_ = false;
   std::string labels_[4];
   std::string shown_[4];
   std::string edits_[4];

@@ -43,8 +43,7 @@ void CSvcDlgNozzleLL::DoDataExchange(DataExchange& dx) {
 // The captions are the item's first eight texts; the fourth variant and the second group stay
 // hidden on these printers.
 bool CSvcDlgNozzleLL::RefreshPage() {
-  if (!attached_) {
-    attached_ = true;
+  if (FirstRefresh()) {
     ShowItem(kNozzleMissingGroupId, false);
     ShowItem(kNozzleVariantIds[3], false);
     const int captioned[8] = {kNozzleCheckGroupId,  kNozzleMissingGroupId, kNozzleVariantIds[0],

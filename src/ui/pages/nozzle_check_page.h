@@ -24,7 +24,6 @@ protected:
   void DoDataExchange(DataExchange& dx) override;
 
 private:
-  bool attached_ = false;
   int variant_ = 0;
   int options_[2] = {};
 };

@@ -75,8 +75,7 @@ void CSvcDlgInput::Attach() {
 }
 
 bool CSvcDlgInput::RefreshPage() {
-  if (!attached_) {
-    attached_ = true;
+  if (FirstRefresh()) {
     Attach();
   }
   prompt_ = Request()->outputText;

@@ -33,7 +33,6 @@ private:
   void OnTextChanged();
 
   const menu::MenuFiles& catalogue_;
-  bool attached_ = false;
   int itemNumber_ = 0;
   int maxLength_ = 0;  // 0: no limit and no counter
   std::string text_;
