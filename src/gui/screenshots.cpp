@@ -26,6 +26,7 @@
 #include "ui/pages/nozzle_check_page.h"
 #include "ui/pages/nvram_copy_page.h"
 #include "ui/pages/text_input_page.h"
+#include "ui/pages/unit_function_page.h"
 #include "ui/picture_dlg.h"
 #include "ui/start_screen.h"
 #include "ui/svc_dlg_main.h"
@@ -212,6 +213,10 @@ std::vector<std::string> RenderScreenshots(const std::string& folder, QtUiServic
       {90020, "Head cleaning", ui::kCleaningTemplate, "cleaning-page-LW", none},
       {90020, "Slot cleaning", ui::kCleaningTemplate, "slot-cleaning-page", none},
       {90020, "Service flag", ui::kChoiceStatusTemplate, "service-flag-page", none},
+      {90020, "ILS unit", ui::kUnitFunctionTemplate, "unit-function-page",
+       [](ui::CDialog& page, ui::CSvcDlgMain&) {
+         page.SelectItem(ui::kUnitFunctionListId, 5);
+       }},
   };
   for (const PageShot& shot : pageShots) {
     ui::CSvcDlgMain main(services, context, "Adjustment and Service", shot.top);

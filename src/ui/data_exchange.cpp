@@ -122,6 +122,15 @@ void DataExchange::Radio(int firstId, int& value) {
   }
 }
 
+void DataExchange::ListIndex(int id, int& value) {
+  if (Skip()) return;
+  if (saving_) {
+    value = dialog_.Item(id).selection;
+  } else {
+    dialog_.ChangeItem(id, [&value](ControlState& c) { c.selection = value; });
+  }
+}
+
 void DataExchange::DateTimeValue(int id, DateTime& value) {
   if (Skip()) return;
   if (saving_) {

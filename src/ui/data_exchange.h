@@ -28,6 +28,8 @@ public:
   void Check(int id, int& value);
   // A radio group from firstId up to the next group start: -1 when none is checked.
   void Radio(int firstId, int& value);
+  // The index of a drop-down list's selected entry; -1 for none.
+  void ListIndex(int id, int& value);
   void DateTimeValue(int id, DateTime& value);
 
 private:

@@ -11,6 +11,7 @@
 #include "ui/pages/nozzle_check_page.h"
 #include "ui/pages/nvram_copy_page.h"
 #include "ui/pages/text_input_page.h"
+#include "ui/pages/unit_function_page.h"
 
 namespace ui {
 
@@ -53,6 +54,7 @@ const PageTable& ProgramPages() {
     AddNozzleCheckPage(table);
     AddChoiceStatusPage(table);
     AddCleaningPage(table);
+    AddUnitFunctionPage(table);
     return table;
   }();
   return pages;
