@@ -1,9 +1,12 @@
 #include "vprinter/printer_state.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iomanip>
 #include <iterator>
 #include <map>
 #include <sstream>
@@ -74,6 +77,7 @@ std::string Unescape(const std::string& text) {
 
 std::string Metadata(const PrinterState& s) {
   std::ostringstream m;
+  m << std::setprecision(10);
   const UnitState& u = s.unit;
   m << "name=" << Escape(s.name) << "\nmodel=" << Escape(s.model)
     << "\nfirmware=" << Escape(s.firmware) << "\nport=" << s.port
@@ -81,6 +85,10 @@ std::string Metadata(const PrinterState& s) {
     << SaveFaults(s.faults) << "unitState=" << u.state << "\nunitErrorCode=" << u.errorCode
     << "\nunitTemperature=" << u.temperature << "\nunitTilePosition=" << u.tilePosition
     << "\nunitLamp=" << Escape(u.lamp) << "\n";
+  for (const auto& [position, lab] : u.tiles)
+    m << "unitTile." << position << '=' << lab[0] << ',' << lab[1] << ',' << lab[2] << '\n';
+  for (const auto& [key, reading] : s.motorReadings)
+    m << "motor." << key << '=' << reading.first << ',' << reading.second << '\n';
   return m.str();
 }
 
@@ -124,6 +132,12 @@ bool ApplyMetadata(const std::string& text, PrinterState& s) {
   text_("unitLamp", u.lamp);
   integer("unitTilePosition", u.tilePosition);
   for (const auto& [key, value] : values) {
+    if (key.rfind("unitTile.", 0) == 0) {
+      std::array<double, 3> lab{};
+      if (!ParseTileLab(value, lab)) return false;
+      u.tiles[std::stoi(key.substr(9))] = lab;
+      continue;
+    }
     if (key.rfind("motor.", 0) != 0) continue;
     const auto comma = value.find(',');
     if (comma == std::string::npos) return false;
@@ -147,6 +161,17 @@ std::uint32_t GetU32(const std::string& in, std::size_t at) {
 
 }  // namespace
 
+bool ParseTileLab(const std::string& text, std::array<double, 3>& lab) {
+  const char* at = text.c_str();
+  for (std::size_t k = 0; k < 3; ++k) {
+    char* end = nullptr;
+    lab[k] = std::strtod(at, &end);
+    if (end == at || !std::isfinite(lab[k]) || *end != (k < 2 ? ',' : '\0')) return false;
+    at = end + 1;
+  }
+  return true;
+}
+
 PrinterState FactoryImage(const std::string& model, const std::string& name) {
   PrinterState s;
   s.name = name;
@@ -163,9 +188,8 @@ PrinterState FactoryImage(const std::string& model, const std::string& name) {
   PutText(n, driver::nvram::kSerialNumber, serial);
   PutText(n, driver::nvram::kLongSerialNumber, serial + "00000000");
   const std::uint32_t station =
-      driver::kMacStationFirst +
-      static_cast<std::uint32_t>(
-          random.Below(static_cast<int>(driver::kMacStationLast - driver::kMacStationFirst + 1)));
+      driver::kMacStationFirst + static_cast<std::uint32_t>(random.Below(static_cast<int>(
+                                     driver::kMacStationLast - driver::kMacStationFirst + 1)));
   const std::uint8_t mac[6] = {driver::kMacVendorPrefix[0],
                                driver::kMacVendorPrefix[1],
                                driver::kMacVendorPrefix[2],
@@ -191,7 +215,8 @@ PrinterState FactoryImage(const std::string& model, const std::string& name) {
   for (int part = 0; part < 14; ++part)
     PutDword(n, 0x3000 + 16 * part, 1000u + static_cast<std::uint32_t>(random.Below(900000)));
   n[driver::nvram::kDestinationSet] = 1;
-  const driver::DestinationRecord destination = *driver::FindDestination(driver::kProgramDestination);
+  const driver::DestinationRecord destination =
+      *driver::FindDestination(driver::kProgramDestination);
   for (int i = 0; i < 6; ++i) n[driver::nvram::kDestinationBytes[i]] = destination[i];
   n[driver::nvram::kDestinationCode] = destination[6];
   n[driver::nvram::kDestinationOption] = destination[7];

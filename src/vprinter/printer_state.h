@@ -88,6 +88,9 @@ PrinterState FactoryImage(const std::string& model, const std::string& name);
 // serial number (ten zero bytes), with the destination-set and board-initialised flags clear.
 PrinterState NewBoardImage(const std::string& model, const std::string& name);
 
+// L, a and b of a tile as "L,a,b" (three numbers): false for anything else.
+bool ParseTileLab(const std::string& text, std::array<double, 3>& lab);
+
 // Saves crash-safe (temporary file, then rename). False when the file could not be written.
 bool SaveState(const PrinterState& state, const std::string& path);
 // Loads a state file; nothing, with the reason in *problem, when it is missing or damaged.

@@ -383,7 +383,8 @@ TEST_F(VirtualPrinterTest, BootModeTakesFirmwareThroughTheRawPort) {
   // Another model's file is refused as it completes: the write fails, the old firmware runs on.
   EXPECT_EQ(
       port.WritePort(drv.PortHandle(), foreign.data(), static_cast<int>(foreign.size()), 3000), 0);
-  EXPECT_EQ(Printer()->Log().back(), "firmware refused: made for model BS; firmware MW06B1 runs on");
+  EXPECT_EQ(Printer()->Log().back(),
+            "firmware refused: made for model BS; firmware MW06B1 runs on");
   for (std::size_t at = 0; at < file.size(); at += 1024) {
     const int length = static_cast<int>(std::min<std::size_t>(1024, file.size() - at));
     ASSERT_NE(port.WritePort(drv.PortHandle(), file.data() + at, length, 3000), 0);
@@ -505,6 +506,35 @@ TEST_F(VirtualPrinterTest, StateSurvivesARestartAndDamageIsReported) {
   EXPECT_NE(damaged->Log().back().find("replaced by the factory image"), std::string::npos);
   EXPECT_FALSE(vprinter::VirtualPrinter::Open(folder / "nothing", clock, &problem));
   EXPECT_EQ(problem, "no state file");
+}
+
+// What a trainer set up (motor readings, the unit's tiles, lamp and thermosensor) is still there
+// for the next program that opens the printer.
+TEST_F(VirtualPrinterTest, ATrainersSetUpSurvivesARestart) {
+  Printer()->SetMotorReading(1, 4, 279, 2496);
+  Printer()->ChangeUnit([](vprinter::UnitState& u) {
+    u.tiles[6] = {50.25, -0.125, 3.5};
+    u.lamp = "off,on";
+    u.temperature = 28;
+  });
+  driver::DeviceDirectory::ForgetConnections();
+  auto reopened = vprinter::VirtualPrinter::Open(info.folder, clock);
+  ASSERT_TRUE(reopened);
+  const vprinter::PrinterState state = reopened->Snapshot();
+  EXPECT_EQ(state.motorReadings.at(1 * 16 + 4),
+            (std::pair<std::uint16_t, std::uint16_t>{279, 2496}));
+  EXPECT_EQ(state.unit.tiles.at(6), (std::array<double, 3>{50.25, -0.125, 3.5}));
+  EXPECT_EQ(state.unit.lamp, "off,on");
+  EXPECT_EQ(state.unit.temperature, 28);
+}
+
+TEST(TileReadings, AreThreeNumbersAndNothingElse) {
+  std::array<double, 3> lab{};
+  ASSERT_TRUE(vprinter::ParseTileLab("94.2,-0.5,1.25", lab));
+  EXPECT_EQ(lab, (std::array<double, 3>{94.2, -0.5, 1.25}));
+  for (const char* bad :
+       {"94.2,-0.5", "94.2,-0.5,1,2", "L,-0.5,1", "94.2;-0.5;1", "nan,0,0", "94.2,-0.5,1x", ""})
+    EXPECT_FALSE(vprinter::ParseTileLab(bad, lab)) << bad;
 }
 
 TEST_F(VirtualPrinterTest, MeasuredMovesAndInspectionsLeaveTheirReadings) {
