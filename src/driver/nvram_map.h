@@ -54,4 +54,7 @@ inline constexpr int kCarriageTime = 7760;
 inline constexpr int kPaperFeedCurrent = 7826;
 inline constexpr int kPaperFeedTime = 7762;
 
+// The option unit's own NVRAM: its thermosensor correction, a signed byte in tenths of a degree.
+inline constexpr int kUnitCorrection = 170;
+
 }  // namespace driver::nvram

@@ -5,8 +5,8 @@
 //           2 mechanism cycling, 3 calibration check, 4 paper holder, 5 tile positions,
 //           6 status
 
-#include <chrono>
 #include <array>
+#include <chrono>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,6 +14,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "driver/nvram_map.h"
 #include "driver/product_constants.h"
 #include "encoder/factory_commands.h"
 #include "encoder/raster_commands.h"
@@ -33,13 +34,11 @@ constexpr int kMsgUnitNotReady = 90000006;
 // A unit that neither gets ready nor reports an error is given this many state reads, so that a
 // silent unit ends the function instead of holding it for ever.
 constexpr int kStateReads = 600;
-constexpr int kCorrectionAddress = 170;  // the unit's NVRAM: temperature correction, tenths
-constexpr double kTolerance = 2.5;       // degrees between the unit's reading and the measured
+constexpr double kTolerance = 2.5;  // degrees between the unit's reading and the measured
 
 class UnitService {
 public:
-  explicit UnitService(OperationRun& run)
-      : run_(run), link_(run.link) {
+  explicit UnitService(OperationRun& run) : run_(run), link_(run.link) {
     wait_.emplace(run.env.ui, ItemTextOr(run.request, "Checking"));
   }
 
@@ -111,7 +110,8 @@ private:
   }
 
   bool CheckSensors() {
-    if (!LampReads("OFF", "ERROR!! : Attachment sensor.\r\nPlease remove the SENSOR.")) return false;
+    if (!LampReads("OFF", "ERROR!! : Attachment sensor.\r\nPlease remove the SENSOR."))
+      return false;
     Say("OK!! : Attachment sensor OFF.", ui::kIconInformation);
     Say("Please set the sensor.", 0);
     if (!LampReads("ON", "ERROR!! : Attachment sensor.\r\nPlease check the SENSOR.")) return false;
@@ -124,14 +124,14 @@ private:
   // standing for -127 to -1, cut toward zero.
   bool ReadCorrection(int& degrees) {
     std::uint8_t byte = 0;
-    if (link_.ReadPrdNvram2(kCorrectionAddress, &byte) < 0) return false;
+    if (link_.ReadPrdNvram2(driver::nvram::kUnitCorrection, &byte) < 0) return false;
     degrees = (byte <= 128 ? byte : byte - 256) / 10;
     return true;
   }
   bool WriteCorrection(std::uint8_t value) {
     const auto& code = driver::kUnitAccessCode;
-    return Sent(encoder::Factory7C_42BD21(link_, kCorrectionAddress, 0, value, code[0], code[1],
-                                          code[2], code[3], code[4], code[5], code[6],
+    return Sent(encoder::Factory7C_42BD21(link_, driver::nvram::kUnitCorrection, 0, value, code[0],
+                                          code[1], code[2], code[3], code[4], code[5], code[6],
                                           code[7]) &&
                 encoder::Factory7C_50AF28(link_));
   }
@@ -161,23 +161,26 @@ private:
       int correction = 0;
       if (std::fabs(difference) <= kTolerance) {
         if ((attempt == 0 && !WriteCorrection(0)) || !ReadCorrection(correction)) return false;
-        SayValues("OK : Termosensor.\r\nSensor Temp = %f / Correct value =%5.2f\r\nInput Temp = "
-                  "%f\r\nCorrect Temp = %f",
-                  ui::kIconInformation, sensor, double(correction), entered, sensor + correction);
+        SayValues(
+            "OK : Termosensor.\r\nSensor Temp = %f / Correct value =%5.2f\r\nInput Temp = "
+            "%f\r\nCorrect Temp = %f",
+            ui::kIconInformation, sensor, double(correction), entered, sensor + correction);
         return true;
       }
       if (attempt == 2) return JudgeCorrected(sensor, entered);
       if (attempt == 0) {
-        SayValues("NG1: Please check the temperature again.\r\nSensor Temp = %5.2f\r\nInput Temp = "
-                  "%5.2f",
-                  ui::kIconWarning, sensor, entered);
+        SayValues(
+            "NG1: Please check the temperature again.\r\nSensor Temp = %5.2f\r\nInput Temp = "
+            "%5.2f",
+            ui::kIconWarning, sensor, entered);
       } else {
         if (!WriteCorrection(difference > kTolerance ? 0xF6 : 0x0A)) return false;
         run_.env.clock.Sleep(milliseconds(1000));
         if (!ReadCorrection(correction)) return false;
-        SayValues("NG1: Adjust  the temperature\r\nPlease check the temperature again.\r\nSensor "
-                  "Temp = %5.2f / Correct value = %5.2f\r\nInput Temp = %5.2f",
-                  ui::kIconWarning, sensor, double(correction), entered);
+        SayValues(
+            "NG1: Adjust  the temperature\r\nPlease check the temperature again.\r\nSensor "
+            "Temp = %5.2f / Correct value = %5.2f\r\nInput Temp = %5.2f",
+            ui::kIconWarning, sensor, double(correction), entered);
       }
       if (!run_.env.ui.AskTemperature(entered)) return false;
     }
@@ -330,7 +333,8 @@ private:
 }  // namespace
 
 void AddOptionUnitOperations(OperationTable& table) {
-  table.Add(210410, "RunSensorAdjustment", [](OperationRun& run) { return UnitService(run).Run(); });
+  table.Add(210410, "RunSensorAdjustment",
+            [](OperationRun& run) { return UnitService(run).Run(); });
 }
 
 }  // namespace operations

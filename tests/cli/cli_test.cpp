@@ -17,6 +17,7 @@
 #include <string>
 #include <thread>
 
+#include "support/cli_runner.h"
 #include "support/lpd_receiver.h"
 #include "support/temp_folder.h"
 
@@ -24,34 +25,10 @@ using nlohmann::json;
 
 namespace {
 
-struct CliRun {
-  int exitCode;
-  std::string out;
-  std::string err;
-  nlohmann::ordered_json Json() const { return nlohmann::ordered_json::parse(out); }
-};
-
-// Runs a program; standard output and standard error are kept apart.
-CliRun RunProgram(const std::string& commandLine) {
-  std::string errPath = std::filesystem::temp_directory_path() / "grelt-cli-stderr-XXXXXX";
-  const int errFile = ::mkstemp(errPath.data());
-  ::close(errFile);
-  FILE* pipe = ::popen((commandLine + " 2>'" + errPath + "'").c_str(), "r");
-  std::string out;
-  std::array<char, 4096> chunk;
-  for (std::size_t n; (n = std::fread(chunk.data(), 1, chunk.size(), pipe)) > 0;)
-    out.append(chunk.data(), n);
-  const int status = ::pclose(pipe);
-  std::ifstream errStream(errPath);
-  std::string err{std::istreambuf_iterator<char>(errStream), std::istreambuf_iterator<char>()};
-  std::filesystem::remove(errPath);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out, err};
-}
-
-// Runs the command line tool on a program folder.
-CliRun Cli(const std::string& args, const std::string& programFolder = GRELT_PROGRAM_DIR) {
-  return RunProgram(std::string(GRELT_CLI) + " --program-folder '" + programFolder + "' " + args);
-}
+using testing_support::Cli;
+using testing_support::CliRun;
+using testing_support::CopyShippedFiles;
+using testing_support::RunProgram;
 
 TEST(Cli, SettingsNameEveryKeyAsTheFilesDo) {
   const CliRun run = Cli("settings");
@@ -168,16 +145,6 @@ TEST(Cli, VirtualPrintersArePluggedInInspectedAndGivenFaults) {
 
   EXPECT_EQ(Cli("vprinter detach", folder.Path()).exitCode, 0);
   EXPECT_EQ(Cli("vprinter status", folder.Path()).exitCode, 2);  // nothing attached
-}
-
-// A copy of the shipped program folder's files, to work on without touching the staged one.
-// The files as shipped: the staged program folder may hold a port map and printers of a run.
-void CopyShippedFiles(const testing_support::TempFolder& folder) {
-  namespace fs = std::filesystem;
-  for (const char* entry : {"GRELT02.INI", "USB.ini", "Parameter", "Service"}) {
-    fs::copy(fs::path(GRELT_DATA_DIR) / entry, fs::path(folder.Path()) / entry,
-             fs::copy_options::recursive);
-  }
 }
 
 TEST(Cli, ASerialWrittenThroughTheProductionAreaReadsBack) {
@@ -364,7 +331,8 @@ TEST(Cli, IdentityAndAdjustmentRunsWithThePageInputs) {
   // The clock: set, then read.
   EXPECT_EQ(run("110210 --values 27,2,7,10,31,6 --answer ok", 0)["done"], 1);
   const auto clock = run("310210", 0)["shownValues"];
-  EXPECT_EQ(std::vector<int>(clock.begin(), clock.begin() + 5), (std::vector<int>{27, 2, 7, 10, 31}));
+  EXPECT_EQ(std::vector<int>(clock.begin(), clock.begin() + 5),
+            (std::vector<int>{27, 2, 7, 10, 31}));
   // A MAC address outside the program's range is refused before anything is asked.
   const auto outside = run("110220 --values 10,71,82,45,16,0 --answer ok", 1);
   ASSERT_EQ(outside["messages"].size(), 1u);
@@ -633,8 +601,8 @@ TEST(Cli, MainBoardExchangeThroughTheCommandLine) {
   EXPECT_EQ(saved.Json()["file"], folder / "old.bin");
   EXPECT_EQ(std::filesystem::file_size(folder / "old.bin"), 65560u);
   // What the information tool tells of it.
-  const json info = RunProgram(std::string(GRELT_NVRAM_INFO) + " --json '" + (folder / "old.bin") +
-                               "'").Json();
+  const json info =
+      RunProgram(std::string(GRELT_NVRAM_INFO) + " --json '" + (folder / "old.bin") + "'").Json();
   EXPECT_EQ(info["serialNumber"], serial);
   EXPECT_EQ(info["complete"], true);
   EXPECT_EQ(info["backupDate"].size(), 6u);
@@ -670,8 +638,8 @@ TEST(Cli, MainBoardExchangeThroughTheCommandLine) {
   EXPECT_EQ(Cli("nvram read 66 10 --prd", folder.Path()).Json()["text"], serial);
   // From a chosen file; without --file the file dialog is cancelled.
   EXPECT_EQ(Cli("run 110200 --selector 1 --answer ok", folder.Path()).exitCode, 1);
-  const auto chosen =
-      Cli("run 110200 --selector 1 --answer ok --file '" + (folder / "old.bin") + "'", folder.Path());
+  const auto chosen = Cli(
+      "run 110200 --selector 1 --answer ok --file '" + (folder / "old.bin") + "'", folder.Path());
   EXPECT_EQ(chosen.exitCode, 0) << chosen.err;
   EXPECT_EQ(Cli("backup -o x.bin --port 12", folder.Path()).exitCode, 2);  // nothing there
 }
@@ -691,8 +659,8 @@ TEST(Cli, ShippedSamplesGoToThePrinterAsTheDialogsSendThem) {
     EXPECT_EQ(printed.exitCode, 0) << file << printed.err;
     EXPECT_EQ(printed.Json()["messages"].size(), 0u);
   }
-  const auto damaged = Cli("firmware '" + (folder / "Firmware/DAMAGED_LW07A0.UPG") + "'",
-                           folder.Path());
+  const auto damaged =
+      Cli("firmware '" + (folder / "Firmware/DAMAGED_LW07A0.UPG") + "'", folder.Path());
   EXPECT_EQ(damaged.exitCode, 1);
   const json messages = damaged.Json()["messages"];
   ASSERT_FALSE(messages.empty());

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "driver/nvram_map.h"
 #include "operations/service_operations.h"
 #include "support/service_fixture.h"
 
@@ -33,9 +34,10 @@ TEST_F(OptionUnitTest, FanMechanismAndPaperHolderRunOnAReadyUnit) {
   EXPECT_TRUE(Function(2));
   EXPECT_TRUE(Function(4));
   using Box = std::pair<std::string, unsigned>;
-  EXPECT_EQ(Boxes(), (std::vector<Box>{{"FINISH", ui::kIconInformation},
-                                       {"Please check the Paper Holder condition.", ui::kIconWarning},
-                                       {"FINISH", ui::kIconInformation}}));
+  EXPECT_EQ(Boxes(),
+            (std::vector<Box>{{"FINISH", ui::kIconInformation},
+                              {"Please check the Paper Holder condition.", ui::kIconWarning},
+                              {"FINISH", ui::kIconInformation}}));
   EXPECT_EQ(ui.Calls(ui::UiCallKind::Wait).size(), ui.Calls(ui::UiCallKind::WaitClosed).size());
 }
 
@@ -52,9 +54,10 @@ TEST_F(OptionUnitTest, CalibrationAndStatusChecks) {
   EXPECT_EQ(Boxes().back().first, "Caliration check OK");
   SetFaults([](vprinter::Faults& f) { f.unitCalibrationFails = true; });
   EXPECT_FALSE(Function(3));
-  EXPECT_EQ(Boxes().back(), (std::pair<std::string, unsigned>{
-                                "ERROR:ILS Calibration\r\nPlease check the calibration tile or ILS.",
-                                ui::kIconError}));
+  EXPECT_EQ(
+      Boxes().back(),
+      (std::pair<std::string, unsigned>{
+          "ERROR:ILS Calibration\r\nPlease check the calibration tile or ILS.", ui::kIconError}));
   SetFaults([](vprinter::Faults& f) { f.unitOffline = true; });
   Mark();
   EXPECT_FALSE(Function(6));
@@ -79,7 +82,7 @@ protected:
 
 TEST_F(ThermosensorTest, AReadingWithinTheToleranceClearsTheCorrection) {
   Unit(27, "on,off,off,on");
-  Poke(170, {0x14}, true);
+  Poke(driver::nvram::kUnitCorrection, {0x14}, true);
   ui.QueueTemperature(24.6);
   ASSERT_TRUE(Function(0));
   const auto boxes = Boxes();
@@ -90,7 +93,7 @@ TEST_F(ThermosensorTest, AReadingWithinTheToleranceClearsTheCorrection) {
   EXPECT_EQ(boxes[3].first,
             "OK : Termosensor.\r\nSensor Temp = 27.000000 / Correct value = 0.00\r\nInput Temp = "
             "24.600000\r\nCorrect Temp = 27.000000");
-  EXPECT_EQ(Peek(170, 1, true), vprinter::Bytes{0});
+  EXPECT_EQ(Peek(driver::nvram::kUnitCorrection, 1, true), vprinter::Bytes{0});
 }
 
 TEST_F(ThermosensorTest, ATooWarmReadingIsWarnedThenCorrectedByADegree) {
@@ -99,13 +102,14 @@ TEST_F(ThermosensorTest, ATooWarmReadingIsWarnedThenCorrectedByADegree) {
   ASSERT_TRUE(Function(0));
   const auto boxes = Boxes();
   ASSERT_GE(boxes.size(), 3u);
-  EXPECT_EQ(boxes[boxes.size() - 3].first.substr(0, 40), "NG1: Please check the temperature again.");
+  EXPECT_EQ(boxes[boxes.size() - 3].first.substr(0, 40),
+            "NG1: Please check the temperature again.");
   EXPECT_EQ(boxes[boxes.size() - 3].second, ui::kIconWarning);
   EXPECT_EQ(boxes[boxes.size() - 2].first,
             "NG1: Adjust  the temperature\r\nPlease check the temperature again.\r\nSensor Temp = "
             "28.00 / Correct value = -1.00\r\nInput Temp = 25.00");
   EXPECT_EQ(boxes.back().first.substr(0, 17), "OK : Termosensor\r");
-  EXPECT_EQ(Peek(170, 1, true), vprinter::Bytes{0xF6});
+  EXPECT_EQ(Peek(driver::nvram::kUnitCorrection, 1, true), vprinter::Bytes{0xF6});
   // Still three degrees off after the correction: refused.
   Unit(30, "off,on");
   for (int k = 0; k < 3; ++k) ui.QueueTemperature(25.0);
@@ -123,7 +127,7 @@ TEST_F(ThermosensorTest, TheCorrectionByteReadsAsSignedTenthsWith128Positive) {
     for (int k = 0; k < 3; ++k) ui.QueueTemperature(25.0);
     // While the unit takes its new correction, a trainer stores another one.
     const std::uint8_t value = stored;
-    clock.OnSleep([this, value] { Poke(170, {value}, true); });
+    clock.OnSleep([this, value] { Poke(driver::nvram::kUnitCorrection, {value}, true); });
     Function(0);
     clock.OnSleep({});
     const auto boxes = Boxes();

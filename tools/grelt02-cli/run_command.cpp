@@ -11,6 +11,7 @@
 #include "operations/file_transfer.h"
 #include "operations/service_operations.h"
 #include "printer_session.h"
+#include "ui/dialog_template.h"
 
 namespace cli {
 namespace {
@@ -24,6 +25,7 @@ struct Options {
   std::vector<int> values;
   std::vector<double> measured;
   std::vector<std::string> answers;
+  std::vector<double> temperatures;
   int runMode = 0;
   std::string sentFile;
   std::string file;
@@ -72,6 +74,14 @@ Json MessagesShown(const ui::ScriptedUiServices& ui) {
          {"answer", call.answer}});
   }
   return messages;
+}
+
+// Each temperature dialog of a run: the degrees that answered it, or null where it was cancelled.
+Json TemperaturesAsked(const ui::ScriptedUiServices& ui) {
+  Json asked = Json::array();
+  for (const ui::UiCall& call : ui.Calls(ui::UiCallKind::Temperature))
+    asked.push_back(call.answer == ui::IDOK ? Json(std::stod(call.text)) : Json());
+  return asked;
 }
 
 // Fills the request as the item's page and the pressed button would.
@@ -140,9 +150,14 @@ void AddRunCommand(CLI::App& app, CommandContext& context) {
   run->add_option("--answer", options->answers,
                   "Answer to the next question (ok, cancel, yes, no); repeat for more")
       ->check(CLI::IsMember({"ok", "cancel", "yes", "no"}));
+  run->add_option("--temperature", options->temperatures,
+                  "Answer to the next temperature dialog, 15.0 to 30.0 degrees (else it is "
+                  "cancelled); repeat for more")
+      ->check(CLI::Range(15.0, 30.0));
   run->add_option("--run-mode", options->runMode, "Run mode (4: silent, 5141: any model)");
-  run->add_option("--file", options->file,
-                  "Answer the next open- or save-file dialog with this path (else it is cancelled)");
+  run->add_option(
+      "--file", options->file,
+      "Answer the next open- or save-file dialog with this path (else it is cancelled)");
   run->add_option("--sent", options->sentFile,
                   "Write every byte the run sent to the printer, in order, to this file");
   AddPortOption(*run, options->port);
@@ -151,6 +166,7 @@ void AddRunCommand(CLI::App& app, CommandContext& context) {
       Session session(options->port);
       ui::ScriptedUiServices& ui = session.Ui();
       for (const std::string& answer : options->answers) ui.QueueAnswer(AnswerCode(answer));
+      for (const double celsius : options->temperatures) ui.QueueTemperature(celsius);
       if (!options->file.empty()) ui.QueueFile(options->file);
       const auto environmentHolder = MakeEnvironment(session, options->port);
       const operations::ServiceEnvironment& environment = *environmentHolder;
@@ -180,6 +196,7 @@ void AddRunCommand(CLI::App& app, CommandContext& context) {
              {"operation", request.operationRan.empty() ? Json() : Json(request.operationRan)},
              {"succeeded", request.operationSucceeded},
              {"messages", messages},
+             {"temperatures", TemperaturesAsked(ui)},
              {"lastError", request.lastError},
              {"done", request.done},
              {"printerMissing", request.printerMissing},
@@ -229,8 +246,9 @@ void AddFileCommands(CLI::App& app, CommandContext& context) {
     auto options = std::make_shared<FileOptions>();
     CLI::App* command = app.add_subcommand(name, what);
     command->add_option("FILE", options->file, "The file to send")->required();
-    command->add_option("--answer", options->answers,
-                        "Answer to the next question of the sender (ok, cancel); repeat for more")
+    command
+        ->add_option("--answer", options->answers,
+                     "Answer to the next question of the sender (ok, cancel); repeat for more")
         ->check(CLI::IsMember({"ok", "cancel"}));
     AddPortOption(*command, options->port);
     command->callback([&context, options, firmware] {

@@ -2,10 +2,14 @@
 
 #include <cstdio>
 #include <fstream>
+#include <map>
+#include <optional>
+#include <sstream>
 #include <stdexcept>
 
 #include "commands.h"
 #include "driver/cwin_grelt_drv.h"
+#include "driver/nvram_map.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
 #include "printer/port_map.h"
@@ -32,6 +36,9 @@ struct Options {
   int payload = 65536;
   bool newBoard = false;
   bool damaged = false;
+  std::optional<int> temperature;
+  std::string lamp;
+  std::vector<std::pair<int, std::string>> tiles;
 };
 
 // Everything a vprinter command works with, for the program folder in use.
@@ -143,6 +150,79 @@ Json Describe(Bench& bench, const vprinter::VirtualPrinterInfo& info) {
           {"faults", FaultsToJson(state.faults)}};
 }
 
+// "off,on,...": what the attachment sensor's lamp reads, read by read.
+std::string CheckedLampSequence(const std::string& sequence) {
+  std::string reading;
+  std::istringstream entries(sequence);
+  bool any = false;
+  while (std::getline(entries, reading, ',')) {
+    if (reading != "off" && reading != "on")
+      throw std::runtime_error("--lamp takes off and on, comma-separated: " + sequence);
+    any = true;
+  }
+  if (!any || sequence.back() == ',')
+    throw std::runtime_error("--lamp takes off and on, comma-separated: " + sequence);
+  return sequence;
+}
+
+Json DescribeUnit(const std::string& name, const vprinter::PrinterState& state) {
+  const vprinter::UnitState& u = state.unit;
+  static const std::map<int, const char*> kStates = {
+      {0, "stop"}, {1, "ready"}, {2, "busy"}, {255, "error"}};
+  const auto stateName = kStates.find(u.state);
+  Json tiles = Json::object();
+  for (const auto& [position, lab] : u.tiles) tiles[std::to_string(position)] = lab;
+  return {{"name", name},
+          {"state", stateName == kStates.end() ? Json(u.state) : Json(stateName->second)},
+          {"errorCode", u.errorCode},
+          {"temperature", u.temperature},
+          {"lamp", u.lamp},
+          {"correctionByte", u.nvram[driver::nvram::kUnitCorrection]},
+          {"tilePosition", u.tilePosition},
+          {"tiles", tiles},
+          {"faults", FaultsToJson(state.faults)}};
+}
+
+// vprinter unit: the option unit as a trainer sets it up, then as it stands.
+void AddUnitCommand(CLI::App& group, CommandContext& context,
+                    const std::shared_ptr<Options>& options) {
+  CLI::App* unit = group.add_subcommand(
+      "unit", "Set up the option unit (temperature, attachment lamp, tiles) and show it");
+  unit->add_option("--name", options->name, "The printer (default: the only one attached)");
+  unit->add_option("--temperature", options->temperature,
+                   "What the unit's thermosensor reads, whole degrees");
+  unit->add_option("--lamp", options->lamp,
+                   "What the attachment lamp reads, read by read: off,on,... (the last repeats)");
+  unit->add_option("--tile", options->tiles,
+                   "POS L,a,b: what the tile at position POS reports (repeatable)")
+      ->type_size(2)
+      ->allow_extra_args(false);
+  unit->callback([&context, options] {
+    context.run = [options] {
+      std::map<int, std::array<double, 3>> tiles;
+      for (const auto& [position, text] : options->tiles) {
+        std::array<double, 3> lab{};
+        if (position < 0 || position > 12 || !vprinter::ParseTileLab(text, lab))
+          throw std::runtime_error("--tile takes a position 0 to 12 and L,a,b: " +
+                                   std::to_string(position) + " " + text);
+        tiles[position] = lab;
+      }
+      const std::string lamp = options->lamp.empty() ? "" : CheckedLampSequence(options->lamp);
+      if (options->temperature && (*options->temperature < -40 || *options->temperature > 99))
+        throw std::runtime_error("--temperature takes -40 to 99 degrees");
+      Bench bench;
+      const auto info = bench.Find(options->name);
+      auto printer = bench.Open(info);
+      printer->ChangeUnit([&](vprinter::UnitState& u) {
+        if (options->temperature) u.temperature = *options->temperature;
+        if (!lamp.empty()) u.lamp = lamp;
+        for (const auto& [position, lab] : tiles) u.tiles[position] = lab;
+      });
+      Print(DescribeUnit(info.name, printer->Snapshot()));
+    };
+  });
+}
+
 }  // namespace
 
 void AddVprinterCommands(CLI::App& app, CommandContext& context) {
@@ -170,11 +250,10 @@ void AddVprinterCommands(CLI::App& app, CommandContext& context) {
     context.run = [options] {
       Bench bench;
       std::string error;
-      const auto info =
-          vprinter::AttachVirtualPrinter(bench.directory, bench.programFolder, options->model,
-                                         options->name.empty() ? "vp1" : options->name,
-                                         options->port, platform::DefaultClock(), &error,
-                                         options->newBoard);
+      const auto info = vprinter::AttachVirtualPrinter(
+          bench.directory, bench.programFolder, options->model,
+          options->name.empty() ? "vp1" : options->name, options->port, platform::DefaultClock(),
+          &error, options->newBoard);
       if (!info) throw std::runtime_error(error);
       if (bench.UsbPort(info->attachment.link) == 0 && info->attachment.port == 0) {
         // Unreachable: no USB port and no port by number. Unplug it again rather than pretend.
@@ -316,6 +395,8 @@ void AddVprinterCommands(CLI::App& app, CommandContext& context) {
                                           lines.end())));
     };
   });
+
+  AddUnitCommand(*group, context, options);
 
   CLI::App* firmware =
       group->add_subcommand("make-firmware", "Write a firmware file (.UPG) for training");
