@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QThread>
 #include <QUrl>
+#include <utility>
 
 #include "gui/dialog_view.h"
 #include "ui/message_dlg.h"
@@ -66,14 +67,23 @@ QtUiServices::~QtUiServices() {
   for (auto& [dialog, window] : modeless_) delete window;
 }
 
-void QtUiServices::SetUnattended(std::string folder) { unattended_ = std::move(folder); }
+QtUiServices::UnattendedDraw QtUiServices::SetUnattended(UnattendedDraw draw) {
+  return std::exchange(unattended_, std::move(draw));
+}
 
-void QtUiServices::DrawUnattended(QWidget& window, const std::string& name) {
-  QDir().mkpath(QString::fromStdString(unattended_));
+QtUiServices::UnattendedDraw QtUiServices::DrawInto(std::string folder) {
+  return [folder = std::move(folder), drawn = 0](QWidget& window, int templateId) mutable {
+    QDir().mkpath(QString::fromStdString(folder));
+    const std::string name =
+        templateId == 0 ? "message-box" : std::to_string(templateId) + "-dialog";
+    window.grab().save(
+        QString::fromStdString(folder + "/" + name + "-" + std::to_string(++drawn) + ".png"));
+  };
+}
+
+void QtUiServices::DrawUnattended(QWidget& window, int templateId) {
   window.adjustSize();
-  const std::string path =
-      unattended_ + "/" + name + "-" + std::to_string(++unattendedDrawn_) + ".png";
-  window.grab().save(QString::fromStdString(path));
+  unattended_(window, templateId);
 }
 
 int QtUiServices::MessageBox(const std::string& text, const std::string& caption, unsigned style) {
@@ -85,8 +95,8 @@ int QtUiServices::MessageBox(const std::string& text, const std::string& caption
       case ui::kYesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
       default: box.setStandardButtons(QMessageBox::Ok);
     }
-    if (!unattended_.empty()) {
-      DrawUnattended(box, "message-box");
+    if (unattended_) {
+      DrawUnattended(box, 0);
       return static_cast<int>((style & ui::kButtonMask) == ui::kYesNo ? ui::kAnswerYes
                                                                       : ui::kAnswerOk);
     }
@@ -108,7 +118,7 @@ int QtUiServices::ShowMessageDialog(const std::string& text, int mode) {
 
 std::optional<std::string> QtUiServices::OpenFileDialog(const ui::FileDialogRequest& request) {
   return OnGui([&]() -> std::optional<std::string> {
-    if (!unattended_.empty()) return std::nullopt;
+    if (unattended_) return std::nullopt;
     const QString path = QFileDialog::getOpenFileName(
         nullptr, "Open", QString::fromStdString(request.initialName), ToQtFilter(request.filter));
     if (path.isEmpty()) return std::nullopt;
@@ -118,7 +128,7 @@ std::optional<std::string> QtUiServices::OpenFileDialog(const ui::FileDialogRequ
 
 std::optional<std::string> QtUiServices::SaveFileDialog(const ui::FileDialogRequest& request) {
   return OnGui([&]() -> std::optional<std::string> {
-    if (!unattended_.empty()) return std::nullopt;
+    if (unattended_) return std::nullopt;
     const QString path = QFileDialog::getSaveFileName(nullptr, "Save As",
                                                       QString::fromStdString(request.initialName),
                                                       ToQtFilter(request.filter));
@@ -249,11 +259,11 @@ int QtUiServices::RunModal(ui::CDialog& dialog) {
     if (!dialog.IsEnded()) {
       DialogWindow window(dialog);
       dialog.ShowWindow(true);
-      if (unattended_.empty()) {
+      if (!unattended_) {
         window.exec();
         result = dialog.Result();
       } else {
-        DrawUnattended(window, std::to_string(dialog.TemplateId()) + "-dialog");
+        DrawUnattended(window, dialog.TemplateId());
         result = ui::IDCANCEL;
       }
     }

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QWidget>
+#include <functional>
 #include <list>
 #include <memory>
 
@@ -52,10 +53,14 @@ public:
   bool ShowModeless(ui::CDialog& dialog) override;
   void PostToUi(std::function<void()> task) override;
 
-  // Nobody is there to answer (drawing screenshots): every message box and modal dialog is drawn
-  // into the folder instead of waiting, and gets the answer of a window closed unread: a message
-  // box its first button, a dialog Cancel, a file dialog no file.
-  void SetUnattended(std::string folder);
+  // Nobody is there to answer (drawing screenshots): every message box and modal dialog is handed
+  // to `draw` instead of waiting (with its template, 0 for a message box), and gets the answer of
+  // a window closed unread: a message box its first button, a dialog Cancel, a file dialog no
+  // file. An empty function ends it. Returns the function it replaces.
+  using UnattendedDraw = std::function<void(QWidget& window, int templateId)>;
+  UnattendedDraw SetUnattended(UnattendedDraw draw);
+  // Draws each window into the folder: message-box-<n>.png, <template>-dialog-<n>.png.
+  static UnattendedDraw DrawInto(std::string folder);
 
   const ui::FontSpec& MessageFont() const { return messageFont_; }
   // The open modeless windows, for screenshots and tests.
@@ -66,12 +71,11 @@ private:
   template <typename Work>
   auto OnGui(Work work) -> decltype(work());
 
-  // Draws a window that would have waited for an answer: <folder>/<name>-<n>.png.
-  void DrawUnattended(QWidget& window, const std::string& name);
+  // Hands on a window that would have waited for an answer.
+  void DrawUnattended(QWidget& window, int templateId);
 
   ui::FontSpec messageFont_;
-  std::string unattended_;
-  int unattendedDrawn_ = 0;
+  UnattendedDraw unattended_;
   std::unique_ptr<ui::CSvcDlgWait> wait_;
   std::unique_ptr<ui::CSvcDlgProgress> progress_;
   std::list<std::unique_ptr<ui::CSvcDlgPicture>> pictures_;

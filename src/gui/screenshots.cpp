@@ -214,9 +214,7 @@ std::vector<std::string> RenderScreenshots(const std::string& folder, QtUiServic
       {90020, "Slot cleaning", ui::kCleaningTemplate, "slot-cleaning-page", none},
       {90020, "Service flag", ui::kChoiceStatusTemplate, "service-flag-page", none},
       {90020, "ILS unit", ui::kUnitFunctionTemplate, "unit-function-page",
-       [](ui::CDialog& page, ui::CSvcDlgMain&) {
-         page.SelectItem(ui::kUnitFunctionListId, 5);
-       }},
+       [](ui::CDialog& page, ui::CSvcDlgMain&) { page.SelectItem(ui::kUnitFunctionListId, 5); }},
   };
   for (const PageShot& shot : pageShots) {
     ui::CSvcDlgMain main(services, context, "Adjustment and Service", shot.top);
@@ -233,8 +231,8 @@ std::vector<std::string> RenderScreenshots(const std::string& folder, QtUiServic
     request.pageText.text[0] = "Current";
     request.pageText.text[1] = "Life";
     request.pageText.text[2] = "Rate";
-    const auto page = ui::ProgramPages().MakePage(
-        ui::kCounterTemplate, {services, context.environment.catalogue});
+    const auto page = ui::ProgramPages().MakePage(ui::kCounterTemplate,
+                                                  {services, context.environment.catalogue});
     page->Create();
     page->AttachRequest(request);
     save(GrabDialog(*page), ui::kCounterTemplate, "counter-page-20010");
@@ -250,6 +248,40 @@ std::vector<std::string> RenderScreenshots(const std::string& folder, QtUiServic
     page->Create();
     page->AttachRequest(request);
     save(GrabDialog(*page), ui::kCleaningTemplate, "cleaning-page-NN");
+  }
+
+  {
+    // The thermosensor adjustment as it asks for the measured temperature: the dialog over the
+    // option unit's page. The messages before it are answered OK, the dialog Cancel.
+    ui::CSvcDlgMain main(services, context, "Adjustment and Service", 90020);
+    main.Create();
+    SelectItem(main, "ILS unit");
+    DialogWindow window(main);
+    Grab(window);
+    auto others = services.SetUnattended(nullptr);
+    services.SetUnattended([&](QWidget& asked, int templateId) {
+      if (templateId != ui::kTemperatureTemplate) {
+        if (others) others(asked, templateId);
+        return;
+      }
+      QImage picture = window.grab().toImage();
+      QPainter painter(&picture);
+      const QImage dialog = asked.grab().toImage();
+      const QRect frame((picture.width() - dialog.width()) / 2,
+                        (picture.height() - dialog.height()) / 2, dialog.width(), dialog.height());
+      painter.fillRect(frame.translated(4, 4), QColor(0, 0, 0, 60));  // its shadow
+      painter.drawImage(frame.topLeft(), dialog);
+      painter.setPen(QColor(90, 90, 90));
+      painter.drawRect(frame.adjusted(-1, -1, 0, 0));
+      painter.end();
+      save(picture, ui::kTemperatureTemplate, "temperature-during-run");
+    });
+    main.SetFocus(ui::kExecuteButtonId);
+    main.Click(ui::kExecuteButtonId);
+    while (main.Request().workerRunning) QApplication::processEvents(QEventLoop::AllEvents, 50);
+    main.WaitForOperation();
+    services.SetUnattended(std::move(others));
+    QApplication::processEvents();
   }
 
   // The board exchange page, and the backup utility after a backup (its save dialog is

@@ -16,10 +16,10 @@ TEST_F(UnitFunctionPageTest, OffersTheUnitsFunctionsByNameStartingAtTheFirst) {
   const ui::TStackedPage& page = Page(*dialog);
   EXPECT_EQ(page.GetDlgItemText(ui::kUnitFunctionLabelId), "Function");
   const ui::ControlState& list = page.Item(ui::kUnitFunctionListId);
-  EXPECT_EQ(list.items, (std::vector<std::string>{
-                            "Attachment sensor and thermosensor", "Fan check", "Mechanism cycling",
-                            "Calibration check", "Paper holder", "Tile position check",
-                            "Unit status"}));
+  EXPECT_EQ(list.items,
+            (std::vector<std::string>{"Attachment sensor and thermosensor", "Fan check",
+                                      "Mechanism cycling", "Calibration check", "Paper holder",
+                                      "Tile position check", "Unit status"}));
   EXPECT_EQ(list.selection, 0);
 }
 
@@ -30,8 +30,8 @@ TEST_F(UnitFunctionPageTest, ThePickedFunctionRunsAndTheListReturnsToTheFirst) {
   Press(*dialog, ui::kExecuteButtonId);
   EXPECT_EQ(dialog->Request().selector, 3);
   ASSERT_FALSE(Shown().empty());
-  EXPECT_EQ(Shown().front(), (testing_support::ShownMessage{"Caliration check OK",
-                                                            ui::kIconInformation}));
+  EXPECT_EQ(Shown().front(),
+            (testing_support::ShownMessage{"Caliration check OK", ui::kIconInformation}));
   EXPECT_EQ(Page(*dialog).Item(ui::kUnitFunctionListId).selection, 0);
 
   SetFaults([](vprinter::Faults& f) { f.unitOffline = true; });

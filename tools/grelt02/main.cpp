@@ -30,11 +30,17 @@ int DrawScreenshots(const std::string& folder, gui::QtUiServices& services,
   driver::DeviceDirectory devices(registry);
   vprinter::RegisterVirtualPrinters();
   std::string error;
-  if (!vprinter::AttachVirtualPrinter(devices, scratch.path().toStdString(), "LW", "screenshots",
-                                      kPort, platform::DefaultClock(), &error)) {
+  const auto printer =
+      vprinter::AttachVirtualPrinter(devices, scratch.path().toStdString(), "LW", "screenshots",
+                                     kPort, platform::DefaultClock(), &error);
+  if (!printer) {
     std::cerr << "grelt02: cannot attach the screenshots' printer: " << error << '\n';
     return 1;
   }
+  // Its option unit's attachment sensor reads off, then on once set, so that the sensor check
+  // goes on to ask for the temperature.
+  if (const auto unit = vprinter::VirtualPrinter::Open(printer->folder, platform::DefaultClock()))
+    unit->ChangeUnit([](vprinter::UnitState& u) { u.lamp = "off,on"; });
   settings::AppSettings printerSettings = settings;
   printerSettings.pnInterface.count = 1;
   printerSettings.pnInterface.values[0] = kPort;
@@ -86,7 +92,7 @@ int main(int argc, char** argv) {
 
   if (!screenshots.empty()) {
     // Nobody answers while the pictures are drawn: what would wait is drawn beside them.
-    services.SetUnattended(screenshots);
+    services.SetUnattended(gui::QtUiServices::DrawInto(screenshots));
     return DrawScreenshots(screenshots, services, settings);
   }
   // Start-up, then the start screen; closing it ends the program. Virtual printers attached to

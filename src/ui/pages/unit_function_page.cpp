@@ -21,7 +21,9 @@ DialogTemplate UnitFunctionLayout() {
 
 }  // namespace
 
-void CSvcDlgACCEL::DoDataExchange(DataExchange& dx) { dx.ListIndex(kUnitFunctionListId, function_); }
+void CSvcDlgACCEL::DoDataExchange(DataExchange& dx) {
+  dx.ListIndex(kUnitFunctionListId, function_);
+}
 
 // Every refresh starts again at the first function, so a run is never repeated by accident with
 // the function picked for the one before.
