@@ -30,6 +30,8 @@ using std::chrono::milliseconds;
 constexpr const char* kInitialiseFailed = "ERROR : Intialize is failure.";
 constexpr const char* kFanFailed = "ERROR : FAN motor is failure.";
 constexpr const char* kFinished = "FINISH";
+// The wait dialog's own text: the item's texts name the functions, not the work under way.
+constexpr const char* kChecking = "Checking";
 constexpr int kMsgUnitNotReady = 90000006;
 // A unit that neither gets ready nor reports an error is given this many state reads, so that a
 // silent unit ends the function instead of holding it for ever.
@@ -39,7 +41,7 @@ constexpr double kTolerance = 2.5;  // degrees between the unit's reading and th
 class UnitService {
 public:
   explicit UnitService(OperationRun& run) : run_(run), link_(run.link) {
-    wait_.emplace(run.env.ui, ItemTextOr(run.request, "Checking"));
+    wait_.emplace(run.env.ui, kChecking);
   }
 
   bool Run() {
@@ -56,11 +58,6 @@ public:
   }
 
 private:
-  static std::string ItemTextOr(const OperationRequest& request, const char* fallback) {
-    const std::string text = ItemText(request, 1);
-    return text.empty() ? fallback : text;
-  }
-
   void Say(const std::string& text, unsigned icon) {
     run_.env.ui.MessageBox(text, ui::kApplicationTitle, ui::kOk | icon);
   }

@@ -38,7 +38,10 @@ TEST_F(OptionUnitTest, FanMechanismAndPaperHolderRunOnAReadyUnit) {
             (std::vector<Box>{{"FINISH", ui::kIconInformation},
                               {"Please check the Paper Holder condition.", ui::kIconWarning},
                               {"FINISH", ui::kIconInformation}}));
-  EXPECT_EQ(ui.Calls(ui::UiCallKind::Wait).size(), ui.Calls(ui::UiCallKind::WaitClosed).size());
+  const auto waits = ui.Calls(ui::UiCallKind::Wait);
+  EXPECT_EQ(waits.size(), ui.Calls(ui::UiCallKind::WaitClosed).size());
+  ASSERT_FALSE(waits.empty());
+  EXPECT_EQ(waits.front().text, "Checking");  // not the name of the first function
 }
 
 TEST_F(OptionUnitTest, AnOfflineUnitFailsItsInitialisation) {
