@@ -257,10 +257,9 @@ private:
     return link_.WaitForAccelStatus(30, "STOP", "") && link_.WaitForAccelStatus(30, "READY", "");
   }
 
-  // Job end, out of remote mode, printer reset.
+  // The remote-mode closing (job end inside remote mode, then out of it) and a printer reset.
   bool LeaveRemoteMode() {
-    return Sent(encoder::RemoteJobEnd(link_) && encoder::ExitRemoteMode(link_) &&
-                encoder::ResetPrinter(link_));
+    return Sent(encoder::RemoteJobEpilogue(link_) && encoder::ResetPrinter(link_));
   }
 
   // L, a and b of the tile under the unit: eight characters before the first comma after the

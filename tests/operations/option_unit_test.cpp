@@ -11,6 +11,12 @@ namespace {
 using namespace testing_support;
 using operations::kExecuteBase;
 
+// Into remote mode, load and job end, out again, then ESC @.
+const std::string kLeaveRemoteMode("\x1B(R\x08\x00\x00REMOTE1"
+                                   "LD\x00\x00JE\x01\x00\x00"
+                                   "\x1B\x00\x00\x00\x1B@",
+                                   28);
+
 class OptionUnitTest : public OperationsFixture {
 protected:
   void SetUp() override {
@@ -182,7 +188,7 @@ TEST_F(TileCheckTest, TheWhiteTileMustMatchOneOfItsNeighbours) {
   EXPECT_FALSE(Function(5));
   EXPECT_EQ(LastText().substr(0, 35), "ERROR : Tile position check. DE64=0");
   EXPECT_EQ(Boxes().back().second, ui::kIconError);
-  EXPECT_NE(sent.find(std::string("JE\x01\x00\x00", 5)), std::string::npos);
+  EXPECT_TRUE(sent.ends_with(kLeaveRemoteMode));
 }
 
 TEST_F(TileCheckTest, AnEmptyColorimetryReplyEndsTheCheck) {
@@ -190,7 +196,7 @@ TEST_F(TileCheckTest, AnEmptyColorimetryReplyEndsTheCheck) {
   sent.clear();
   EXPECT_FALSE(Function(5));
   EXPECT_EQ(LastText(), "ERROR : Colorimetry scan.");
-  EXPECT_NE(sent.find(std::string("JE\x01\x00\x00", 5)), std::string::npos);
+  EXPECT_TRUE(sent.ends_with(kLeaveRemoteMode));
   EXPECT_EQ(Printer()->Snapshot().unit.tilePosition, 0);  // the first tile only
 }
 
