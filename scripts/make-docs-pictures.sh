@@ -24,7 +24,8 @@ cp "$scratch/shots/359-nvram-backup.png" docs/nvram-backup.png
 for page in 378-bid-page 377-position-page 377-feed-page 377-height-page 381-mac-page \
   380-clock-page 369-head-id-page 369-head-id-page-mistyped 362-serial-number-page \
   362-network-address-page 385-counter-page-20010 386-nozzle-check-page 366-cleaning-page-LW \
-  366-cleaning-page-NN 366-slot-cleaning-page 379-service-flag-page; do
+  366-cleaning-page-NN 366-slot-cleaning-page 379-service-flag-page 387-unit-function-page \
+  345-temperature-during-run; do
   cp "$scratch/shots/$page.png" "docs/${page#*-}.png"
 done
 cp "$scratch/shots/385-counter-page-20040.png" docs/counter-page.png
