@@ -147,6 +147,40 @@ TEST_F(ThermosensorTest, TheCorrectionByteReadsAsSignedTenthsWith128Positive) {
   }
 }
 
+// 2.5 degrees apart still agree; a tenth more is warned about.
+TEST_F(ThermosensorTest, TheToleranceIncludesTwoAndAHalfDegrees) {
+  Unit(27, "off,on");
+  ui.QueueTemperature(24.5);
+  EXPECT_TRUE(Function(0));
+  EXPECT_EQ(LastText().substr(0, 17), "OK : Termosensor.");
+  Unit(27, "off,on");
+  ui.QueueTemperature(24.4);
+  ui.QueueTemperature(std::nullopt);
+  EXPECT_FALSE(Function(0));
+  EXPECT_EQ(LastText().substr(0, 40), "NG1: Please check the temperature again.");
+}
+
+// The lamp is read eleven times before the technician is told to remove the sensor.
+TEST_F(ThermosensorTest, TheLampIsGivenElevenReadsAChance) {
+  const auto lampAfter = [](int onReads) {
+    std::string lamp;
+    for (int k = 0; k < onReads; ++k) lamp += "on,";
+    return lamp + "off,on";
+  };
+  Unit(27, lampAfter(10));
+  ui.QueueTemperature(std::nullopt);
+  Function(0);
+  EXPECT_EQ(Boxes().front().first, "OK!! : Attachment sensor OFF.");
+  Mark();
+  Unit(27, lampAfter(11));
+  ui.QueueTemperature(std::nullopt);
+  Function(0);
+  const auto shown = Shown();
+  ASSERT_GE(shown.size(), 2u);
+  EXPECT_EQ(shown[0].text, "ERROR!! : Attachment sensor.\r\nPlease remove the SENSOR.");
+  EXPECT_EQ(shown[1].text, "OK!! : Attachment sensor OFF.");
+}
+
 TEST_F(ThermosensorTest, BrokenSensorsAndAMissingAttachmentStopIt) {
   Unit(50, "off,on");
   ui.QueueTemperature(25.0);
