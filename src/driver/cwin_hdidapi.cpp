@@ -9,7 +9,7 @@ constexpr int kBase = static_cast<int>(kHeadIdAlphabet.size());
 
 }  // namespace
 
-CWinHdidapi::CWinHdidapi(int mode) : mode_(mode) {}
+CWinHdidapi::CWinHdidapi(int /*mode: the conversion table; 80 in every use*/) {}
 
 int CWinHdidapi::CheckSymbol(const int* symbols) {
   // Luhn mod N: double every second symbol from the right, fold the result into base N.

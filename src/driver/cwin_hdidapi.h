@@ -32,9 +32,6 @@ public:
 
   // The check symbol of 44 symbols.
   static int CheckSymbol(const int* symbols);
-
-private:
-  int mode_;
 };
 
 }  // namespace driver

@@ -9,7 +9,6 @@
 namespace ui {
 namespace {
 
-constexpr int kPlainImage = 0;
 constexpr int kToDoImage = 1;
 constexpr int kFinishedImage = 2;
 

@@ -50,6 +50,7 @@ std::string SalvageModel(const std::string& path) {
   return letters && head[at + 9] == '\n' ? model : "XX";
 }
 
+// A log file that grows past this starts again; the lines before stay in log.old.txt.
 constexpr std::uintmax_t kLogLimit = 1u << 20;
 
 // Whether count bytes from address touch a fault's range [from, to]; from -1: no range given.
@@ -184,8 +185,11 @@ std::vector<DotCounts> VirtualPrinter::PageDots() const {
 void VirtualPrinter::Note(const std::string& line) {
   log_.push_back(line);
   if (log_.size() > kLogLines) log_.pop_front();
-  std::ofstream(folder_ + "/" + kLogFile, std::ios::app)
-      << clock_.UnixSeconds() << ' ' << line << '\n';
+  const std::string path = folder_ + "/" + kLogFile;
+  std::error_code error;
+  if (std::filesystem::file_size(path, error) > kLogLimit && !error)
+    std::filesystem::rename(path, folder_ + "/" + kOldLogFile, error);
+  std::ofstream(path, std::ios::app) << clock_.UnixSeconds() << ' ' << line << '\n';
 }
 
 void VirtualPrinter::Persist() {

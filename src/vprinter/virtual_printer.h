@@ -28,6 +28,7 @@ public:
   static constexpr std::size_t kReceiveBuffer = 1u << 20;
   static constexpr const char* kStateFile = "state.bin";
   static constexpr const char* kLogFile = "log.txt";
+  static constexpr const char* kOldLogFile = "log.old.txt";
   // Printed pages go into this folder of the printer's, as page-0001.png and on.
   static constexpr const char* kPagesFolder = "Pages";
 

@@ -528,6 +528,17 @@ TEST_F(VirtualPrinterTest, ATrainersSetUpSurvivesARestart) {
   EXPECT_EQ(state.unit.temperature, 28);
 }
 
+// A printer left attached for months does not fill the disk with its log: past a megabyte the
+// log starts again and the lines before are kept beside it once.
+TEST_F(VirtualPrinterTest, ALogPastAMegabyteStartsAgain) {
+  const std::string log = info.folder + "/" + vprinter::VirtualPrinter::kLogFile;
+  std::ofstream(log, std::ios::app) << std::string((1u << 20) + 1, 'x') << '\n';
+  Printer()->SetFaults(vprinter::Faults{});
+  EXPECT_LT(std::filesystem::file_size(log), 1000u);
+  EXPECT_GT(std::filesystem::file_size(info.folder + "/" + vprinter::VirtualPrinter::kOldLogFile),
+            1u << 20);
+}
+
 TEST(TileReadings, AreThreeNumbersAndNothingElse) {
   std::array<double, 3> lab{};
   ASSERT_TRUE(vprinter::ParseTileLab("94.2,-0.5,1.25", lab));
