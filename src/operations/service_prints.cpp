@@ -269,9 +269,11 @@ constexpr std::uint8_t kNetworkNozzleCheck[30] = {
 
 bool SendNetworkNozzleCheck(OperationRun& run) {
   const std::string& host = run.request.inputText;
-  if (host.empty() ||
-      !printer::SendNetworkJob(host, kNetworkNozzleCheck, sizeof kNetworkNozzleCheck, run.env.ui,
-                               run.env.lpdPort))
+  if (host.empty() || !printer::SendNetworkJob(
+                          host, kNetworkNozzleCheck, sizeof kNetworkNozzleCheck, run.env.ui,
+                          run.env.lpdPort, printer::kLpdTimeoutMs,
+                          run.env.settings.nLpdSpooler == 1 ? printer::LpdFraming::Spooler
+                                                            : printer::LpdFraming::PrinterDaemon))
     return Show(run, kMsgPrinterFailed, false);
   run.request.done = 1;
   return true;

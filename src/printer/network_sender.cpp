@@ -19,7 +19,7 @@ int LpdPortFromEnvironment() {
   char* end = nullptr;
   const long port = std::strtol(text, &end, 10);
   return end != text && *end == '\0' && port > 0 && port <= 65535 ? static_cast<int>(port)
-                                                                    : kLpdPort;
+                                                                  : kLpdPort;
 }
 namespace {
 
@@ -141,26 +141,25 @@ void DrainUntilClosed(int fd, int timeoutMs) {
 
 }  // namespace
 
-std::vector<std::string> LpdSubcommands() {
+std::vector<std::string> LpdSubcommands(LpdFraming framing, std::size_t length) {
   const std::string host = kLpdHost;
   const std::string dataFile = "dfA002" + host;
   const std::string control = "H" + host + "\n" + "P" + kLpdUser + "\n" + "J" + kLpdJob + "\n" +
                               "l" + dataFile + "\n" + "U" + dataFile + "\n" + "N" + kLpdUser + "\n";
   return {"\x02PASSTHRU\n", "\x02" + std::to_string(control.size()) + " cfA002" + host + "\n",
           control + '\0',
-          "\x03"
-          "125899906843000 " +
-              dataFile + "\n"};
+          "\x03" + (framing == LpdFraming::Spooler ? std::to_string(length) : "125899906843000") +
+              " " + dataFile + "\n"};
 }
 
-std::string LpdPreamble() {
+std::string LpdPreamble(LpdFraming framing, std::size_t length) {
   std::string preamble;
-  for (const std::string& part : LpdSubcommands()) preamble += part;
+  for (const std::string& part : LpdSubcommands(framing, length)) preamble += part;
   return preamble;
 }
 
 bool SendNetworkJob(const std::string& host, const std::uint8_t* data, std::size_t length,
-                    ui::UiServices& ui, int port, int timeoutMs) {
+                    ui::UiServices& ui, int port, int timeoutMs, LpdFraming framing) {
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;
   hints.ai_socktype = SOCK_STREAM;
@@ -188,9 +187,7 @@ bool SendNetworkJob(const std::string& host, const std::uint8_t* data, std::size
   const timeval limit{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
   ::setsockopt(socket.Fd(), SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
   BufferedWriter writer(socket.Fd());
-  for (const std::string& subcommand : LpdSubcommands()) {
-    if (!writer.Write(subcommand.data(), subcommand.size()) || !writer.Flush())
-      return TellCutOff(ui);
+  const auto acknowledged = [&] {
     const int ack = ReadAcknowledgement(socket.Fd(), timeoutMs);
     if (ack < 0) return TellCutOff(ui);
     if (ack != 0) {
@@ -198,8 +195,19 @@ bool SendNetworkJob(const std::string& host, const std::uint8_t* data, std::size
                    ").\nCheck the printer's queue and send the job again.");
       return false;
     }
+    return true;
+  };
+  for (const std::string& subcommand : LpdSubcommands(framing, length)) {
+    if (!writer.Write(subcommand.data(), subcommand.size()) || !writer.Flush())
+      return TellCutOff(ui);
+    if (!acknowledged()) return false;
   }
   if ((length > 0 && !writer.Write(data, length)) || !writer.Flush()) return TellCutOff(ui);
+  if (framing == LpdFraming::Spooler) {
+    constexpr std::uint8_t kEndOfFile = 0;
+    if (!writer.Write(&kEndOfFile, 1) || !writer.Flush()) return TellCutOff(ui);
+    if (!acknowledged()) return false;
+  }
   // Close our side first and let the daemon finish: a socket closed with unread data in it
   // would reset the connection and drop what the daemon had not taken yet.
   ::shutdown(socket.Fd(), SHUT_WR);

@@ -21,17 +21,27 @@ inline constexpr const char* kLpdHost = "GRELT02";
 inline constexpr const char* kLpdUser = "SERVICE01";
 inline constexpr const char* kLpdJob = "NOZZLECHK";
 
+// How the data file travels. A printer's own daemon takes the job as the printers expect it: the
+// data announced with a fixed, huge length and no closing byte. A spooler holds a job to RFC 1179:
+// the exact length, then one zero byte, which it acknowledges once it has the whole file.
+enum class LpdFraming { PrinterDaemon, Spooler };
+
 // The subcommands sent before the data, each answered by an acknowledgement: queue request,
-// control file announcement, control file (with its closing NUL), data file announcement. The
-// data file is announced with a fixed length that the printers' daemons expect.
-std::vector<std::string> LpdSubcommands();
+// control file announcement, control file (with its closing NUL), data file announcement (of
+// `length` bytes for a spooler).
+std::vector<std::string> LpdSubcommands(LpdFraming framing = LpdFraming::PrinterDaemon,
+                                        std::size_t length = 0);
 // All of them in one string, as they travel.
-std::string LpdPreamble();
+std::string LpdPreamble(LpdFraming framing = LpdFraming::PrinterDaemon, std::size_t length = 0);
+
+inline constexpr int kLpdTimeoutMs = 5000;
 
 // Sends the job; false, after telling the user why, when the host cannot be reached, refuses a
-// subcommand, stops reading or drops the connection before everything went out. Connecting, each
-// acknowledgement, each write and the end of the stream are each waited for timeoutMs at most.
+// subcommand or the data, stops reading or drops the connection before everything went out.
+// Connecting, each acknowledgement, each write and the end of the stream are each waited for
+// timeoutMs at most.
 bool SendNetworkJob(const std::string& host, const std::uint8_t* data, std::size_t length,
-                    ui::UiServices& ui, int port = kLpdPort, int timeoutMs = 5000);
+                    ui::UiServices& ui, int port = kLpdPort, int timeoutMs = kLpdTimeoutMs,
+                    LpdFraming framing = LpdFraming::PrinterDaemon);
 
 }  // namespace printer

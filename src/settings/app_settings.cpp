@@ -77,6 +77,7 @@ std::vector<IniBinding> MainSettingsBindings(AppSettings& s) {
       List("Temp", "nPFValue", s.nPFValue, "0 0 0"),
       IniBinding::Integer("Setting", "nIOBoard", s.nIOBoard, 2),
       IniBinding::Text("Setting", "strCaliChk", s.strCaliChk, "00000000000000000/000000"),
+      IniBinding::Integer("Setting", "nLpdSpooler", s.nLpdSpooler, 0),
   };
 }
 

@@ -54,6 +54,9 @@ struct AppSettings {
   // [Setting]
   int nIOBoard = 0;
   std::string strCaliChk;
+  // 1: network jobs go through a spooler, framed as RFC 1179 writes (exact length, closing zero
+  // byte); 0: to a printer's own daemon, framed as the printers expect.
+  int nLpdSpooler = 0;
 
   // Machine parameter file, [CONTROL]
   IntList<4> pnInterface;

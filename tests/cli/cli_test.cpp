@@ -34,7 +34,7 @@ TEST(Cli, SettingsNameEveryKeyAsTheFilesDo) {
   const CliRun run = Cli("settings");
   ASSERT_EQ(run.exitCode, 0);
   const auto s = run.Json();
-  EXPECT_EQ(s.size(), 21u + 26u + 339u);
+  EXPECT_EQ(s.size(), 22u + 26u + 339u);
   EXPECT_EQ(s.begin().key(), "strProfile");  // table order
   EXPECT_EQ(s["strProfile"], "TR-M7000");
   EXPECT_EQ(s["strLanguage"], "English");

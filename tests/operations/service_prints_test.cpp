@@ -143,6 +143,26 @@ TEST_F(ServicePrintsTest, TheNetworkNozzleCheckIsThirtyFixedBytesToTheDaemon) {
   EXPECT_EQ(Printer()->BytesReceived(), 0u);  // the USB printer is not involved
 }
 
+// With the spooler setting the same thirty bytes go out framed for a spooler, and a spooler that
+// refuses the finished file makes the run fail.
+TEST_F(ServicePrintsTest, TheSpoolerSettingFramesTheJobForASpooler) {
+  testing_support::LpdReceiver spooler(testing_support::LpdReceiver::Behaviour{.dataAck = '\1'});
+  settings.nLpdSpooler = 1;
+  lpdPort = spooler.Port();
+  request.inputText = "127.0.0.1";
+  Mark();
+  EXPECT_TRUE(RunNetwork(kExecuteBase, 10370));
+  EXPECT_FALSE(request.operationSucceeded);
+  EXPECT_EQ(request.done, 0);
+  ASSERT_FALSE(Shown().empty());
+  EXPECT_EQ(Shown().back(), Message(90000005));
+  const std::string received = spooler.Received();
+  EXPECT_NE(received.find("\x03"
+                          "30 dfA002GRELT02\n"),
+            std::string::npos);
+  EXPECT_TRUE(received.ends_with(std::string("\x1B\x40\x1B\x40\0", 5)));
+}
+
 TEST_F(ServicePrintsTest, AnUnreachableNetworkPrinterIsReported) {
   int port = 0;
   const int listener = testing_support::ListenOnLoopback(port);
@@ -188,7 +208,7 @@ TEST_F(ServicePrintsTest, TheImsCheckPrintsItsPageAndReportsTheMarks) {
   EXPECT_EQ(Shown(), std::vector{Message(10000001)});
   EXPECT_EQ(request.done, 1);
   EXPECT_NE(request.lastError, -967);
-  EXPECT_EQ(Printer()->PagesPrinted(), 2);  // the paper check page and the report
+  EXPECT_EQ(Printer()->PagesPrinted(), 2);                 // the paper check page and the report
   EXPECT_GT(Printer()->PageDots().back().at(0x00), 500u);  // the report line and the header
   EXPECT_NE(sent.find(page), std::string::npos);
   std::size_t files = 0;

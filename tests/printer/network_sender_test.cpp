@@ -37,6 +37,27 @@ TEST(NetworkSender, SpeaksTheLinePrinterDaemonProtocolByteForByte) {
   EXPECT_TRUE(ui.Calls().empty());
 }
 
+// Through a spooler: the exact length announced, then the data, a zero byte and its
+// acknowledgement; a spooler that refuses the finished file refuses the job.
+TEST(NetworkSender, ASpoolerGetsTheExactLengthAndTheClosingZeroByte) {
+  const std::string data = "\x1B@nozzle check job\x0C";
+  const auto bytes = reinterpret_cast<const std::uint8_t*>(data.data());
+  for (const char verdict : {'\0', '\1'}) {
+    LpdReceiver receiver(LpdReceiver::Behaviour{.dataAck = verdict});
+    ui::ScriptedUiServices ui;
+    EXPECT_EQ(printer::SendNetworkJob("127.0.0.1", bytes, data.size(), ui, receiver.Port(), 2000,
+                                      printer::LpdFraming::Spooler),
+              verdict == 0);
+    const std::string preamble = printer::LpdPreamble(printer::LpdFraming::Spooler, data.size());
+    EXPECT_TRUE(
+        preamble.ends_with("\x03"
+                           "19 dfA002GRELT02\n"))
+        << preamble;
+    EXPECT_EQ(receiver.Received(), preamble + data + std::string(1, '\0'));
+    EXPECT_EQ(ui.Calls().size(), verdict == 0 ? 0u : 1u);
+  }
+}
+
 TEST(NetworkSender, LargeJobsArriveWholeBeforeTheConnectionCloses) {
   LpdReceiver receiver;
   ui::ScriptedUiServices ui;

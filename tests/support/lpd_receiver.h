@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <future>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -28,6 +29,8 @@ public:
     std::size_t readAtMost = SIZE_MAX;
     bool silent = false;
     bool neverReadsTheData = false;  // takes the subcommands, then reads nothing until released
+    // As a spooler: takes exactly the announced data and its closing zero byte, then answers this.
+    std::optional<char> dataAck;
   };
 
   LpdReceiver() : LpdReceiver(Behaviour{}) {}
@@ -50,11 +53,14 @@ private:
     connection_ = ::accept(listener_, nullptr, nullptr);
     if (!behaviour.silent) {
       for (std::size_t step = 0; step < behaviour.acks.size(); ++step) {
-        const bool ok = step == 2 ? ReadCount(ControlLength() + 1) : ReadLine();
+        const bool ok = step == 2 ? ReadCount(AnnouncedLength('\x02') + 1) : ReadLine();
         if (!ok) break;
         ::send(connection_, &behaviour.acks[step], 1, MSG_NOSIGNAL);
         if (behaviour.acks[step] != 0) break;
       }
+    }
+    if (behaviour.dataAck && received_.ends_with('\n') && ReadCount(AnnouncedLength('\x03') + 1)) {
+      ::send(connection_, &*behaviour.dataAck, 1, MSG_NOSIGNAL);
     }
     if (behaviour.neverReadsTheData) released_.get_future().wait();
     char buffer[65536];
@@ -79,9 +85,9 @@ private:
     }
     return false;
   }
-  // The length the control file announcement gave: "\x02NN cf...\n" is the last line read.
-  std::size_t ControlLength() const {
-    const std::size_t start = received_.rfind('\x02');
+  // The length the last announcement of this kind gave ("\x02NN cf...\n", "\x03NN df...\n").
+  std::size_t AnnouncedLength(char kind) const {
+    const std::size_t start = received_.rfind(kind);
     return static_cast<std::size_t>(std::stoul(received_.substr(start + 1)));
   }
 

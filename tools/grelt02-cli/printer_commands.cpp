@@ -24,6 +24,7 @@ struct Options {
   int chunk = 1024;
   std::string host;
   int lpdPort = printer::kLpdPort;
+  bool spooler = false;
 };
 
 int ParseAddress(const std::string& text) {
@@ -201,6 +202,8 @@ void AddPrinterCommands(CLI::App& app, CommandContext& context) {
   lpd->add_option("FILE", options->file, "The job to send, unchanged")->required();
   lpd->add_option("--port", options->lpdPort, "TCP port (default 515)")
       ->check(CLI::Range(1, 65535));
+  lpd->add_flag("--spooler", options->spooler,
+                "Frame the job for a spooler (exact length, closing zero byte, RFC 1179)");
   lpd->callback([&context, options] {
     context.run = [options] {
       std::ifstream in(options->file, std::ios::binary);
@@ -208,13 +211,15 @@ void AddPrinterCommands(CLI::App& app, CommandContext& context) {
       const std::vector<std::uint8_t> data((std::istreambuf_iterator<char>(in)),
                                            std::istreambuf_iterator<char>());
       ui::ScriptedUiServices ui;
-      const bool sent =
-          printer::SendNetworkJob(options->host, data.data(), data.size(), ui, options->lpdPort);
+      const bool sent = printer::SendNetworkJob(
+          options->host, data.data(), data.size(), ui, options->lpdPort, printer::kLpdTimeoutMs,
+          options->spooler ? printer::LpdFraming::Spooler : printer::LpdFraming::PrinterDaemon);
       for (const ui::UiCall& call : ui.Calls()) std::cerr << call.text << '\n';
       if (!sent) throw std::runtime_error("the job was not sent to " + options->host);
       Print({{"host", options->host},
              {"port", options->lpdPort},
              {"bytes", data.size()},
+             {"spooler", options->spooler},
              {"sent", true}});
     };
   });

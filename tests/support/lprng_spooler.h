@@ -1,0 +1,133 @@
+#pragma once
+// Debian's LPRng line printer daemon as a real peer of the network sender: started in a mount
+// namespace of its own, where its configuration file is a scratch one, so that it listens on a
+// free port, spools into a scratch folder and prints each job into one file there, and nothing of
+// the machine's own printing set-up is touched. Needs root (for the namespace) and the lprng
+// package; WhyNot() says what is missing when it cannot run.
+
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+
+#include "support/loopback.h"
+#include "support/temp_folder.h"
+
+extern char** environ;
+
+namespace testing_support {
+
+class LprngSpooler {
+public:
+  static constexpr const char* kDaemon = "/usr/sbin/lpd";
+  static constexpr const char* kConfig = "/etc/lprng/lpd.conf";
+
+  LprngSpooler() {
+    namespace fs = std::filesystem;
+    if (!fs::exists(kDaemon) || !fs::exists(kConfig)) {
+      whyNot_ = "Debian's lprng package is not installed (./test.sh installs it)";
+      return;
+    }
+    if (::geteuid() != 0) {
+      whyNot_ = "LPRng's daemon is started in a mount namespace of its own, which needs root";
+      return;
+    }
+    const int listener = ListenOnLoopback(port_);  // a free port, given back to the daemon
+    ::close(listener);
+    const std::string root = folder_.Path();
+    fs::create_directories(root + "/spool");
+    std::ofstream{Printed()};
+    for (const std::string& path : {root, root + "/spool", Printed()})
+      fs::permissions(path, fs::perms::all);  // the daemon works as its own user
+    std::ofstream(root + "/lpd.conf") << "printcap_path=" << root << "/printcap\n"
+                                      << "lpd_printcap_path=" << root << "/printcap\n"
+                                      << "perms_path=" << root << "/lpd.perms\n"
+                                      << "lpd_listen_port=" << port_ << "\n"
+                                      << "unix_socket_path=off\n"
+                                      << "lockfile=" << root << "/lpd.lock\n";
+    std::ofstream(root + "/lpd.perms") << "DEFAULT ACCEPT\n";
+    // The queue the sender names; no banner, no size limit, no filter: the job as it came.
+    std::ofstream(root + "/printcap")
+        << "PASSTHRU:sd=" << root << "/spool:lp=" << Printed() << ":sh:mx=0\n";
+    const std::string script =
+        "mount --bind '" + root + "/lpd.conf' " + kConfig + " && exec " + kDaemon + " -F";
+    const char* argv[] = {"unshare", "-m", "sh", "-c", script.c_str(), nullptr};
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    const int spawned = ::posix_spawnp(&pid_, "unshare", nullptr, &attributes,
+                                       const_cast<char* const*>(argv), environ);
+    posix_spawnattr_destroy(&attributes);
+    if (spawned != 0) {
+      whyNot_ = "unshare could not be started";
+      pid_ = -1;
+      return;
+    }
+    if (!Listening()) whyNot_ = "LPRng's daemon did not start listening (no mount namespace?)";
+  }
+  ~LprngSpooler() {
+    if (pid_ <= 0) return;
+    ::kill(-pid_, SIGTERM);  // the daemon and the printing processes it started
+    int status = 0;
+    ::waitpid(pid_, &status, 0);
+  }
+  LprngSpooler(const LprngSpooler&) = delete;
+  LprngSpooler& operator=(const LprngSpooler&) = delete;
+
+  const std::string& WhyNot() const { return whyNot_; }
+  int Port() const { return port_; }
+  // What the daemon printed: the file its queue prints into, once a job was written to it (or
+  // nothing after the time allowed).
+  std::string PrintedJob(std::chrono::milliseconds allowed = std::chrono::seconds(10)) {
+    const int watch = ::inotify_init1(IN_CLOEXEC);
+    ::inotify_add_watch(watch, Printed().c_str(), IN_CLOSE_WRITE);
+    if (std::filesystem::file_size(Printed()) == 0) {
+      pollfd ready{watch, POLLIN, 0};
+      ::poll(&ready, 1, static_cast<int>(allowed.count()));
+    }
+    ::close(watch);
+    std::ifstream in(Printed(), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+
+private:
+  std::string Printed() const { return folder_.Path() + "/printed"; }
+
+  // The daemon takes a moment to read its set-up; a connection that succeeds says it listens.
+  bool Listening() const {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::chrono::steady_clock::now() < deadline) {
+      const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+      sockaddr_in address{};
+      address.sin_family = AF_INET;
+      address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+      address.sin_port = htons(static_cast<std::uint16_t>(port_));
+      const bool connected =
+          ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+      ::close(fd);
+      if (connected) return true;
+      int status = 0;
+      if (::waitpid(pid_, &status, WNOHANG) == pid_) return false;  // it gave up
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+  }
+
+  TempFolder folder_;
+  int port_ = 0;
+  pid_t pid_ = -1;
+  std::string whyNot_;
+};
+
+}  // namespace testing_support
