@@ -1,8 +1,11 @@
 #include "vprinter/attachment.h"
 
+#include <signal.h>
+
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 
 #include "driver/product_constants.h"
 #include "platform/paths.h"
@@ -13,6 +16,7 @@ namespace vprinter {
 namespace {
 
 constexpr const char* kScheme = "vprinter:";
+constexpr const char* kProcessScheme = "vprinterd:";
 
 bool ValidName(const std::string& name) {
   if (name.empty() || name.size() > 40) return false;
@@ -42,9 +46,12 @@ std::string LinkFor(const std::string& name) {
   return std::string("\\\\?\\USB#VID_7E57&PID_0A01#") + instance + "#" + driver::kUsbPrintClassGuid;
 }
 
-std::optional<VirtualPrinterInfo> AttachVirtualPrinter(
-    driver::DeviceDirectory& directory, const std::string& programFolder, const std::string& model,
-    const std::string& name, int port, platform::Clock& clock, std::string* error, bool newBoard) {
+std::optional<VirtualPrinterInfo> AttachVirtualPrinter(driver::DeviceDirectory& directory,
+                                                       const std::string& programFolder,
+                                                       const std::string& model,
+                                                       const std::string& name, int port,
+                                                       platform::Clock& clock, std::string* error,
+                                                       bool newBoard, bool process) {
   auto fail = [error](std::string why) -> std::optional<VirtualPrinterInfo> {
     if (error != nullptr) *error = std::move(why);
     return std::nullopt;
@@ -68,9 +75,10 @@ std::optional<VirtualPrinterInfo> AttachVirtualPrinter(
   }
   if (!printer) return fail("cannot make the printer's folder " + folder);
   const std::string absolute = std::filesystem::absolute(folder).string();
-  driver::Attachment attachment{LinkFor(name), port, kScheme + absolute};
+  driver::Attachment attachment{LinkFor(name), port,
+                                (process ? kProcessScheme : kScheme) + absolute};
   if (!directory.Attach(attachment)) return fail("cannot write the printer's registry entry");
-  return VirtualPrinterInfo{name, absolute, attachment};
+  return VirtualPrinterInfo{name, absolute, attachment, process};
 }
 
 bool DetachVirtualPrinter(driver::DeviceDirectory& directory, const std::string& name) {
@@ -80,11 +88,30 @@ bool DetachVirtualPrinter(driver::DeviceDirectory& directory, const std::string&
 std::vector<VirtualPrinterInfo> AttachedVirtualPrinters(const driver::DeviceDirectory& directory) {
   std::vector<VirtualPrinterInfo> printers;
   for (const driver::Attachment& attachment : directory.Attachments()) {
-    if (attachment.endpoint.rfind(kScheme, 0) != 0) continue;
-    const std::string folder = attachment.endpoint.substr(std::string(kScheme).size());
-    printers.push_back({std::filesystem::path(folder).filename().string(), folder, attachment});
+    for (const std::string scheme : {kScheme, kProcessScheme}) {
+      if (attachment.endpoint.rfind(scheme, 0) != 0) continue;
+      const std::string folder = attachment.endpoint.substr(scheme.size());
+      printers.push_back({std::filesystem::path(folder).filename().string(), folder, attachment,
+                          scheme == kProcessScheme});
+    }
   }
   return printers;
+}
+
+bool ProcessRunning(int pid) {
+  if (pid <= 0 || ::kill(pid, 0) != 0) return false;
+  // A process that has ended but was not yet waited for still answers kill: its state says Z.
+  std::string stat;
+  std::getline(std::ifstream("/proc/" + std::to_string(pid) + "/stat"), stat);
+  const std::size_t close = stat.rfind(')');
+  return close == std::string::npos || close + 2 >= stat.size() || stat[close + 2] != 'Z';
+}
+
+int ServerPid(const VirtualPrinterInfo& printer) {
+  if (!printer.process) return 0;
+  int pid = 0;
+  std::ifstream(platform::JoinPath(printer.folder, kServerPidFile)) >> pid;
+  return ProcessRunning(pid) ? pid : 0;
 }
 
 }  // namespace vprinter

@@ -13,6 +13,8 @@
 #include "driver/cwin_hdidapi.h"
 #include "driver/device_directory.h"
 #include "driver/product_constants.h"
+#include "driver/socket_device.h"
+#include "vprinter/attachment.h"
 #include "vprinter/firmware_file.h"
 
 namespace vprinter {
@@ -560,6 +562,12 @@ std::vector<std::string> VirtualPrinter::UnknownCommands() const {
 void RegisterVirtualPrinters(platform::Clock& clock) {
   driver::DeviceDirectory::RegisterScheme("vprinter", [&clock](const std::string& folder) {
     return std::shared_ptr<driver::PrinterDevice>(VirtualPrinter::Open(folder, clock));
+  });
+  // A printer served by its own process: reached where its server says it listens.
+  driver::DeviceDirectory::RegisterScheme("vprinterd", [](const std::string& folder) {
+    std::string location;
+    std::ifstream(folder + "/" + kServerEndpointFile) >> location;
+    return location.empty() ? nullptr : driver::ConnectSocketDevice(location);
   });
 }
 

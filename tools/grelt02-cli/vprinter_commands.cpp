@@ -17,6 +17,7 @@
 #include "vprinter/faults.h"
 #include "vprinter/firmware_file.h"
 #include "vprinter/virtual_printer.h"
+#include "vprinter_process.h"
 
 namespace cli {
 namespace {
@@ -35,6 +36,8 @@ struct Options {
   std::string output;
   int payload = 65536;
   bool newBoard = false;
+  bool process = false;
+  int tcpPort = -1;
   bool damaged = false;
   std::optional<int> temperature;
   std::string lamp;
@@ -147,6 +150,8 @@ Json Describe(Bench& bench, const vprinter::VirtualPrinterInfo& info) {
           {"portByNumber", info.attachment.port},
           {"link", info.attachment.link},
           {"folder", info.folder},
+          {"process", info.process},
+          {"pid", info.process ? Json(vprinter::ServerPid(info)) : Json()},
           {"faults", FaultsToJson(state.faults)}};
 }
 
@@ -246,6 +251,10 @@ void AddVprinterCommands(CLI::App& app, CommandContext& context) {
   attach->add_flag("--new-board", options->newBoard,
                    "Exchange its main board first: a new board without serial number, "
                    "destination or set-up");
+  attach->add_flag("--process", options->process,
+                   "Serve it from a process of its own (vprinterd), reached over a socket");
+  attach->add_option("--tcp", options->tcpPort,
+                     "With --process: a loopback TCP port (0: any) instead of the Unix socket");
   attach->callback([&context, options] {
     context.run = [options] {
       Bench bench;
@@ -253,8 +262,16 @@ void AddVprinterCommands(CLI::App& app, CommandContext& context) {
       const auto info = vprinter::AttachVirtualPrinter(
           bench.directory, bench.programFolder, options->model,
           options->name.empty() ? "vp1" : options->name, options->port, platform::DefaultClock(),
-          &error, options->newBoard);
+          &error, options->newBoard, options->process);
       if (!info) throw std::runtime_error(error);
+      if (info->process) {
+        try {
+          StartPrinterProcess(*info, options->tcpPort);
+        } catch (const std::exception&) {
+          vprinter::DetachVirtualPrinter(bench.directory, info->name);
+          throw;
+        }
+      }
       if (bench.UsbPort(info->attachment.link) == 0 && info->attachment.port == 0) {
         // Unreachable: no USB port and no port by number. Unplug it again rather than pretend.
         vprinter::DetachVirtualPrinter(bench.directory, info->name);
@@ -273,6 +290,7 @@ void AddVprinterCommands(CLI::App& app, CommandContext& context) {
     context.run = [options] {
       Bench bench;
       const auto info = bench.Find(options->name);
+      StopPrinterProcess(info);
       vprinter::DetachVirtualPrinter(bench.directory, info.name);
       Print({{"detached", info.name}});
     };

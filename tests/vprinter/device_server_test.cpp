@@ -1,0 +1,117 @@
+// A virtual printer served to another process: the library reaches it over the socket exactly as
+// it reaches one in its own process, and a server that goes away fails the calls instead of
+// holding them.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <thread>
+
+#include "driver/cwin_grelt_drv.h"
+#include "driver/device_wire.h"
+#include "support/temp_folder.h"
+#include "vprinter/attachment.h"
+#include "vprinter/device_server.h"
+#include "vprinter/virtual_printer.h"
+
+namespace {
+
+using driver::CWinGreltDrv;
+
+class DeviceServerTest : public ::testing::Test {
+protected:
+  DeviceServerTest() : registry(folder / "Registry", clock), directory(registry) {
+    vprinter::RegisterVirtualPrinters(clock);
+    std::string error;
+    info = *vprinter::AttachVirtualPrinter(directory, folder.Path(), "MW", "served", 0, clock,
+                                           &error, false, true);
+    server = std::make_unique<vprinter::DeviceServer>(
+        vprinter::VirtualPrinter::Open(info.folder, clock));
+    const std::string location =
+        server->ListenUnix(info.folder + "/" + vprinter::kServerSocketFile);
+    std::ofstream(info.folder + "/" + vprinter::kServerEndpointFile) << location << '\n';
+    serving = std::thread([this] { server->Serve(); });
+    model = driver::FindModel("MW");
+  }
+  ~DeviceServerTest() override {
+    StopServer();
+    driver::DeviceDirectory::ForgetConnections();
+  }
+  void StopServer() {
+    if (!serving.joinable()) return;
+    server->Stop();
+    serving.join();
+    server.reset();
+  }
+
+  testing_support::TempFolder folder;
+  platform::FakeClock clock{1'750'000'000};
+  platform::Registry registry;
+  driver::DeviceDirectory directory;
+  vprinter::VirtualPrinterInfo info;
+  std::unique_ptr<vprinter::DeviceServer> server;
+  std::thread serving;
+  const driver::ModelConstants* model = nullptr;
+};
+
+TEST_F(DeviceServerTest, TheLibraryReachesAServedPrinterAsAnyOther) {
+  EXPECT_TRUE(vprinter::AttachedVirtualPrinters(directory).front().process);
+  CWinGreltDrv drv(directory);
+  ASSERT_EQ(drv.Open(info.attachment.link, nullptr), driver::kDrvOk);
+  std::string version;
+  EXPECT_EQ(drv.Ctl_ReplyRomVer(&version), driver::kDrvOk);
+  EXPECT_EQ(version.substr(0, 2), "MW");
+  const auto& k = *model->key;
+  const std::uint8_t c0 = model->access[0], c1 = model->access[1];
+  EXPECT_EQ(
+      drv.Ctl_WriteEEP_LFP(c0, c1, 1234, 0x5C, k[0], k[1], k[2], k[3], k[4], k[5], k[6], k[7]),
+      driver::kDrvOk);
+  std::uint8_t byte = 0;
+  EXPECT_EQ(drv.Ctl_ReplyEEP_LFP(c0, c1, 1234, &byte), driver::kDrvOk);
+  EXPECT_EQ(byte, 0x5C);
+  // A wrong access code is refused over there, and the refusal comes back.
+  EXPECT_EQ(drv.Ctl_ReplyEEP_LFP(c0 ^ 1, c1, 1234, &byte), driver::kDrvAccessDenied);
+  // What it wrote is in the printer's own state, for every process that opens it.
+  drv.Close();
+  StopServer();
+  EXPECT_EQ(vprinter::VirtualPrinter::Open(info.folder, clock)->ReadNvram(1234, 1),
+            vprinter::Bytes{0x5C});
+}
+
+TEST_F(DeviceServerTest, APrinterWhoseServerWentAwayFailsTheNextCall) {
+  CWinGreltDrv drv(directory);
+  ASSERT_EQ(drv.Open(info.attachment.link, nullptr), driver::kDrvOk);
+  StopServer();
+  std::string version;
+  EXPECT_EQ(drv.Ctl_ReplyRomVer(&version), driver::kDrvDisconnected);
+}
+
+TEST(DeviceWire, ARequestThatWouldOverrunThePrinterIsRefusedWhole) {
+  std::uint8_t out[4];
+  driver::DeviceCall read;
+  read.op = driver::DeviceOp::CtlRead;
+  read.address = 66;
+  read.count = 4;
+  read.out = out;
+  std::vector<std::uint8_t> in, place;
+  driver::wire::Message request = driver::wire::EncodeRequest(read);
+  const auto decoded = driver::wire::DecodeRequest(request, &in, &place);
+  ASSERT_TRUE(decoded);
+  EXPECT_EQ(decoded->count, 4);
+  EXPECT_EQ(place.size(), 4u);
+  // The same read naming more bytes than it leaves room for; then a request cut short.
+  request[1 + 2 + 8 + 4] = 200;  // the count's low byte
+  EXPECT_FALSE(driver::wire::DecodeRequest(request, &in, &place));
+  request.pop_back();
+  EXPECT_FALSE(driver::wire::DecodeRequest(request, &in, &place));
+  // A list block announced longer than the bytes that came with it.
+  driver::DeviceCall write;
+  write.op = driver::DeviceOp::ListWrite;
+  write.value2 = 448;
+  const std::uint8_t few[8] = {};
+  write.in = few;
+  write.inLength = sizeof few;
+  EXPECT_FALSE(driver::wire::DecodeRequest(driver::wire::EncodeRequest(write), &in, &place));
+}
+
+}  // namespace
