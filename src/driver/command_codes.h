@@ -87,6 +87,7 @@ inline constexpr std::string_view kPH = "PH";
 inline constexpr std::string_view kPP = "PP";
 inline constexpr std::string_view kSN = "SN";
 inline constexpr std::string_view kAL = "AL";
+inline constexpr std::string_view kNozzleCheck = "NC";  // the printer's own nozzle check
 
 }  // namespace remote
 

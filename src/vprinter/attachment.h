@@ -23,6 +23,8 @@ struct VirtualPrinterInfo {
 inline constexpr const char* kServerEndpointFile = "vprinterd.endpoint";
 inline constexpr const char* kServerPidFile = "vprinterd.pid";
 inline constexpr const char* kServerSocketFile = "vprinterd.sock";
+// The loopback port of its line printer daemon, when it serves one.
+inline constexpr const char* kServerLpdFile = "vprinterd.lpd";
 // The process id of the printer's server while it runs, else 0.
 int ServerPid(const VirtualPrinterInfo& printer);
 // Whether a process runs (one that has ended, waited for or not, does not).

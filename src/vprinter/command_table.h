@@ -32,6 +32,8 @@ public:
   virtual std::int64_t UnixSeconds() const = 0;
   // The option unit starts: it reports "stop" for this many state reads, then "ready".
   virtual void StartUnit(int stateReads) = 0;
+  // Puts the printer's own nozzle check on the page (the form feed that follows ends it).
+  virtual void PrintOwnNozzleCheck() = 0;
 
 protected:
   ~PrinterContext() = default;

@@ -1,4 +1,5 @@
-// Remote-mode commands: the job frame is noted in the log, the settings are taken silently.
+// Remote-mode commands: the job frame is noted in the log, the settings are taken silently, and
+// the nozzle check prints the printer's own pattern.
 
 #include "vprinter/command_table.h"
 
@@ -14,6 +15,10 @@ void AddRemoteCommands(CommandTable& table) {
   for (const std::string_view setting : {remote::kLoad, remote::kAC, remote::kMI, remote::kPH,
                                          remote::kPP, remote::kSN, remote::kAL})
     table.Add(setting, [](PrinterContext&, const Bytes&) {});
+  table.Add(remote::kNozzleCheck, [](PrinterContext& printer, const Bytes&) {
+    printer.Note("remote NC: the printer's own nozzle check");
+    printer.PrintOwnNozzleCheck();
+  });
 }
 
 }  // namespace vprinter

@@ -236,6 +236,8 @@ void PageRenderer::Raster(const RasterBlock& block) {
   page_.blocks.push_back({x_, y_, hPitch_, vPitch_, block});
 }
 
+void PageRenderer::FeedRows(int rows) { y_ += rows * vPitch_; }
+
 Page PageRenderer::EndPage() {
   Page finished = std::move(page_);
   page_ = Page{};

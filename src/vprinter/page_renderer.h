@@ -39,6 +39,8 @@ public:
   // The factory commands that move the carriage or feed the paper between raster blocks.
   void Factory(const FactoryCommand& command);
   void Raster(const RasterBlock& block);
+  // Moves down by this many rows of the current resolution (the printer's own patterns).
+  void FeedRows(int rows);
   // Ends the page; returns it (an empty page when nothing was printed on it).
   Page EndPage();
   bool HasContent() const { return !page_.blocks.empty(); }

@@ -157,6 +157,15 @@ void VirtualPrinter::SetMotorReading(int motor, int mode, std::uint16_t current,
   Persist();
 }
 
+void VirtualPrinter::ReceiveNetworkJob(const std::vector<std::uint8_t>& data) {
+  std::lock_guard lock(mutex_);
+  ReloadIfChangedElsewhere();
+  Note("network job of " + std::to_string(data.size()) + " bytes");
+  bytesReceived_ += data.size();
+  parser_.Feed(data.data(), data.size());
+  Persist();
+}
+
 void VirtualPrinter::ChangeUnit(const std::function<void(UnitState&)>& change) {
   std::lock_guard lock(mutex_);
   ReloadIfChangedElsewhere();
@@ -458,6 +467,24 @@ std::string VirtualPrinter::NextLampReading() {
 void VirtualPrinter::AdvanceUnit() {
   if (unitStartReads_ < 0) return;
   if (unitStartReads_-- == 0) state_.unit.state = 1;
+}
+
+// As the printer's panel prints it: for each ink a staircase of its nozzle rows, one step a row,
+// the inks one band below the other.
+void VirtualPrinter::PrintOwnNozzleCheck() {
+  constexpr std::uint8_t kInks[] = {0, 1, 2, 4};  // black, magenta, cyan, yellow
+  constexpr int kRows = 16;
+  constexpr int kStepBytes = 6;  // 24 dots of two bits
+  for (const std::uint8_t ink : kInks) {
+    RasterBlock block{ink, 2, kRows * kStepBytes, kRows, {}};
+    for (int row = 0; row < kRows; ++row) {
+      Bytes line(block.bytesPerLine, 0);
+      std::fill_n(line.begin() + row * kStepBytes, kStepBytes, std::uint8_t{0xAA});
+      block.rows.push_back(std::move(line));
+    }
+    pages_.Raster(block);
+    pages_.FeedRows(kRows + 8);
+  }
 }
 
 void VirtualPrinter::OnReset() { pages_.Reset(); }

@@ -56,6 +56,9 @@ public:
   // Gives measured moves of a motor (1 carriage, 2 paper feed) and mode these readings from now
   // on, to drive a measurement outside a chosen limit.
   void SetMotorReading(int motor, int mode, std::uint16_t current, std::uint16_t time);
+  // A job that came in through the printer's network port (its line printer daemon): printed as
+  // the USB port prints, past the USB receive buffer.
+  void ReceiveNetworkJob(const std::vector<std::uint8_t>& data);
   // Changes the option unit as a trainer or a test sets it up (temperature, lamp, ...).
   void ChangeUnit(const std::function<void(UnitState&)>& change);
   std::vector<std::string> Log() const;
@@ -111,6 +114,7 @@ private:
   bool KeyOk(const std::uint8_t* key) const override;
   std::int64_t UnixSeconds() const override { return clock_.UnixSeconds(); }
   void StartUnit(int stateReads) override { unitStartReads_ = stateReads; }
+  void PrintOwnNozzleCheck() override;
 
   mutable std::mutex mutex_;
   std::string folder_;

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 
 #include "support/cli_runner.h"
+#include "support/lprng_spooler.h"
 #include "support/temp_folder.h"
 #include "vprinter/attachment.h"
 
@@ -58,6 +61,33 @@ TEST_F(PrinterProcessTest, ServedOverLoopbackTcpOnRequest) {
   const CliRun attached = Run("vprinter attach --model MW --name two --process --tcp 0");
   ASSERT_EQ(attached.exitCode, 0) << attached.err;
   EXPECT_EQ(Run("run 310230").exitCode, 0);
+}
+
+// Its line printer daemon takes the network nozzle check as a printer does, and prints what
+// LPRng's lpr sends it: it speaks the protocol as others do, not only as our sender does.
+TEST_F(PrinterProcessTest, ItsLinePrinterDaemonPrintsTheNetworkNozzleCheckAndWhatLprSends) {
+  const CliRun attached = Run("vprinter attach --model LW --name one --process --lpd-port 0");
+  ASSERT_EQ(attached.exitCode, 0) << attached.err;
+  const std::string port = std::to_string(attached.Json()["lpdPort"].get<int>());
+  const CliRun sent = Cli("run 210370 --input 127.0.0.1", folder.Path(), "GRELT_LPD_PORT=" + port);
+  EXPECT_EQ(sent.exitCode, 0) << sent.err;
+  auto log = Run("vprinter log --name one --lines 3").Json();
+  EXPECT_TRUE(log.back().get<std::string>().ends_with("page 1 printed: Pages/page-0001.png"))
+      << log.dump();
+
+  ASSERT_EQ(Run("pattern nozzle-check --model LW -o '" + (folder / "job.prn") + "'").exitCode, 0);
+  std::string whyNot;
+  const int lpr =
+      testing_support::SendWithLpr("PASSTHRU@127.0.0.1%" + port, folder / "job.prn", &whyNot);
+  if (lpr < 0) GTEST_SKIP() << whyNot;
+  EXPECT_EQ(lpr, 0);
+  // lpr hands the job over and leaves; the printer prints it as it comes.
+  for (int look = 0; look < 100; ++look) {
+    log = Run("vprinter log --name one --lines 1").Json();
+    if (log.back().get<std::string>().find("page 2 printed") != std::string::npos) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  EXPECT_NE(log.back().get<std::string>().find("page 2 printed"), std::string::npos) << log.dump();
 }
 
 }  // namespace

@@ -42,8 +42,11 @@ inline CliRun RunProgram(const std::string& commandLine) {
 }
 
 // Runs the command line tool on a program folder.
-inline CliRun Cli(const std::string& args, const std::string& programFolder = GRELT_PROGRAM_DIR) {
-  return RunProgram(std::string(GRELT_CLI) + " --program-folder '" + programFolder + "' " + args);
+// environment: assignments that go before the command ("NAME=value ...").
+inline CliRun Cli(const std::string& args, const std::string& programFolder = GRELT_PROGRAM_DIR,
+                  const std::string& environment = "") {
+  return RunProgram(environment + (environment.empty() ? "" : " ") + GRELT_CLI +
+                    " --program-folder '" + programFolder + "' " + args);
 }
 
 // A copy of the shipped program folder's files, to work on without touching the staged one.

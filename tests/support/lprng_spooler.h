@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -129,5 +130,28 @@ private:
   pid_t pid_ = -1;
   std::string whyNot_;
 };
+
+// LPRng's own client, lpr, sending a file to queue@host%port, with a scratch configuration of its
+// own (in its own mount namespace, like the daemon). Its exit code; why it could not run in
+// *whyNot (then -1).
+inline int SendWithLpr(const std::string& destination, const std::string& file,
+                       std::string* whyNot) {
+  if (!std::filesystem::exists("/usr/bin/lpr") || !std::filesystem::exists(LprngSpooler::kConfig)) {
+    *whyNot = "Debian's lprng package is not installed (./test.sh installs it)";
+    return -1;
+  }
+  if (::geteuid() != 0) {
+    *whyNot = "LPRng's client is run in a mount namespace of its own, which needs root";
+    return -1;
+  }
+  TempFolder folder;
+  std::ofstream(folder.Path() + "/printcap");
+  std::ofstream(folder.Path() + "/lpd.conf") << "printcap_path=" << folder.Path() << "/printcap\n";
+  const std::string command = "unshare -m sh -c \"mount --bind '" + folder.Path() + "/lpd.conf' " +
+                              LprngSpooler::kConfig + " && exec lpr -P '" + destination + "' '" +
+                              file + "'\" 2>&1";
+  const int status = std::system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
 
 }  // namespace testing_support

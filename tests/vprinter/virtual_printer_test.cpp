@@ -539,6 +539,20 @@ TEST_F(VirtualPrinterTest, ALogPastAMegabyteStartsAgain) {
             1u << 20);
 }
 
+// The network nozzle check, as the program sends it to the printer's own daemon, asks for the
+// printer's own pattern: a page with a staircase of every ink.
+TEST_F(VirtualPrinterTest, ANetworkNozzleCheckPrintsThePrintersOwnPattern) {
+  const std::string job(
+      "\x1B\x28\x52\x08\x00\x00REMOTE1NC\x02\x00\x00\x00\x1B\x00\x00\x00\x0D\x0A\x0C\x1B\x40\x1B"
+      "\x40",
+      30);
+  Printer()->ReceiveNetworkJob(Bytes(job.begin(), job.end()));
+  ASSERT_EQ(Printer()->PageDots().size(), 1u);
+  const vprinter::DotCounts dots = Printer()->PageDots().back();
+  for (const int ink : {0x00, 0x01, 0x02, 0x04}) EXPECT_EQ(dots.at(ink), 16u * 24u) << ink;
+  EXPECT_TRUE(Printer()->UnknownCommands().empty());
+}
+
 TEST(TileReadings, AreThreeNumbersAndNothingElse) {
   std::array<double, 3> lab{};
   ASSERT_TRUE(vprinter::ParseTileLab("94.2,-0.5,1.25", lab));

@@ -38,6 +38,7 @@ struct Options {
   bool newBoard = false;
   bool process = false;
   int tcpPort = -1;
+  int lpdPort = -1;
   bool damaged = false;
   std::optional<int> temperature;
   std::string lamp;
@@ -143,16 +144,18 @@ void ApplyFault(const std::string& fault, vprinter::Faults& f) {
 Json Describe(Bench& bench, const vprinter::VirtualPrinterInfo& info) {
   const vprinter::PrinterState state = bench.Open(info)->Snapshot();
   const int usbPort = bench.UsbPort(info.attachment.link);
-  return {{"name", info.name},
-          {"model", state.model},
-          {"firmware", state.firmware},
-          {"port", usbPort == 0 ? Json() : Json(usbPort)},
-          {"portByNumber", info.attachment.port},
-          {"link", info.attachment.link},
-          {"folder", info.folder},
-          {"process", info.process},
-          {"pid", info.process ? Json(vprinter::ServerPid(info)) : Json()},
-          {"faults", FaultsToJson(state.faults)}};
+  return {
+      {"name", info.name},
+      {"model", state.model},
+      {"firmware", state.firmware},
+      {"port", usbPort == 0 ? Json() : Json(usbPort)},
+      {"portByNumber", info.attachment.port},
+      {"link", info.attachment.link},
+      {"folder", info.folder},
+      {"process", info.process},
+      {"pid", info.process ? Json(vprinter::ServerPid(info)) : Json()},
+      {"lpdPort", info.process && PrinterLpdPort(info) != 0 ? Json(PrinterLpdPort(info)) : Json()},
+      {"faults", FaultsToJson(state.faults)}};
 }
 
 // "off,on,...": what the attachment sensor's lamp reads, read by read.
@@ -255,6 +258,8 @@ void AddVprinterCommands(CLI::App& app, CommandContext& context) {
                    "Serve it from a process of its own (vprinterd), reached over a socket");
   attach->add_option("--tcp", options->tcpPort,
                      "With --process: a loopback TCP port (0: any) instead of the Unix socket");
+  attach->add_option("--lpd-port", options->lpdPort,
+                     "With --process: its line printer daemon on this loopback port (0: any)");
   attach->callback([&context, options] {
     context.run = [options] {
       Bench bench;
@@ -266,7 +271,7 @@ void AddVprinterCommands(CLI::App& app, CommandContext& context) {
       if (!info) throw std::runtime_error(error);
       if (info->process) {
         try {
-          StartPrinterProcess(*info, options->tcpPort);
+          StartPrinterProcess(*info, options->tcpPort, options->lpdPort);
         } catch (const std::exception&) {
           vprinter::DetachVirtualPrinter(bench.directory, info->name);
           throw;

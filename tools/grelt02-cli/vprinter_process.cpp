@@ -41,7 +41,7 @@ std::string LogTail(const std::string& folder) {
 
 }  // namespace
 
-int StartPrinterProcess(const vprinter::VirtualPrinterInfo& printer, int tcpPort) {
+int StartPrinterProcess(const vprinter::VirtualPrinterInfo& printer, int tcpPort, int lpdPort) {
   if (const int running = vprinter::ServerPid(printer)) return running;
   const std::string endpoint = platform::JoinPath(printer.folder, vprinter::kServerEndpointFile);
   std::error_code ignored;
@@ -50,6 +50,7 @@ int StartPrinterProcess(const vprinter::VirtualPrinterInfo& printer, int tcpPort
   const std::string log = platform::JoinPath(printer.folder, kLogFile);
   std::vector<std::string> args = {program, "--folder", printer.folder};
   if (tcpPort >= 0) args.insert(args.end(), {"--tcp", std::to_string(tcpPort)});
+  if (lpdPort >= 0) args.insert(args.end(), {"--lpd-port", std::to_string(lpdPort)});
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);
@@ -77,6 +78,13 @@ int StartPrinterProcess(const vprinter::VirtualPrinterInfo& printer, int tcpPort
   }
   ::kill(pid, SIGKILL);
   throw std::runtime_error("the printer's server did not come up in time");
+}
+
+int PrinterLpdPort(const vprinter::VirtualPrinterInfo& printer) {
+  int port = 0;
+  if (vprinter::ServerPid(printer) != 0)
+    std::ifstream(platform::JoinPath(printer.folder, vprinter::kServerLpdFile)) >> port;
+  return port;
 }
 
 void StopPrinterProcess(const vprinter::VirtualPrinterInfo& printer) {

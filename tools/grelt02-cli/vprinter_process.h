@@ -7,8 +7,11 @@
 namespace cli {
 
 // Starts the printer's server unless it runs, and waits until it listens; its process id. Throws
-// with the reason when it does not come up.
-int StartPrinterProcess(const vprinter::VirtualPrinterInfo& printer, int tcpPort);
+// with the reason when it does not come up. tcpPort and lpdPort -1: none (the Unix socket; no
+// line printer daemon).
+int StartPrinterProcess(const vprinter::VirtualPrinterInfo& printer, int tcpPort, int lpdPort);
+// The loopback port of the line printer daemon of a running server, else 0.
+int PrinterLpdPort(const vprinter::VirtualPrinterInfo& printer);
 // Ends the printer's server, if it runs, and waits until it has gone.
 void StopPrinterProcess(const vprinter::VirtualPrinterInfo& printer);
 
