@@ -21,7 +21,7 @@ class PrinterProcessTest : public ::testing::Test {
 protected:
   PrinterProcessTest() { testing_support::CopyShippedFiles(folder); }
   ~PrinterProcessTest() override {
-    for (const char* name : {"one", "two"})
+    for (const char* name : {"one", "two", "lw", "mw", "ln", "nn"})
       Cli(std::string("vprinter detach --name ") + name, folder.Path());
   }
   CliRun Run(const std::string& args) { return Cli(args, folder.Path()); }
@@ -55,6 +55,25 @@ TEST_F(PrinterProcessTest, AServedPrinterWorksStopsAndComesBackInItsSlot) {
   EXPECT_EQ(Run("run 310230").exitCode, 0);
   ASSERT_EQ(Run("vprinter detach --name one").exitCode, 0);
   EXPECT_FALSE(vprinter::ProcessRunning(again.Json()["pid"].get<int>()));  // stopped with it
+}
+
+// Four printer processes take the four USB slots in the order they came; one unplugged and
+// plugged in again gets its own slot back.
+TEST_F(PrinterProcessTest, FourProcessesTakeTheFourSlotsAndKeepThem) {
+  const char* models[] = {"LW", "MW", "LN", "NN"};
+  for (int i = 0; i < 4; ++i) {
+    const std::string model = models[i];
+    const std::string name = {static_cast<char>(std::tolower(model[0])),
+                              static_cast<char>(std::tolower(model[1]))};
+    const CliRun attached = Run("vprinter attach --process --model " + model + " --name " + name);
+    ASSERT_EQ(attached.exitCode, 0) << attached.err;
+    EXPECT_EQ(attached.Json()["port"], 11 + i) << name;
+  }
+  ASSERT_EQ(Run("vprinter detach --name mw").exitCode, 0);
+  const CliRun back = Run("vprinter attach --process --model MW --name mw");
+  EXPECT_EQ(back.Json()["port"], 12);
+  EXPECT_EQ(Run("run 310230 --port 12").exitCode, 0);
+  EXPECT_EQ(Run("run 310230 --port 14").Json()["romVersion"].get<std::string>().substr(0, 2), "NN");
 }
 
 TEST_F(PrinterProcessTest, ServedOverLoopbackTcpOnRequest) {
