@@ -139,13 +139,14 @@ std::optional<DeviceCall> DecodeRequest(const Message& request, std::vector<std:
   call.value1 = r.Number<std::uint16_t>();
   call.value2 = r.Number<std::uint16_t>();
   call.timeoutMs = r.Number<std::int32_t>();
-  call.wholeOnly = r.Number<std::uint8_t>() != 0;
+  const std::uint8_t wholeOnly = r.Number<std::uint8_t>();
+  call.wholeOnly = wholeOnly == 1;
   const std::size_t outLength = r.Number<std::uint32_t>();
   std::size_t start = 0;
   const std::size_t inLength = r.Run(start);
   // The printer fills as many bytes as the call names and takes as many as a list block holds:
   // a request whose bytes do not match them is refused rather than overrun.
-  if (!r.Whole() || (outLength != 0 && outLength != ReadLength(call)) || outLength > kMaxPayload ||
+  if (!r.Whole() || wholeOnly > 1 || (outLength != 0 && outLength != ReadLength(call)) || outLength > kMaxPayload ||
       (call.op == DeviceOp::ListWrite && inLength < call.value2))
     return std::nullopt;
   in->assign(r.At(start), r.At(start) + inLength);

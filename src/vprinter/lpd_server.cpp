@@ -3,7 +3,6 @@
 #include <sys/socket.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <optional>
 
 namespace vprinter {
@@ -45,23 +44,30 @@ bool ReadExactly(int fd, std::size_t count, Bytes& into) {
   return true;
 }
 
-void ReadToEnd(int fd, Bytes& into) {
+// Everything until the sender closes; false when that is more than a job can be.
+bool ReadToEnd(int fd, Bytes& into) {
   into.clear();
   std::uint8_t chunk[65536];
   for (;;) {
     const ssize_t n = ::recv(fd, chunk, sizeof chunk, 0);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return;
+    if (n <= 0) return true;
+    if (into.size() + static_cast<std::size_t>(n) > LpdServer::kMaxJob) return false;
     into.insert(into.end(), chunk, chunk + n);
   }
 }
 
-// The count of a "count SP name" subcommand; nothing for anything else.
+// The count of a "count SP name" subcommand: decimal digits only, at most 15 of them (the
+// printers' own announcement has 15); nothing for anything else.
 std::optional<std::size_t> Count(const std::string& operand) {
-  char* end = nullptr;
-  const unsigned long long count = std::strtoull(operand.c_str(), &end, 10);
-  if (end == operand.c_str() || *end != ' ') return std::nullopt;
-  return static_cast<std::size_t>(count);
+  const std::size_t digits = operand.find(' ');
+  if (digits == 0 || digits == std::string::npos || digits > 15) return std::nullopt;
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < digits; ++i) {
+    if (operand[i] < '0' || operand[i] > '9') return std::nullopt;
+    count = count * 10 + static_cast<std::size_t>(operand[i] - '0');
+  }
+  return count;
 }
 
 }  // namespace
@@ -94,13 +100,14 @@ bool LpdServer::ReceiveJob(int connection) {
         continue;
       case '\x02':
       case '\x03':
-        if (!count) return Acknowledge(connection, kRefused);
+        if (!count || (line[0] == '\x02' && *count > kMaxControlFile))
+          return Acknowledge(connection, kRefused);
         break;
       default: return Acknowledge(connection, kRefused);
     }
     if (!Acknowledge(connection)) return false;
     if (line[0] == '\x03' && *count > kMaxAnnounced) {  // the printers' framing: until the end
-      ReadToEnd(connection, file);
+      if (!ReadToEnd(connection, file)) return false;
       dataFiles.push_back(file);
       break;
     }

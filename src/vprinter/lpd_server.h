@@ -16,8 +16,11 @@ namespace vprinter {
 class LpdServer final : public StreamServer {
 public:
   using PrintJob = std::function<void(const std::vector<std::uint8_t>& data)>;
-  // The longest data file taken with its announced length.
+  // The longest data file taken with its announced length; a longer announcement is the
+  // printers' framing, read until the sender closes, up to kMaxJob. A control file is a few lines.
   static constexpr std::size_t kMaxAnnounced = 64u << 20;
+  static constexpr std::size_t kMaxJob = 256u << 20;
+  static constexpr std::size_t kMaxControlFile = 64u << 10;
 
   explicit LpdServer(PrintJob print) : print_(std::move(print)) {}
   ~LpdServer() override { Finish(); }

@@ -104,6 +104,10 @@ TEST(DeviceWire, ARequestThatWouldOverrunThePrinterIsRefusedWhole) {
   EXPECT_FALSE(driver::wire::DecodeRequest(request, &in, &place));
   request.pop_back();
   EXPECT_FALSE(driver::wire::DecodeRequest(request, &in, &place));
+  // A flag byte that is neither 0 nor 1 is no request of ours.
+  request = driver::wire::EncodeRequest(read);
+  request[1 + 2 + 8 + 4 + 4 + 1 + 1 + 2 + 2 + 4] = 10;
+  EXPECT_FALSE(driver::wire::DecodeRequest(request, &in, &place));
   // A list block announced longer than the bytes that came with it.
   driver::DeviceCall write;
   write.op = driver::DeviceOp::ListWrite;

@@ -1,8 +1,8 @@
 // The virtual printer's line printer daemon: jobs as the program frames them for printers and
 // for spoolers, queue-state requests, and what it does with jobs that are not whole.
 
-#include <gtest/gtest.h>
 #include <arpa/inet.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -81,6 +81,14 @@ TEST_F(LpdServerTest, AnswersTheQueueStateAndPrintsNothingThatIsNotWhole) {
                      "100 dfA001host\nshort"),
             std::string("\0\0", 2));
   EXPECT_EQ(Converse("\x02PASSTHRU\n\x07junk\n"), std::string("\0\1", 2));
+  // Lengths a daemon must not believe: negative, not a number, a control file of a gigabyte.
+  for (const char* announcement : {"\x02-72 cfA002h\n",
+                                   "\x03"
+                                   "0x10 dfA002h\n",
+                                   "\x02"
+                                   "1000000000 cfA002h\n"})
+    EXPECT_EQ(Converse(std::string("\x02PASSTHRU\n") + announcement), std::string("\0\1", 2))
+        << announcement;
   // An aborted job leaves nothing either.
   EXPECT_EQ(Converse(std::string("\x02Q\n\x03"
                                  "2 d\nab",
