@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <initializer_list>
+#include <optional>
 #include <vector>
 
 #include "encoder/factory_commands.h"
@@ -45,9 +46,6 @@ bool Asked(OperationRun& run, int message) {
   return run.env.catalogue.ShowMessageById(message, ui::kOkCancel) != ui::kAnswerCancel;
 }
 
-// A status wait that runs out has said so itself; the work goes on as if it had ended.
-void WaitReady(OperationRun& run, int polls) { run.link.WaitForStatus(polls, kStatusReady, -1); }
-
 bool Finished(OperationRun& run) {
   run.request.done = 1;
   return true;
@@ -57,6 +55,7 @@ bool Finished(OperationRun& run) {
 bool RunCarriageRunIn(OperationRun& run) {
   printer::CPrinterLink& link = run.link;
   const printer::ModelTestSettings& t = link.TestSettings();
+  bool ready = false;
   {
     const ScopedWaitDialog wait(run.env.ui, ItemText(run.request, 1));
     bool queued =
@@ -66,8 +65,9 @@ bool RunCarriageRunIn(OperationRun& run) {
                encoder::Factory7D_01FE80(link, 3, t.CrNearPos);
     queued = queued && encoder::Factory7D_01FE80(link, 3, t.CrEndPos);
     if (!queued || !link.FlushJob()) return false;
-    WaitReady(run, kRunInPolls);
+    ready = AwaitReady(run, kRunInPolls);
   }
+  if (!ready) return Show(run, kMsgPrinterFailed, false);
   Show(run, kMsgDone, true);
   return Finished(run);
 }
@@ -92,10 +92,11 @@ bool QueueCleaning(printer::CPrinterLink& link, const OperationRequest& request)
 
 bool CleanHeads(OperationRun& run) {
   if (!Asked(run, kMsgAskCleaning)) return false;
-  const ScopedWaitDialog wait(run.env.ui, ItemText(run.request, 2));
+  std::optional<ScopedWaitDialog> wait(std::in_place, run.env.ui, ItemText(run.request, 2));
   if (!QueueCleaning(run.link, run.request) || !run.link.FlushJob()) return false;
-  WaitReady(run, kCleaningPolls);
-  return Finished(run);
+  const bool ready = AwaitReady(run, kCleaningPolls);
+  wait.reset();
+  return ready ? Finished(run) : Show(run, kMsgPrinterFailed, false);
 }
 
 constexpr int kSlotCounters = 40160;  // production area: eleven slot counters
@@ -124,7 +125,7 @@ bool SlotsReady(int variant, const std::uint8_t (&slots)[kSlotCount]) {
 bool CleanSlots(OperationRun& run, int variant) {
   printer::CPrinterLink& link = run.link;
   if (!encoder::Factory7D_4FB0A7(link, 0) || !link.FlushJob()) return false;
-  WaitReady(run, kSlotPreparePolls);
+  if (!AwaitReady(run, kSlotPreparePolls)) return Show(run, kMsgPrinterFailed, false);
   std::uint8_t slots[kSlotCount] = {};
   if (!encoder::Factory7D_4FB0A7(link, 0) || !link.FlushJob() ||
       !link.ReadPrdNvramMulti(kSlotCounters, kSlotCount, slots))
@@ -133,11 +134,14 @@ bool CleanSlots(OperationRun& run, int variant) {
                         ui::kOk | ui::kIconInformation);
   if (!SlotsReady(variant, slots)) return Show(run, kMsgSlotsUsedUp, false);
   if (!Asked(run, kMsgAskSlotCleaning)) return false;
-  const ScopedWaitDialog wait(run.env.ui, ItemText(run.request, 3));
-  if (!encoder::Factory7D_40BF20(link, variant == 0 ? 48 : 54) || !link.FlushJob())
+  std::optional<ScopedWaitDialog> wait(std::in_place, run.env.ui, ItemText(run.request, 3));
+  if (!encoder::Factory7D_40BF20(link, variant == 0 ? 48 : 54) || !link.FlushJob()) {
+    wait.reset();
     return Show(run, kMsgNotAccepted, false);
-  WaitReady(run, kLongWorkPolls);
-  return Finished(run);
+  }
+  const bool ready = AwaitReady(run, kLongWorkPolls);
+  wait.reset();
+  return ready ? Finished(run) : Show(run, kMsgPrinterFailed, false);
 }
 
 bool RunSlotCleaning(OperationRun& run) {
@@ -172,12 +176,14 @@ bool SetSwitchCommand(OperationRun& run, int state) {
 
 bool RunLongMaintenance(OperationRun& run) {
   if (!Asked(run, kMsgAskLongMaintenance)) return false;
+  bool ready = false;
   {
     const ScopedWaitDialog wait(run.env.ui, ItemText(run.request, 1));
     if (!encoder::Factory7D_45BAA2(run.link) || !run.link.FlushJob())
       return Show(run, kMsgNotAccepted, false);
-    WaitReady(run, kLongWorkPolls);
+    ready = AwaitReady(run, kLongWorkPolls);
   }
+  if (!ready) return Show(run, kMsgPrinterFailed, false);
   Show(run, kMsgLongMaintenanceDone, true);
   if (!encoder::Factory7C_03FC81(run.link) || !run.link.FlushJob()) return false;
   return Finished(run);
@@ -198,8 +204,8 @@ bool RunSingleCommand(OperationRun& run) {
   {
     const ScopedWaitDialog wait(run.env.ui, ItemText(run.request, 1));
     run.link.ClearJob();
-    sent = encoder::Factory7C_A15ED0(run.link) && run.link.FlushJob();
-    if (sent) WaitReady(run, kSingleCommandPolls);
+    sent = encoder::Factory7C_A15ED0(run.link) && run.link.FlushJob() &&
+           AwaitReady(run, kSingleCommandPolls);
   }
   if (!sent) return Show(run, kMsgPrinterFailed, false);
   Show(run, kMsgDone, true);

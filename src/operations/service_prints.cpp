@@ -52,7 +52,8 @@ public:
     wait_.reset();
     return Show(run_, kMsgPrinterFailed, false);
   }
-  void WaitReady(int polls) { run_.link.WaitForStatus(polls, kStatusReady, -1); }
+  // False, after 90000005, when the printer stopped answering while it printed.
+  bool WaitReady(int polls) { return AwaitReady(run_, polls) || Failed(); }
 
 private:
   OperationRun& run_;
@@ -64,7 +65,7 @@ bool PrintMechanicalSheet(OperationRun& run) {
   if (!GatherPrintHeader(run, header)) return false;
   PrintRun print(run, 5);
   if (!patterns::PrintMechanicalSheet(run.link, header, run.env.versionText)) return false;
-  print.WaitReady(kSheetPolls);
+  if (!print.WaitReady(kSheetPolls)) return false;
   return true;
 }
 
@@ -73,7 +74,7 @@ bool PrintLineSheet(OperationRun& run) {
   if (!GatherPrintHeader(run, header)) return false;
   PrintRun print(run, 5);
   if (!patterns::PrintLineSheet(run.link, header, run.env.versionText)) return false;
-  print.WaitReady(kSheetPolls);
+  if (!print.WaitReady(kSheetPolls)) return false;
   run.request.printFinished = 1;
   return true;
 }
@@ -140,7 +141,7 @@ bool PrintFeedCorrectionCheck(OperationRun& run) {
   const double percent =
       scale / 10000.0 * (driver::nvram::kFeedLengthNominal / static_cast<double>(length));
   if (!QueueFeedCheckPage(run, header, percent) || !run.link.FlushJob()) return false;
-  print.WaitReady(kSheetPolls);
+  if (!print.WaitReady(kSheetPolls)) return false;
   return true;
 }
 
@@ -234,7 +235,7 @@ bool PrintImsCheck(OperationRun& run) {
   if (!GatherPrintHeader(run, header)) return false;
   PrintRun print(run, 1);
   if (!ReadBlackInkText(run) || !PrintImsPage(run) || !PrintImsReport(run, header)) return false;
-  print.WaitReady(kSheetPolls);
+  if (!print.WaitReady(kSheetPolls)) return false;
   return print.Done();
 }
 
@@ -257,7 +258,7 @@ bool RunNozzleCheck(OperationRun& run) {
   if (!patterns::AppendNozzleCheckLanes(link, selector + 1) || !link.FlushJob() ||
       !patterns::AppendNozzleCheckFooter(link, header, run.env.versionText) || !link.FlushJob())
     return print.Failed();
-  print.WaitReady(kNozzleCheckPolls);
+  if (!print.WaitReady(kNozzleCheckPolls)) return false;
   return print.Done();
 }
 

@@ -33,6 +33,11 @@ std::string ItemText(const OperationRequest& request, int itemText) {
   return index < request.pageText.text.size() ? request.pageText.text[index] : std::string();
 }
 
+bool AwaitReady(OperationRun& run, int polls) {
+  return run.link.WaitForStatus(polls, kStatusReady, -1) ||
+         run.link.LastError() == printer::kStatusTimeout;
+}
+
 bool WaitWithStatus(OperationRun& run, int itemText, int count,
                     const std::function<bool()>& queue) {
   const ScopedWaitDialog wait(run.env.ui, ItemText(run.request, itemText));
@@ -74,9 +79,9 @@ bool ReadPrdLong(printer::CPrinterLink& link, int address, std::int32_t& value) 
 
 bool QueuePrdLong(printer::CPrinterLink& link, int address, std::int32_t value) {
   const auto bits = static_cast<std::uint32_t>(value);
-  const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(bits), static_cast<std::uint8_t>(bits >> 8),
-                                 static_cast<std::uint8_t>(bits >> 16),
-                                 static_cast<std::uint8_t>(bits >> 24)};
+  const std::uint8_t bytes[4] = {
+      static_cast<std::uint8_t>(bits), static_cast<std::uint8_t>(bits >> 8),
+      static_cast<std::uint8_t>(bits >> 16), static_cast<std::uint8_t>(bits >> 24)};
   return link.WritePrdNvramMulti(address, 4, bytes);
 }
 

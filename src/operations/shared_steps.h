@@ -74,6 +74,11 @@ inline bool Show(OperationRun& run, int message, bool result) {
 // The item text `itemText` (1 to 16) of the selected item, or "" past the sixteenth.
 std::string ItemText(const OperationRequest& request, int itemText);
 
+// Polls once a second, up to `polls` times, until the printer stands ready. A wait that runs out
+// has told the technician itself and the work goes on as if it had ended; false only when the
+// printer stopped answering, which is no work ended (the caller fails the run with 90000005).
+bool AwaitReady(OperationRun& run, int polls);
+
 // Shows the wait dialog with item text `itemText` (1 to 16), queues the commands, sends them and
 // polls once a second, up to `count` times, until the printer is ready; the dialog closes on every
 // path. False when the commands could not be queued or sent, or the printer did not get ready.

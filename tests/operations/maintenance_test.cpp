@@ -82,6 +82,32 @@ TEST_F(MaintenanceTest, ACleaningKeepsTheDialogUpWhileThePrinterCleans) {
   EXPECT_EQ(WaitDialogs(), ClosedWaitDialogs());
 }
 
+// A printer lost while it works (unplugged, its process killed) has not done the work: the run
+// fails with 90000005 once the wait dialog is gone, and nothing counts as done.
+TEST_F(MaintenanceTest, APrinterLostWhileItCleansIsNoCleaningDone) {
+  request.colourFlags = {1, 1, 1, 1, 1};
+  ui.QueueAnswer(ui::kAnswerOk);
+  clock.OnSleep([this] { SetFaults([](vprinter::Faults& f) { f.disconnected = true; }); });
+  Mark();
+  EXPECT_FALSE(RunOp(10100));
+  clock.OnSleep({});
+  EXPECT_EQ(request.done, 0);
+  EXPECT_EQ(Shown().back(), Message(90000005));
+  EXPECT_EQ(WaitDialogs(), ClosedWaitDialogs());
+  const auto calls = ui.Calls();
+  EXPECT_EQ(calls.back().kind, ui::UiCallKind::MessageBox);  // after the dialog closed
+
+  // A printer that only stays busy past the polls is told of and the cleaning counts as done,
+  // as the printer may just be slow.
+  SetFaults([](vprinter::Faults& f) { f.disconnected = false; });
+  ui.QueueAnswer(ui::kAnswerOk);
+  clock.OnSleep([this] { SetFaults([](vprinter::Faults& f) { f.stuckStatus = 3; }); });
+  EXPECT_TRUE(RunOp(10100));
+  clock.OnSleep({});
+  EXPECT_EQ(request.done, 1);
+  EXPECT_EQ(request.lastError, -995);
+}
+
 class SlotCleaningTest : public MaintenanceTest {
 protected:
   static constexpr int kSlots = 40160;

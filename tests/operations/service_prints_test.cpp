@@ -55,6 +55,19 @@ TEST_F(ServicePrintsTest, TheNozzleCheckPrintsInEachDotSize) {
   EXPECT_EQ(request.done, 0);
 }
 
+// A printer lost while it prints the sheet has printed nothing anyone can count on.
+TEST_F(ServicePrintsTest, APrinterLostWhileItPrintsFailsThePrint) {
+  request.selector = 0;
+  clock.OnSleep([this] { SetFaults([](vprinter::Faults& f) { f.disconnected = true; }); });
+  Mark();
+  EXPECT_FALSE(RunOp(10090));
+  clock.OnSleep({});
+  EXPECT_EQ(request.done, 0);
+  ASSERT_FALSE(Shown().empty());
+  EXPECT_EQ(Shown().back(), Message(90000005));
+  ExpectWaitDialogsClosed();
+}
+
 TEST_F(ServicePrintsTest, TheNozzleCheckFileGoesThroughACopyThatIsRemoved) {
   const std::string job(2000, '\x0D');  // two kilobytes of carriage returns: nothing to print
   folder.Write("Prnfile/NOZ_Check_Dossa.prn", job);
