@@ -1,17 +1,22 @@
-// A whole main-board exchange against the in-process virtual printer on a fake clock: the backup
-// of the old board (NVRAM blocks and both lists) and the restore onto a new board, with the
-// printer-library calls each makes by kind.
+// A whole main-board exchange against the virtual printer on a fake clock, in this process and
+// served over a Unix socket as vprinterd serves it: the backup of the old board (NVRAM blocks and
+// both lists) and the restore onto a new board, with the printer-library calls each makes by
+// kind (the backup's are the theoretical 192 blocks of 256 bytes and 272 list blocks) and the
+// time per call.
 
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
 #include <map>
+#include <thread>
 
+#include "driver/socket_device.h"
 #include "operations/dispatcher.h"
 #include "operations/service_operations.h"
 #include "platform/registry.h"
 #include "ui/scripted_ui_services.h"
 #include "vprinter/attachment.h"
+#include "vprinter/device_server.h"
 #include "vprinter/virtual_printer.h"
 
 namespace {
@@ -44,7 +49,11 @@ struct ExchangeBench {
   std::unique_ptr<operations::ServiceEnvironment> environment;
   operations::OperationTable table = operations::ServiceOperations();
 
-  ExchangeBench() {
+  // Served: the printer behind a device server on a socket, reached through a socket device.
+  std::unique_ptr<vprinter::DeviceServer> server;
+  std::thread serving;
+
+  explicit ExchangeBench(bool served) {
     folder = std::filesystem::temp_directory_path() / "grelt-bench-exchange";
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder / "Service");
@@ -57,6 +66,10 @@ struct ExchangeBench {
     driver::DeviceDirectory::RegisterScheme("counted", [this](const std::string& location) {
       return std::make_shared<CountingDevice>(vprinter::VirtualPrinter::Open(location, clock));
     });
+    driver::DeviceDirectory::RegisterScheme("counted-socket", [](const std::string& location) {
+      return std::make_shared<CountingDevice>(driver::ConnectSocketDevice(location));
+    });
+    served_ = served;
     settings.pnInterface.count = 1;
     settings.pnInterface.values[0] = kPort;
     environment = std::make_unique<operations::ServiceEnvironment>(
@@ -67,6 +80,10 @@ struct ExchangeBench {
   }
   ~ExchangeBench() {
     driver::DeviceDirectory::ForgetConnections();
+    if (server) {
+      server->Stop();
+      serving.join();
+    }
     std::filesystem::remove_all(folder);
   }
   // A printer (or a new board) at the port, reached through the counter.
@@ -74,8 +91,18 @@ struct ExchangeBench {
     std::string error;
     const auto info = vprinter::AttachVirtualPrinter(*directory, folder, "LW", "board", kPort,
                                                      clock, &error, newBoard);
-    directory->Attach({info->attachment.link, kPort, "counted:" + info->folder});
     driver::DeviceDirectory::ForgetConnections();
+    if (!served_) {
+      directory->Attach({info->attachment.link, kPort, "counted:" + info->folder});
+      return;
+    }
+    if (!server) {
+      server = std::make_unique<vprinter::DeviceServer>(
+          vprinter::VirtualPrinter::Open(info->folder, clock));
+      location_ = server->ListenUnix((folder / "board.sock").string());
+      serving = std::thread([this] { server->Serve(); });
+    }
+    directory->Attach({info->attachment.link, kPort, "counted-socket:" + location_});
   }
   bool Run(int buttonBase) {
     operations::OperationRequest request;
@@ -86,6 +113,10 @@ struct ExchangeBench {
     operations::RunOperation(request, {*environment, table, nullptr});
     return request.operationSucceeded;
   }
+
+private:
+  bool served_ = false;
+  std::string location_;
 };
 
 void Report(benchmark::State& state) {
@@ -98,20 +129,25 @@ void Report(benchmark::State& state) {
   state.counters["list_reads"] = per(DeviceOp::ListRead);
   state.counters["list_writes"] = per(DeviceOp::ListWrite);
   state.counters["list_erases"] = per(DeviceOp::ListErase);
+  std::int64_t all = 0;
+  for (const auto& [op, count] : CountingDevice::calls) all += count;
+  state.counters["per_call"] = benchmark::Counter(
+      static_cast<double>(all), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
+// Argument 0: the printer in this process; 1: served over a Unix socket.
 void BM_BackupForExchange(benchmark::State& state) {
-  ExchangeBench bench;
+  ExchangeBench bench(state.range(0) == 1);
   bench.Attach(false);
   CountingDevice::calls.clear();
   for (auto _ : state)
     if (!bench.Run(operations::kExecuteBase)) state.SkipWithError("the backup failed");
   Report(state);
 }
-BENCHMARK(BM_BackupForExchange)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BackupForExchange)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 void BM_RestoreOntoNewBoard(benchmark::State& state) {
-  ExchangeBench bench;
+  ExchangeBench bench(state.range(0) == 1);
   bench.Attach(false);
   bench.Run(operations::kExecuteBase);
   const auto image = bench.folder / "Service/pcdbkup.tmp";
@@ -134,6 +170,6 @@ void BM_RestoreOntoNewBoard(benchmark::State& state) {
   CountingDevice::calls = calls;
   Report(state);
 }
-BENCHMARK(BM_RestoreOntoNewBoard)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RestoreOntoNewBoard)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
