@@ -1,8 +1,10 @@
 #include "encoder/compression.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "printer/printer_link.h"
@@ -170,6 +172,48 @@ std::uint8_t PackBits(const char* text) {
   return byte;
 }
 
+// The compressed row of a bit pattern repeated. Sheets append the same few pieces hundreds of
+// thousands of times, so each is kept, compressed, in a slot chosen by its first characters, its
+// length and its repeat count, and handed out again as it stands; a new one is built by doubling
+// the part of the row already written.
+constexpr std::size_t kKeptRowBytes = 64u << 10;
+
+const std::vector<std::uint8_t>& CompressedPattern(std::string_view bits, int repeat) {
+  struct Piece {
+    std::uint64_t key = 0;
+    int repeat = -1;
+    std::string bits;
+    std::vector<std::uint8_t> compressed;
+  };
+  thread_local std::array<Piece, 64> kept;
+  thread_local std::vector<std::uint8_t> row;
+  std::uint64_t prefix = 0;
+  std::memcpy(&prefix, bits.data(), std::min<std::size_t>(bits.size(), sizeof prefix));
+  const std::uint64_t key = (prefix * 0x9E3779B97F4A7C15u) ^
+                            (static_cast<std::uint64_t>(repeat) * 0xC2B2AE3D27D4EB4Fu) ^
+                            (bits.size() * 0x165667B19E3779F9u);
+  Piece& piece = kept[key >> 58];
+  if (piece.key == key && piece.repeat == repeat && piece.bits == bits) return piece.compressed;
+  const std::size_t width = bits.size() / 8;
+  row.assign(width * static_cast<std::size_t>(repeat), 0);
+  for (std::size_t b = 0; b < width; ++b) row[b] = PackBits(bits.data() + 8 * b);
+  for (std::size_t filled = width; filled < row.size();) {
+    const std::size_t more = std::min(filled, row.size() - filled);
+    std::copy_n(row.begin(), more, row.begin() + static_cast<std::ptrdiff_t>(filled));
+    filled += more;
+  }
+  // A long row is compressed anew each time rather than held: the slots stay small.
+  thread_local std::vector<std::uint8_t> once;
+  std::vector<std::uint8_t>& compressed = row.size() > kKeptRowBytes ? once : piece.compressed;
+  compressed.resize(MaxCompressedSize(row.size()));
+  compressed.resize(CompressRow(row.data(), row.size(), compressed.data()));
+  if (&compressed == &once) return once;
+  piece.key = key;
+  piece.repeat = repeat;
+  piece.bits.assign(bits);
+  return piece.compressed;
+}
+
 }  // namespace
 
 bool AppendBitPattern(printer::CPrinterLink& link, std::string_view bits, int repeat) {
@@ -184,9 +228,6 @@ bool AppendBitPattern(printer::CPrinterLink& link, std::string_view bits, int re
     ui.MessageBox("繰り返し回数が不正です。\n0未満は存在しません", ui::kApplicationTitle, ui::kOk);
     return false;
   }
-  // Sheets append hundreds of thousands of short pieces: the row buffer is kept between calls,
-  // and a pattern repeated many times is filled by doubling the part already written.
-  thread_local std::vector<std::uint8_t> row;
   const std::size_t width = bits.size() / 8;
   // Refused before anything is allocated: a row longer than the whole job cannot be sent.
   if (width * static_cast<std::size_t>(repeat) > printer::CPrinterLink::kJobBufferSize) {
@@ -197,14 +238,12 @@ bool AppendBitPattern(printer::CPrinterLink& link, std::string_view bits, int re
     link.SetLastError(printer::kJobBufferFull);
     return false;
   }
-  row.assign(width * static_cast<std::size_t>(repeat), 0);
-  for (std::size_t b = 0; b < width; ++b) row[b] = PackBits(bits.data() + 8 * b);
-  for (std::size_t filled = width; filled < row.size();) {
-    const std::size_t more = std::min(filled, row.size() - filled);
-    std::copy_n(row.begin(), more, row.begin() + static_cast<std::ptrdiff_t>(filled));
-    filled += more;
-  }
-  return AppendCompressed(link, row.data(), row.size());
+  const std::vector<std::uint8_t>& piece = CompressedPattern(bits, repeat);
+  std::uint8_t* out = link.ReserveJob(piece.size());
+  if (out == nullptr) return false;
+  std::memcpy(out, piece.data(), piece.size());
+  link.CommitJob(piece.size());
+  return true;
 }
 
 }  // namespace encoder

@@ -164,6 +164,25 @@ TEST_F(Helpers, BitPatternsAndTwoBitRows) {
   EXPECT_EQ(Bytes(target, target + 4), (Bytes{0xCC, 0x33, 0x00, 0xFF}));
 }
 
+// Pieces that begin alike, are as long and repeat as often are still told apart by all they say,
+// however often each comes again, and a row too long to keep comes out the same every time.
+TEST_F(Helpers, RepeatedPiecesComeOutAsTheirOwnBits) {
+  for (int round = 0; round < 3; ++round) {
+    ASSERT_TRUE(encoder::AppendBitPattern(*link, "1000000011111111", 3));
+    EXPECT_EQ(TakeHex(), "05 80 FF 80 FF 80 FF");
+    ASSERT_TRUE(encoder::AppendBitPattern(*link, "1000000000000000", 3));
+    EXPECT_EQ(TakeHex(), "05 80 00 80 00 80 00");
+  }
+  std::string first;
+  for (int round = 0; round < 2; ++round) {
+    ASSERT_TRUE(encoder::AppendBitPattern(*link, "11111111", 70000));
+    const std::string hex = TakeHex();
+    EXPECT_EQ(hex.substr(0, 6), "80 FF ");  // runs of 129
+    if (round == 0) first = hex;
+    EXPECT_EQ(hex, first);
+  }
+}
+
 TEST_F(Helpers, CompressionRefusesToOverflowTheJob) {
   const Bytes filler(printer::CPrinterLink::kJobBufferSize - 100, 0);
   ASSERT_TRUE(link->AppendJob(filler.data(), filler.size()));
