@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "encoder/compression.h"
 #include "encoder/factory_commands.h"
@@ -198,15 +199,22 @@ bool RulerBand(CPrinterLink& link, int colour, std::uint32_t offset, const std::
   if (!encoder::SetAbsHoriPos(link, offset) ||
       !encoder::SetRasterData(link, colour, 2, 2160, kLines))
     return false;
+  std::vector<std::uint8_t> rulerLine;  // built once, as the job holds it; then copied
   for (int i = 0; i < kLines; ++i) {
     if (i % 2 != 0) {
       if (!Line(link, {{kZeros, 2160}})) return false;
       continue;
     }
+    if (!rulerLine.empty()) {
+      if (!link.AppendJob(rulerLine.data(), rulerLine.size())) return false;
+      continue;
+    }
+    const std::size_t start = link.JobLength();
     for (std::size_t at = 0; at < ruler.size(); at += kPiece) {
       const std::string_view piece = std::string_view(ruler).substr(at, kPiece);
       if (!encoder::AppendBitPattern(link, piece, 1)) return false;
     }
+    rulerLine.assign(link.JobData() + start, link.JobData() + link.JobLength());
   }
   return encoder::SetRelVertPos4Byte(link, 0) && link.FlushJob();
 }
