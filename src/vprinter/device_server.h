@@ -1,7 +1,6 @@
 #pragma once
 // Serves one printer to other processes: each connection sends device calls (device_wire.h) and
-// gets the printer's answers, one at a time. A connection that goes away with a session open has
-// that session closed, as unplugging a cable would end it.
+// gets the printer's answers, one at a time; a message that is no request ends the connection.
 
 #include <memory>
 

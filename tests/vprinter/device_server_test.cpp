@@ -3,6 +3,11 @@
 // holding them.
 
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
 
 #include <fstream>
 #include <thread>
@@ -84,6 +89,23 @@ TEST_F(DeviceServerTest, APrinterWhoseServerWentAwayFailsTheNextCall) {
   StopServer();
   std::string version;
   EXPECT_EQ(drv.Ctl_ReplyRomVer(&version), driver::kDrvDisconnected);
+}
+
+// Whoever sends what is no request is no client: the server hangs up rather than leave it
+// waiting for an answer.
+TEST_F(DeviceServerTest, WhatIsNoRequestEndsTheConnection) {
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const std::string path = info.folder + "/" + vprinter::kServerSocketFile;
+  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+  ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_TRUE(driver::wire::WriteMessage(fd, {0xEE, 0x01}));
+  const timeval limit{5, 0};  // a server that stays on the line fails here, not hangs
+  ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+  std::uint8_t byte = 0;
+  EXPECT_EQ(::recv(fd, &byte, 1, 0), 0);
+  ::close(fd);
 }
 
 TEST(DeviceWire, ARequestThatWouldOverrunThePrinterIsRefusedWhole) {
