@@ -39,8 +39,10 @@ public:
       whyNot_ = "Debian's lprng package is not installed (./test.sh installs it)";
       return;
     }
-    if (::geteuid() != 0) {
-      whyNot_ = "LPRng's daemon is started in a mount namespace of its own, which needs root";
+    if (::geteuid() != 0 || std::system("unshare -m true >/dev/null 2>&1") != 0) {
+      whyNot_ =
+          "LPRng's daemon is started in a mount namespace of its own, which needs root and "
+          "a machine that allows them";
       return;
     }
     const int listener = ListenOnLoopback(port_);  // a free port, given back to the daemon
@@ -140,8 +142,10 @@ inline int SendWithLpr(const std::string& destination, const std::string& file,
     *whyNot = "Debian's lprng package is not installed (./test.sh installs it)";
     return -1;
   }
-  if (::geteuid() != 0) {
-    *whyNot = "LPRng's client is run in a mount namespace of its own, which needs root";
+  if (::geteuid() != 0 || std::system("unshare -m true >/dev/null 2>&1") != 0) {
+    *whyNot =
+        "LPRng's client is run in a mount namespace of its own, which needs root and a "
+        "machine that allows them";
     return -1;
   }
   TempFolder folder;
