@@ -86,6 +86,41 @@ void SelectItem(ui::CDialog& dialog, const std::string& text) {
   }
 }
 
+// The thermosensor adjustment as it asks for the measured temperature: the dialog drawn over the
+// option unit's page at that moment, with a frame and a shadow. The messages before it are
+// answered OK, the dialog Cancel.
+QImage TemperatureDuringRun(QtUiServices& services, const ui::ServiceContext& context) {
+  ui::CSvcDlgMain main(services, context, "Adjustment and Service", 90020);
+  main.Create();
+  SelectItem(main, "ILS unit");
+  DialogWindow window(main);
+  Grab(window);
+  QImage picture;
+  auto others = services.SetUnattended(nullptr);
+  services.SetUnattended([&](QWidget& asked, int templateId) {
+    if (templateId != ui::kTemperatureTemplate) {
+      if (others) others(asked, templateId);
+      return;
+    }
+    picture = window.grab().toImage();
+    QPainter painter(&picture);
+    const QImage dialog = asked.grab().toImage();
+    const QRect frame((picture.width() - dialog.width()) / 2,
+                      (picture.height() - dialog.height()) / 2, dialog.width(), dialog.height());
+    painter.fillRect(frame.translated(4, 4), QColor(0, 0, 0, 60));  // its shadow
+    painter.drawImage(frame.topLeft(), dialog);
+    painter.setPen(QColor(90, 90, 90));
+    painter.drawRect(frame.adjusted(-1, -1, 0, 0));
+  });
+  main.SetFocus(ui::kExecuteButtonId);
+  main.Click(ui::kExecuteButtonId);
+  while (main.Request().workerRunning) QApplication::processEvents(QEventLoop::AllEvents, 50);
+  main.WaitForOperation();
+  services.SetUnattended(std::move(others));
+  QApplication::processEvents();
+  return picture;
+}
+
 std::string FileSendPrompt(const settings::AppSettings& s) {
   return s.strError[6] + "\n\nOK:" + s.strMessage[3] + "\nCANCEL:" + s.strMessage[4];
 }
@@ -250,39 +285,7 @@ std::vector<std::string> RenderScreenshots(const std::string& folder, QtUiServic
     save(GrabDialog(*page), ui::kCleaningTemplate, "cleaning-page-NN");
   }
 
-  {
-    // The thermosensor adjustment as it asks for the measured temperature: the dialog over the
-    // option unit's page. The messages before it are answered OK, the dialog Cancel.
-    ui::CSvcDlgMain main(services, context, "Adjustment and Service", 90020);
-    main.Create();
-    SelectItem(main, "ILS unit");
-    DialogWindow window(main);
-    Grab(window);
-    auto others = services.SetUnattended(nullptr);
-    services.SetUnattended([&](QWidget& asked, int templateId) {
-      if (templateId != ui::kTemperatureTemplate) {
-        if (others) others(asked, templateId);
-        return;
-      }
-      QImage picture = window.grab().toImage();
-      QPainter painter(&picture);
-      const QImage dialog = asked.grab().toImage();
-      const QRect frame((picture.width() - dialog.width()) / 2,
-                        (picture.height() - dialog.height()) / 2, dialog.width(), dialog.height());
-      painter.fillRect(frame.translated(4, 4), QColor(0, 0, 0, 60));  // its shadow
-      painter.drawImage(frame.topLeft(), dialog);
-      painter.setPen(QColor(90, 90, 90));
-      painter.drawRect(frame.adjusted(-1, -1, 0, 0));
-      painter.end();
-      save(picture, ui::kTemperatureTemplate, "temperature-during-run");
-    });
-    main.SetFocus(ui::kExecuteButtonId);
-    main.Click(ui::kExecuteButtonId);
-    while (main.Request().workerRunning) QApplication::processEvents(QEventLoop::AllEvents, 50);
-    main.WaitForOperation();
-    services.SetUnattended(std::move(others));
-    QApplication::processEvents();
-  }
+  save(TemperatureDuringRun(services, context), ui::kTemperatureTemplate, "temperature-during-run");
 
   // The board exchange page, and the backup utility after a backup (its save dialog is
   // answered as cancelled, so nothing is written).

@@ -145,10 +145,7 @@ TEST_F(ServicePrintsTest, TheNetworkNozzleCheckIsThirtyFixedBytesToTheDaemon) {
   ASSERT_TRUE(RunNetwork(kExecuteBase, 10370));
   EXPECT_TRUE(request.operationSucceeded);
   EXPECT_EQ(request.done, 1);
-  const std::string job(
-      "\x1B\x28\x52\x08\x00\x00REMOTE1NC\x02\x00\x00\x00\x1B\x00\x00\x00\x0D\x0A\x0C\x1B\x40\x1B"
-      "\x40",
-      30);
+  const std::string& job = testing_support::kNetworkNozzleCheckJob;
   const std::string received = daemon.Received();
   ASSERT_GE(received.size(), job.size());
   EXPECT_EQ(received.substr(received.size() - job.size()), job);

@@ -11,9 +11,7 @@
 namespace {
 
 // The network nozzle check's thirty bytes, as the operation sends them.
-const std::string kJob(
-    "\x1B\x28\x52\x08\x00\x00REMOTE1NC\x02\x00\x00\x00\x1B\x00\x00\x00\x0D\x0A\x0C\x1B\x40\x1B\x40",
-    30);
+const std::string& kJob = testing_support::kNetworkNozzleCheckJob;
 
 TEST(LprngPeer, FramedForASpoolerTheJobIsSpooledAndPrintedByteForByte) {
   testing_support::LprngSpooler lpd;

@@ -28,23 +28,33 @@ extern char** environ;
 
 namespace testing_support {
 
+// Why LPRng's `program` cannot run here with a configuration of its own, or "" when it can: the
+// package must be installed, and the configuration is bind-mounted in a mount namespace of the
+// program's own, which needs root and a machine that allows them.
+inline std::string WhyLprngCannotRun(const char* program) {
+  namespace fs = std::filesystem;
+  if (!fs::exists(program) || !fs::exists("/etc/lprng/lpd.conf"))
+    return "Debian's lprng package is not installed (./test.sh installs it)";
+  if (::geteuid() != 0 || std::system("unshare -m true >/dev/null 2>&1") != 0)
+    return std::string(program) +
+           " runs in a mount namespace of its own, which needs root and a machine that allows them";
+  return "";
+}
+
+// The shell command that runs `command` with the scratch file `config` in place of LPRng's own
+// configuration, seen by that command alone.
+inline std::string WithLprngConfig(const std::string& config, const std::string& command) {
+  return "mount --bind '" + config + "' /etc/lprng/lpd.conf && exec " + command;
+}
+
 class LprngSpooler {
 public:
   static constexpr const char* kDaemon = "/usr/sbin/lpd";
-  static constexpr const char* kConfig = "/etc/lprng/lpd.conf";
 
   LprngSpooler() {
     namespace fs = std::filesystem;
-    if (!fs::exists(kDaemon) || !fs::exists(kConfig)) {
-      whyNot_ = "Debian's lprng package is not installed (./test.sh installs it)";
-      return;
-    }
-    if (::geteuid() != 0 || std::system("unshare -m true >/dev/null 2>&1") != 0) {
-      whyNot_ =
-          "LPRng's daemon is started in a mount namespace of its own, which needs root and "
-          "a machine that allows them";
-      return;
-    }
+    whyNot_ = WhyLprngCannotRun(kDaemon);
+    if (!whyNot_.empty()) return;
     const int listener = ListenOnLoopback(port_);  // a free port, given back to the daemon
     ::close(listener);
     const std::string root = folder_.Path();
@@ -62,8 +72,7 @@ public:
     // The queue the sender names; no banner, no size limit, no filter: the job as it came.
     std::ofstream(root + "/printcap")
         << "PASSTHRU:sd=" << root << "/spool:lp=" << Printed() << ":sh:mx=0\n";
-    const std::string script =
-        "mount --bind '" + root + "/lpd.conf' " + kConfig + " && exec " + kDaemon + " -F";
+    const std::string script = WithLprngConfig(root + "/lpd.conf", std::string(kDaemon) + " -F");
     const char* argv[] = {"unshare", "-m", "sh", "-c", script.c_str(), nullptr};
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
@@ -111,15 +120,11 @@ private:
   bool Listening() const {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (std::chrono::steady_clock::now() < deadline) {
-      const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-      sockaddr_in address{};
-      address.sin_family = AF_INET;
-      address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-      address.sin_port = htons(static_cast<std::uint16_t>(port_));
-      const bool connected =
-          ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-      ::close(fd);
-      if (connected) return true;
+      const int fd = ConnectToLoopback(port_);
+      if (fd >= 0) {
+        ::close(fd);
+        return true;
+      }
       int status = 0;
       if (::waitpid(pid_, &status, WNOHANG) == pid_) return false;  // it gave up
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -138,22 +143,15 @@ private:
 // *whyNot (then -1).
 inline int SendWithLpr(const std::string& destination, const std::string& file,
                        std::string* whyNot) {
-  if (!std::filesystem::exists("/usr/bin/lpr") || !std::filesystem::exists(LprngSpooler::kConfig)) {
-    *whyNot = "Debian's lprng package is not installed (./test.sh installs it)";
-    return -1;
-  }
-  if (::geteuid() != 0 || std::system("unshare -m true >/dev/null 2>&1") != 0) {
-    *whyNot =
-        "LPRng's client is run in a mount namespace of its own, which needs root and a "
-        "machine that allows them";
-    return -1;
-  }
+  *whyNot = WhyLprngCannotRun("/usr/bin/lpr");
+  if (!whyNot->empty()) return -1;
   TempFolder folder;
   std::ofstream(folder.Path() + "/printcap");
   std::ofstream(folder.Path() + "/lpd.conf") << "printcap_path=" << folder.Path() << "/printcap\n";
-  const std::string command = "unshare -m sh -c \"mount --bind '" + folder.Path() + "/lpd.conf' " +
-                              LprngSpooler::kConfig + " && exec lpr -P '" + destination + "' '" +
-                              file + "'\" 2>&1";
+  const std::string command =
+      "unshare -m sh -c \"" +
+      WithLprngConfig(folder.Path() + "/lpd.conf", "lpr -P '" + destination + "' '" + file + "'") +
+      "\" 2>&1";
   const int status = std::system(command.c_str());
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }

@@ -1,9 +1,7 @@
 // The virtual printer's line printer daemon: jobs as the program frames them for printers and
 // for spoolers, queue-state requests, and what it does with jobs that are not whole.
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -11,6 +9,7 @@
 #include <thread>
 
 #include "printer/network_sender.h"
+#include "support/loopback.h"
 #include "ui/scripted_ui_services.h"
 #include "vprinter/lpd_server.h"
 
@@ -33,12 +32,8 @@ protected:
   }
   // Sends raw bytes, closes the sending side, and returns all the daemon said.
   std::string Converse(const std::string& bytes) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const int fd = testing_support::ConnectToLoopback(port);
+    EXPECT_GE(fd, 0);
     ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
     ::shutdown(fd, SHUT_WR);
     std::string said;

@@ -11,6 +11,7 @@
 #include "driver/cturbine.h"
 #include "driver/cwin_grelt_drv.h"
 #include "driver/cwin_hdidapi.h"
+#include "support/loopback.h"
 #include "support/temp_folder.h"
 #include "vprinter/attachment.h"
 #include "vprinter/firmware_file.h"
@@ -542,10 +543,7 @@ TEST_F(VirtualPrinterTest, ALogPastAMegabyteStartsAgain) {
 // The network nozzle check, as the program sends it to the printer's own daemon, asks for the
 // printer's own pattern: a page with a staircase of every ink.
 TEST_F(VirtualPrinterTest, ANetworkNozzleCheckPrintsThePrintersOwnPattern) {
-  const std::string job(
-      "\x1B\x28\x52\x08\x00\x00REMOTE1NC\x02\x00\x00\x00\x1B\x00\x00\x00\x0D\x0A\x0C\x1B\x40\x1B"
-      "\x40",
-      30);
+  const std::string& job = testing_support::kNetworkNozzleCheckJob;
   Printer()->ReceiveNetworkJob(Bytes(job.begin(), job.end()));
   ASSERT_EQ(Printer()->PageDots().size(), 1u);
   const vprinter::DotCounts dots = Printer()->PageDots().back();

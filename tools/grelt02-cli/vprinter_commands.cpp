@@ -144,18 +144,18 @@ void ApplyFault(const std::string& fault, vprinter::Faults& f) {
 Json Describe(Bench& bench, const vprinter::VirtualPrinterInfo& info) {
   const vprinter::PrinterState state = bench.Open(info)->Snapshot();
   const int usbPort = bench.UsbPort(info.attachment.link);
-  return {
-      {"name", info.name},
-      {"model", state.model},
-      {"firmware", state.firmware},
-      {"port", usbPort == 0 ? Json() : Json(usbPort)},
-      {"portByNumber", info.attachment.port},
-      {"link", info.attachment.link},
-      {"folder", info.folder},
-      {"process", info.process},
-      {"pid", info.process ? Json(vprinter::ServerPid(info)) : Json()},
-      {"lpdPort", info.process && PrinterLpdPort(info) != 0 ? Json(PrinterLpdPort(info)) : Json()},
-      {"faults", FaultsToJson(state.faults)}};
+  const int lpdPort = info.process ? PrinterLpdPort(info) : 0;
+  return {{"name", info.name},
+          {"model", state.model},
+          {"firmware", state.firmware},
+          {"port", usbPort == 0 ? Json() : Json(usbPort)},
+          {"portByNumber", info.attachment.port},
+          {"link", info.attachment.link},
+          {"folder", info.folder},
+          {"process", info.process},
+          {"pid", info.process ? Json(vprinter::ServerPid(info)) : Json()},
+          {"lpdPort", lpdPort != 0 ? Json(lpdPort) : Json()},
+          {"faults", FaultsToJson(state.faults)}};
 }
 
 // "off,on,...": what the attachment sensor's lamp reads, read by read.
