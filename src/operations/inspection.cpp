@@ -174,21 +174,26 @@ private:
     run_.env.catalogue.LookupMessage(kMsgPassed, text);
     run_.env.ui.MessageBox(FillNumbers(text, first), ui::kApplicationTitle,
                            ui::kOk | ui::kIconInformation);
+    run_.request.done = 1;
     if (variant_ == 1 &&
         run_.env.catalogue.ShowMessageById(kMsgAskKeep, ui::kYesNo) == ui::kAnswerYes)
-      KeepResult();
-    else
-      link_.SetLastError(0);
-    run_.request.done = 1;
+      return KeepResult();
+    link_.SetLastError(0);
     return true;
   }
 
-  void KeepResult() {
+  // A result the technician asked to keep and the printer did not take is told of: the head
+  // passed, but the printer still holds the "under way" mark.
+  bool KeepResult() {
     std::uint8_t result = 0;
     if (link_.ReadPrdNvram(nv::kAidStoredResult, result) &&
         link_.WritePrdNvram(nv::kAidKeptResult, result) && encoder::Factory7C_08F704(link_, 0) &&
-        link_.FlushJob())
+        link_.FlushJob()) {
       link_.SetLastError(0);
+      return true;
+    }
+    run_.env.catalogue.ShowMessageById(kMsgPrinterFailed, ui::kOk);
+    return false;
   }
 
   OperationRun& run_;

@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "operations/operation_request.h"
 #include "operations/service_environment.h"
@@ -37,6 +38,8 @@ public:
   // One operation per function number (hot-key runs by kF11 and kF12); a second Add replaces.
   void Add(int functionNumber, std::string name, Operation operation);
   const OperationEntry* Find(int functionNumber) const;
+  // Every function number that runs an operation, in increasing order.
+  std::vector<int> FunctionNumbers() const;
   // What the page of an item reads from the printer when the item is selected.
   void AddItemValues(int itemNumber, ValueReader reader);
   const ValueReader* FindItemValues(int itemNumber) const;

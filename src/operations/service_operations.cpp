@@ -11,6 +11,12 @@ const OperationEntry* OperationTable::Find(int functionNumber) const {
   return found == operations_.end() ? nullptr : &found->second;
 }
 
+std::vector<int> OperationTable::FunctionNumbers() const {
+  std::vector<int> numbers;
+  for (const auto& [number, entry] : operations_) numbers.push_back(number);
+  return numbers;
+}
+
 void OperationTable::AddItemValues(int itemNumber, ValueReader reader) {
   itemValues_[itemNumber] = std::move(reader);
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "driver/nvram_map.h"
+#include "operations/dispatcher.h"
 #include "operations/service_operations.h"
 #include "support/service_fixture.h"
 
@@ -145,6 +146,17 @@ TEST_F(AidInspectionTest, TheSecondVariantKeepsTheResultWhenAskedTo) {
   ui.QueueAnswer(ui::kAnswerNo);
   ASSERT_TRUE(Inspect(10391));
   EXPECT_EQ(Peek(nv::kAidKeptResult, 1), vprinter::Bytes{0xE0});  // marked at the start, kept so
+
+  // A printer that does not take the result is told of, not passed over: the head passed (done),
+  // the run failed, the mark stays.
+  ui.QueueAnswer(ui::kAnswerOk);
+  ui.QueueAnswer(ui::kAnswerYes);
+  SetFaults([](vprinter::Faults& f) { f.readFailFrom = f.readFailTo = nv::kAidStoredResult; });
+  Mark();
+  EXPECT_FALSE(Inspect(10391));
+  EXPECT_EQ(request.done, 1);
+  EXPECT_EQ(Shown().back(), Message(operations::kMsgPrinterFailed));
+  EXPECT_EQ(Peek(nv::kAidKeptResult, 1), vprinter::Bytes{0xE0});
 }
 
 }  // namespace
