@@ -18,8 +18,13 @@ namespace encoder {
 constexpr std::size_t MaxCompressedSize(std::size_t n) { return n + (n + 2) / 3 + 2; }
 
 // Compresses n bytes of row into out (at least MaxCompressedSize(n) bytes); returns the bytes
-// written.
+// written. It uses SSE2 where the processor has it (every x86-64), else the portable compressor;
+// both write the same bytes for every row.
 std::size_t CompressRow(const std::uint8_t* row, std::size_t n, std::uint8_t* out);
+std::size_t CompressRowPortable(const std::uint8_t* row, std::size_t n, std::uint8_t* out);
+#if defined(__SSE2__)
+std::size_t CompressRowSse2(const std::uint8_t* row, std::size_t n, std::uint8_t* out);
+#endif
 
 // Appends the compressed row to the job; false (LastError -930) when it does not fit.
 bool AppendCompressed(printer::CPrinterLink& link, const std::uint8_t* row, std::size_t length);
