@@ -91,6 +91,8 @@ void StreamServer::Reap() {
 void StreamServer::Stop() {
   stopping_ = true;
   std::lock_guard lock(mutex_);
+  // The listener too: Serve returns at once, and nobody else gets through, as after a kill.
+  if (listener_ >= 0) ::shutdown(listener_, SHUT_RDWR);
   for (const int connection : connections_) ::shutdown(connection, SHUT_RDWR);
 }
 

@@ -24,8 +24,8 @@ public:
   std::string ListenTcp(int port);
   // Accepts connections until Stop; returns then.
   void Serve();
-  // Ends Serve and every conversation (their sockets are shut down). Subclasses call Finish()
-  // from their destructor, so no conversation outlives them.
+  // Ends Serve and every conversation (their sockets are shut down) and takes no connection
+  // more. Subclasses call Finish() from their destructor, so no conversation outlives them.
   void Stop();
 
 protected:

@@ -18,13 +18,16 @@
 #include <map>
 #include <set>
 #include <sstream>
+#include <thread>
 
 #include "driver/nvram_map.h"
+#include "driver/socket_device.h"
 #include "operations/dispatcher.h"
 #include "operations/file_transfer.h"
 #include "operations/service_operations.h"
 #include "support/faulty_device.h"
 #include "support/virtual_printer_bench.h"
+#include "vprinter/device_server.h"
 #include "vprinter/firmware_file.h"
 
 namespace {
@@ -38,9 +41,10 @@ constexpr std::int64_t kHangBoundMs = 2 * 60 * 60 * 1000;
 // The firmware update and the file print are runs of their own dialogs, not of the dispatcher.
 constexpr int kFirmwareUpdate = -1;
 constexpr int kFilePrint = -2;
-// How many places of one kind a case list takes from a run: all when there are few, else spread
-// from the first to the last.
+// How many places of one kind the campaign fails a run at; a killed process costs a server
+// thread, so fewer of those.
 constexpr int kPlacesPerPoint = 10;
+constexpr int kKillsPerRun = 3;
 
 struct CaseHung {};
 
@@ -99,14 +103,28 @@ public:
         clock, ui, nullptr, directory);
     ui.SetDeclineByDefault(false);
   }
-  ~CampaignCase() { FaultyDevice::Forget(deviceName_); }
+  ~CampaignCase() {
+    FaultyDevice::Forget(deviceName_);
+    if (!server_) return;
+    server_->Stop();
+    serving_.join();
+  }
 
   // Puts a new faulty device on its port, failing at the point from its Nth call on. It has a
-  // name of its own, as the library keeps the devices it connected to by name.
+  // name of its own, as the library keeps the devices it connected to by name. A printer to be
+  // killed is served as by its own process, over a Unix socket.
   void Arm(FailurePoint point, int at) {
     FaultyDevice::Forget(deviceName_);
     deviceName_ = folder.Path() + "#" + std::to_string(++armed_);
-    device_ = std::make_shared<FaultyDevice>(Printer(), point, at);
+    if (point == FailurePoint::Killed) {
+      server_ = std::make_unique<vprinter::DeviceServer>(Printer());
+      const std::string location = server_->ListenUnix(folder / "vprinterd.sock");
+      serving_ = std::thread([this] { server_->Serve(); });
+      device_ = std::make_shared<FaultyDevice>(
+          Printer(), point, at, driver::ConnectSocketDevice(location), [this] { server_->Stop(); });
+    } else {
+      device_ = std::make_shared<FaultyDevice>(Printer(), point, at);
+    }
     FaultyDevice::Register(deviceName_, device_);
     directory.Attach(
         {std::string("\\\\?\\USB#VID_7E57&PID_0A01#FAULTY#") + driver::kUsbPrintClassGuid,
@@ -208,6 +226,8 @@ private:
   std::shared_ptr<FaultyDevice> device_;
   std::string deviceName_;
   int armed_ = 0;
+  std::unique_ptr<vprinter::DeviceServer> server_;
+  std::thread serving_;
 };
 
 // Faults the printer has from the start rather than at one call.
@@ -221,13 +241,12 @@ constexpr StandingFault kStandingFaults[] = {
     {"always-busy", [](vprinter::Faults& f) { f.stuckStatus = driver::kStatusBusy; }},
 };
 
-// The places of a kind to fail at, out of `count` calls that meet it.
-std::vector<int> Places(int count) {
+// The places of a kind to fail at, out of `count` calls that meet it: all when there are few,
+// else spread from the first to the last.
+std::vector<int> Places(int count, int most) {
   std::vector<int> places;
-  for (int i = 0; i < std::min(count, kPlacesPerPoint); ++i) {
-    const int at = count <= kPlacesPerPoint ? i + 1 : 1 + i * (count - 1) / (kPlacesPerPoint - 1);
-    places.push_back(at);
-  }
+  for (int i = 0; i < std::min(count, most); ++i)
+    places.push_back(count <= most ? i + 1 : 1 + i * (count - 1) / (most - 1));
   return places;
 }
 
@@ -415,9 +434,10 @@ protected:
 };
 
 TEST_P(FaultCampaign, EndsToldAndWholeAtEveryFailurePoint) {
-  constexpr FailurePoint kPoints[] = {FailurePoint::Lost,      FailurePoint::StatusFails,
-                                      FailurePoint::ReadFails, FailurePoint::WriteFails,
-                                      FailurePoint::PaperOut,  FailurePoint::PaperJam};
+  constexpr FailurePoint kPoints[] = {FailurePoint::Lost,       FailurePoint::Killed,
+                                      FailurePoint::StatusFails, FailurePoint::ReadFails,
+                                      FailurePoint::WriteFails,  FailurePoint::PaperOut,
+                                      FailurePoint::PaperJam};
   Baseline base;
   std::map<FailurePoint, int> meeting;  // the calls of the clean run each point can strike
   {
@@ -432,7 +452,8 @@ TEST_P(FaultCampaign, EndsToldAndWholeAtEveryFailurePoint) {
     for (const FailurePoint point : kPoints) meeting[point] = run->Device().Meeting(point);
   }
   for (const FailurePoint point : kPoints) {
-    for (const int at : Places(meeting[point]))
+    const int most = point == FailurePoint::Killed ? kKillsPerRun : kPlacesPerPoint;
+    for (const int at : Places(meeting[point], most))
       Expect(base, RunCase(point, at),
              std::string(PointName(point)) + " at call " + std::to_string(at));
   }

@@ -20,7 +20,8 @@ namespace testing_support {
 
 enum class FailurePoint {
   None,
-  Lost,         // from the Nth call on, every call fails: unplugged, its process killed
+  Lost,         // from the Nth call on, every call fails: unplugged
+  Killed,       // the printer's process is killed as the Nth call goes out over its socket
   StatusFails,  // from the Nth status read on, status reads fail
   ReadFails,    // the Nth block read fails
   WriteFails,   // the Nth NVRAM or list write (or erase) fails, and nothing of it is written
@@ -32,6 +33,7 @@ inline const char* PointName(FailurePoint point) {
   switch (point) {
     case FailurePoint::None: return "none";
     case FailurePoint::Lost: return "lost";
+    case FailurePoint::Killed: return "killed";
     case FailurePoint::StatusFails: return "status-fails";
     case FailurePoint::ReadFails: return "read-fails";
     case FailurePoint::WriteFails: return "write-fails";
@@ -46,7 +48,8 @@ inline bool PointMeets(FailurePoint point, driver::DeviceOp op) {
   using driver::DeviceOp;
   switch (point) {
     case FailurePoint::None: return false;
-    case FailurePoint::Lost: return true;
+    case FailurePoint::Lost:
+    case FailurePoint::Killed: return true;
     case FailurePoint::StatusFails:
       return op == DeviceOp::GetStatus || op == DeviceOp::AccelStatus ||
              op == DeviceOp::AccelStatusShort || op == DeviceOp::EraseReply;
@@ -64,8 +67,15 @@ inline bool PointMeets(FailurePoint point, driver::DeviceOp op) {
 
 class FaultyDevice final : public driver::PrinterDevice {
 public:
-  FaultyDevice(std::shared_ptr<vprinter::VirtualPrinter> printer, FailurePoint point, int at)
-      : printer_(std::move(printer)), point_(point), at_(at) {}
+  // Calls go to the printer itself, or the way given (its process's socket), which `kill` ends.
+  FaultyDevice(std::shared_ptr<vprinter::VirtualPrinter> printer, FailurePoint point, int at,
+               std::shared_ptr<driver::PrinterDevice> way = nullptr,
+               std::function<void()> kill = {})
+      : printer_(std::move(printer)),
+        way_(way ? std::move(way) : printer_),
+        point_(point),
+        at_(at),
+        kill_(std::move(kill)) {}
 
   int Call(driver::DeviceCall& call) override {
     calls_.push_back(call.op);
@@ -75,6 +85,7 @@ public:
     if (meets && at_ > 0 && (met_ == at_ || (failsFromNowOn && met_ > at_))) {
       switch (point_) {
         case FailurePoint::Lost: return driver::kDrvDisconnected;
+        case FailurePoint::Killed: kill_(); break;
         case FailurePoint::StatusFails: return driver::kDrvFailure;
         case FailurePoint::ReadFails: return driver::kDrvReadFailed;
         case FailurePoint::WriteFails: return driver::kDrvWriteFailed;
@@ -88,7 +99,7 @@ public:
         case FailurePoint::None: break;
       }
     }
-    const int result = printer_->Call(call);
+    const int result = way_->Call(call);
     if (afterEachCall_) afterEachCall_();
     return result;
   }
@@ -120,8 +131,10 @@ private:
   }
 
   std::shared_ptr<vprinter::VirtualPrinter> printer_;
+  std::shared_ptr<driver::PrinterDevice> way_;
   FailurePoint point_;
   int at_;
+  std::function<void()> kill_;
   int met_ = 0;
   std::function<void()> afterEachCall_;
   std::vector<driver::DeviceOp> calls_;
