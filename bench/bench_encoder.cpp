@@ -10,11 +10,10 @@
 #include <vector>
 
 #include "encoder/compression.h"
-#include "encoder/raster_commands.h"
 #include "patterns/adjustment_sheets.h"
 #include "patterns/nozzle_check.h"
-#include "patterns/print_header.h"
 #include "printer/printer_link.h"
+#include "sheet_link.h"
 #include "support/fake_driver.h"
 #include "ui/scripted_ui_services.h"
 #include "vprinter/command_parser.h"
@@ -43,28 +42,20 @@ std::vector<std::uint8_t> Rows(int kind) {
 // Every raster row the service sheets send (both inspection sheets, the nozzle check, the line
 // and the mechanical sheet), as the printer decodes them.
 std::vector<std::vector<std::uint8_t>> SheetRows() {
-  settings::AppSettings settings;
-  ui::ScriptedUiServices ui;
-  platform::FakeClock clock;
-  auto owned = std::make_unique<testing_support::FakeDriver>();
-  testing_support::FakeDriver& driver = *owned;
-  printer::CPrinterLink link(printer::LinkEnvironment{settings, ui, clock}, std::move(owned));
-  link.SetModel("MW");
-  encoder::TXSetInfo(link, 2, 0);
-  patterns::PrintHeaderInfo header;
-  header.MachineNo = "MW0123";
-  patterns::PrintInspectionSheet1(link, header, "1.00");
-  patterns::PrintInspectionSheet2(link, header, "1.00");
+  bench_support::SheetLink sheet;
+  printer::CPrinterLink& link = sheet.link;
+  patterns::PrintInspectionSheet1(link, sheet.header, "1.00");
+  patterns::PrintInspectionSheet2(link, sheet.header, "1.00");
   patterns::AppendNozzleCheckLanes(link, 1) && link.FlushJob();
-  patterns::PrintLineSheet(link, header, "1.00");
-  patterns::PrintMechanicalSheet(link, header, "1.00");
+  patterns::PrintLineSheet(link, sheet.header, "1.00");
+  patterns::PrintMechanicalSheet(link, sheet.header, "1.00");
   struct Collect : vprinter::CommandSink {
     std::vector<std::vector<std::uint8_t>> rows;
     void OnRaster(const vprinter::RasterBlock& block) override {
       rows.insert(rows.end(), block.rows.begin(), block.rows.end());
     }
   } collect;
-  vprinter::CommandParser(collect).Feed(driver.received.data(), driver.received.size());
+  vprinter::CommandParser(collect).Feed(sheet.driver.received.data(), sheet.driver.received.size());
   return collect.rows;
 }
 

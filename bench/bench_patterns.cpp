@@ -5,28 +5,18 @@
 
 #include <vector>
 
-#include "encoder/raster_commands.h"
 #include "patterns/adjustment_sheets.h"
 #include "patterns/nozzle_check.h"
-#include "patterns/print_header.h"
-#include "printer/printer_link.h"
-#include "support/fake_driver.h"
-#include "ui/scripted_ui_services.h"
+#include "sheet_link.h"
 
 namespace {
 
 template <typename Print>
 void Sheet(benchmark::State& state, Print print) {
-  settings::AppSettings settings;
-  ui::ScriptedUiServices ui;
-  platform::FakeClock clock;
-  auto owned = std::make_unique<testing_support::FakeDriver>();
-  testing_support::FakeDriver& driver = *owned;
-  printer::CPrinterLink link(printer::LinkEnvironment{settings, ui, clock}, std::move(owned));
-  link.SetModel("MW");
-  encoder::TXSetInfo(link, 2, 0);
-  patterns::PrintHeaderInfo header;
-  header.MachineNo = "MW0123";
+  bench_support::SheetLink sheet;
+  printer::CPrinterLink& link = sheet.link;
+  testing_support::FakeDriver& driver = sheet.driver;
+  patterns::PrintHeaderInfo& header = sheet.header;
   std::size_t sent = 0;
   for (auto _ : state) {
     driver.received.clear();

@@ -36,6 +36,12 @@ int FirstZeroByte(std::uint64_t x) {
   return zero == 0 ? 8 : std::countr_zero(zero) / 8;
 }
 
+// How many bytes after position i equal row[i], when all before j do: the last few, a byte a time.
+std::size_t RunBytewise(const std::uint8_t* row, std::size_t i, std::size_t j, std::size_t n) {
+  while (j < n && row[j] == row[i]) ++j;
+  return j - i - 1;
+}
+
 // The scans the compressor repeats, eight bytes a step in plain 64-bit words. The SSE2 scans
 // below do the same sixteen bytes a step; both answer exactly alike.
 struct WordScans {
@@ -53,8 +59,7 @@ struct WordScans {
       if (diff != 0) return j + static_cast<std::size_t>(std::countr_zero(diff) / 8) - i - 1;
       j += 8;
     }
-    while (j < n && row[j] == row[i]) ++j;
-    return j - i - 1;
+    return RunBytewise(row, i, j, n);
   }
 
   // The first j in [from, limit) with row[j] == row[j + 1], or limit; needs limit < n.
@@ -115,8 +120,7 @@ struct Sse2Scans {
       if (same != 0xFFFF) return j + static_cast<std::size_t>(std::countr_one(same)) - i - 1;
       j += 16;
     }
-    while (j < n && row[j] == row[i]) ++j;
-    return j - i - 1;
+    return RunBytewise(row, i, j, n);
   }
 
   static std::size_t NextPair(const std::uint8_t* row, std::size_t from, std::size_t limit,
