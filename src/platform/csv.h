@@ -1,0 +1,33 @@
+#pragma once
+// CSV files as RFC 4180 writes them: records of fields, each record ended by CR LF; a field that
+// holds a comma, a quote, a CR or an LF is quoted, its quotes doubled. Records are appended one
+// whole write at a time, so a file only ever ends with complete records or one cut short, and a
+// record cut short (a crash, a full disk) is neither read nor built upon.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+using CsvRecord = std::vector<std::string>;
+
+// One record with its closing CR LF.
+std::string FormatCsvRecord(const CsvRecord& fields);
+
+struct CsvText {
+  std::vector<CsvRecord> records;  // the complete ones, in order
+  std::size_t completeLength = 0;  // where the complete records end (and a cut one begins)
+};
+// Reads every complete record. A bare LF ends a record too, as other writers end them; a last
+// record without its line break is not complete.
+CsvText ParseCsv(std::string_view text);
+
+// Appends one record to the file (made with `header` first when new or empty). A record cut short
+// at the file's end is cut away first; a write that fails half-way is taken back. False, with
+// the reason in *error, when the record is not in the file whole.
+bool AppendCsvRecord(const std::string& path, const CsvRecord& header, const CsvRecord& fields,
+                     std::string* error);
+
+}  // namespace platform
