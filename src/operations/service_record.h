@@ -1,0 +1,51 @@
+#pragma once
+// The service record: one CSV row for every run on a printer (operations, backups and restores,
+// firmware updates, file prints), in a file per serial number and month in the CSV folder,
+// "<serial>_<yyyy>-<mm>.csv". Rows go in whole (platform/csv.h); reading gives a printer's rows
+// of every month, newest first.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "settings/app_settings.h"
+
+namespace operations {
+
+inline constexpr const char* kRecordDone = "done";
+inline constexpr const char* kRecordFailed = "failed";
+inline constexpr const char* kRecordCancelled = "cancelled";
+
+struct ServiceRecordEntry {
+  std::string time;     // local time, "2026-12-08 14:03:59"
+  std::string station;  // line, PC and jig numbers of the settings
+  std::string worker;
+  std::string model;
+  std::string serial;
+  std::string firmware;
+  int functionNumber = 0;
+  std::string title;
+  std::string result;  // kRecordDone, kRecordFailed or kRecordCancelled
+  int lastError = 0;
+  std::vector<std::string> messages;  // as shown, in order
+
+  bool operator==(const ServiceRecordEntry&) const = default;
+};
+
+// The time and the station and worker of the settings, as a new entry carries them.
+ServiceRecordEntry NewRecordEntry(std::int64_t unixSeconds, const settings::AppSettings& settings);
+
+// The file of a serial number's month.
+std::string ServiceRecordFile(const std::string& csvFolder, const std::string& serial,
+                              const std::string& time);
+
+// Appends the entry to its printer's file of the month; false, with the reason, when it is not
+// in the file whole (the rows before it stay as they were).
+bool AppendServiceRecord(const std::string& csvFolder, const ServiceRecordEntry& entry,
+                         std::string* error);
+
+// The rows of one printer ("" for every printer), newest first.
+std::vector<ServiceRecordEntry> ReadServiceRecord(const std::string& csvFolder,
+                                                  const std::string& serial);
+
+}  // namespace operations

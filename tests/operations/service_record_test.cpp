@@ -1,0 +1,100 @@
+// The service record: rows of done, failed and cancelled runs with the texts technicians and
+// messages write, one file per printer and month, read back newest first, and read by another
+// CSV reader.
+
+#include "operations/service_record.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+
+#include "support/temp_folder.h"
+
+namespace {
+
+using operations::ServiceRecordEntry;
+
+// 2026-11-30 23:59:58 and 2026-12-01 08:00:00 UTC.
+constexpr std::int64_t kNovember = 1796083198;
+constexpr std::int64_t kDecember = 1796112000;
+
+class ServiceRecordTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    setenv("TZ", "UTC", 1);
+    tzset();
+    settings.strHdidBELTNo = "L3";
+    settings.strHdidPCNo = "07";
+    settings.strJIGNo = "J12";
+    settings.strWorkerID = "40211";
+  }
+  ServiceRecordEntry Entry(std::int64_t when, const std::string& serial, int function,
+                           const char* result, std::vector<std::string> messages = {}) {
+    ServiceRecordEntry entry = operations::NewRecordEntry(when, settings);
+    entry.model = "LW";
+    entry.serial = serial;
+    entry.firmware = "LW08A0";
+    entry.functionNumber = function;
+    entry.title = "Serial number, \"check\"";
+    entry.result = result;
+    entry.lastError = result == std::string(operations::kRecordFailed) ? -936 : 0;
+    entry.messages = std::move(messages);
+    return entry;
+  }
+  void Append(const ServiceRecordEntry& entry) {
+    std::string error;
+    ASSERT_TRUE(operations::AppendServiceRecord(folder / "CSV", entry, &error)) << error;
+  }
+
+  testing_support::TempFolder folder;
+  settings::AppSettings settings;
+};
+
+TEST_F(ServiceRecordTest, RunsComeBackNewestFirstWithTheirTextsWhole) {
+  const ServiceRecordEntry done = Entry(kNovember, "AB12345678", 310230, operations::kRecordDone,
+                                        {"The operation has finished successfully."});
+  const ServiceRecordEntry failed =
+      Entry(kDecember, "AB12345678", 110220, operations::kRecordFailed,
+            {"The value entered, \"0x2D\", is not valid.", "Again?"});
+  const ServiceRecordEntry cancelled =
+      Entry(kDecember, "AB12345678", 110200, operations::kRecordCancelled);
+  Append(done);
+  Append(failed);
+  Append(cancelled);
+  Append(Entry(kDecember, "ZZ99999999", 310230, operations::kRecordDone));  // another printer
+  EXPECT_EQ(done.time, "2026-11-30 23:59:58");
+  EXPECT_EQ(done.station, "L3-07-J12");
+  EXPECT_EQ(done.worker, "40211");
+  EXPECT_EQ(operations::ReadServiceRecord(folder / "CSV", "AB12345678"),
+            (std::vector<ServiceRecordEntry>{cancelled, failed, done}));
+  EXPECT_EQ(operations::ReadServiceRecord(folder / "CSV", "").size(), 4u);
+  // One file per printer and month.
+  EXPECT_TRUE(std::filesystem::exists(folder / "CSV/AB12345678_2026-11.csv"));
+  EXPECT_TRUE(std::filesystem::exists(folder / "CSV/AB12345678_2026-12.csv"));
+  EXPECT_TRUE(std::filesystem::exists(folder / "CSV/ZZ99999999_2026-12.csv"));
+}
+
+TEST_F(ServiceRecordTest, AMessageOnSeveralLinesIsOneLineOfTheRecord) {
+  Append(Entry(kDecember, "AB12345678", 210090, operations::kRecordFailed,
+               {"The printer's NVRAM cannot be read.\nSwitch the printer off and on again."}));
+  const auto entries = operations::ReadServiceRecord(folder / "CSV", "AB12345678");
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].messages,
+            std::vector<std::string>{
+                "The printer's NVRAM cannot be read. Switch the printer off and on again."});
+}
+
+TEST_F(ServiceRecordTest, ASerialNumberThatNoFileNameCanHoldStaysWholeInTheRecord) {
+  Append(Entry(kDecember, "A/B 12:34", 310230, operations::kRecordDone));
+  Append(Entry(kDecember, "", 310230, operations::kRecordDone));  // a board without one
+  EXPECT_TRUE(std::filesystem::exists(folder / "CSV/A_B_12_34_2026-12.csv"));
+  EXPECT_TRUE(std::filesystem::exists(folder / "CSV/unknown_2026-12.csv"));
+  const auto entries = operations::ReadServiceRecord(folder / "CSV", "A/B 12:34");
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].serial, "A/B 12:34");
+  EXPECT_TRUE(operations::ReadServiceRecord(folder / "missing", "").empty());
+}
+
+}  // namespace
