@@ -26,6 +26,7 @@
 #include "operations/file_transfer.h"
 #include "operations/service_operations.h"
 #include "support/faulty_device.h"
+#include "support/service_fixture.h"
 #include "support/virtual_printer_bench.h"
 #include "vprinter/device_server.h"
 #include "vprinter/firmware_file.h"
@@ -52,7 +53,6 @@ struct CaseHung {};
 struct Outcome {
   bool hung = false;
   bool succeeded = false;
-  int done = 0;
   int lastError = 0;
   bool workerFree = true;
   int doneMessages = 0;
@@ -88,26 +88,17 @@ public:
   explicit CampaignCase(const std::string& model) {
     std::string error;
     EXPECT_TRUE(AttachPrinter(model, &error)) << error;
-    const std::string service = folder / "Service";
-    std::filesystem::create_directories(service);
-    for (const auto& entry :
-         std::filesystem::directory_iterator(std::string(GRELT_DATA_DIR) + "/Service"))
-      if (entry.path().extension() == ".ini")
-        std::filesystem::copy_file(entry.path(),
-                                   std::filesystem::path(service) / entry.path().filename());
+    const std::string service = CopyShippedServiceFiles(folder / "Service");
     settings.pnInterface.values[0] = kFaultyPort;
     environment_ = std::make_unique<operations::ServiceEnvironment>(
         settings,
         operations::ServiceFolders{folder.Path(), service, folder / "Prnfile",
                                    folder / "drive_c/ProfileName/CSV", folder / "drive_c"},
         clock, ui, nullptr, directory);
-    ui.SetDeclineByDefault(false);
   }
   ~CampaignCase() {
     FaultyDevice::Forget(deviceName_);
-    if (!server_) return;
-    server_->Stop();
-    serving_.join();
+    StopServer();
   }
 
   // Puts a new faulty device on its port, failing at the point from its Nth call on. It has a
@@ -117,6 +108,7 @@ public:
     FaultyDevice::Forget(deviceName_);
     deviceName_ = folder.Path() + "#" + std::to_string(++armed_);
     if (point == FailurePoint::Killed) {
+      StopServer();
       server_ = std::make_unique<vprinter::DeviceServer>(Printer());
       const std::string location = server_->ListenUnix(folder / "vprinterd.sock");
       serving_ = std::thread([this] { server_->Serve(); });
@@ -170,12 +162,16 @@ private:
           "new.UPG",
           Text(vprinter::BuildFirmwareFile({model, model + "09A0", vprinter::Bytes(5000, 7)})));
       const auto link = operations::MakeRunLink(*environment_);
-      return operations::UpdateFirmware(*environment_, *link, path);
+      const bool installed = operations::UpdateFirmware(*environment_, *link, path);
+      request.lastError = link->LastError();
+      return installed;
     }
     if (subject == kFilePrint) {
       const std::string path = folder.Write("job.prn", std::string(300000, '\0'));
       const auto link = operations::MakeRunLink(*environment_);
-      return operations::PrintFile(*environment_, *link, path);
+      const bool printed = operations::PrintFile(*environment_, *link, path);
+      request.lastError = link->LastError();
+      return printed;
     }
     ui.QueueFile(folder / "backup.bin");
     request.workerRunning = true;
@@ -207,7 +203,6 @@ private:
         default: break;
       }
     }
-    outcome.done = request.done;
     outcome.lastError = request.lastError;
     outcome.workerFree = !request.workerRunning;
     outcome.doneMessages = doneMessages_ - doneBefore;
@@ -216,6 +211,13 @@ private:
     outcome.files = FilesBelow(folder.Path(), info.folder);
     outcome.shownValues = request.shownValues;
     outcome.outputText = request.outputText;
+  }
+
+  void StopServer() {
+    if (!server_) return;
+    server_->Stop();
+    serving_.join();
+    server_.reset();
   }
 
   static std::string Text(const vprinter::Bytes& bytes) { return {bytes.begin(), bytes.end()}; }
@@ -319,6 +321,7 @@ std::string Judge(const Baseline& base, const Outcome& run) {
         return std::string("said it succeeded, but its ") + kMemoryNames[m] +
                " differs from the clean run's";
     if (run.files != base.clean.files) return "said it succeeded, but the files differ";
+    if (run.pages != base.clean.pages) return "said it succeeded, but printed other pages";
     if (run.shownValues != base.clean.shownValues || run.outputText != base.clean.outputText)
       return "said it succeeded, but shows other values";
     return {};
@@ -434,7 +437,7 @@ protected:
 };
 
 TEST_P(FaultCampaign, EndsToldAndWholeAtEveryFailurePoint) {
-  constexpr FailurePoint kPoints[] = {FailurePoint::Lost,       FailurePoint::Killed,
+  constexpr FailurePoint kPoints[] = {FailurePoint::Lost,        FailurePoint::Killed,
                                       FailurePoint::StatusFails, FailurePoint::ReadFails,
                                       FailurePoint::WriteFails,  FailurePoint::PaperOut,
                                       FailurePoint::PaperJam};

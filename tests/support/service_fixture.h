@@ -32,6 +32,18 @@ struct ShownMessage {
   }
 };
 
+// Copies the shipped menu and message files into a folder (made when missing); returns it.
+inline std::string CopyShippedServiceFiles(const std::string& service) {
+  std::filesystem::create_directories(service);
+  for (const auto& entry :
+       std::filesystem::directory_iterator(std::string(GRELT_DATA_DIR) + "/Service"))
+    if (entry.path().extension() == ".ini")
+      std::filesystem::copy_file(entry.path(),
+                                 std::filesystem::path(service) / entry.path().filename(),
+                                 std::filesystem::copy_options::overwrite_existing);
+  return service;
+}
+
 class ServiceFixture : public ::testing::Test, public VirtualPrinterBench {
 protected:
   // The environment, made when first asked for: tests set the settings before that.
@@ -50,15 +62,8 @@ protected:
   // A service folder of the test's own with copies of the shipped INI files, for operations that
   // write work files there or tests that change a file.
   std::string UseScratchServiceFolder() {
-    const std::string service = folder / "Service";
-    std::filesystem::create_directories(service);
-    for (const auto& entry :
-         std::filesystem::directory_iterator(std::string(GRELT_DATA_DIR) + "/Service"))
-      if (entry.path().extension() == ".ini")
-        std::filesystem::copy_file(entry.path(), std::filesystem::path(service) / entry.path().filename(),
-                                   std::filesystem::copy_options::overwrite_existing);
-    UseServiceFolder(service);
-    return service;
+    UseServiceFolder(CopyShippedServiceFiles(folder / "Service"));
+    return folder / "Service";
   }
 
   std::shared_ptr<vprinter::VirtualPrinter> Attach(const std::string& model) {
