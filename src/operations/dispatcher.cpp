@@ -4,6 +4,7 @@
 
 #include "driver/product_constants.h"
 #include "encoder/raster_commands.h"
+#include "operations/service_record.h"
 
 namespace operations {
 namespace {
@@ -84,19 +85,24 @@ bool RunOperation(OperationRequest& request, const Dispatch& dispatch) {
     return result;
   };
   ForgetLastOperation(request);
+  environment.messages.Begin();
   if (!OpenCheckedSession(*link, request, environment, 0)) return finish(false);
   link->ClearJob();
   OperationRun run{environment, *link, request};
-  const OperationEntry* operation = nullptr;
+  int number = 0;
   if (request.hotKeyRun == 1) {
     request.hotKeyRun = 0;
-    if (request.buttonBase == kF11 || request.buttonBase == kF12)
-      operation = dispatch.operations.Find(request.buttonBase);
+    if (request.buttonBase == kF11 || request.buttonBase == kF12) number = request.buttonBase;
   } else {
-    operation = dispatch.operations.Find(FunctionNumber(request.buttonBase, request.itemNumber));
+    number = FunctionNumber(request.buttonBase, request.itemNumber);
   }
+  const OperationEntry* operation = dispatch.operations.Find(number);
   RunEntry(operation, run);
   const bool result = finish(true);
+  if (operation != nullptr)
+    RecordRun(environment, *link,
+              {number, request.itemTitle.empty() ? operation->name : request.itemTitle,
+               request.romVersion, request.operationSucceeded, request.lastError});
   link->Close();
   return result;
 }

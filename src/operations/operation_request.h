@@ -25,6 +25,7 @@ struct OperationRequest {
   std::string romVersion;  // read at the start of every run; first two characters: model code
   int buttonBase = 0;      // kInputBase, kExecuteBase, kCheckBase, or kF11/kF12
   int itemNumber = 0;      // FunctionID of the selected menu item
+  std::string itemTitle;   // its title in the menu tree, for the service record
   int hotKeyRun = 0;
   int done = 0;  // set by an operation that completed
   int printFinished = 0;

@@ -18,10 +18,11 @@ ServiceEnvironment::ServiceEnvironment(const settings::AppSettings& settings,
     : settings(settings),
       folders(std::move(folders)),
       clock(clock),
-      ui(ui),
+      messages(ui),
+      ui(messages),
       portMap(portMap),
       devices(devices),
-      catalogue(ui, this->folders.service),
+      catalogue(messages, this->folders.service),
       versionText(catalogue.ReadMenuKey(menu::kFuncDataFile, "Main", "Version")),
       lpdPort(lpdPort) {}
 

@@ -15,6 +15,7 @@
 #include "printer/network_sender.h"
 #include "printer/printer_link.h"
 #include "settings/app_settings.h"
+#include "ui_services/message_recorder.h"
 #include "ui_services/ui_services.h"
 
 namespace printer {
@@ -51,7 +52,9 @@ public:
   const settings::AppSettings settings;  // a copy: the environment outlives whoever read them
   const ServiceFolders folders;
   platform::Clock& clock;
-  ui::UiServices& ui;
+  // Everything shown passes through here, so that a run's record can tell what it said.
+  mutable ui::MessageRecorder messages;
+  ui::UiServices& ui;  // the user interface, through `messages`
   printer::PortMap* const portMap;  // nullptr: ports open by number only
   driver::DeviceDirectory& devices;
   const menu::MenuFiles catalogue;  // numbered messages and page texts

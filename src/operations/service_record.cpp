@@ -9,6 +9,7 @@
 #include <iterator>
 #include <optional>
 
+#include "driver/nvram_map.h"
 #include "platform/csv.h"
 
 namespace operations {
@@ -26,13 +27,15 @@ std::string FileSafe(const std::string& serial) {
   return safe.empty() ? "unknown" : safe;
 }
 
-// Messages one to a line; a message's own line breaks become spaces.
+// Messages one to a line; each line break of a message's own (CR LF, LF or CR) becomes a space.
 std::string JoinMessages(const std::vector<std::string>& messages) {
   std::string joined;
-  for (std::string message : messages) {
-    std::replace_if(
-        message.begin(), message.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
-    joined += (joined.empty() ? "" : "\n") + message;
+  for (const std::string& message : messages) {
+    if (!joined.empty()) joined += '\n';
+    for (std::size_t i = 0; i < message.size(); ++i) {
+      if (message[i] == '\r' && i + 1 < message.size() && message[i + 1] == '\n') continue;
+      joined += message[i] == '\r' || message[i] == '\n' ? ' ' : message[i];
+    }
   }
   return joined;
 }
@@ -121,6 +124,26 @@ std::vector<ServiceRecordEntry> ReadServiceRecord(const std::string& csvFolder,
   std::stable_sort(entries.begin(), entries.end(),
                    [](const auto& a, const auto& b) { return a.time > b.time; });
   return entries;
+}
+
+void RecordRun(const ServiceEnvironment& env, printer::CPrinterLink& link, const RecordedRun& run) {
+  if (env.settings.nServiceRecord != 1) return;
+  ServiceRecordEntry entry = NewRecordEntry(env.clock.UnixSeconds(), env.settings);
+  entry.model = run.romVersion.substr(0, 2);
+  entry.firmware = run.romVersion;
+  link.ReadPrdString(driver::nvram::kSerialNumber, driver::nvram::kSerialLength, entry.serial);
+  entry.serial = entry.serial.substr(0, entry.serial.find('\0'));
+  entry.functionNumber = run.functionNumber;
+  entry.title = run.title;
+  entry.lastError = run.lastError;
+  entry.messages = env.messages.Shown();
+  const int answer = env.messages.LastAnswer();
+  const bool stopped = answer == ui::kAnswerCancel || answer == ui::kAnswerNo;
+  entry.result = run.succeeded ? kRecordDone : stopped ? kRecordCancelled : kRecordFailed;
+  std::string error;
+  if (!AppendServiceRecord(env.folders.csv, entry, &error))
+    env.ui.MessageBox("The service record could not be written.\n" + error, ui::kApplicationTitle,
+                      ui::kOk | ui::kIconWarning);
 }
 
 }  // namespace operations

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "operations/service_environment.h"
+#include "printer/printer_link.h"
 #include "settings/app_settings.h"
 
 namespace operations {
@@ -47,5 +49,20 @@ bool AppendServiceRecord(const std::string& csvFolder, const ServiceRecordEntry&
 // The rows of one printer ("" for every printer), newest first.
 std::vector<ServiceRecordEntry> ReadServiceRecord(const std::string& csvFolder,
                                                   const std::string& serial);
+
+// A run that has just ended on an open link, as the record names it.
+struct RecordedRun {
+  int functionNumber = 0;
+  std::string title;
+  std::string romVersion;  // read at the run's start
+  bool succeeded = false;
+  int lastError = 0;  // the link's when the run ended
+};
+
+// Appends the run's row, unless the settings switch the record off: the time, station and worker,
+// the model and firmware, the serial number read over the link, the result (done; cancelled when
+// it failed after the technician answered Cancel or No; failed) and the messages shown since
+// env.messages.Begin(). A row that cannot be written is told in a warning.
+void RecordRun(const ServiceEnvironment& env, printer::CPrinterLink& link, const RecordedRun& run);
 
 }  // namespace operations

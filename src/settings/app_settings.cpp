@@ -78,6 +78,7 @@ std::vector<IniBinding> MainSettingsBindings(AppSettings& s) {
       IniBinding::Integer("Setting", "nIOBoard", s.nIOBoard, 2),
       IniBinding::Text("Setting", "strCaliChk", s.strCaliChk, "00000000000000000/000000"),
       IniBinding::Integer("Setting", "nLpdSpooler", s.nLpdSpooler, 0),
+      IniBinding::Integer("Setting", "nServiceRecord", s.nServiceRecord, 1),
   };
 }
 

@@ -57,6 +57,8 @@ struct AppSettings {
   // 1: network jobs go through a spooler, framed as RFC 1179 writes (exact length, closing zero
   // byte); 0: to a printer's own daemon, framed as the printers expect.
   int nLpdSpooler = 0;
+  // 1: every run is written to the service record in the CSV folder; 0: nothing is written.
+  int nServiceRecord = 1;
 
   // Machine parameter file, [CONTROL]
   IntList<4> pnInterface;

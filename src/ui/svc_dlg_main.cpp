@@ -115,6 +115,7 @@ void CSvcDlgMain::OnTreeSelection() {
   request_.done = 0;
   request_.noPrefetch = 0;
   request_.itemNumber = node.function;
+  request_.itemTitle = node.title;
   request_.pageText = files_->ReadFunctionPageText(node.function);
 
   selectedItem_ = handle;

@@ -34,7 +34,7 @@ TEST(Cli, SettingsNameEveryKeyAsTheFilesDo) {
   const CliRun run = Cli("settings");
   ASSERT_EQ(run.exitCode, 0);
   const auto s = run.Json();
-  EXPECT_EQ(s.size(), 22u + 26u + 339u);
+  EXPECT_EQ(s.size(), 23u + 26u + 339u);
   EXPECT_EQ(s.begin().key(), "strProfile");  // table order
   EXPECT_EQ(s["strProfile"], "TR-M7000");
   EXPECT_EQ(s["strLanguage"], "English");
@@ -307,6 +307,28 @@ TEST(Cli, RunReportsWhatTheDispatcherShowedAndSet) {
   EXPECT_EQ(
       Cli("run 310230 --sent '" + (folder / "no/such/folder/x.bin") + "'", folder.Path()).exitCode,
       2);
+}
+
+// Every run leaves its row in the service record, which `record` lists newest first.
+TEST(Cli, TheServiceRecordListsEveryRunNewestFirst) {
+  testing_support::TempFolder folder;
+  CopyShippedFiles(folder);
+  ASSERT_EQ(Cli("vprinter attach --model LW --name lw", folder.Path()).exitCode, 0);
+  const std::string serial = Cli("run 310230", folder.Path()).Json()["outputText"];
+  ASSERT_EQ(Cli("run 310220", folder.Path()).exitCode, 0);
+  const auto rows = Cli("record", folder.Path()).Json();
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0]["function"], 310220);
+  EXPECT_EQ(rows[0]["result"], "done");
+  EXPECT_EQ(rows[0]["serial"], serial);
+  EXPECT_EQ(rows[1]["title"], "ReadSerialNumber");
+  EXPECT_EQ(Cli("record --serial " + serial, folder.Path()).Json().size(), 2u);
+  EXPECT_TRUE(Cli("record --serial NOSUCH", folder.Path()).Json().empty());
+  const std::string csv = Cli("record --csv", folder.Path()).out;
+  EXPECT_EQ(csv.rfind("Time,Station,Worker,Model,Serial,Firmware,Function,Title,Result,LastError,"
+                      "Messages\r\n",
+                      0),
+            0u);
 }
 
 // The identity and adjustment items as a script drives them, with the page inputs as options.

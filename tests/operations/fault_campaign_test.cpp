@@ -25,6 +25,8 @@
 #include "operations/dispatcher.h"
 #include "operations/file_transfer.h"
 #include "operations/service_operations.h"
+#include "operations/service_record.h"
+#include "platform/csv.h"
 #include "support/faulty_device.h"
 #include "support/service_fixture.h"
 #include "support/virtual_printer_bench.h"
@@ -63,16 +65,21 @@ struct Outcome {
   std::map<std::string, std::string> files;  // beside the printer's own folder
   std::array<int, 16> shownValues{};
   std::string outputText;
+  std::string recorded;     // the result the service record gives the run, "" for no row
+  bool recordWhole = true;  // every row of the record files is complete
 };
 
-// The files a run may write, by path below the case's folder: all but the printer's own and the
-// registry stand-in's, which name the case's folder.
+constexpr const char* kCsvFolder = "drive_c/ProfileName/CSV";
+
+// The files a run may write, by path below the case's folder: all but the printer's own, the
+// registry stand-in's, which name the case's folder, and the service record, which tells how
+// each run went.
 std::map<std::string, std::string> FilesBelow(const std::string& root, const std::string& printer) {
   std::map<std::string, std::string> files;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
     const std::string path = entry.path().string();
     if (!entry.is_regular_file() || path.rfind(printer, 0) == 0 ||
-        path.rfind(root + "/Registry", 0) == 0)
+        path.rfind(root + "/Registry", 0) == 0 || path.rfind(root + "/" + kCsvFolder, 0) == 0)
       continue;
     std::ifstream in(path, std::ios::binary);
     files[path.substr(root.size())] = {std::istreambuf_iterator<char>(in), {}};
@@ -92,8 +99,8 @@ public:
     settings.pnInterface.values[0] = kFaultyPort;
     environment_ = std::make_unique<operations::ServiceEnvironment>(
         settings,
-        operations::ServiceFolders{folder.Path(), service, folder / "Prnfile",
-                                   folder / "drive_c/ProfileName/CSV", folder / "drive_c"},
+        operations::ServiceFolders{folder.Path(), service, folder / "Prnfile", folder / kCsvFolder,
+                                   folder / "drive_c"},
         clock, ui, nullptr, directory);
   }
   ~CampaignCase() {
@@ -211,6 +218,23 @@ private:
     outcome.files = FilesBelow(folder.Path(), info.folder);
     outcome.shownValues = request.shownValues;
     outcome.outputText = request.outputText;
+    // The run's row is the one that was not there before.
+    auto rows = operations::ReadServiceRecord(folder / kCsvFolder, "");
+    std::vector<operations::ServiceRecordEntry> older = rowsBefore_;
+    for (const auto& row : rows) {
+      const auto seen = std::find(older.begin(), older.end(), row);
+      if (seen == older.end())
+        outcome.recorded = row.result;
+      else
+        older.erase(seen);
+    }
+    rowsBefore_ = std::move(rows);
+    std::error_code none;
+    for (const auto& file : std::filesystem::directory_iterator(folder / kCsvFolder, none)) {
+      std::ifstream in(file.path(), std::ios::binary);
+      const std::string text{std::istreambuf_iterator<char>(in), {}};
+      outcome.recordWhole &= platform::ParseCsv(text).completeLength == text.size();
+    }
   }
 
   void StopServer() {
@@ -225,6 +249,7 @@ private:
   std::unique_ptr<operations::ServiceEnvironment> environment_;
   operations::OperationTable table_ = operations::ServiceOperations();
   int doneMessages_ = 0;
+  std::vector<operations::ServiceRecordEntry> rowsBefore_;
   std::shared_ptr<FaultyDevice> device_;
   std::string deviceName_;
   int armed_ = 0;
@@ -311,6 +336,9 @@ std::string Judge(const Baseline& base, const Outcome& run) {
   if (!run.workerFree || run.doneMessages != base.clean.doneMessages) return "worker not freed";
   if (run.waitOpen || run.progressOpen) return "a wait or progress dialog left open";
   if (run.waitCursor) return "the wait cursor left on";
+  if (!run.recordWhole) return "a service record row is cut short";
+  if (!run.recorded.empty() && (run.recorded == operations::kRecordDone) != run.succeeded)
+    return "the service record says " + run.recorded;
   const auto& p = run.printer;
   const auto& c = base.clean.printer;
   if (run.succeeded) {

@@ -4,6 +4,11 @@
 
 #include "operations/service_record.h"
 
+#include "driver/nvram_map.h"
+#include "operations/dispatcher.h"
+#include "operations/service_operations.h"
+#include "support/service_fixture.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -11,6 +16,17 @@
 #include <filesystem>
 
 #include "support/temp_folder.h"
+
+namespace operations {
+// A row as a failing test shows it.
+void PrintTo(const ServiceRecordEntry& e, std::ostream* out) {
+  *out << "{" << e.time << "|" << e.station << "|" << e.worker << "|" << e.model << "|" << e.serial
+       << "|" << e.firmware << "|" << e.functionNumber << "|" << e.title << "|" << e.result << "|"
+       << e.lastError << "|";
+  for (const std::string& m : e.messages) *out << "[" << m << "]";
+  *out << "}";
+}
+}  // namespace operations
 
 namespace {
 
@@ -95,6 +111,93 @@ TEST_F(ServiceRecordTest, ASerialNumberThatNoFileNameCanHoldStaysWholeInTheRecor
   ASSERT_EQ(entries.size(), 1u);
   EXPECT_EQ(entries[0].serial, "A/B 12:34");
   EXPECT_TRUE(operations::ReadServiceRecord(folder / "missing", "").empty());
+}
+
+}  // namespace
+
+namespace {
+
+using namespace testing_support;
+
+// Runs through the dispatcher, each leaving its row.
+class RecordedRunTest : public OperationsFixture {
+protected:
+  void SetUp() override {
+    setenv("TZ", "UTC", 1);
+    tzset();
+    clock.SetUnixSeconds(kDecember);
+    settings.strWorkerID = "40211";
+    operations::AddIdentityOperations(table);
+    operations::AddMaintenanceOperations(table);
+    Attach("LW");
+  }
+  std::vector<ServiceRecordEntry> Record() {
+    return operations::ReadServiceRecord(Environment().folders.csv, "");
+  }
+  // A message as the record keeps it: its line breaks are spaces.
+  static std::string OneLine(std::string text) {
+    for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) text.replace(at, 2, " ");
+    return text;
+  }
+  std::string Serial() {
+    const vprinter::Bytes serial = Peek(driver::nvram::kSerialNumber, driver::nvram::kSerialLength);
+    return {serial.begin(), serial.end()};
+  }
+};
+
+TEST_F(RecordedRunTest, DoneFailedAndCancelledRunsAreRecordedAsTheTechnicianSawThem) {
+  request.itemTitle = "Serial number";
+  ASSERT_TRUE(Run(operations::kCheckBase, 10230));
+  ServiceRecordEntry done = operations::NewRecordEntry(kDecember, settings);
+  done.model = "LW";
+  done.serial = Serial();
+  done.firmware = request.romVersion;
+  done.functionNumber = 310230;
+  done.title = "Serial number";
+  done.result = operations::kRecordDone;
+  done.lastError = request.lastError;  // the link's, as scripts see it
+  ASSERT_EQ(Record(), std::vector<ServiceRecordEntry>{done});
+
+  // Stopped at the question: cancelled, with the question asked.
+  request.itemTitle.clear();  // a run without a tree title is named by its operation
+  request.inputText = "AB12345678";
+  ui.QueueAnswer(ui::kAnswerCancel);
+  Run(operations::kInputBase, 10230);
+  ASSERT_EQ(Record().size(), 2u);
+  EXPECT_EQ(Record()[0].result, operations::kRecordCancelled);
+  EXPECT_EQ(Record()[0].title, "WriteSerialNumber");
+  EXPECT_EQ(Record()[0].messages, std::vector<std::string>{OneLine(Message(11023001).text)});
+
+  // A printer lost while it cleans: failed, with the message that said so.
+  request.colourFlags = {1, 1, 1, 1, 1};
+  ui.QueueAnswer(ui::kAnswerOk);
+  clock.OnSleep([this] { SetFaults([](vprinter::Faults& f) { f.disconnected = true; }); });
+  Run(operations::kExecuteBase, 10100);
+  clock.OnSleep({});
+  ASSERT_EQ(Record().size(), 3u);
+  const ServiceRecordEntry failed = Record()[0];
+  EXPECT_EQ(failed.result, operations::kRecordFailed);
+  EXPECT_EQ(failed.functionNumber, 210100);
+  EXPECT_EQ(failed.messages.back(), OneLine(Message(operations::kMsgPrinterFailed).text));
+  EXPECT_EQ(failed.serial, "");  // it could no longer be read
+}
+
+TEST_F(RecordedRunTest, SwitchedOffNothingIsWritten) {
+  settings.nServiceRecord = 0;
+  ASSERT_TRUE(Run(operations::kCheckBase, 10230));
+  EXPECT_FALSE(std::filesystem::exists(Environment().folders.csv));
+}
+
+TEST_F(RecordedRunTest, ARecordThatCannotBeWrittenIsToldOfAndTheRunStillCounts) {
+  // The CSV folder's place is taken by a file.
+  std::filesystem::create_directories(folder / "drive_c/ProfileName");
+  folder.Write("drive_c/ProfileName/CSV", "not a folder");
+  Mark();
+  ASSERT_TRUE(Run(operations::kCheckBase, 10230));
+  EXPECT_TRUE(request.operationSucceeded);
+  ASSERT_EQ(Shown().size(), 1u);
+  EXPECT_EQ(Shown()[0].icon, ui::kIconWarning);
+  EXPECT_EQ(Shown()[0].text.rfind("The service record could not be written.\n", 0), 0u);
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ namespace {
 
 TEST(AppSettings, TablesHoldEveryKeyOnce) {
   AppSettings s;
-  EXPECT_EQ(settings::MainSettingsBindings(s).size(), 22u);
+  EXPECT_EQ(settings::MainSettingsBindings(s).size(), 23u);
   EXPECT_EQ(settings::ParameterBindings(s).size(), 26u);
   EXPECT_EQ(settings::LanguageBindings(s).size(), 339u);
   for (const auto& table : {settings::MainSettingsBindings(s), settings::ParameterBindings(s),
@@ -33,7 +33,8 @@ TEST(AppSettings, NoFilesAtAllGiveTheDefaults) {
   EXPECT_EQ(s.nIOBoard, 2);
   EXPECT_EQ(s.strJIGNo, "00000000");
   EXPECT_EQ(s.strCaliChk, "00000000000000000/000000");
-  EXPECT_EQ(s.nLpdSpooler, 0);  // network jobs as the printers' own daemons take them
+  EXPECT_EQ(s.nLpdSpooler, 0);     // network jobs as the printers' own daemons take them
+  EXPECT_EQ(s.nServiceRecord, 1);  // every run is recorded
   EXPECT_EQ(s.nBiDValue.count, 15);
   EXPECT_EQ(s.nPFValue.count, 3);
   EXPECT_EQ(s.pnInterface.count, 4);

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "operations/service_operations.h"
+#include "operations/service_record.h"
 #include "support/main_dialog_fixture.h"
 #include "ui/service_items.h"
 #include "ui/template_ids.h"
@@ -299,6 +300,11 @@ TEST_F(SvcDlgMainTest, ExecutePressedTwiceStartsOneRunAndTheDoneMessageRefreshes
   EXPECT_EQ(ui.RunPosted(), 1);  // the done message
   EXPECT_EQ(ran, std::vector<int>{210090});
   EXPECT_EQ(dialog->Request().done, 1);
+  // The service record names the run by the item's title in the tree.
+  const auto record = operations::ReadServiceRecord(Environment().folders.csv, "");
+  ASSERT_EQ(record.size(), 1u);
+  EXPECT_EQ(record[0].title, dialog->GetDlgItemText(ui::kItemTitleId));
+  EXPECT_EQ(record[0].functionNumber, 210090);
 
   dialog->Click(ui::kExecuteButtonId);
   dialog->WaitForOperation();

@@ -22,5 +22,6 @@ void AddPatternCommands(CLI::App& app, CommandContext& context);
 void AddRunCommand(CLI::App& app, CommandContext& context);
 void AddBackupCommand(CLI::App& app, CommandContext& context);
 void AddFileCommands(CLI::App& app, CommandContext& context);
+void AddRecordCommand(CLI::App& app, CommandContext& context);
 
 }  // namespace cli

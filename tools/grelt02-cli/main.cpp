@@ -71,6 +71,7 @@ int main(int argc, char** argv) {
   cli::AddRunCommand(app, context);
   cli::AddBackupCommand(app, context);
   cli::AddFileCommands(app, context);
+  cli::AddRecordCommand(app, context);
 
   CLI::App* menuCommand = app.add_subcommand("menu", "The menu definition files");
   menuCommand->require_subcommand(1);
