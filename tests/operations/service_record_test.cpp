@@ -178,8 +178,17 @@ TEST_F(RecordedRunTest, DoneFailedAndCancelledRunsAreRecordedAsTheTechnicianSawT
   const ServiceRecordEntry failed = Record()[0];
   EXPECT_EQ(failed.result, operations::kRecordFailed);
   EXPECT_EQ(failed.functionNumber, 210100);
+  ASSERT_EQ(failed.messages.size(), 2u);  // the cleaning's question, then the failure
   EXPECT_EQ(failed.messages.back(), OneLine(Message(operations::kMsgPrinterFailed).text));
   EXPECT_EQ(failed.serial, "");  // it could no longer be read
+}
+
+TEST_F(RecordedRunTest, ABoardWithoutASerialNumberIsRecordedUnderUnknown) {
+  Poke(driver::nvram::kSerialNumber, vprinter::Bytes(10, 0));
+  ASSERT_TRUE(Run(operations::kCheckBase, 10230));
+  ASSERT_EQ(Record().size(), 1u);
+  EXPECT_EQ(Record()[0].serial, "");
+  EXPECT_TRUE(std::filesystem::exists(Environment().folders.csv + "/unknown_2026-12.csv"));
 }
 
 TEST_F(RecordedRunTest, SwitchedOffNothingIsWritten) {
