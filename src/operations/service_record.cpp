@@ -131,8 +131,8 @@ void RecordRun(const ServiceEnvironment& env, printer::CPrinterLink& link, const
   ServiceRecordEntry entry = NewRecordEntry(env.clock.UnixSeconds(), env.settings);
   entry.model = run.romVersion.substr(0, 2);
   entry.firmware = run.romVersion;
+  // Left empty where it cannot be read or holds other than letters and digits (a new board).
   link.ReadPrdString(driver::nvram::kSerialNumber, driver::nvram::kSerialLength, entry.serial);
-  entry.serial = entry.serial.substr(0, entry.serial.find('\0'));
   entry.functionNumber = run.functionNumber;
   entry.title = run.title;
   entry.lastError = run.lastError;
