@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "operations/board_exchange.h"
+#include "operations/file_transfer.h"
 #include "ui/bin_print_dialog.h"
 #include "ui/firmware_update_dialog.h"
 #include "ui/nvram_backup_dialog.h"
@@ -31,9 +32,9 @@ std::unique_ptr<ui::CDialog> CGrelt02App::MakeFunctionDialog(int functionId,
                                                              const std::string& title) {
   if (functionId == operations::kBackupUtilityFunction)
     return std::make_unique<ui::CSvcDlgNvramBackup>(ui_, *state_.environment);
-  if (functionId == ui::kFirmwareFunction)
+  if (functionId == operations::kFirmwareFunction)
     return std::make_unique<ui::CSvc_FW_Update>(ui_, *state_.environment, title, nullptr);
-  if (functionId == ui::kBinPrintFunction)
+  if (functionId == operations::kPrintFileFunction)
     return std::make_unique<ui::CSvcDlgBinPrint>(ui_, *state_.environment);
   const auto* end = std::end(kServiceMenuFunctions);
   if (std::find(std::begin(kServiceMenuFunctions), end, functionId) == end) return nullptr;

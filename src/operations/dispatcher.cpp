@@ -99,10 +99,10 @@ bool RunOperation(OperationRequest& request, const Dispatch& dispatch) {
   const OperationEntry* operation = dispatch.operations.Find(number);
   RunEntry(operation, run);
   const bool result = finish(true);
-  if (operation != nullptr)
-    RecordRun(environment, *link,
-              {number, request.itemTitle.empty() ? operation->name : request.itemTitle,
-               request.romVersion, request.operationSucceeded, request.lastError});
+  if (operation != nullptr && ServiceRecordOn(environment))
+    RecordRun(environment, {number, request.itemTitle.empty() ? operation->name : request.itemTitle,
+                            request.romVersion, ReadRecordSerial(*link), request.operationSucceeded,
+                            request.lastError});
   link->Close();
   return result;
 }

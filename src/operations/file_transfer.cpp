@@ -4,6 +4,7 @@
 
 #include "encoder/raster_commands.h"
 #include "operations/dispatcher.h"
+#include "operations/service_record.h"
 
 namespace operations {
 namespace {
@@ -14,6 +15,16 @@ constexpr int kMsgNoFile = 99000504;
 constexpr int kChunk = 1024;
 constexpr int kFirstUsbPrinter = 0;
 constexpr std::chrono::milliseconds kPoll{1000};
+
+// What the record says of the printer, read while the link is open: its firmware (the new one
+// after an update), serial number and LastError.
+void NoteThePrinter(const ServiceEnvironment& env, printer::CPrinterLink& link, RecordedRun& run) {
+  run.lastError = link.LastError();
+  if (!ServiceRecordOn(env)) return;
+  // The serial number is read with the model's access code.
+  if (link.ReadRomVersion(run.romVersion) && link.SetModel(run.romVersion.substr(0, 2)))
+    run.serial = ReadRecordSerial(link);
+}
 
 // A printer that took a whole file has not installed it yet: it checks the file as it installs,
 // and a damaged one, or one that stopped short, ends in an error instead of the ready state.
@@ -29,10 +40,12 @@ bool ConfirmInstalled(const ServiceEnvironment& env, printer::CPrinterLink& link
 
 // Through the port writer the printer waits for firmware and cannot be asked; it is done when
 // it opens normally again.
-bool ConfirmRestarted(const ServiceEnvironment& env, printer::CPrinterLink& link) {
+bool ConfirmRestarted(const ServiceEnvironment& env, printer::CPrinterLink& link,
+                      RecordedRun& run) {
   for (int poll = 0; poll < kFirmwareConfirmPolls; ++poll) {
     if (link.Open(env.ConfiguredPort())) {
       const bool installed = ConfirmInstalled(env, link);
+      NoteThePrinter(env, link, run);
       link.Close();
       return installed;
     }
@@ -40,6 +53,8 @@ bool ConfirmRestarted(const ServiceEnvironment& env, printer::CPrinterLink& link
   }
   return false;
 }
+
+std::string FileName(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
 
 }  // namespace
 
@@ -50,21 +65,27 @@ bool UpdateFirmware(const ServiceEnvironment& env, printer::CPrinterLink& link,
     messages.ShowMessageById(kMsgNoFile, ui::kOk);
     return false;
   }
-  bool installed = false;
+  env.messages.Begin();
+  RecordedRun run;
+  run.functionNumber = kFirmwareFunction;
+  run.title = "Firmware update " + FileName(path);
   {
     const ui::ScopedWaitCursor cursor(env.ui);
     if (link.Open(env.ConfiguredPort())) {
-      installed = link.SendFile(path, kChunk) && ConfirmInstalled(env, link);
+      run.succeeded = link.SendFile(path, kChunk) && ConfirmInstalled(env, link);
+      NoteThePrinter(env, link, run);
       link.Close();
     } else if (link.LastError() == driver::kDrvBootMode) {
-      installed = link.WritePortFile(kFirstUsbPrinter, path, kChunk) && ConfirmRestarted(env, link);
+      run.succeeded =
+          link.WritePortFile(kFirstUsbPrinter, path, kChunk) && ConfirmRestarted(env, link, run);
     } else {
       messages.ShowMessageById(kMsgNoPrinter, ui::kOk);
       return false;
     }
   }
-  messages.ShowMessageById(installed ? kMsgFirmwareSent : kMsgNotSent, ui::kOk);
-  return installed;
+  messages.ShowMessageById(run.succeeded ? kMsgFirmwareSent : kMsgNotSent, ui::kOk);
+  RecordRun(env, run);
+  return run.succeeded;
 }
 
 bool PrintFile(const ServiceEnvironment& env, printer::CPrinterLink& link,
@@ -73,16 +94,17 @@ bool PrintFile(const ServiceEnvironment& env, printer::CPrinterLink& link,
     env.catalogue.ShowMessageById(kMsgNoPrinter, ui::kOk);
     return false;
   }
+  env.messages.Begin();
+  RecordedRun run;
+  run.functionNumber = kPrintFileFunction;
+  run.title = "Print file " + FileName(path);
   link.ClearJob();
-  if (!encoder::ResetPrinter(link) || !link.FlushJob()) {
-    link.Close();
-    env.ui.ShowMessageDialog(kCommunicationError, 2);
-    return false;
-  }
-  const bool sent = link.SendFile(path, kChunk);
+  run.succeeded = encoder::ResetPrinter(link) && link.FlushJob() && link.SendFile(path, kChunk);
+  NoteThePrinter(env, link, run);
   link.Close();
-  if (!sent) env.ui.ShowMessageDialog(kCommunicationError, 2);
-  return sent;
+  if (!run.succeeded) env.ui.ShowMessageDialog(kCommunicationError, 2);
+  RecordRun(env, run);
+  return run.succeeded;
 }
 
 }  // namespace operations

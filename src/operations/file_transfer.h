@@ -9,6 +9,10 @@
 
 namespace operations {
 
+// The start screen's functions that run these, which the service record names them by.
+inline constexpr int kFirmwareFunction = 90050;
+inline constexpr int kPrintFileFunction = 90060;
+
 // How long the printer may take to report an installed (or refused) firmware, in status polls a
 // second apart.
 inline constexpr int kFirmwareConfirmPolls = 90;

@@ -126,13 +126,18 @@ std::vector<ServiceRecordEntry> ReadServiceRecord(const std::string& csvFolder,
   return entries;
 }
 
-void RecordRun(const ServiceEnvironment& env, printer::CPrinterLink& link, const RecordedRun& run) {
-  if (env.settings.nServiceRecord != 1) return;
+std::string ReadRecordSerial(printer::CPrinterLink& link) {
+  std::string serial;
+  link.ReadPrdString(driver::nvram::kSerialNumber, driver::nvram::kSerialLength, serial);
+  return serial;
+}
+
+void RecordRun(const ServiceEnvironment& env, const RecordedRun& run) {
+  if (!ServiceRecordOn(env)) return;
   ServiceRecordEntry entry = NewRecordEntry(env.clock.UnixSeconds(), env.settings);
   entry.model = run.romVersion.substr(0, 2);
   entry.firmware = run.romVersion;
-  // Left empty where it cannot be read or holds other than letters and digits (a new board).
-  link.ReadPrdString(driver::nvram::kSerialNumber, driver::nvram::kSerialLength, entry.serial);
+  entry.serial = run.serial;
   entry.functionNumber = run.functionNumber;
   entry.title = run.title;
   entry.lastError = run.lastError;

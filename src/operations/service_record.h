@@ -50,19 +50,29 @@ bool AppendServiceRecord(const std::string& csvFolder, const ServiceRecordEntry&
 std::vector<ServiceRecordEntry> ReadServiceRecord(const std::string& csvFolder,
                                                   const std::string& serial);
 
-// A run that has just ended on an open link, as the record names it.
+// A run that has just ended, as the record names it.
 struct RecordedRun {
   int functionNumber = 0;
   std::string title;
-  std::string romVersion;  // read at the run's start
+  std::string romVersion;  // the printer's firmware version, "" when it could not be read
+  std::string serial;      // ReadRecordSerial's, "" when it could not be read
   bool succeeded = false;
   int lastError = 0;  // the link's when the run ended
 };
 
+// Whether the settings keep the service record.
+inline bool ServiceRecordOn(const ServiceEnvironment& env) {
+  return env.settings.nServiceRecord == 1;
+}
+
+// The serial number for the record, read over the open link; "" when it cannot be read or holds
+// other than letters and digits (a new board).
+std::string ReadRecordSerial(printer::CPrinterLink& link);
+
 // Appends the run's row, unless the settings switch the record off: the time, station and worker,
-// the model and firmware, the serial number read over the link, the result (done; cancelled when
-// it failed after the technician answered Cancel or No; failed) and the messages shown since
-// env.messages.Begin(). A row that cannot be written is told in a warning.
-void RecordRun(const ServiceEnvironment& env, printer::CPrinterLink& link, const RecordedRun& run);
+// the model, firmware and serial number, the result (done; cancelled when it failed after the
+// technician answered Cancel or No; failed) and the messages shown since env.messages.Begin().
+// A row that cannot be written is told in a warning.
+void RecordRun(const ServiceEnvironment& env, const RecordedRun& run);
 
 }  // namespace operations

@@ -38,7 +38,7 @@ CSvcDlgBinPrint::CSvcDlgBinPrint(UiServices& ui, const operations::ServiceEnviro
 bool CSvcDlgBinPrint::OnInitDialog() {
   CDialog::OnInitDialog();
   const menu::FunctionPageText texts =
-      environment_.catalogue.ReadFunctionPageText(kBinPrintFunction);
+      environment_.catalogue.ReadFunctionPageText(operations::kPrintFileFunction);
   SetWindowText(texts.text[0]);
   description_ = texts.text[1];
   SetDlgItemText(kBinPrintReferenceId, texts.button[0]);

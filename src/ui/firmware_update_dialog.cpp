@@ -42,7 +42,7 @@ CSvc_FW_Update::CSvc_FW_Update(UiServices& ui, const operations::ServiceEnvironm
 bool CSvc_FW_Update::OnInitDialog() {
   CDialog::OnInitDialog();
   const menu::FunctionPageText texts =
-      environment_.catalogue.ReadFunctionPageText(kFirmwareFunction);
+      environment_.catalogue.ReadFunctionPageText(operations::kFirmwareFunction);
   SetWindowText(title_);
   SetDlgItemText(kFirmwareLabelId, texts.text[1]);
   SetDlgItemText(kFirmwareReferenceId, texts.button[1]);

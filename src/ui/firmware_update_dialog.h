@@ -16,7 +16,6 @@ inline constexpr int kFirmwareTemplate = 384;
 inline constexpr int kFirmwareLabelId = 1658;
 inline constexpr int kFirmwarePathId = 1662;
 inline constexpr int kFirmwareReferenceId = 2028;
-inline constexpr int kFirmwareFunction = 90050;
 
 class CSvc_FW_Update : public CDialog {
 public:

@@ -26,17 +26,22 @@ public:
     std::lock_guard lock(mutex_);
     return shown_;
   }
-  // What the last message was answered (kAnswerOk, ...), 0 before any.
+  // What the last message was answered, if it asked (kAnswerOk, ...); 0 for a notice or none.
   int LastAnswer() const {
     std::lock_guard lock(mutex_);
     return lastAnswer_;
   }
 
+  // Only a question's answer is a choice; closing a notice is not.
   int MessageBox(const std::string& text, const std::string& caption, unsigned style) override {
-    return Keep(text, ui_.MessageBox(text, caption, style));
+    const int answer = ui_.MessageBox(text, caption, style);
+    Keep(text, (style & kButtonMask) == kOk ? 0 : answer);
+    return answer;
   }
   int ShowMessageDialog(const std::string& text, int mode) override {
-    return Keep(text, ui_.ShowMessageDialog(text, mode));
+    const int answer = ui_.ShowMessageDialog(text, mode);
+    Keep(text, 0);
+    return answer;
   }
   std::optional<std::string> OpenFileDialog(const FileDialogRequest& request) override {
     return ui_.OpenFileDialog(request);
@@ -71,11 +76,10 @@ public:
   void PostToUi(std::function<void()> task) override { ui_.PostToUi(std::move(task)); }
 
 private:
-  int Keep(const std::string& text, int answer) {
+  void Keep(const std::string& text, int answer) {
     std::lock_guard lock(mutex_);
     shown_.push_back(text);
     lastAnswer_ = answer;
-    return answer;
   }
 
   UiServices& ui_;

@@ -6,8 +6,10 @@
 
 #include "driver/nvram_map.h"
 #include "operations/dispatcher.h"
+#include "operations/file_transfer.h"
 #include "operations/service_operations.h"
 #include "support/service_fixture.h"
+#include "vprinter/firmware_file.h"
 
 #include <gtest/gtest.h>
 
@@ -189,6 +191,29 @@ TEST_F(RecordedRunTest, ABoardWithoutASerialNumberIsRecordedUnderUnknown) {
   ASSERT_EQ(Record().size(), 1u);
   EXPECT_EQ(Record()[0].serial, "");
   EXPECT_TRUE(std::filesystem::exists(Environment().folders.csv + "/unknown_2026-12.csv"));
+}
+
+TEST_F(RecordedRunTest, FirmwareUpdatesAndFilePrintsAreRecordedToo) {
+  const vprinter::Bytes firmware =
+      vprinter::BuildFirmwareFile({"LW", "LW09A0", vprinter::Bytes(5000, 7)});
+  const std::string path = folder.Write("new.UPG", std::string(firmware.begin(), firmware.end()));
+  auto link = operations::MakeRunLink(Environment());
+  ASSERT_TRUE(operations::UpdateFirmware(Environment(), *link, path));
+  ASSERT_EQ(Record().size(), 1u);
+  EXPECT_EQ(Record()[0].functionNumber, operations::kFirmwareFunction);
+  EXPECT_EQ(Record()[0].title, "Firmware update new.UPG");
+  EXPECT_EQ(Record()[0].firmware, "LW09A0");  // what the printer runs afterwards
+  EXPECT_EQ(Record()[0].serial, Serial());
+  EXPECT_EQ(Record()[0].result, operations::kRecordDone);
+
+  // A print file the printer does not take: failed, with what was shown.
+  SetFaults([](vprinter::Faults& f) { f.paperJam = true; });
+  link = operations::MakeRunLink(Environment());
+  EXPECT_FALSE(operations::PrintFile(Environment(), *link, folder.Write("job.prn", "\x1B@")));
+  ASSERT_EQ(Record().size(), 2u);
+  EXPECT_EQ(Record()[0].functionNumber, operations::kPrintFileFunction);
+  EXPECT_EQ(Record()[0].result, operations::kRecordFailed);
+  EXPECT_EQ(Record()[0].messages, std::vector<std::string>{operations::kCommunicationError});
 }
 
 TEST_F(RecordedRunTest, SwitchedOffNothingIsWritten) {
