@@ -23,6 +23,7 @@
 #include "encoder/factory_commands.h"
 #include "nvram_files/image_files.h"
 #include "operations/service_operations.h"
+#include "operations/service_record.h"
 #include "operations/shared_steps.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -160,8 +161,8 @@ public:
     if (env_.catalogue.ShowMessageById(kMsgAskRestore, ui::kOkCancel) == ui::kAnswerCancel)
       return true;
     // A chosen file may lack its date, but never NVRAM bytes: those would go out as zeros.
-    const bool usable = chosen_ ? imageLength_ >= files::kNvramBytes
-                                : imageLength_ == files::kImageFileSize;
+    const bool usable =
+        chosen_ ? imageLength_ >= files::kNvramBytes : imageLength_ == files::kImageFileSize;
     if (!usable) return Fail(kMsgWrongImageSize);
     if (!InspectBoard() || !KeepBoardSerial()) return false;
     progress_.emplace(env_.ui, ItemText(run_.request, 4), kWritePhaseColour, kWriteBarRange);
@@ -298,9 +299,7 @@ private:
     return Fail(kMsgListsNotRestored);
   }
 
-  bool SetFlag(int address) {
-    return SettledCtrlWrite(run_, address, 1) || Fail(kMsgBoardDiffers);
-  }
+  bool SetFlag(int address) { return SettledCtrlWrite(run_, address, 1) || Fail(kMsgBoardDiffers); }
 
   bool MarkInitialised() {
     if (!boardInitialised_ && !SetFlag(nv::kBoardInitialised)) return false;
@@ -323,8 +322,7 @@ private:
     progress_->Close();
     env_.catalogue.ShowMessageById(kMsgRestored, ui::kOk);
     link_.ClearJob();
-    if (!encoder::Factory7C_03FC81(link_) || !encoder::Factory7C_03FC81(link_) ||
-        !link_.FlushJob())
+    if (!encoder::Factory7C_03FC81(link_) || !encoder::Factory7C_03FC81(link_) || !link_.FlushJob())
       return false;
     run_.request.done = 1;
     return true;
@@ -348,13 +346,18 @@ bool RestoreNvramFromBackup(OperationRun& run) { return BoardRestore(run).Run();
 
 }  // namespace
 
-UtilityBackupResult RunUtilityBackup(const ServiceEnvironment& env,
-                                     const std::string& progressText) {
+namespace {
+
+// The utility backup itself; the model's firmware goes into romVersion.
+UtilityBackupResult BackUpToFile(const ServiceEnvironment& env, const std::string& progressText,
+                                 std::string& romVersion) {
   UtilityBackupResult result;
   Bytes image = files::BlankImage();
   const std::unique_ptr<printer::CPrinterLink> link = MakeRunLink(env);
   OperationRequest request;
-  if (!OpenCheckedSession(*link, request, env, 0)) return result;
+  const bool opened = OpenCheckedSession(*link, request, env, 0);
+  romVersion = request.romVersion;
+  if (!opened) return result;
   result.sessionOpened = true;
   if (!link->ReadPrdString(nv::kSerialNumber, nv::kSerialLength, result.serialNumber)) {
     link->Close();
@@ -378,12 +381,30 @@ UtilityBackupResult RunUtilityBackup(const ServiceEnvironment& env,
   std::snprintf(name, sizeof name, "%s_%4d%02d%02d%02d%02d%02d.bin", result.serialNumber.c_str(),
                 stamp.year, stamp.month, stamp.day, stamp.hour, stamp.minute, stamp.second);
   const auto path = env.ui.SaveFileDialog({"", name, "All Files (*.*)|*.*||"});
+  result.cancelled = !path;
   if (!path) return result;
   if (!platform::ReplaceFile(*path, {reinterpret_cast<const char*>(image.data()), image.size()})) {
     env.catalogue.ShowMessageById(kMsgFileProblem, ui::kOk);
     return result;
   }
   result.savedPath = *path;
+  return result;
+}
+
+}  // namespace
+
+UtilityBackupResult RunUtilityBackup(const ServiceEnvironment& env,
+                                     const std::string& progressText) {
+  env.messages.Begin();
+  RecordedRun run;
+  const UtilityBackupResult result = BackUpToFile(env, progressText, run.romVersion);
+  if (!result.sessionOpened) return result;
+  run.functionNumber = kBackupUtilityFunction;
+  run.title = "NVRAM backup";
+  run.serial = result.serialNumber;
+  run.succeeded = !result.savedPath.empty();
+  run.cancelled = result.cancelled;
+  RecordRun(env, run);
   return result;
 }
 

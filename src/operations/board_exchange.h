@@ -18,13 +18,15 @@ inline constexpr std::uint32_t kReadPhaseColour = 0x7EEA47;
 
 struct UtilityBackupResult {
   bool sessionOpened = false;  // the printer was opened and is a known model
-  std::string serialNumber;  // as read from the printer, "" when it could not be read
-  std::string savedPath;     // the file written, "" when none was
+  std::string serialNumber;    // as read from the printer, "" when it could not be read
+  std::string savedPath;       // the file written, "" when none was
+  bool cancelled = false;      // the technician chose no file to write
 };
 
 // Opens the printer on the configured port, checks the model, reads the serial number and the
 // image (the progress dialog shows progressText), proposes "<serial>_YYYYMMDDhhmmss.bin" in the
-// save dialog and writes the image there. Every failure has shown its message.
+// save dialog and writes the image there. Every failure has shown its message. The run goes into
+// the service record.
 UtilityBackupResult RunUtilityBackup(const ServiceEnvironment& environment,
                                      const std::string& progressText);
 

@@ -102,7 +102,7 @@ bool RunOperation(OperationRequest& request, const Dispatch& dispatch) {
   if (operation != nullptr && ServiceRecordOn(environment))
     RecordRun(environment, {number, request.itemTitle.empty() ? operation->name : request.itemTitle,
                             request.romVersion, ReadRecordSerial(*link), request.operationSucceeded,
-                            request.lastError});
+                            false, request.lastError});
   link->Close();
   return result;
 }

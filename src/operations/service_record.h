@@ -57,7 +57,8 @@ struct RecordedRun {
   std::string romVersion;  // the printer's firmware version, "" when it could not be read
   std::string serial;      // ReadRecordSerial's, "" when it could not be read
   bool succeeded = false;
-  int lastError = 0;  // the link's when the run ended
+  bool cancelled = false;  // the technician stopped it (other than by answering a question)
+  int lastError = 0;       // the link's when the run ended
 };
 
 // Whether the settings keep the service record.
@@ -70,9 +71,9 @@ inline bool ServiceRecordOn(const ServiceEnvironment& env) {
 std::string ReadRecordSerial(printer::CPrinterLink& link);
 
 // Appends the run's row, unless the settings switch the record off: the time, station and worker,
-// the model, firmware and serial number, the result (done; cancelled when it failed after the
-// technician answered Cancel or No; failed) and the messages shown since env.messages.Begin().
-// A row that cannot be written is told in a warning.
+// the model, firmware and serial number, the result (done; cancelled when the technician stopped
+// it, or it failed after an answer of Cancel or No; failed) and the messages shown since
+// env.messages.Begin(). A row that cannot be written is told in a warning.
 void RecordRun(const ServiceEnvironment& env, const RecordedRun& run);
 
 }  // namespace operations

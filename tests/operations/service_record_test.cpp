@@ -5,6 +5,7 @@
 #include "operations/service_record.h"
 
 #include "driver/nvram_map.h"
+#include "operations/board_exchange.h"
 #include "operations/dispatcher.h"
 #include "operations/file_transfer.h"
 #include "operations/service_operations.h"
@@ -214,6 +215,20 @@ TEST_F(RecordedRunTest, FirmwareUpdatesAndFilePrintsAreRecordedToo) {
   EXPECT_EQ(Record()[0].functionNumber, operations::kPrintFileFunction);
   EXPECT_EQ(Record()[0].result, operations::kRecordFailed);
   EXPECT_EQ(Record()[0].messages, std::vector<std::string>{operations::kCommunicationError});
+}
+
+TEST_F(RecordedRunTest, TheBackupUtilityIsRecordedDoneOrCancelledByTheSaveDialog) {
+  ui.QueueFile(folder / "image.bin");
+  ASSERT_FALSE(operations::RunUtilityBackup(Environment(), "Reading").savedPath.empty());
+  ui.QueueFile(std::nullopt);  // the technician closes the save dialog
+  EXPECT_TRUE(operations::RunUtilityBackup(Environment(), "Reading").cancelled);
+  const auto rows = Record();
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].result, operations::kRecordCancelled);
+  EXPECT_EQ(rows[1].result, operations::kRecordDone);
+  EXPECT_EQ(rows[1].functionNumber, operations::kBackupUtilityFunction);
+  EXPECT_EQ(rows[1].serial, Serial());
+  EXPECT_EQ(rows[1].model, "LW");
 }
 
 TEST_F(RecordedRunTest, SwitchedOffNothingIsWritten) {
