@@ -92,16 +92,28 @@ std::string ServiceRecordFile(const std::string& csvFolder, const std::string& s
   return csvFolder + "/" + FileSafe(serial) + "_" + time.substr(0, 7) + ".csv";
 }
 
+platform::CsvRecord ServiceRecordColumns() { return kColumns; }
+
+platform::CsvRecord ServiceRecordRow(const ServiceRecordEntry& e) {
+  return {e.time,
+          e.station,
+          e.worker,
+          e.model,
+          e.serial,
+          e.firmware,
+          std::to_string(e.functionNumber),
+          e.title,
+          e.result,
+          std::to_string(e.lastError),
+          JoinMessages(e.messages)};
+}
+
 bool AppendServiceRecord(const std::string& csvFolder, const ServiceRecordEntry& entry,
                          std::string* error) {
   std::error_code ignored;
   std::filesystem::create_directories(csvFolder, ignored);
-  return platform::AppendCsvRecord(
-      ServiceRecordFile(csvFolder, entry.serial, entry.time), kColumns,
-      {entry.time, entry.station, entry.worker, entry.model, entry.serial, entry.firmware,
-       std::to_string(entry.functionNumber), entry.title, entry.result,
-       std::to_string(entry.lastError), JoinMessages(entry.messages)},
-      error);
+  return platform::AppendCsvRecord(ServiceRecordFile(csvFolder, entry.serial, entry.time), kColumns,
+                                   ServiceRecordRow(entry), error);
 }
 
 std::vector<ServiceRecordEntry> ReadServiceRecord(const std::string& csvFolder,

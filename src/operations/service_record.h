@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "operations/service_environment.h"
+#include "platform/csv.h"
 #include "printer/printer_link.h"
 #include "settings/app_settings.h"
 
@@ -36,6 +37,10 @@ struct ServiceRecordEntry {
 
 // The time and the station and worker of the settings, as a new entry carries them.
 ServiceRecordEntry NewRecordEntry(std::int64_t unixSeconds, const settings::AppSettings& settings);
+
+// The record's header row, and an entry as a row of it.
+platform::CsvRecord ServiceRecordColumns();
+platform::CsvRecord ServiceRecordRow(const ServiceRecordEntry& entry);
 
 // The file of a serial number's month.
 std::string ServiceRecordFile(const std::string& csvFolder, const std::string& serial,

@@ -26,18 +26,11 @@ Json EntryToJson(const operations::ServiceRecordEntry& e) {
           {"messages", e.messages}};
 }
 
-// The rows as CSV, a header first; messages one to a line of their field.
+// The rows as CSV, as the record's files hold them, a header first.
 void PrintCsv(const std::vector<operations::ServiceRecordEntry>& entries) {
-  std::cout << platform::FormatCsvRecord({"Time", "Station", "Worker", "Model", "Serial",
-                                          "Firmware", "Function", "Title", "Result", "LastError",
-                                          "Messages"});
-  for (const auto& e : entries) {
-    std::string messages;
-    for (const std::string& m : e.messages) messages += (messages.empty() ? "" : "\n") + m;
-    std::cout << platform::FormatCsvRecord({e.time, e.station, e.worker, e.model, e.serial,
-                                            e.firmware, std::to_string(e.functionNumber), e.title,
-                                            e.result, std::to_string(e.lastError), messages});
-  }
+  std::cout << platform::FormatCsvRecord(operations::ServiceRecordColumns());
+  for (const auto& entry : entries)
+    std::cout << platform::FormatCsvRecord(operations::ServiceRecordRow(entry));
 }
 
 }  // namespace
