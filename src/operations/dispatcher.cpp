@@ -38,6 +38,24 @@ void RunEntry(const OperationEntry* operation, OperationRun& run) {
   run.request.operationSucceeded = operation->run(run);
 }
 
+// The service record's row of a run that ran an operation: named by the item's title, or by the
+// operation's name where no tree gave one (the command line). A network run has no USB session to
+// read the model and serial number over.
+void Record(const ServiceEnvironment& env, const OperationRequest& request, int number,
+            const OperationEntry* operation, printer::CPrinterLink* session) {
+  if (operation == nullptr || !ServiceRecordOn(env)) return;
+  RecordedRun run;
+  run.functionNumber = number;
+  run.title = request.itemTitle.empty() ? operation->name : request.itemTitle;
+  if (session != nullptr) {
+    run.romVersion = request.romVersion;
+    run.serial = ReadRecordSerial(*session);
+  }
+  run.succeeded = request.operationSucceeded;
+  run.lastError = request.lastError;
+  RecordRun(env, run);
+}
+
 }  // namespace
 
 std::unique_ptr<printer::CPrinterLink> MakeRunLink(const ServiceEnvironment& environment) {
@@ -99,10 +117,7 @@ bool RunOperation(OperationRequest& request, const Dispatch& dispatch) {
   const OperationEntry* operation = dispatch.operations.Find(number);
   RunEntry(operation, run);
   const bool result = finish(true);
-  if (operation != nullptr && ServiceRecordOn(environment))
-    RecordRun(environment, {number, request.itemTitle.empty() ? operation->name : request.itemTitle,
-                            request.romVersion, ReadRecordSerial(*link), request.operationSucceeded,
-                            false, request.lastError});
+  Record(environment, request, number, operation, link.get());
   link->Close();
   return result;
 }
@@ -113,9 +128,13 @@ bool RunNetworkOperation(OperationRequest& request, const Dispatch& dispatch) {
   link->SetSentJobTap(dispatch.sentTap);
   OperationRun run{dispatch.environment, *link, request};
   ForgetLastOperation(request);
+  dispatch.environment.messages.Begin();
   const int number = FunctionNumber(request.buttonBase, request.itemNumber);
-  if (IsNetworkFunction(number)) RunEntry(dispatch.operations.Find(number), run);
+  const OperationEntry* operation =
+      IsNetworkFunction(number) ? dispatch.operations.Find(number) : nullptr;
+  RunEntry(operation, run);
   request.lastError = link->LastError();
+  Record(dispatch.environment, request, number, operation, nullptr);
   return true;
 }
 

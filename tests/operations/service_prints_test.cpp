@@ -7,6 +7,7 @@
 
 #include "driver/nvram_map.h"
 #include "operations/service_operations.h"
+#include "operations/service_record.h"
 #include "support/lpd_receiver.h"
 #include "support/service_fixture.h"
 
@@ -24,6 +25,14 @@ protected:
   bool RunOp(int item) {
     request.done = 0;
     return Run(kExecuteBase, item) && request.operationSucceeded;
+  }
+  // The network nozzle check to a daemon on this machine's loopback port; counts what is shown
+  // from now on.
+  bool SendNetworkNozzleCheckTo(int port) {
+    lpdPort = port;
+    request.inputText = "127.0.0.1";
+    Mark();
+    return RunNetwork(kExecuteBase, 10370);
   }
   void ExpectWaitDialogsClosed() {
     EXPECT_GE(ui.Calls(ui::UiCallKind::Wait).size(), 1u);
@@ -139,10 +148,7 @@ TEST_F(ServicePrintsTest, MotorMeasurementsJudgeTheMotors) {
 
 TEST_F(ServicePrintsTest, TheNetworkNozzleCheckIsThirtyFixedBytesToTheDaemon) {
   testing_support::LpdReceiver daemon;
-  lpdPort = daemon.Port();
-  request.inputText = "127.0.0.1";
-  Mark();
-  ASSERT_TRUE(RunNetwork(kExecuteBase, 10370));
+  ASSERT_TRUE(SendNetworkNozzleCheckTo(daemon.Port()));
   EXPECT_TRUE(request.operationSucceeded);
   EXPECT_EQ(request.done, 1);
   const std::string& job = testing_support::kNetworkNozzleCheckJob;
@@ -151,6 +157,12 @@ TEST_F(ServicePrintsTest, TheNetworkNozzleCheckIsThirtyFixedBytesToTheDaemon) {
   EXPECT_EQ(received.substr(received.size() - job.size()), job);
   EXPECT_EQ(Shown(), std::vector<ShownMessage>{});
   EXPECT_EQ(Printer()->BytesReceived(), 0u);  // the USB printer is not involved
+  // Recorded without model and serial number: no USB session could read them.
+  const auto record = operations::ReadServiceRecord(Environment().folders.csv, "");
+  ASSERT_EQ(record.size(), 1u);
+  EXPECT_EQ(record[0].functionNumber, 210370);
+  EXPECT_EQ(record[0].result, operations::kRecordDone);
+  EXPECT_EQ(record[0].serial, "");
 }
 
 // With the spooler setting the same thirty bytes go out framed for a spooler, and a spooler that
@@ -158,10 +170,7 @@ TEST_F(ServicePrintsTest, TheNetworkNozzleCheckIsThirtyFixedBytesToTheDaemon) {
 TEST_F(ServicePrintsTest, TheSpoolerSettingFramesTheJobForASpooler) {
   testing_support::LpdReceiver spooler(testing_support::LpdReceiver::Behaviour{.dataAck = '\1'});
   settings.nLpdSpooler = 1;
-  lpdPort = spooler.Port();
-  request.inputText = "127.0.0.1";
-  Mark();
-  EXPECT_TRUE(RunNetwork(kExecuteBase, 10370));
+  EXPECT_TRUE(SendNetworkNozzleCheckTo(spooler.Port()));
   EXPECT_FALSE(request.operationSucceeded);
   EXPECT_EQ(request.done, 0);
   ASSERT_FALSE(Shown().empty());
@@ -177,10 +186,7 @@ TEST_F(ServicePrintsTest, AnUnreachableNetworkPrinterIsReported) {
   int port = 0;
   const int listener = testing_support::ListenOnLoopback(port);
   ::close(listener);  // nobody listens there now
-  lpdPort = port;
-  request.inputText = "127.0.0.1";
-  Mark();
-  EXPECT_TRUE(RunNetwork(kExecuteBase, 10370));
+  EXPECT_TRUE(SendNetworkNozzleCheckTo(port));
   EXPECT_FALSE(request.operationSucceeded);
   ASSERT_FALSE(Shown().empty());
   EXPECT_EQ(Shown().back(), Message(90000005));
