@@ -18,6 +18,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -221,6 +222,14 @@ QWidget* DialogView::MakeWidget(const ui::ControlState& control) {
       label->setWordWrap(true);
       return label;
     }
+    case ControlKind::Table: {
+      auto* table = new QTableWidget(this);
+      table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+      table->setSelectionBehavior(QAbstractItemView::SelectRows);
+      table->verticalHeader()->hide();
+      table->horizontalHeader()->setStretchLastSection(true);
+      return table;
+    }
   }
   return new QWidget(this);
 }
@@ -285,6 +294,8 @@ void DialogView::Apply(const ui::ControlState& control) {
     picker->setDateTime(ToQDateTime(control.dateTime));
   } else if (qobject_cast<QTreeWidget*>(widget) != nullptr) {
     ApplyTree(widget, control);
+  } else if (auto* table = qobject_cast<QTableWidget*>(widget)) {
+    ApplyTable(table, control);
   }
   widget->setVisible(control.visible);
   applying_ = false;
@@ -349,6 +360,23 @@ void DialogView::ApplyTree(QWidget* widget, const ui::ControlState& control) {
   tree->setProperty("builtItems", static_cast<int>(control.tree.Size()));
   const auto selected = items.find(control.tree.Selected());
   tree->setCurrentItem(selected != items.end() ? selected->second : nullptr);
+}
+
+void DialogView::ApplyTable(QTableWidget* table, const ui::ControlState& control) {
+  table->clear();
+  table->setColumnCount(static_cast<int>(control.items.size()));
+  table->setRowCount(static_cast<int>(control.rows.size()));
+  QStringList headings;
+  for (const std::string& heading : control.items) headings << QString::fromStdString(heading);
+  table->setHorizontalHeaderLabels(headings);
+  for (std::size_t row = 0; row < control.rows.size(); ++row) {
+    const auto& cells = control.rows[row];
+    for (std::size_t column = 0; column < cells.size() && column < control.items.size(); ++column)
+      table->setItem(static_cast<int>(row), static_cast<int>(column),
+                     new QTableWidgetItem(DisplayText(cells[column])));
+  }
+  table->resizeColumnsToContents();
+  table->resizeRowsToContents();
 }
 
 void DialogView::ControlChanged(int id) {

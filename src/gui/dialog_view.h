@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <QIcon>
+#include <QTableWidget>
 #include <QWidget>
 #include <functional>
 #include <map>
@@ -45,6 +46,7 @@ private:
   QWidget* MakeWidget(const ui::ControlState& control);
   void Apply(const ui::ControlState& control);
   void ApplyTree(QWidget* widget, const ui::ControlState& control);
+  static void ApplyTable(QTableWidget* table, const ui::ControlState& control);
   static QIcon TreeBitmap(int resource);
   void SyncFocusToModel();
 

@@ -25,6 +25,7 @@
 #include "ui/pages/measured_values_page.h"
 #include "ui/pages/nozzle_check_page.h"
 #include "ui/pages/nvram_copy_page.h"
+#include "ui/pages/service_record_page.h"
 #include "ui/pages/text_input_page.h"
 #include "ui/pages/unit_function_page.h"
 #include "ui/picture_dlg.h"
@@ -251,13 +252,14 @@ std::vector<std::string> RenderScreenshots(const std::string& folder, QtUiServic
       {90020, "ILS unit", ui::kUnitFunctionTemplate, "unit-function-page",
        [](ui::CDialog& page, ui::CSvcDlgMain&) { page.SelectItem(ui::kUnitFunctionListId, 5); }},
   };
-  for (const PageShot& shot : pageShots) {
+  const auto shoot = [&](const PageShot& shot) {
     ui::CSvcDlgMain main(services, context, "Adjustment and Service", shot.top);
     main.Create();
     SelectItem(main, shot.item);
     if (main.CurrentPage() != nullptr) shot.type(*main.CurrentPage()->page, main);
     save(GrabDialog(main), shot.templateId, shot.name);
-  }
+  };
+  for (const PageShot& shot : pageShots) shoot(shot);
   {
     // Item 20010 has no menu entry of its own in the shipped menus: its page alone.
     operations::OperationRequest request;
@@ -289,12 +291,7 @@ std::vector<std::string> RenderScreenshots(const std::string& folder, QtUiServic
 
   // The board exchange page, and the backup utility after a backup (its save dialog is
   // answered as cancelled, so nothing is written).
-  {
-    ui::CSvcDlgMain main(services, context, "Adjustment and Service", 90020);
-    main.Create();
-    SelectItem(main, "Board exchange");
-    save(GrabDialog(main), ui::kNvramCopyTemplate, "board-exchange-page");
-  }
+  shoot({90020, "Board exchange", ui::kNvramCopyTemplate, "board-exchange-page", none});
   {
     ui::CSvcDlgNvramBackup backup(services, context.environment);
     backup.Create();
@@ -311,6 +308,9 @@ std::vector<std::string> RenderScreenshots(const std::string& folder, QtUiServic
     ui::CSvcDlgBinPrint print(services, context.environment);
     save(GrabDialog(print), ui::kBinPrintTemplate, "print-file");
   }
+
+  // The service record, with the runs above in it.
+  shoot({90020, "Service record", ui::kServiceRecordTemplate, "service-record-page", none});
 
   QTemporaryDir scratch;
 

@@ -37,6 +37,7 @@ OperationTable ServiceOperations() {
   AddOptionUnitOperations(table);
   AddPartsExchangeOperations(table);
   AddServicePrintOperations(table);
+  AddServiceRecordOperations(table);
   return table;
 }
 

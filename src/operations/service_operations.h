@@ -16,6 +16,7 @@ void AddMaintenanceOperations(OperationTable& table);
 void AddOptionUnitOperations(OperationTable& table);
 void AddPartsExchangeOperations(OperationTable& table);
 void AddServicePrintOperations(OperationTable& table);
+void AddServiceRecordOperations(OperationTable& table);
 
 // Every subsystem's operations: the table the main service dialog and the command line run from.
 OperationTable ServiceOperations();

@@ -1,3 +1,6 @@
+// Item 90080, Service record: its page shows the attached printer's record, read when the item
+// is selected; nothing runs on the printer.
+
 #include "operations/service_record.h"
 
 #include <algorithm>
@@ -10,6 +13,7 @@
 #include <optional>
 
 #include "driver/nvram_map.h"
+#include "operations/service_operations.h"
 #include "platform/csv.h"
 
 namespace operations {
@@ -161,6 +165,19 @@ void RecordRun(const ServiceEnvironment& env, const RecordedRun& run) {
   if (!AppendServiceRecord(env.folders.csv, entry, &error))
     env.ui.MessageBox("The service record could not be written.\n" + error, ui::kApplicationTitle,
                       ui::kOk | ui::kIconWarning);
+}
+
+// The page's rows: the printer's own, and for a board without a serial number the rows of the
+// boards that had none.
+void ReadRecordPage(OperationRun& run) {
+  const std::string serial = ReadRecordSerial(run.link);
+  std::vector<ServiceRecordEntry> rows = ReadServiceRecord(run.env.folders.csv, serial);
+  std::erase_if(rows, [&](const ServiceRecordEntry& row) { return row.serial != serial; });
+  run.request.record = std::move(rows);
+}
+
+void AddServiceRecordOperations(OperationTable& table) {
+  table.AddItemValues(kServiceRecordItem, ReadRecordPage);
 }
 
 }  // namespace operations

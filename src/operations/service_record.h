@@ -9,31 +9,15 @@
 #include <vector>
 
 #include "operations/service_environment.h"
+#include "operations/service_record_entry.h"
 #include "platform/csv.h"
 #include "printer/printer_link.h"
 #include "settings/app_settings.h"
 
 namespace operations {
 
-inline constexpr const char* kRecordDone = "done";
-inline constexpr const char* kRecordFailed = "failed";
-inline constexpr const char* kRecordCancelled = "cancelled";
-
-struct ServiceRecordEntry {
-  std::string time;     // local time, "2026-12-08 14:03:59"
-  std::string station;  // line, PC and jig numbers of the settings
-  std::string worker;
-  std::string model;
-  std::string serial;
-  std::string firmware;
-  int functionNumber = 0;
-  std::string title;
-  std::string result;  // kRecordDone, kRecordFailed or kRecordCancelled
-  int lastError = 0;
-  std::vector<std::string> messages;  // as shown, in order
-
-  bool operator==(const ServiceRecordEntry&) const = default;
-};
+// The menu item whose page shows the attached printer's record.
+inline constexpr int kServiceRecordItem = 90080;
 
 // The time and the station and worker of the settings, as a new entry carries them.
 ServiceRecordEntry NewRecordEntry(std::int64_t unixSeconds, const settings::AppSettings& settings);

@@ -75,7 +75,8 @@ struct ControlState {
   int checked = 0;
   bool readOnly = false;
   int limit = 0;                   // most characters an edit takes; 0: no limit
-  std::vector<std::string> items;  // drop-down list
+  std::vector<std::string> items;  // drop-down list; a table's column headings
+  std::vector<std::vector<std::string>> rows;  // a table's cells, row by row
   int selection = -1;
   TreeItems tree;
   std::vector<int> treeImages;  // bitmap resources of the tree's image list, by image index

@@ -21,6 +21,7 @@ enum class ControlKind {
   TimePicker,
   AddressField,
   Picture,
+  Table,  // read-only rows of cells under column headings
 };
 
 enum ControlStyle : unsigned {

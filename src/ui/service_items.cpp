@@ -42,7 +42,7 @@ constexpr ServiceItem kItems[] = {
     {20230, kNoPage, true, {I, I, 0}},      {20240, kNoPage, true, {E, E, 0}},
     {20250, kNoPage, true, {I, I, 0}},      {20260, kNoPage, true, {I, I, 0}},
     {20270, kNoPage, true, {I, I, 0}},      {20280, kNoPage, true, {I, I, 0}},
-    {30020, kNoPage, true, {E, E, 0}},
+    {30020, kNoPage, true, {E, E, 0}},      {90080, 388, false, {0, 0, 0}},
 };
 static_assert(std::is_sorted(std::begin(kItems), std::end(kItems),
                              [](const ServiceItem& a, const ServiceItem& b) {

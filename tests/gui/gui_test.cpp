@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTimer>
 #include <atomic>
 #include <thread>
@@ -265,6 +266,32 @@ TEST(GuiDialog, APageMadeBeforeTheWindowIsShownInIt) {
   gui::DialogView* page = window.View().ChildView(pageDialog);
   ASSERT_NE(page, nullptr);
   EXPECT_TRUE(page->isVisible());
+}
+
+// A table shows its headings and cells (line breaks of a cell kept), and shows them afresh when
+// the dialog gives it fewer rows.
+TEST(GuiDialog, ATableShowsTheRowsTheDialogGivesIt) {
+  const ui::DialogTemplate layout{
+      911, "Table", 200, 100, {{20, ControlKind::Table, "", {5, 5, 190, 90}}}};
+  gui::QtUiServices services({});
+  ui::CDialog dialog(layout, services);
+  dialog.Create();
+  gui::DialogWindow window(dialog);
+  auto* table = qobject_cast<QTableWidget*>(window.View().Widget(20));
+  ASSERT_NE(table, nullptr);
+  dialog.ChangeItem(20, [](ui::ControlState& c) {
+    c.items = {"Time", "Messages"};
+    c.rows = {{"10:00", "First\r\nSecond"}, {"09:00", ""}};
+  });
+  ASSERT_EQ(table->columnCount(), 2);
+  ASSERT_EQ(table->rowCount(), 2);
+  EXPECT_EQ(table->horizontalHeaderItem(1)->text(), "Messages");
+  EXPECT_EQ(table->item(0, 1)->text(), "First\nSecond");
+  EXPECT_EQ(table->item(1, 0)->text(), "09:00");
+  EXPECT_EQ(table->editTriggers(), QAbstractItemView::NoEditTriggers);
+  dialog.ChangeItem(20, [](ui::ControlState& c) { c.rows = {{"11:00", "Third"}}; });
+  ASSERT_EQ(table->rowCount(), 1);
+  EXPECT_EQ(table->item(0, 1)->text(), "Third");
 }
 
 TEST(GuiServices, AWorkersMessageBoxIsAnsweredAndTheWorkerResumes) {

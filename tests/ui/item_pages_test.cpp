@@ -6,6 +6,7 @@
 
 #include "driver/nvram_map.h"
 #include "driver/product_constants.h"
+#include "operations/service_record.h"
 #include "support/main_dialog_fixture.h"
 #include "ui/pages/bid_page.h"
 #include "ui/pages/clock_page.h"
@@ -13,6 +14,7 @@
 #include "ui/pages/head_id_page.h"
 #include "ui/pages/mac_address_page.h"
 #include "ui/pages/measured_values_page.h"
+#include "ui/pages/service_record_page.h"
 #include "ui/pages/text_input_page.h"
 
 namespace {
@@ -367,6 +369,50 @@ TEST_F(ItemPagesTest, TextInputOfOtherItemsHasNoLimit) {
   request.inputText = "kept";
   EXPECT_TRUE(page->CollectInput());
   EXPECT_EQ(request.inputText, "kept");
+}
+
+// The record page: this printer's runs newest first, a run of a moment ago on top, nothing of
+// other printers; a board without a serial number sees the runs of boards that had none.
+TEST_F(ItemPagesTest, ServiceRecordShowsThisPrintersRunsNewestFirst) {
+  const vprinter::Bytes serialBytes =
+      Peek(driver::nvram::kSerialNumber, driver::nvram::kSerialLength);
+  const std::string serial(serialBytes.begin(), serialBytes.end());
+  operations::ServiceRecordEntry older;
+  older.time = "2020-01-02 03:04:05";
+  older.serial = serial;
+  older.title = "Cleaning";
+  older.result = operations::kRecordFailed;
+  older.lastError = 91020004;
+  older.messages = {"Cleaning, all colours?", "The printer failed."};
+  operations::ServiceRecordEntry foreign = older;
+  foreign.serial = "OTHER0001";
+  operations::ServiceRecordEntry unknown = older;
+  unknown.serial.clear();
+  unknown.title = "New board";
+  for (const auto& entry : {older, foreign, unknown})
+    ASSERT_TRUE(operations::AppendServiceRecord(Environment().folders.csv, entry, nullptr));
+  Press(*OpenAt("Serial number"), ui::kCheckButtonId);
+  const std::size_t shownBefore = Shown().size();
+
+  auto dialog = OpenAt("Service record", 90020);
+  ASSERT_EQ(dialog->PageTemplate(), ui::kServiceRecordTemplate);
+  const ui::ControlState& table = Page(*dialog).Item(ui::kServiceRecordTableId);
+  EXPECT_EQ(table.items, (std::vector<std::string>{"Time", "Item", "Result", "Error", "Messages"}));
+  ASSERT_EQ(table.rows.size(), 2u);
+  EXPECT_EQ(table.rows[0][1], "Serial number");
+  EXPECT_EQ(table.rows[0][2], "done");
+  EXPECT_EQ(table.rows[0][3], "");  // nothing failed on its link
+  EXPECT_EQ(table.rows[1], (std::vector<std::string>{older.time, "Cleaning", "failed", "91020004",
+                                                     "Cleaning, all colours?\nThe printer failed."}));
+  // Looking at the record asks nothing and is no run of its own.
+  EXPECT_EQ(Shown().size(), shownBefore);
+  EXPECT_EQ(operations::ReadServiceRecord(Environment().folders.csv, "").size(), 4u);
+
+  Poke(driver::nvram::kSerialNumber, vprinter::Bytes(10, 0));
+  dialog = OpenAt("Service record", 90020);
+  const auto& rows = Page(*dialog).Item(ui::kServiceRecordTableId).rows;
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0][1], "New board");
 }
 
 }  // namespace

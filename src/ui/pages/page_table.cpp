@@ -10,6 +10,7 @@
 #include "ui/pages/measured_values_page.h"
 #include "ui/pages/nozzle_check_page.h"
 #include "ui/pages/nvram_copy_page.h"
+#include "ui/pages/service_record_page.h"
 #include "ui/pages/text_input_page.h"
 #include "ui/pages/unit_function_page.h"
 
@@ -55,6 +56,7 @@ const PageTable& ProgramPages() {
     AddChoiceStatusPage(table);
     AddCleaningPage(table);
     AddUnitFunctionPage(table);
+    AddServiceRecordPage(table);
     return table;
   }();
   return pages;

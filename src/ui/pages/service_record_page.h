@@ -1,0 +1,24 @@
+#pragma once
+// The service record page (item 90080): the attached printer's record as a table, newest first,
+// one row per run: time, item, result, error code and the messages shown. The column headings are
+// the item's page texts.
+
+#include "ui/pages/page_table.h"
+
+namespace ui {
+
+inline constexpr int kServiceRecordTemplate = 388;
+inline constexpr int kServiceRecordTableId = 1700;
+inline constexpr int kServiceRecordColumns = 5;
+
+class CSvcDlgRecord : public TStackedPage {
+public:
+  using TStackedPage::TStackedPage;
+
+  bool CollectInput() override { return true; }
+  bool RefreshPage() override;
+};
+
+void AddServiceRecordPage(PageTable& pages);
+
+}  // namespace ui
