@@ -314,13 +314,33 @@ std::vector<std::string> RenderScreenshots(const std::string& folder, QtUiServic
 
   QTemporaryDir scratch;
 
-  ui::CSvcDlgPicture picture(services);
-  if (picture.Open(WriteSamplePicture(scratch.path()), "Serial number")) {
-    if (DialogWindow* window = services.WindowOf(picture))
-      save(Grab(*window), ui::kPictureTemplate, "picture");
-    picture.EndDialog(ui::IDOK);
+  const auto showPicture = [&](const std::string& file, const std::string& caption,
+                               const char* name) {
+    ui::CSvcDlgPicture picture(services);
+    if (picture.Open(file, caption)) {
+      if (DialogWindow* window = services.WindowOf(picture))
+        save(Grab(*window), ui::kPictureTemplate, name);
+      picture.EndDialog(ui::IDOK);
+    }
+    QApplication::processEvents();
+  };
+  showPicture(WriteSamplePicture(scratch.path()), "Serial number", "picture");
+
+  // A nozzle check, and its page as the program sent it.
+  {
+    ui::CSvcDlgMain main(services, context, "Adjustment and Service", 90020);
+    main.Create();
+    SelectItem(main, "Nozzle check");
+    main.SetFocus(ui::kExecuteButtonId);
+    main.Click(ui::kExecuteButtonId);
+    // Its messages are answered on this thread while it runs.
+    while (main.Request().workerRunning) QApplication::processEvents(QEventLoop::AllEvents, 50);
+    main.WaitForOperation();
+    QApplication::processEvents();
+    const auto files = context.environment.printed.Draw(
+        main.Request().itemNumber, scratch.path().toStdString(), nullptr);
+    if (!files.empty()) showPicture(files[0], "Nozzle check: page as sent", "printed-page");
   }
-  QApplication::processEvents();
 
   // Templates without a sample of their own are drawn as their template stands.
   for (int id : ui::TemplateIds()) {

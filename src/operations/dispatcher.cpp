@@ -56,6 +56,24 @@ void Record(const ServiceEnvironment& env, const OperationRequest& request, int 
   RecordRun(env, run);
 }
 
+// Gathers what the run's link sends, passes it on to the dispatch's tap, and keeps the pages it
+// printed for the item's "Picture" when the run ends.
+class SentPages {
+public:
+  SentPages(printer::CPrinterLink& link, const Dispatch& dispatch) {
+    link.SetSentJobTap([this, tap = dispatch.sentTap](const std::uint8_t* bytes, std::size_t n) {
+      sent_.insert(sent_.end(), bytes, bytes + n);
+      if (tap) tap(bytes, n);
+    });
+  }
+  SentPages(const SentPages&) = delete;
+  SentPages& operator=(const SentPages&) = delete;
+  void Keep(const ServiceEnvironment& env, int item) const { env.printed.Keep(item, sent_); }
+
+private:
+  std::vector<std::uint8_t> sent_;
+};
+
 }  // namespace
 
 std::unique_ptr<printer::CPrinterLink> MakeRunLink(const ServiceEnvironment& environment) {
@@ -97,7 +115,7 @@ bool RunOperation(OperationRequest& request, const Dispatch& dispatch) {
   const EndOfRun end(request, dispatch);
   const ServiceEnvironment& environment = dispatch.environment;
   const std::unique_ptr<printer::CPrinterLink> link = MakeRunLink(environment);
-  link->SetSentJobTap(dispatch.sentTap);
+  const SentPages sent(*link, dispatch);
   const auto finish = [&](bool result) {
     request.lastError = link->LastError();
     return result;
@@ -117,6 +135,7 @@ bool RunOperation(OperationRequest& request, const Dispatch& dispatch) {
   const OperationEntry* operation = dispatch.operations.Find(number);
   RunEntry(operation, run);
   const bool result = finish(true);
+  sent.Keep(environment, request.itemNumber);
   Record(environment, request, number, operation, link.get());
   link->Close();
   return result;
@@ -125,7 +144,7 @@ bool RunOperation(OperationRequest& request, const Dispatch& dispatch) {
 bool RunNetworkOperation(OperationRequest& request, const Dispatch& dispatch) {
   const EndOfRun end(request, dispatch);
   const std::unique_ptr<printer::CPrinterLink> link = MakeRunLink(dispatch.environment);
-  link->SetSentJobTap(dispatch.sentTap);
+  const SentPages sent(*link, dispatch);
   OperationRun run{dispatch.environment, *link, request};
   ForgetLastOperation(request);
   dispatch.environment.messages.Begin();
@@ -134,6 +153,7 @@ bool RunNetworkOperation(OperationRequest& request, const Dispatch& dispatch) {
       IsNetworkFunction(number) ? dispatch.operations.Find(number) : nullptr;
   RunEntry(operation, run);
   request.lastError = link->LastError();
+  sent.Keep(dispatch.environment, request.itemNumber);
   Record(dispatch.environment, request, number, operation, nullptr);
   return true;
 }

@@ -11,6 +11,7 @@
 #include "driver/device_directory.h"
 #include "driver/grelt_driver.h"
 #include "menu/menu_files.h"
+#include "operations/printed_pages.h"
 #include "platform/clock.h"
 #include "printer/network_sender.h"
 #include "printer/printer_link.h"
@@ -55,6 +56,8 @@ public:
   // Everything shown passes through here, so that a run's record can tell what it said.
   mutable ui::MessageRecorder messages;
   ui::UiServices& ui;  // the user interface, through `messages`
+  // The pages each item's last print put on paper, for its "Picture".
+  mutable PrintedPages printed;
   printer::PortMap* const portMap;  // nullptr: ports open by number only
   driver::DeviceDirectory& devices;
   const menu::MenuFiles catalogue;  // numbered messages and page texts

@@ -126,7 +126,7 @@ void CSvcDlgMain::OnTreeSelection() {
     SetDlgItemText(kNextButtonId, nextSibling_ == kNoTreeItem ? lastNextCaption_ : nextCaption_);
   }
   pictureName_ = node.pictureName;
-  ShowItem(kPictureButtonId, !pictureName_.empty());
+  ShowPictureButton();
 
   const ItemPage page = PageOfItem(node.function, guided_, hasChildren_);
   pageTemplate_ = page.templateId;
@@ -198,12 +198,34 @@ bool CSvcDlgMain::OnHotKey(int key) {
 void CSvcDlgMain::OnOperationDone() {
   if (currentPage_ != nullptr) currentPage_->page->RefreshPage();
   SetActionButtons();
+  ShowPictureButton();
   UpdateData(false);
 }
 
+// The item's own picture, and the pages its last print put on paper.
+void CSvcDlgMain::ShowPictureButton() {
+  ShowItem(kPictureButtonId,
+           !pictureName_.empty() || context_.environment.printed.Has(request_.itemNumber));
+}
+
 void CSvcDlgMain::OnPicture() {
-  Services().ShowPicture(context_.environment.folders.service + "/images/" + pictureName_ + ".jpg",
-                         itemTitle_);
+  const operations::ServiceEnvironment& env = context_.environment;
+  if (!pictureName_.empty())
+    Services().ShowPicture(env.folders.service + "/images/" + pictureName_ + ".jpg", itemTitle_);
+  if (!env.printed.Has(request_.itemNumber)) return;
+  const ScopedWaitCursor waitCursor(Services());
+  std::string error;
+  const std::vector<std::string> files =
+      env.printed.Draw(request_.itemNumber, env.folders.csv + "/" + kPrintedFolder, &error);
+  if (files.empty()) {
+    Services().MessageBox("The printed page could not be drawn.\n" + error, kApplicationTitle,
+                          kOk | kIconWarning);
+    return;
+  }
+  for (std::size_t page = 0; page < files.size(); ++page) {
+    const std::string number = files.size() > 1 ? " " + std::to_string(page + 1) : "";
+    Services().ShowPicture(files[page], itemTitle_ + ": page" + number + " as sent");
+  }
 }
 
 void CSvcDlgMain::OnNext() {

@@ -23,6 +23,8 @@ struct ServiceContext {
 
 // The main-menu function whose tree walks through the parts exchange step by step.
 inline constexpr int kGuidedFunction = 90030;
+// Where "Picture" draws the pages an item's last print sent, in the CSV folder.
+inline constexpr const char* kPrintedFolder = "Printed";
 
 class CSvcDlgMain : public TStackedDialog {
 public:
@@ -51,6 +53,7 @@ private:
   void OnTreeSelection();
   void SetActionButtons();
   void OnAction();
+  void ShowPictureButton();
   void OnPicture();
   void OnNext();
   bool OnHotKey(int key);

@@ -311,19 +311,22 @@ bool WritePagePng(const Page& page, const std::string& path, bool full, std::str
 
 namespace {
 
-// A fresh printer's reading of a job: the page renderer plus counts of what else came.
+// A fresh printer's reading of a job: the page renderer plus counts of what else came. Each page
+// that ends goes to onPage, which returns what went wrong with it ("" when nothing did).
 class JobReader final : public CommandSink {
 public:
-  JobReader(RenderSummary& summary, std::string output, bool full)
+  JobReader(RenderSummary& summary, std::function<std::string(const Page&)> onPage)
       : summary_(summary),
-        output_(std::move(output)),
-        full_(full),
+        onPage_(std::move(onPage)),
         pages_([this](const std::string& what) { Warn(what); }) {}
 
-  void Finish() {
+  void Read(const Bytes& job) {
+    CommandParser parser(*this);
+    parser.Feed(job.data(), job.size());
+    if (parser.Incomplete()) Warn("the job ended in the middle of a command");
     if (pages_.HasContent()) {
       Warn("the job ended without ending its page");
-      Write(pages_.EndPage());
+      End(pages_.EndPage());
     }
   }
 
@@ -335,7 +338,7 @@ public:
     pages_.Raster(block);
   }
   void OnControl(std::uint8_t byte) override {
-    if (byte == 0x0C) Write(pages_.EndPage());
+    if (byte == 0x0C) End(pages_.EndPage());
   }
   void OnRemote(const std::string&, const Bytes&) override { ++summary_.remoteCommands; }
   void OnFactory(const FactoryCommand& command) override {
@@ -349,26 +352,15 @@ private:
   void Warn(const std::string& what) {
     if (summary_.warnings.size() < 100) summary_.warnings.push_back(what);
   }
-  void Write(const Page& page) {
+
+  void End(const Page& page) {
     ++summary_.pages;
     for (const auto& [colour, dots] : CountDots(page)) summary_.dots[colour] += dots;
-    std::string path = output_;
-    if (summary_.pages > 1) {
-      const auto dot = path.rfind(".png");
-      path = (dot == std::string::npos ? path : path.substr(0, dot)) + "-" +
-             std::to_string(summary_.pages) + ".png";
-    }
-    std::string error;
-    if (WritePagePng(page, path, full_, &error)) {
-      summary_.files.push_back(path);
-    } else {
-      Warn(error);
-    }
+    if (const std::string problem = onPage_(page); !problem.empty()) Warn(problem);
   }
 
   RenderSummary& summary_;
-  std::string output_;
-  bool full_;
+  std::function<std::string(const Page&)> onPage_;
   PageRenderer pages_;
 };
 
@@ -376,12 +368,30 @@ private:
 
 RenderSummary RenderJob(const Bytes& job, const std::string& outputPng, bool full) {
   RenderSummary summary;
-  JobReader reader(summary, outputPng, full);
-  CommandParser parser(reader);
-  parser.Feed(job.data(), job.size());
-  if (parser.Incomplete()) summary.warnings.push_back("the job ended in the middle of a command");
-  reader.Finish();
+  JobReader reader(summary, [&](const Page& page) {
+    std::string path = outputPng;
+    if (summary.pages > 1) {
+      const auto dot = path.rfind(".png");
+      path = (dot == std::string::npos ? path : path.substr(0, dot)) + "-" +
+             std::to_string(summary.pages) + ".png";
+    }
+    std::string error;
+    if (WritePagePng(page, path, full, &error)) summary.files.push_back(path);
+    return error;
+  });
+  reader.Read(job);
   return summary;
+}
+
+std::vector<Page> ReadPages(const Bytes& job) {
+  RenderSummary summary;
+  std::vector<Page> pages;
+  JobReader reader(summary, [&pages](const Page& page) {
+    if (!page.blocks.empty()) pages.push_back(page);
+    return std::string();
+  });
+  reader.Read(job);
+  return pages;
 }
 
 }  // namespace vprinter

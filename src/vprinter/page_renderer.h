@@ -85,4 +85,7 @@ struct RenderSummary {
 // Reads a whole job as a fresh printer would and writes its pages as OUT.png, OUT-2.png, ...
 RenderSummary RenderJob(const Bytes& job, const std::string& outputPng, bool full);
 
+// The pages a fresh printer would put on paper for the job, blank ones left out.
+std::vector<Page> ReadPages(const Bytes& job);
+
 }  // namespace vprinter

@@ -4,9 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "driver/nvram_map.h"
 #include "driver/product_constants.h"
 #include "operations/service_record.h"
+#include "vprinter/page_renderer.h"
 #include "support/main_dialog_fixture.h"
 #include "ui/pages/bid_page.h"
 #include "ui/pages/clock_page.h"
@@ -413,6 +417,44 @@ TEST_F(ItemPagesTest, ServiceRecordShowsThisPrintersRunsNewestFirst) {
   const auto& rows = Page(*dialog).Item(ui::kServiceRecordTableId).rows;
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(rows[0][1], "New board");
+}
+
+// After a nozzle check, "Picture" shows the item's picture and the page as the program sent it:
+// the same dots of every colour as the printer put on paper. The page stays with the item when
+// the dialog is closed and opened again.
+TEST_F(ItemPagesTest, PictureShowsThePageTheLastPrintSent) {
+  auto dialog = OpenAt("Nozzle check");
+  Press(*dialog, ui::kExecuteButtonId);
+  const std::vector<vprinter::Page> pages = Environment().printed.Of(10090);
+  ASSERT_EQ(pages.size(), 1u);
+  ASSERT_EQ(Printer()->PageDots().size(), 1u);
+  EXPECT_EQ(vprinter::CountDots(pages[0]), Printer()->PageDots().back());
+
+  dialog = OpenAt("Nozzle check");
+  dialog->Click(ui::kPictureButtonId);
+  const std::vector<ui::UiCall> pictures = ui.Calls(ui::UiCallKind::Picture);
+  ASSERT_EQ(pictures.size(), 2u);
+  const std::string file = Environment().folders.csv + "/Printed/10090-1.png";
+  EXPECT_EQ(pictures[1].text, "Nozzle check: page as sent | " + file);
+  std::ifstream png(file, std::ios::binary);
+  std::string signature(8, '\0');
+  png.read(signature.data(), 8);
+  EXPECT_EQ(signature, "\x89PNG\r\n\x1a\n");
+
+  // A folder that cannot take the picture: a warning says so, and no window opens.
+  const std::string printed = Environment().folders.csv + "/Printed";
+  std::filesystem::remove_all(printed);
+  std::ofstream(printed) << "a file";
+  Mark();
+  dialog->Click(ui::kPictureButtonId);
+  ASSERT_EQ(Shown().size(), 1u);
+  EXPECT_EQ(Shown()[0].text.rfind("The printed page could not be drawn.\n", 0), 0u);
+  EXPECT_EQ(Shown()[0].icon, ui::kIconWarning);
+  EXPECT_EQ(ui.Calls(ui::UiCallKind::Picture).size(), 3u);  // the item's own picture only
+
+  // A job that printed nothing (a reset alone) leaves the page of the last print.
+  Environment().printed.Keep(10090, {0x1B, 0x40});
+  EXPECT_EQ(Environment().printed.Of(10090).size(), 1u);
 }
 
 }  // namespace
