@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QImageWriter>
 #include <QMessageBox>
 #include <QProcess>
 #include <QScreen>
@@ -13,6 +14,7 @@
 #include <QUrl>
 #include <utility>
 
+#include "gui/chart_painter.h"
 #include "gui/dialog_view.h"
 #include "ui/message_dlg.h"
 #include "ui/picture_dlg.h"
@@ -195,6 +197,15 @@ void QtUiServices::ShowPicture(const std::string& path, const std::string& capti
   OnGui([&] {
     auto picture = std::make_unique<ui::CSvcDlgPicture>(*this);
     if (picture->Open(path, caption)) pictures_.push_back(std::move(picture));
+  });
+}
+
+bool QtUiServices::SaveChart(const ui::Chart& chart, const std::string& path, std::string* error) {
+  return OnGui([&] {
+    QImageWriter writer(QString::fromStdString(path), "png");
+    if (writer.write(DrawChart(chart))) return true;
+    if (error != nullptr) *error = writer.errorString().toStdString() + ": " + path;
+    return false;
   });
 }
 

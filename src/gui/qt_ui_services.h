@@ -44,6 +44,7 @@ public:
   void CloseProgressDialog() override;
   void ShowPicture(const std::string& path, const std::string& caption) override;
   std::optional<ui::PictureSize> LoadPictureSize(const std::string& path) override;
+  bool SaveChart(const ui::Chart& chart, const std::string& path, std::string* error) override;
   ui::ScreenMetrics Screen() override;
   int ShellOpen(const std::string& path) override;
   bool StartProcess(const std::string& program, const std::vector<std::string>& args,

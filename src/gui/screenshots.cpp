@@ -1,5 +1,7 @@
 #include "gui/screenshots.h"
 
+#include <filesystem>
+
 #include <QApplication>
 #include <QDir>
 #include <QImage>
@@ -326,21 +328,29 @@ std::vector<std::string> RenderScreenshots(const std::string& folder, QtUiServic
   };
   showPicture(WriteSamplePicture(scratch.path()), "Serial number", "picture");
 
-  // A nozzle check, and its page as the program sent it.
-  {
-    ui::CSvcDlgMain main(services, context, "Adjustment and Service", 90020);
+  // Runs an item's Execute; its messages are answered on this thread while it runs.
+  const auto execute = [&](int top, const char* item) {
+    ui::CSvcDlgMain main(services, context, "Adjustment and Service", top);
     main.Create();
-    SelectItem(main, "Nozzle check");
+    SelectItem(main, item);
     main.SetFocus(ui::kExecuteButtonId);
     main.Click(ui::kExecuteButtonId);
-    // Its messages are answered on this thread while it runs.
     while (main.Request().workerRunning) QApplication::processEvents(QEventLoop::AllEvents, 50);
     main.WaitForOperation();
     QApplication::processEvents();
-    const auto files = context.environment.printed.Draw(
-        main.Request().itemNumber, scratch.path().toStdString(), nullptr);
-    if (!files.empty()) showPicture(files[0], "Nozzle check: page as sent", "printed-page");
-  }
+    return main.Request().itemNumber;
+  };
+  // A nozzle check, and its page as the program sent it.
+  const auto pages = context.environment.printed.Draw(execute(90020, "Nozzle check"),
+                                                      scratch.path().toStdString(), nullptr);
+  if (!pages.empty()) showPicture(pages[0], "Nozzle check: page as sent", "printed-page");
+  // A carriage motor measurement, and the chart it saved beside the service record.
+  execute(90040, "CR motor load");
+  std::string newest;
+  for (const auto& file : std::filesystem::directory_iterator(context.environment.folders.csv))
+    if (const std::string name = file.path().string(); name.ends_with("_210060.png"))
+      newest = std::max(newest, name);
+  if (!newest.empty()) showPicture(newest, "CR motor load", "motor-chart");
 
   // Templates without a sample of their own are drawn as their template stands.
   for (int id : ui::TemplateIds()) {

@@ -8,9 +8,11 @@
 #include <cstdio>
 #include <optional>
 #include <span>
+#include <vector>
 
 #include "driver/nvram_map.h"
 #include "encoder/factory_commands.h"
+#include "operations/measured_charts.h"
 #include "operations/service_operations.h"
 #include "operations/shared_steps.h"
 
@@ -33,6 +35,7 @@ constexpr int kStartPolls = 60;
 constexpr int kRunPolls = 900;
 constexpr int kRuns = 3;
 constexpr int kPassed = 1;
+constexpr int kFirstFunction = 210390;  // variant 0; variant 1 is the next
 
 using Results = std::array<int, 10>;
 
@@ -78,7 +81,21 @@ public:
   AidInspection(OperationRun& run, int variant)
       : run_(run), link_(run.link), variant_(variant), settings_(run.link.TestSettings()) {}
 
+  // The inspection, then the chart of the runs it judged against the limit.
   bool Run() {
+    const bool passed = Inspect();
+    const std::string title =
+        run_.request.itemTitle.empty() ? "AID inspection" : run_.request.itemTitle;
+    ShowMeasuredChart(run_, kFirstFunction + variant_,
+                      AidChart(title, sums_, settings_.AidLimit,
+                               passed ? "Passed" : "Failed: " + run_.request.aidJudgement));
+    return passed;
+  }
+
+private:
+  enum class Ended { Yes, NotBegun, NotEnded, Broken };
+
+  bool Inspect() {
     wait_.emplace(run_.env.ui, ItemText(run_.request, 1));
     if (!Prepare()) return false;
     Results first{};
@@ -90,6 +107,7 @@ public:
       if (resultCode_ != kPassed) return Failed(kMsgFailedLater);
       int sum = 0;
       for (const int r : results) sum += r;
+      sums_.push_back(sum);
       if (sum >= settings_.AidLimit) return Passed(first);
       run_.request.aidJudgement = "NG3";
     }
@@ -99,9 +117,6 @@ public:
     link_.SetLastError(0);
     return false;
   }
-
-private:
-  enum class Ended { Yes, NotBegun, NotEnded, Broken };
 
   bool Prepare() {
     const bool queued =
@@ -202,13 +217,14 @@ private:
   const printer::ModelTestSettings& settings_;
   std::optional<ScopedWaitDialog> wait_;
   int resultCode_ = 0;
+  std::vector<int> sums_;  // of the runs judged against the limit
 };
 
 }  // namespace
 
 void AddInspectionOperations(OperationTable& table) {
-  table.Add(210390, "InspectAid", [](OperationRun& run) { return AidInspection(run, 0).Run(); });
-  table.Add(210391, "InspectAid", [](OperationRun& run) { return AidInspection(run, 1).Run(); });
+  table.Add(kFirstFunction, "InspectAid", [](OperationRun& run) { return AidInspection(run, 0).Run(); });
+  table.Add(kFirstFunction + 1, "InspectAid", [](OperationRun& run) { return AidInspection(run, 1).Run(); });
 }
 
 }  // namespace operations

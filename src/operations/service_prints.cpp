@@ -21,6 +21,7 @@
 #include "encoder/factory_commands.h"
 #include "encoder/raster_commands.h"
 #include "encoder/remote_commands.h"
+#include "operations/measured_charts.h"
 #include "operations/service_operations.h"
 #include "operations/shared_steps.h"
 #include "patterns/adjustment_sheets.h"
@@ -34,6 +35,8 @@ namespace operations {
 namespace {
 
 constexpr int kSheetPolls = 600;
+constexpr int kCrMotorFunction = 210060;
+constexpr int kPfMotorFunction = 210190;
 constexpr int kNozzleCheckPolls = 120;
 
 // The wait dialog around some printing; Done and Failed close it before their message.
@@ -87,10 +90,24 @@ bool PrintInspectionSheet(OperationRun& run) {
   return Sheet(run.link, header, run.env.versionText) ? print.Done() : print.Failed();
 }
 
-template <bool (*Measure)(printer::CPrinterLink&)>
+// A motor load measurement; once its readings are taken, a chart of them against the limits.
+template <int kFunction, bool (*Measure)(printer::CPrinterLink&,
+                                         std::optional<patterns::MotorValues>&)>
 bool MeasureMotor(OperationRun& run) {
   PrintRun print(run, 1);
-  return Measure(run.link) ? print.Done() : print.Failed();
+  std::optional<patterns::MotorValues> measured;
+  const bool ok = Measure(run.link, measured);
+  const bool result = ok ? print.Done() : print.Failed();
+  if (measured) {
+    const bool carriage = kFunction == kCrMotorFunction;
+    const std::string title = !run.request.itemTitle.empty() ? run.request.itemTitle
+                              : carriage                     ? "CR motor load"
+                                                             : "PF motor load";
+    const printer::ModelTestSettings& limits = run.link.TestSettings();
+    ShowMeasuredChart(run, kFunction,
+                      MotorChart(title, *measured, carriage ? limits.CrMeasure : limits.PfMeasure));
+  }
+  return result;
 }
 
 // The black-ink kind as the check prints name it: 1 matte ("Mk"), 0 photo ("Pk").
@@ -284,12 +301,12 @@ bool SendNetworkNozzleCheck(OperationRun& run) {
 
 void AddServicePrintOperations(OperationTable& table) {
   table.Add(210040, "PrintServicePattern", PrintMechanicalSheet);
-  table.Add(210060, "PrintServicePattern", MeasureMotor<patterns::MeasureCrMotor>);
+  table.Add(kCrMotorFunction, "PrintServicePattern", MeasureMotor<kCrMotorFunction, patterns::MeasureCrMotor>);
   table.Add(210090, "RunNozzleCheck", RunNozzleCheck);
   table.Add(210110, "PrintServicePattern", PrintInspectionSheet<patterns::PrintInspectionSheet1>);
   table.Add(210120, "PrintServicePattern", PrintInspectionSheet<patterns::PrintInspectionSheet2>);
   table.Add(210170, "PrintFeedCorrectionCheck", PrintFeedCorrectionCheck);
-  table.Add(210190, "PrintServicePattern", MeasureMotor<patterns::MeasurePfMotor>);
+  table.Add(kPfMotorFunction, "PrintServicePattern", MeasureMotor<kPfMotorFunction, patterns::MeasurePfMotor>);
   table.Add(210280, "PrintImsCheck", PrintImsCheck);
   table.Add(210340, "PrintServicePattern", PrintLineSheet);
   table.Add(210370, "SendNetworkNozzleCheck", SendNetworkNozzleCheck);

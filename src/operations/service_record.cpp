@@ -96,6 +96,15 @@ std::string ServiceRecordFile(const std::string& csvFolder, const std::string& s
   return csvFolder + "/" + FileSafe(serial) + "_" + time.substr(0, 7) + ".csv";
 }
 
+std::string ServiceRecordChart(const std::string& csvFolder, const std::string& serial,
+                               const std::string& time, int functionNumber) {
+  std::string stamp;
+  for (const char c : time)
+    if (c != ':') stamp += c == ' ' ? '_' : c;
+  return csvFolder + "/" + FileSafe(serial) + "_" + stamp + "_" + std::to_string(functionNumber) +
+         ".png";
+}
+
 platform::CsvRecord ServiceRecordColumns() { return kColumns; }
 
 platform::CsvRecord ServiceRecordRow(const ServiceRecordEntry& e) {

@@ -30,6 +30,10 @@ platform::CsvRecord ServiceRecordRow(const ServiceRecordEntry& entry);
 std::string ServiceRecordFile(const std::string& csvFolder, const std::string& serial,
                               const std::string& time);
 
+// The chart of a measurement beside it: "<serial>_<yyyy-mm-dd>_<hhmmss>_<function>.png".
+std::string ServiceRecordChart(const std::string& csvFolder, const std::string& serial,
+                               const std::string& time, int functionNumber);
+
 // Appends the entry to its printer's file of the month; false, with the reason, when it is not
 // in the file whole (the rows before it stay as they were).
 bool AppendServiceRecord(const std::string& csvFolder, const ServiceRecordEntry& entry,

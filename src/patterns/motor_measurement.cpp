@@ -98,8 +98,9 @@ bool StoreWord(CPrinterLink& link, int address, int value) {
 
 // Computes, judges and, when everything passed, stores the constants and closes the measurement.
 bool Conclude(CPrinterLink& link, const Addresses& a, const MotorReadings& readings,
-              const MotorMeasureSettings& s) {
+              const MotorMeasureSettings& s, std::optional<MotorValues>& measured) {
   const MotorValues values = ComputeMotorValues(readings, s);
+  measured = values;
   // A code left by an earlier operation on this link must not fail a good measurement.
   link.SetLastError(JudgeMotorValues(values, s));
   if (link.LastError() != printer::kLinkFresh) return false;
@@ -143,26 +144,33 @@ MotorValues ComputeMotorValues(const MotorReadings& r, const MotorMeasureSetting
   return v;
 }
 
+int JudgedValue::Code() const {
+  return value > max ? highCode : value < min ? lowCode : printer::kLinkFresh;
+}
+
+std::vector<JudgedValue> JudgedMotorValues(const MotorValues& v, const MotorMeasureSettings& s) {
+  return {
+      {"Current_H", v.Current_H, s.CurH_Min, s.CurH_Max, kCurrentHLow, kCurrentHHigh},
+      {"Current_L", v.Current_L, s.CurL_Min, s.CurL_Max, kCurrentLLow, kCurrentLHigh},
+      {"Current_CHK", v.Current_CHK, s.CurChk_Min, s.CurChk_Max, kCurrentChkLow, kCurrentChkHigh},
+      {"aveTi_H", v.aveTi_H, s.TiH_Min, s.TiH_Max, kTimeHLow, kTimeHHigh},
+      {"aveTi_L", v.aveTi_L, s.TiL_Min, s.TiL_Max, kTimeLLow, kTimeLHigh},
+      {"aveTi_CHK", v.aveTi_CHK, s.TiChk_Min, s.TiChk_Max, kTimeChkLow, kTimeChkHigh},
+      {"Fuka_kc", v.Fuka_kc, s.Kc_Min, s.Kc_Max, kKcLow, kKcHigh},
+      {"Fuka_kd", v.Fuka_kd, s.Kd_Min, s.Kd_Max, kKdLow, kKdHigh},
+      {"check", v.check, s.Chk_Min, s.Chk_Max, kCheckOutside, kCheckOutside},
+  };
+}
+
 int JudgeMotorValues(const MotorValues& v, const MotorMeasureSettings& s) {
   if (!v.divisible) return kNoDivisor;
   int code = printer::kLinkFresh;
-  auto test = [&code](int value, int min, int max, int low, int high) {
-    if (value < min) code = low;
-    if (value > max) code = high;
-  };
-  test(v.Current_H, s.CurH_Min, s.CurH_Max, kCurrentHLow, kCurrentHHigh);
-  test(v.Current_L, s.CurL_Min, s.CurL_Max, kCurrentLLow, kCurrentLHigh);
-  test(v.Current_CHK, s.CurChk_Min, s.CurChk_Max, kCurrentChkLow, kCurrentChkHigh);
-  test(v.aveTi_H, s.TiH_Min, s.TiH_Max, kTimeHLow, kTimeHHigh);
-  test(v.aveTi_L, s.TiL_Min, s.TiL_Max, kTimeLLow, kTimeLHigh);
-  test(v.aveTi_CHK, s.TiChk_Min, s.TiChk_Max, kTimeChkLow, kTimeChkHigh);
-  test(v.Fuka_kc, s.Kc_Min, s.Kc_Max, kKcLow, kKcHigh);
-  test(v.Fuka_kd, s.Kd_Min, s.Kd_Max, kKdLow, kKdHigh);
-  test(v.check, s.Chk_Min, s.Chk_Max, kCheckOutside, kCheckOutside);
+  for (const JudgedValue& judged : JudgedMotorValues(v, s))
+    if (judged.Code() != printer::kLinkFresh) code = judged.Code();
   return code;
 }
 
-bool MeasureCrMotor(CPrinterLink& link) {
+bool MeasureCrMotor(CPrinterLink& link, std::optional<MotorValues>& measured) {
   const printer::ModelTestSettings& t = link.TestSettings();
   const Addresses& a = kCr;
   if (!OpenMeasurement(link, a)) return false;
@@ -196,10 +204,10 @@ bool MeasureCrMotor(CPrinterLink& link) {
       !link.FlushJob() || !link.WaitForStatus(60, 4, -1)) {
     return false;
   }
-  return Conclude(link, a, r, t.CrMeasure);
+  return Conclude(link, a, r, t.CrMeasure, measured);
 }
 
-bool MeasurePfMotor(CPrinterLink& link) {
+bool MeasurePfMotor(CPrinterLink& link, std::optional<MotorValues>& measured) {
   const printer::ModelTestSettings& t = link.TestSettings();
   const Addresses& a = kPf;
   if (!OpenMeasurement(link, a)) return false;
@@ -214,7 +222,7 @@ bool MeasurePfMotor(CPrinterLink& link) {
       !Reading(link, a, 1, 8640, false, r.timeChk)) {
     return false;
   }
-  return Conclude(link, a, r, t.PfMeasure);
+  return Conclude(link, a, r, t.PfMeasure, measured);
 }
 
 }  // namespace patterns

@@ -6,6 +6,8 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 #include "printer/model_test_settings.h"
 
@@ -64,10 +66,26 @@ struct MotorValues {
 
 MotorValues ComputeMotorValues(const MotorReadings& readings,
                                const printer::MotorMeasureSettings& s);
+// One test of the judgement: a value against its limits and the codes it fails with.
+struct JudgedValue {
+  const char* name;
+  int value;
+  int min;
+  int max;
+  int lowCode;   // below min
+  int highCode;  // above max (this code when a value is both, with limits the wrong way round)
+  // The value's judgement code, 1 when it passes.
+  int Code() const;
+};
+
+// The tests of the judgement table, in its order (meaningful only when values.divisible).
+std::vector<JudgedValue> JudgedMotorValues(const MotorValues& values,
+                                           const printer::MotorMeasureSettings& s);
 // The code of the last failing test, in the order of the judgement table, or 1 when all pass.
 int JudgeMotorValues(const MotorValues& values, const printer::MotorMeasureSettings& s);
 
-bool MeasureCrMotor(printer::CPrinterLink& link);
-bool MeasurePfMotor(printer::CPrinterLink& link);
+// Each measurement leaves in `measured` what the readings came to once they were all taken.
+bool MeasureCrMotor(printer::CPrinterLink& link, std::optional<MotorValues>& measured);
+bool MeasurePfMotor(printer::CPrinterLink& link, std::optional<MotorValues>& measured);
 
 }  // namespace patterns

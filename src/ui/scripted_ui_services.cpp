@@ -1,5 +1,7 @@
 #include "ui/scripted_ui_services.h"
 
+#include <filesystem>
+
 #include "ui/dialog.h"
 
 namespace ui {
@@ -49,7 +51,7 @@ const char* KindName(UiCallKind kind) {
       "message-box",     "message-dialog", "open-file",   "save-file",     "wait-cursor",
       "normal-cursor",   "wait",           "wait-closed", "progress",      "progress-position",
       "progress-closed", "picture",        "shell-open",  "start-process", "temperature",
-      "dialog",          "modeless"};
+      "dialog",          "modeless",       "chart"};
   return kNames[static_cast<std::size_t>(kind)];
 }
 
@@ -167,6 +169,23 @@ void ScriptedUiServices::CloseProgressDialog() { Record(UiCallKind::ProgressClos
 
 void ScriptedUiServices::ShowPicture(const std::string& path, const std::string& caption) {
   Record(UiCallKind::Picture, caption + " | " + path, 0, 0);
+}
+
+bool ScriptedUiServices::SaveChart(const Chart& chart, const std::string& path,
+                                   std::string* error) {
+  Record(UiCallKind::Chart, chart.title + " | " + path, 0, 0);
+  if (!std::filesystem::is_directory(std::filesystem::path(path).parent_path())) {
+    if (error != nullptr) *error = "No such folder: " + path;
+    return false;
+  }
+  std::lock_guard lock(mutex_);
+  charts_.emplace_back(path, chart);
+  return true;
+}
+
+std::vector<std::pair<std::string, Chart>> ScriptedUiServices::Charts() const {
+  std::lock_guard lock(mutex_);
+  return charts_;
 }
 
 std::optional<PictureSize> ScriptedUiServices::LoadPictureSize(const std::string& path) {

@@ -32,6 +32,7 @@ enum class UiCallKind {
   Temperature,
   Dialog,
   Modeless,
+  Chart,
 };
 
 // The kind as scripts read it: "message-box", "open-file", ...
@@ -82,6 +83,11 @@ public:
   void CloseProgressDialog() override;
   void ShowPicture(const std::string& path, const std::string& caption) override;
   std::optional<PictureSize> LoadPictureSize(const std::string& path) override;
+  // Keeps the chart (see Charts) and writes nothing; fails as a writer would when the path's
+  // folder does not exist.
+  bool SaveChart(const Chart& chart, const std::string& path, std::string* error) override;
+  // The charts saved so far, with their paths.
+  std::vector<std::pair<std::string, Chart>> Charts() const;
   ScreenMetrics Screen() override;
   int ShellOpen(const std::string& path) override;
   bool StartProcess(const std::string& program, const std::vector<std::string>& args,
@@ -106,6 +112,7 @@ private:
   std::deque<std::function<void(CDialog&)>> dialogActions_;
   std::deque<std::function<void()>> posted_;
   std::map<std::string, PictureSize> pictures_;
+  std::vector<std::pair<std::string, Chart>> charts_;
   ScreenMetrics screen_;
   int shellOpenResult_ = 33;
   std::string startFailure_;

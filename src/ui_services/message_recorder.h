@@ -64,6 +64,9 @@ public:
   std::optional<PictureSize> LoadPictureSize(const std::string& path) override {
     return ui_.LoadPictureSize(path);
   }
+  bool SaveChart(const Chart& chart, const std::string& path, std::string* error) override {
+    return ui_.SaveChart(chart, path, error);
+  }
   ScreenMetrics Screen() override { return ui_.Screen(); }
   int ShellOpen(const std::string& path) override { return ui_.ShellOpen(path); }
   bool StartProcess(const std::string& program, const std::vector<std::string>& args,

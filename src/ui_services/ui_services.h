@@ -59,6 +59,25 @@ struct ScreenMetrics {
   int maximizedHeight = 1040;  // height of a maximized window: the screen less the task bar
 };
 
+// A chart of measured values, one bar per value, each against its own limits (the values of one
+// chart may differ in scale a hundredfold). A bar that failed its test is drawn in the failing
+// colour.
+struct ChartBar {
+  std::string label;
+  int value = 0;
+  int min = 0;
+  std::optional<int> max;  // none: only a lower limit
+  bool passed = true;
+  bool operator==(const ChartBar&) const = default;
+};
+
+struct Chart {
+  std::string title;
+  std::string verdict;  // the line under the title: how the measurement was judged
+  std::vector<ChartBar> bars;
+  bool operator==(const Chart&) const = default;
+};
+
 class UiServices {
 public:
   virtual ~UiServices() = default;
@@ -85,6 +104,8 @@ public:
   // A picture window, modeless; several may be open.
   virtual void ShowPicture(const std::string& path, const std::string& caption) = 0;
   virtual std::optional<PictureSize> LoadPictureSize(const std::string& path) = 0;
+  // Draws the chart into a PNG file; false, with the reason in *error, when it was not written.
+  virtual bool SaveChart(const Chart& chart, const std::string& path, std::string* error) = 0;
   virtual ScreenMetrics Screen() = 0;
 
   // Opens a document with the desktop's viewer; a result of 32 or less is a failure.

@@ -15,6 +15,7 @@
 #include <atomic>
 #include <thread>
 
+#include "gui/chart_painter.h"
 #include "gui/dialog_view.h"
 #include "gui/program_icon.h"
 #include "gui/qt_ui_services.h"
@@ -292,6 +293,33 @@ TEST(GuiDialog, ATableShowsTheRowsTheDialogGivesIt) {
   dialog.ChangeItem(20, [](ui::ControlState& c) { c.rows = {{"11:00", "Third"}}; });
   ASSERT_EQ(table->rowCount(), 1);
   EXPECT_EQ(table->item(0, 1)->text(), "Third");
+}
+
+// Every bar is drawn in the colour of its own judgement, on a scale of its own: values a
+// thousandfold apart, far outside or without an upper limit all show. The saved file is that
+// picture.
+TEST(GuiChart, EachBarTakesTheColourOfItsJudgement) {
+  const ui::Chart chart{"CR motor load",
+                        "Failed: -983",
+                        {{"Current_H", 300, 250, 350, true},
+                         {"aveTi_L", 3902, 2000, 2808, false},
+                         {"Fuka_kc", -50000, 10, 20, false},
+                         {"Run 2", 3771, 3556, std::nullopt, true},
+                         {"Run 3", 1000, 3556, std::nullopt, false}}};
+  const QImage image = gui::DrawChart(chart);
+  for (int i = 0; i < static_cast<int>(chart.bars.size()); ++i) {
+    const QColor expected =
+        chart.bars[static_cast<std::size_t>(i)].passed ? gui::kPassedColour : gui::kFailedColour;
+    EXPECT_EQ(image.pixelColor(gui::BarCentre(chart, i)), expected) << i;
+  }
+  gui::QtUiServices services({});
+  testing_support::TempFolder folder;
+  const std::string path = folder / "chart.png";
+  std::string error;
+  ASSERT_TRUE(services.SaveChart(chart, path, &error)) << error;
+  EXPECT_EQ(QImage(QString::fromStdString(path)).convertToFormat(QImage::Format_RGB32), image);
+  EXPECT_FALSE(services.SaveChart(chart, folder / "missing/chart.png", &error));
+  EXPECT_NE(error.find("missing/chart.png"), std::string::npos) << error;
 }
 
 TEST(GuiServices, AWorkersMessageBoxIsAnsweredAndTheWorkerResumes) {

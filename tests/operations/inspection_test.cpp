@@ -113,6 +113,24 @@ TEST_F(AidInspectionTest, RunsThatStayWeakEndAfterTheThird) {
   EXPECT_TRUE(Inspect());
   EXPECT_EQ(request.aidJudgement, "OK");
   EXPECT_EQ(request.shownValues[0], 372);
+
+  // The charts: the runs judged against the limit, weak ones failing.
+  const auto charts = ui.Charts();
+  ASSERT_EQ(charts.size(), 2u);
+  EXPECT_EQ(charts[0].second.verdict, "Failed: NG3");
+  ASSERT_EQ(charts[0].second.bars.size(), 2u);
+  for (const ui::ChartBar& bar : charts[0].second.bars) {
+    EXPECT_EQ(bar.min, 3556);
+    EXPECT_FALSE(bar.passed);
+  }
+  const ui::Chart& passed = charts[1].second;
+  EXPECT_EQ(passed.verdict, "Passed");
+  ASSERT_EQ(passed.bars.size(), 2u);
+  EXPECT_EQ(passed.bars[0].label, "Run 2");
+  EXPECT_FALSE(passed.bars[0].passed);
+  EXPECT_EQ(passed.bars[1].value, 3771);  // 372 + 379 + ... + 380
+  EXPECT_TRUE(passed.bars[1].passed);
+  EXPECT_EQ(charts[1].first.substr(charts[1].first.size() - 11), "_210390.png");
 }
 
 TEST_F(AidInspectionTest, RunsThatNeverBeginOrEndAreGivenUpAndSaid) {

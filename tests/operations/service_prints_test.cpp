@@ -133,17 +133,52 @@ TEST_F(ServicePrintsTest, AdjustmentSheetsPrintWithoutAMessage) {
   ExpectWaitDialogsClosed();
 }
 
-TEST_F(ServicePrintsTest, MotorMeasurementsJudgeTheMotors) {
+// Each measurement charts its values against the limits, saved beside the service record and
+// shown; a bar fails exactly where its value is outside its limits, and the verdict carries the
+// judgement code the run left.
+TEST_F(ServicePrintsTest, MotorMeasurementsJudgeTheMotorsAndChartTheirValues) {
   Mark();
   ASSERT_TRUE(RunOp(10060));
   ASSERT_TRUE(RunOp(10190));
   EXPECT_EQ(Shown(), (std::vector{Message(10000001), Message(10000001)}));
+  auto charts = ui.Charts();
+  ASSERT_EQ(charts.size(), 2u);
+  const vprinter::Bytes serial = Peek(driver::nvram::kSerialNumber, driver::nvram::kSerialLength);
+  const std::string beside = Environment().folders.csv + "/" +
+                             std::string(serial.begin(), serial.end()) + "_2023-11-14_";
+  EXPECT_EQ(charts[0].first.rfind(beside, 0), 0u) << charts[0].first;
+  EXPECT_EQ(charts[0].first.substr(charts[0].first.size() - 11), "_210060.png");
+  EXPECT_EQ(charts[1].first.substr(charts[1].first.size() - 11), "_210190.png");
+  for (const auto& [path, chart] : charts) {
+    EXPECT_EQ(chart.verdict, "Passed");
+    ASSERT_EQ(chart.bars.size(), 9u);
+    for (const ui::ChartBar& bar : chart.bars) EXPECT_TRUE(bar.passed) << bar.label;
+  }
+  EXPECT_EQ(ui.Calls(ui::UiCallKind::Picture).back().text, "PF motor load | " + charts[1].first);
+
   SetFaults([](vprinter::Faults& f) { f.motorFails = true; });
   Mark();
   EXPECT_FALSE(RunOp(10060));
   EXPECT_EQ(Shown(), std::vector{Message(90000005)});
   EXPECT_EQ(request.done, 0);
   ExpectWaitDialogsClosed();
+  charts = ui.Charts();
+  ASSERT_EQ(charts.size(), 3u);
+  const ui::Chart& failed = charts[2].second;
+  EXPECT_EQ(failed.verdict, "Failed: " + std::to_string(request.lastError));
+  int failing = 0;
+  for (const ui::ChartBar& bar : failed.bars) {
+    EXPECT_EQ(bar.passed, bar.value >= bar.min && bar.value <= *bar.max) << bar.label;
+    failing += bar.passed ? 0 : 1;
+  }
+  EXPECT_GT(failing, 0);
+}
+
+TEST_F(ServicePrintsTest, WithoutTheServiceRecordNothingIsCharted) {
+  settings.nServiceRecord = 0;
+  ASSERT_TRUE(RunOp(10060));
+  EXPECT_TRUE(ui.Charts().empty());
+  EXPECT_TRUE(ui.Calls(ui::UiCallKind::Picture).empty());
 }
 
 TEST_F(ServicePrintsTest, TheNetworkNozzleCheckIsThirtyFixedBytesToTheDaemon) {

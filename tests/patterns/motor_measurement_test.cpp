@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <optional>
+
 #include "driver/cwin_grelt_drv.h"
 #include "printer/printer_link.h"
 #include "support/fake_driver.h"
@@ -71,13 +74,14 @@ protected:
     EXPECT_TRUE(link->SetModel(model));
     return link;
   }
+  std::optional<patterns::MotorValues> measured;
 };
 
 TEST_P(MeasureOnPrinter, AHealthyMotorPassesForEverySet) {
   auto link = Attach(GetParam());
   link->SetLastError(-7);  // left by something earlier: must not fail a good measurement
-  ASSERT_TRUE(patterns::MeasureCrMotor(*link)) << link->LastError();
-  ASSERT_TRUE(patterns::MeasurePfMotor(*link)) << link->LastError();
+  ASSERT_TRUE(patterns::MeasureCrMotor(*link, measured)) << link->LastError();
+  ASSERT_TRUE(patterns::MeasurePfMotor(*link, measured)) << link->LastError();
   const auto flags = Printer()->ReadNvram(135, 2);
   EXPECT_EQ(flags, (vprinter::Bytes{1, 1}));
   EXPECT_NE(Printer()->ReadNvram(7828, 4), (vprinter::Bytes{0, 0, 0, 0}));
@@ -96,13 +100,23 @@ TEST_F(MeasureOnPrinter, AFailingMotorIsJudgedAndLeftOpen) {
   Printer()->SetMotorReading(1, 3, 567, 3902);
   Printer()->SetMotorReading(1, 5, 599, 1051);
   Printer()->SetMotorReading(1, 2, 599, 1051);
-  EXPECT_FALSE(patterns::MeasureCrMotor(*link));
+  EXPECT_FALSE(patterns::MeasureCrMotor(*link, measured));
   EXPECT_EQ(link->LastError(), -983);
+  // Both failing tests are there to be shown, each with its own code; the others pass.
+  ASSERT_TRUE(measured.has_value());
+  std::map<std::string, int> codes;
+  for (const auto& judged : patterns::JudgedMotorValues(*measured, link->TestSettings().CrMeasure))
+    codes[judged.name] = judged.Code();
+  EXPECT_EQ(codes.size(), 9u);
+  EXPECT_EQ(codes["Current_H"], patterns::kCurrentHLow);
+  EXPECT_EQ(codes["aveTi_L"], patterns::kTimeLHigh);
+  std::erase_if(codes, [](const auto& entry) { return entry.second == 1; });
+  EXPECT_EQ(codes.size(), 2u);
   EXPECT_EQ(Printer()->ReadNvram(135, 1), vprinter::Bytes{0xFF});  // left open
   vprinter::Faults faults;
   faults.motorFails = true;
   Printer()->SetFaults(faults);
-  EXPECT_FALSE(patterns::MeasurePfMotor(*link));
+  EXPECT_FALSE(patterns::MeasurePfMotor(*link, measured));
   EXPECT_EQ(Printer()->ReadNvram(136, 1), vprinter::Bytes{0xFF});
 }
 
@@ -114,20 +128,24 @@ TEST(MeasureWithScriptedLibrary, ResultsThatDoNotReadBackEndIt) {
   testing_support::FakeDriver* fake = owned.get();
   printer::CPrinterLink link(printer::LinkEnvironment{settings, ui, clock}, std::move(owned));
   link.SetModel("FM");
+  std::optional<patterns::MotorValues> measured;
   // The flag reads 0xFF; every reading is 1000, which passes the wide CE17 limits; but this
   // library never applies the Prd writes, so the results read back as they were.
   fake->nvram[135] = 0xFF;
   fake->nvram[7824] = 0xE8, fake->nvram[7825] = 0x03;
   fake->nvram[7760] = 0xE8, fake->nvram[7761] = 0x03;
-  EXPECT_FALSE(patterns::MeasureCrMotor(link));
+  EXPECT_FALSE(patterns::MeasureCrMotor(link, measured));
   EXPECT_EQ(link.LastError(), -992);
   EXPECT_EQ(fake->nvram[135], 0xFF);
 
+  EXPECT_TRUE(measured.has_value());  // the readings were taken; the results did not stay
+  measured.reset();
   fake->nvram[135] = 0x00;  // the flag does not read back as opened
   fake->calls.clear();
-  EXPECT_FALSE(patterns::MeasureCrMotor(link));
+  EXPECT_FALSE(patterns::MeasureCrMotor(link, measured));
   EXPECT_EQ(link.LastError(), -992);
   EXPECT_EQ(fake->Count("SendEx"), 1);  // only the flag's write went out: no motor moved
+  EXPECT_FALSE(measured.has_value());
 }
 
 }  // namespace
