@@ -23,7 +23,8 @@ bool CGrelt02App::InitInstance() {
   ui::CSvcStartup start(ui_, state_.environment->folders.program,
                         [this](int functionId, const std::string& title) {
                           return MakeFunctionDialog(functionId, title);
-                        });
+                        },
+                        state_.environment.get());
   ui_.RunModal(start);
   return false;
 }

@@ -2,7 +2,9 @@
 
 #include <filesystem>
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QImage>
 #include <QPainter>
@@ -50,6 +52,29 @@ QImage GrabDialog(ui::CDialog& dialog) {
   dialog.ShowWindow(true);
   DialogWindow window(dialog);
   return Grab(window);
+}
+
+// The start screen with its printer list open, drawn above the list as it opens at the foot of
+// the window.
+QImage StartScreenWithPrinters(ui::CSvcStartup& start) {
+  start.Create();
+  start.ShowWindow(true);
+  DialogWindow window(start);
+  QImage picture = Grab(window);
+  auto* list = qobject_cast<QComboBox*>(window.View().Widget(ui::kStartPrinterListId));
+  if (list == nullptr || !list->isVisible()) return picture;
+  list->showPopup();
+  QApplication::processEvents();
+  const QImage popup = list->view()->window()->grab().toImage();
+  list->hidePopup();
+  const QPoint corner = list->mapTo(&window, QPoint(0, 0));
+  QPainter painter(&picture);
+  const QRect frame(corner.x(), corner.y() - popup.height(), popup.width(), popup.height());
+  painter.fillRect(frame.translated(3, 3), QColor(0, 0, 0, 50));  // its shadow
+  painter.drawImage(frame.topLeft(), popup);
+  painter.setPen(QColor(90, 90, 90));
+  painter.drawRect(frame.adjusted(-1, -1, 0, 0));
+  return picture;
 }
 
 // A picture like the item pictures of the menu: 9 x 6 cm at 150 dots per inch.
@@ -174,8 +199,8 @@ std::vector<std::string> RenderScreenshots(const std::string& folder, QtUiServic
   }
 
   const std::string& programFolder = serviceContext.environment.folders.program;
-  ui::CSvcStartup start(services, programFolder, nullptr);
-  save(GrabDialog(start), ui::kStartScreenTemplate, "start-screen");
+  ui::CSvcStartup start(services, programFolder, nullptr, &serviceContext.environment);
+  save(StartScreenWithPrinters(start), ui::kStartScreenTemplate, "start-screen");
   ui::CGreltDlgIniFill manuals(services, programFolder, "Manuals");
   save(GrabDialog(manuals), ui::kManualsTemplate, "manuals");
 

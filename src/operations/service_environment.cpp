@@ -31,6 +31,7 @@ std::unique_ptr<driver::GreltDriver> ServiceEnvironment::MakeDriver() const {
 }
 
 int ServiceEnvironment::ConfiguredPort() const {
+  if (const int chosen = chosenPort_.load(); chosen != 0) return chosen;
   return settings.pnInterface.count > 0 ? settings.pnInterface.values[0] : 0;
 }
 

@@ -5,6 +5,7 @@
 // tests build their own); operations, patterns and pages take these from here and never from
 // process globals, so they run anywhere and on any clock.
 
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -47,8 +48,10 @@ public:
   // The printer library object of one run or one prefetch.
   std::unique_ptr<driver::GreltDriver> MakeDriver() const;
   printer::LinkEnvironment Link() const { return {settings, ui, clock, portMap}; }
-  // The port the settings name first.
+  // The port the runs open: the one chosen on the start screen, else the settings' first.
   int ConfiguredPort() const;
+  // Chooses the printer for this run of the program; the settings file is not written.
+  void ChoosePort(int port) const { chosenPort_ = port; }
 
   const settings::AppSettings settings;  // a copy: the environment outlives whoever read them
   const ServiceFolders folders;
@@ -63,6 +66,9 @@ public:
   const menu::MenuFiles catalogue;  // numbered messages and page texts
   const std::string versionText;    // the start screen's version, printed in sheet headers
   const int lpdPort;                // where network jobs go on the printer's host
+
+private:
+  mutable std::atomic<int> chosenPort_{0};  // 0: none chosen
 };
 
 }  // namespace operations

@@ -18,11 +18,14 @@ FontSpec PointFont(int tenths, int weight, std::string face) {
 
 }  // namespace
 
-CSvcStartup::CSvcStartup(UiServices& ui, std::string programFolder, FunctionDialogFactory dialogs)
+CSvcStartup::CSvcStartup(UiServices& ui, std::string programFolder, FunctionDialogFactory dialogs,
+                         const operations::ServiceEnvironment* environment)
     : CDialog(kStartScreenTemplate, ui),
       programFolder_(std::move(programFolder)),
-      dialogs_(std::move(dialogs)) {
+      dialogs_(std::move(dialogs)),
+      environment_(environment) {
   for (const int id : kMainMenuButtonIds) OnCommand(id, &CSvcStartup::OnMainMenu);
+  OnSelChange(kStartPrinterListId, &CSvcStartup::OnPrinterChosen);
 }
 
 bool CSvcStartup::OnInitDialog() {
@@ -52,7 +55,35 @@ bool CSvcStartup::OnInitDialog() {
       SetDlgItemText(kMainMenuTextBase + n + 1, entry.exText);
     }
   }
+  ListPrinters();
   return true;
+}
+
+void CSvcStartup::ListPrinters() {
+  if (environment_ == nullptr) return;
+  const ScopedWaitCursor waitCursor(Services());
+  printers_ = operations::AttachedPrinters(*environment_);
+  const bool several = printers_.size() > 1;
+  ShowItem(kStartPrinterLabelId, several);
+  ShowItem(kStartPrinterListId, several);
+  const int chosen = environment_->ConfiguredPort();
+  ChangeItem(kStartPrinterListId, [&](ControlState& c) {
+    c.items.clear();
+    c.selection = -1;
+    for (const operations::AttachedPrinter& printer : printers_) {
+      if (printer.port == chosen) c.selection = static_cast<int>(c.items.size());
+      c.items.push_back("USB " + std::to_string(printer.port) + "    " +
+                        (printer.model.empty() ? "??" : printer.model) + "    " +
+                        (printer.serial.empty() ? "(no serial number)" : printer.serial) +
+                        "    " + printer.status);
+    }
+  });
+}
+
+void CSvcStartup::OnPrinterChosen() {
+  const int index = Item(kStartPrinterListId).selection;
+  if (environment_ == nullptr || index < 0 || index >= static_cast<int>(printers_.size())) return;
+  environment_->ChoosePort(printers_[static_cast<std::size_t>(index)].port);
 }
 
 void CSvcStartup::OnMainMenu() {
@@ -67,6 +98,7 @@ void CSvcStartup::OnMainMenu() {
       if (const std::unique_ptr<CDialog> dialog = dialogs_(entry.function, entry.title))
         Services().RunModal(*dialog);
     }
+    ListPrinters();  // printers may have come or gone meanwhile
     return;
   }
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "menu/menu_files.h"
+#include "operations/printer_chooser.h"
 #include "ui/dialog.h"
 #include "ui/stacked_dialog.h"
 
@@ -19,9 +20,15 @@ using FunctionDialogFactory =
 
 inline constexpr int kManualsFunction = 90070;
 
+// With several USB printers attached, a strip at the foot lists them (port, model, serial
+// number, status) and the one chosen is the one the service dialogs open, for this run of the
+// program. The list is read again whenever a main-menu dialog closes.
 class CSvcStartup : public CDialog {
 public:
-  CSvcStartup(UiServices& ui, std::string programFolder, FunctionDialogFactory dialogs);
+  // Without an environment there is no printer strip.
+  CSvcStartup(UiServices& ui, std::string programFolder, FunctionDialogFactory dialogs,
+              const operations::ServiceEnvironment* environment = nullptr);
+  const std::vector<operations::AttachedPrinter>& Printers() const { return printers_; }
   // The version text of the menu files, known once the dialog is initialised.
   const std::string& ProgramVersion() const { return version_; }
 
@@ -30,9 +37,13 @@ protected:
 
 private:
   void OnMainMenu();
+  void ListPrinters();
+  void OnPrinterChosen();
 
   std::string programFolder_;
   FunctionDialogFactory dialogs_;
+  const operations::ServiceEnvironment* environment_;
+  std::vector<operations::AttachedPrinter> printers_;
   std::unique_ptr<menu::MenuFiles> files_;
   std::string version_;
 };

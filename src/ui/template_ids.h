@@ -32,6 +32,9 @@ inline constexpr int kStartNoteId = 1663;
 inline constexpr int kMainMenuButtonIds[7] = {2014, 2015, 2016, 2019, 2020, 2017, 2018};
 inline constexpr int kMainMenuTextBase = 1560;   // + entry 1..7
 inline constexpr int kMainMenuFrameBase = 3500;  // + entry 1..7
+// With several USB printers: which one the service dialogs work on.
+inline constexpr int kStartPrinterLabelId = 6021;
+inline constexpr int kStartPrinterListId = 6022;
 
 // Manuals dialog: two radio buttons choose the manual, OK opens it, FINISH closes.
 inline constexpr int kManualsTemplate = 349;

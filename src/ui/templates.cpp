@@ -36,6 +36,8 @@ DialogTemplate StartScreenTemplate() {
                  n == 5 ? unsigned{kMultiLine} : 0u});
   }
   c.push_back({IDCANCEL, K::Button, "EXIT", {290, 261, 50, 14}});
+  c.push_back({kStartPrinterLabelId, K::Static, "Printer:", {8, 263, 32, 10}, kHidden});
+  c.push_back({kStartPrinterListId, K::DropDownList, "", {42, 261, 240, 80}, kHidden});
   for (int n = 0; n < 7; ++n) {
     const int y = kTops[n];
     c.push_back(

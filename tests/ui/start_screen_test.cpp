@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include "operations/service_operations.h"
 #include "platform/paths.h"
+#include "support/service_fixture.h"
 #include "support/temp_folder.h"
 #include "ui/scripted_ui_services.h"
 #include "ui/template_ids.h"
@@ -106,6 +108,60 @@ TEST_F(StartScreenTest, TheManualsOpenUntilFinished) {
   ui.QueueDialogAction([](ui::CDialog& manuals) { manuals.Click(ui::IDOK); });
   screen->Click(2018);
   EXPECT_EQ(ui.Calls(ui::UiCallKind::MessageBox).back().text, "Please Install Adobe Reader.");
+}
+
+// Printers plugged into the four USB ports, the settings naming the first.
+class PrinterChooserTest : public testing_support::OperationsFixture {
+protected:
+  void Plug(const std::vector<std::string>& models) {
+    settings.pnInterface.values[0] = 11;
+    settings.strStatus[driver::kStatusReady] = "Ready";
+    int port = 11;
+    for (const std::string& model : models) {
+      std::string error;
+      ASSERT_TRUE(vprinter::AttachVirtualPrinter(directory, folder.Path(), model, "usb" + model,
+                                                 port++, clock, &error))
+          << error;
+    }
+    table = operations::ServiceOperations();
+  }
+  std::unique_ptr<CSvcStartup> Open() {
+    auto screen = std::make_unique<CSvcStartup>(ui, GRELT_DATA_DIR, nullptr, &Environment());
+    EXPECT_TRUE(screen->Create());
+    return screen;
+  }
+};
+
+// Four printers: the strip lists each, the settings' one chosen; choosing another makes the next
+// run open it, and the settings stay as they were.
+TEST_F(PrinterChooserTest, TheChosenPrinterIsTheOneTheNextRunOpens) {
+  Plug({"LW", "MW", "NN", "LN"});
+  auto screen = Open();
+  const ui::ControlState& strip = screen->Item(ui::kStartPrinterListId);
+  EXPECT_TRUE(strip.visible);
+  EXPECT_TRUE(screen->Item(ui::kStartPrinterLabelId).visible);
+  ASSERT_EQ(strip.items.size(), 4u);
+  EXPECT_EQ(strip.selection, 0);
+  const auto& printers = screen->Printers();
+  EXPECT_EQ(printers[2].port, 13);
+  EXPECT_EQ(printers[2].model, "NN");
+  EXPECT_EQ(strip.items[2], "USB 13    NN    " + printers[2].serial + "    " + printers[2].status);
+  EXPECT_FALSE(printers[2].serial.empty());
+  EXPECT_EQ(printers[2].status, "Ready");
+
+  screen->SelectItem(ui::kStartPrinterListId, 2);
+  EXPECT_EQ(Environment().ConfiguredPort(), 13);
+  ASSERT_TRUE(Run(operations::kCheckBase, 10230));
+  EXPECT_EQ(request.romVersion.substr(0, 2), "NN");
+  EXPECT_EQ(Environment().settings.pnInterface.values[0], 11);
+}
+
+TEST_F(PrinterChooserTest, OnePrinterShowsNoStrip) {
+  Plug({"LW"});
+  auto screen = Open();
+  EXPECT_FALSE(screen->Item(ui::kStartPrinterListId).visible);
+  EXPECT_FALSE(screen->Item(ui::kStartPrinterLabelId).visible);
+  EXPECT_EQ(Environment().ConfiguredPort(), 11);
 }
 
 }  // namespace

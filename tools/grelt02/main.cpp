@@ -21,7 +21,8 @@
 namespace {
 
 // The screenshots show the main service dialog with values read from a virtual printer of model
-// "LW" that lives only for the drawing, in a scratch folder.
+// "LW" that lives only for the drawing, in a scratch folder; three more printers beside it fill
+// the start screen's printer strip.
 int DrawScreenshots(const std::string& folder, gui::QtUiServices& services,
                     const settings::AppSettings& settings) {
   constexpr int kPort = 11;
@@ -36,6 +37,13 @@ int DrawScreenshots(const std::string& folder, gui::QtUiServices& services,
   if (!printer) {
     std::cerr << "grelt02: cannot attach the screenshots' printer: " << error << '\n';
     return 1;
+  }
+  int port = kPort;
+  for (const char* model : {"MW", "NN", "LN"}) {
+    if (!vprinter::AttachVirtualPrinter(devices, scratch.path().toStdString(), model,
+                                        std::string("screenshots-") + model, ++port,
+                                        platform::DefaultClock(), &error))
+      std::cerr << "grelt02: cannot attach a printer beside it: " << error << '\n';
   }
   // Its option unit's attachment sensor reads off, then on once set, so that the sensor check
   // goes on to ask for the temperature.
