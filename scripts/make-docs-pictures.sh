@@ -31,6 +31,9 @@ done
 cp "$scratch/shots/385-counter-page-20040.png" docs/counter-page.png
 cp "$scratch/shots/384-firmware-update.png" docs/firmware-update.png
 cp "$scratch/shots/373-print-file.png" docs/print-file.png
+cp "$scratch/shots/388-service-record-page.png" docs/service-record-page.png
+cp "$scratch/shots/363-printed-page.png" docs/printed-page.png
+cp "$scratch/shots/363-motor-chart.png" docs/motor-chart.png
 "$cli" render "$program/Prnfile/ColourBars.PRN" -o docs/colour-bars.png >/dev/null
 
 # The information tool over an image that the backup utility saved from a scratch printer.
