@@ -452,9 +452,10 @@ TEST_F(ItemPagesTest, PictureShowsThePageTheLastPrintSent) {
   EXPECT_EQ(Shown()[0].icon, ui::kIconWarning);
   EXPECT_EQ(ui.Calls(ui::UiCallKind::Picture).size(), 3u);  // the item's own picture only
 
-  // A job that printed nothing (a reset alone) leaves the page of the last print.
-  Environment().printed.Keep(10090, {0x1B, 0x40});
-  EXPECT_EQ(Environment().printed.Of(10090).size(), 1u);
+  // A job that printed nothing (a reset and a blank page) leaves the page of the last print.
+  Environment().printed.Keep(10090, {0x1B, 0x40, 0x0C});
+  ASSERT_EQ(Environment().printed.Of(10090).size(), 1u);
+  EXPECT_EQ(vprinter::CountDots(Environment().printed.Of(10090)[0]), Printer()->PageDots().back());
 }
 
 }  // namespace
