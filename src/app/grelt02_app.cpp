@@ -20,11 +20,12 @@ CGrelt02App::CGrelt02App(ui::UiServices& ui, std::string programFolder, platform
 
 bool CGrelt02App::InitInstance() {
   state_ = RunStartup(programFolder_, ui_, clock_);
-  ui::CSvcStartup start(ui_, state_.environment->folders.program,
-                        [this](int functionId, const std::string& title) {
-                          return MakeFunctionDialog(functionId, title);
-                        },
-                        state_.environment.get());
+  ui::CSvcStartup start(
+      ui_, state_.environment->folders.program,
+      [this](int functionId, const std::string& title) {
+        return MakeFunctionDialog(functionId, title);
+      },
+      state_.environment.get());
   ui_.RunModal(start);
   return false;
 }

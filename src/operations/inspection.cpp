@@ -223,8 +223,10 @@ private:
 }  // namespace
 
 void AddInspectionOperations(OperationTable& table) {
-  table.Add(kFirstFunction, "InspectAid", [](OperationRun& run) { return AidInspection(run, 0).Run(); });
-  table.Add(kFirstFunction + 1, "InspectAid", [](OperationRun& run) { return AidInspection(run, 1).Run(); });
+  table.Add(kFirstFunction, "InspectAid",
+            [](OperationRun& run) { return AidInspection(run, 0).Run(); });
+  table.Add(kFirstFunction + 1, "InspectAid",
+            [](OperationRun& run) { return AidInspection(run, 1).Run(); });
 }
 
 }  // namespace operations

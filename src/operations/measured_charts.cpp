@@ -16,9 +16,8 @@ constexpr std::size_t kMeasuredTests = 6;
 ui::Chart MotorChart(const std::string& title, const patterns::MotorValues& values,
                      const printer::MotorMeasureSettings& limits) {
   const int code = patterns::JudgeMotorValues(values, limits);
-  ui::Chart chart{title,
-                  code == printer::kLinkFresh ? "Passed" : "Failed: " + std::to_string(code),
-                  {}};
+  ui::Chart chart{
+      title, code == printer::kLinkFresh ? "Passed" : "Failed: " + std::to_string(code), {}};
   std::vector<patterns::JudgedValue> judged = patterns::JudgedMotorValues(values, limits);
   if (!values.divisible) judged.resize(kMeasuredTests);
   for (const patterns::JudgedValue& test : judged)

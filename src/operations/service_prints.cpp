@@ -35,8 +35,6 @@ namespace operations {
 namespace {
 
 constexpr int kSheetPolls = 600;
-constexpr int kCrMotorFunction = 210060;
-constexpr int kPfMotorFunction = 210190;
 constexpr int kNozzleCheckPolls = 120;
 
 // The wait dialog around some printing; Done and Failed close it before their message.
@@ -90,22 +88,29 @@ bool PrintInspectionSheet(OperationRun& run) {
   return Sheet(run.link, header, run.env.versionText) ? print.Done() : print.Failed();
 }
 
-// A motor load measurement; once its readings are taken, a chart of them against the limits.
-template <int kFunction, bool (*Measure)(printer::CPrinterLink&,
-                                         std::optional<patterns::MotorValues>&)>
-bool MeasureMotor(OperationRun& run) {
+// A motor load measurement: the operation, the chart's title where no menu item names it, the
+// model's limits.
+struct Motor {
+  int function;
+  const char* title;
+  bool (*measure)(printer::CPrinterLink&, std::optional<patterns::MotorValues>&);
+  printer::MotorMeasureSettings printer::ModelTestSettings::*limits;
+};
+constexpr Motor kCrMotor{210060, "CR motor load", patterns::MeasureCrMotor,
+                         &printer::ModelTestSettings::CrMeasure};
+constexpr Motor kPfMotor{210190, "PF motor load", patterns::MeasurePfMotor,
+                         &printer::ModelTestSettings::PfMeasure};
+
+// Once the readings are taken, passed or not, a chart of them against the limits.
+bool MeasureMotor(OperationRun& run, const Motor& motor) {
   PrintRun print(run, 1);
   std::optional<patterns::MotorValues> measured;
-  const bool ok = Measure(run.link, measured);
-  const bool result = ok ? print.Done() : print.Failed();
+  const bool result = motor.measure(run.link, measured) ? print.Done() : print.Failed();
   if (measured) {
-    const bool carriage = kFunction == kCrMotorFunction;
-    const std::string title = !run.request.itemTitle.empty() ? run.request.itemTitle
-                              : carriage                     ? "CR motor load"
-                                                             : "PF motor load";
-    const printer::ModelTestSettings& limits = run.link.TestSettings();
-    ShowMeasuredChart(run, kFunction,
-                      MotorChart(title, *measured, carriage ? limits.CrMeasure : limits.PfMeasure));
+    const std::string& item = run.request.itemTitle;
+    ShowMeasuredChart(run, motor.function,
+                      MotorChart(item.empty() ? motor.title : item, *measured,
+                                 run.link.TestSettings().*motor.limits));
   }
   return result;
 }
@@ -301,12 +306,14 @@ bool SendNetworkNozzleCheck(OperationRun& run) {
 
 void AddServicePrintOperations(OperationTable& table) {
   table.Add(210040, "PrintServicePattern", PrintMechanicalSheet);
-  table.Add(kCrMotorFunction, "PrintServicePattern", MeasureMotor<kCrMotorFunction, patterns::MeasureCrMotor>);
+  table.Add(kCrMotor.function, "PrintServicePattern",
+            [](OperationRun& run) { return MeasureMotor(run, kCrMotor); });
   table.Add(210090, "RunNozzleCheck", RunNozzleCheck);
   table.Add(210110, "PrintServicePattern", PrintInspectionSheet<patterns::PrintInspectionSheet1>);
   table.Add(210120, "PrintServicePattern", PrintInspectionSheet<patterns::PrintInspectionSheet2>);
   table.Add(210170, "PrintFeedCorrectionCheck", PrintFeedCorrectionCheck);
-  table.Add(kPfMotorFunction, "PrintServicePattern", MeasureMotor<kPfMotorFunction, patterns::MeasurePfMotor>);
+  table.Add(kPfMotor.function, "PrintServicePattern",
+            [](OperationRun& run) { return MeasureMotor(run, kPfMotor); });
   table.Add(210280, "PrintImsCheck", PrintImsCheck);
   table.Add(210340, "PrintServicePattern", PrintLineSheet);
   table.Add(210370, "SendNetworkNozzleCheck", SendNetworkNozzleCheck);

@@ -74,8 +74,8 @@ struct ControlState {
   bool enabled = true;
   int checked = 0;
   bool readOnly = false;
-  int limit = 0;                   // most characters an edit takes; 0: no limit
-  std::vector<std::string> items;  // drop-down list; a table's column headings
+  int limit = 0;                               // most characters an edit takes; 0: no limit
+  std::vector<std::string> items;              // drop-down list; a table's column headings
   std::vector<std::vector<std::string>> rows;  // a table's cells, row by row
   int selection = -1;
   TreeItems tree;

@@ -74,8 +74,8 @@ void CSvcStartup::ListPrinters() {
       if (printer.port == chosen) c.selection = static_cast<int>(c.items.size());
       c.items.push_back("USB " + std::to_string(printer.port) + "    " +
                         (printer.model.empty() ? "??" : printer.model) + "    " +
-                        (printer.serial.empty() ? "(no serial number)" : printer.serial) +
-                        "    " + printer.status);
+                        (printer.serial.empty() ? "(no serial number)" : printer.serial) + "    " +
+                        printer.status);
     }
   });
 }

@@ -146,8 +146,8 @@ TEST_F(ServicePrintsTest, MotorMeasurementsJudgeTheMotorsAndChartTheirValues) {
   auto charts = ui.Charts();
   ASSERT_EQ(charts.size(), 2u);
   const vprinter::Bytes serial = Peek(driver::nvram::kSerialNumber, driver::nvram::kSerialLength);
-  const std::string beside = Environment().folders.csv + "/" +
-                             std::string(serial.begin(), serial.end()) + "_2023-11-14_";
+  const std::string beside =
+      Environment().folders.csv + "/" + std::string(serial.begin(), serial.end()) + "_2023-11-14_";
   EXPECT_EQ(charts[0].first.rfind(beside, 0), 0u) << charts[0].first;
   EXPECT_EQ(charts[0].first.substr(charts[0].first.size() - 11), "_210060.png");
   EXPECT_EQ(charts[1].first.substr(charts[1].first.size() - 11), "_210190.png");
@@ -174,8 +174,11 @@ TEST_F(ServicePrintsTest, MotorMeasurementsJudgeTheMotorsAndChartTheirValues) {
   // A current below its minimum and a time above its maximum: those two bars fail, and the
   // verdict is the later test's code.
   SetFaults([](vprinter::Faults& f) { f.motorFails = false; });
-  for (const auto& [mode, current, time] : {std::tuple{4, 279, 2496}, {1, 279, 2496},
-                                            {6, 567, 3902}, {3, 567, 3902}, {5, 599, 1051},
+  for (const auto& [mode, current, time] : {std::tuple{4, 279, 2496},
+                                            {1, 279, 2496},
+                                            {6, 567, 3902},
+                                            {3, 567, 3902},
+                                            {5, 599, 1051},
                                             {2, 599, 1051}})
     Printer()->SetMotorReading(1, mode, current, time);
   EXPECT_FALSE(RunOp(10060));

@@ -10,7 +10,6 @@
 #include "driver/nvram_map.h"
 #include "driver/product_constants.h"
 #include "operations/service_record.h"
-#include "vprinter/page_renderer.h"
 #include "support/main_dialog_fixture.h"
 #include "ui/pages/bid_page.h"
 #include "ui/pages/clock_page.h"
@@ -20,6 +19,7 @@
 #include "ui/pages/measured_values_page.h"
 #include "ui/pages/service_record_page.h"
 #include "ui/pages/text_input_page.h"
+#include "vprinter/page_renderer.h"
 
 namespace {
 
@@ -406,8 +406,9 @@ TEST_F(ItemPagesTest, ServiceRecordShowsThisPrintersRunsNewestFirst) {
   EXPECT_EQ(table.rows[0][1], "Serial number");
   EXPECT_EQ(table.rows[0][2], "done");
   EXPECT_EQ(table.rows[0][3], "");  // nothing failed on its link
-  EXPECT_EQ(table.rows[1], (std::vector<std::string>{older.time, "Cleaning", "failed", "91020004",
-                                                     "Cleaning, all colours?\nThe printer failed."}));
+  EXPECT_EQ(table.rows[1],
+            (std::vector<std::string>{older.time, "Cleaning", "failed", "91020004",
+                                      "Cleaning, all colours?\nThe printer failed."}));
   // Looking at the record asks nothing and is no run of its own.
   EXPECT_EQ(Shown().size(), shownBefore);
   EXPECT_EQ(operations::ReadServiceRecord(Environment().folders.csv, "").size(), 4u);
