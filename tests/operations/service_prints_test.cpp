@@ -8,6 +8,8 @@
 #include <filesystem>
 
 #include "driver/nvram_map.h"
+#include "driver/product_constants.h"
+#include "printer/model_test_settings.h"
 #include "operations/service_operations.h"
 #include "operations/service_record.h"
 #include "support/lpd_receiver.h"
@@ -151,6 +153,12 @@ TEST_F(ServicePrintsTest, MotorMeasurementsJudgeTheMotorsAndChartTheirValues) {
   EXPECT_EQ(charts[0].first.rfind(beside, 0), 0u) << charts[0].first;
   EXPECT_EQ(charts[0].first.substr(charts[0].first.size() - 11), "_210060.png");
   EXPECT_EQ(charts[1].first.substr(charts[1].first.size() - 11), "_210190.png");
+  // Each against its own motor's limits.
+  printer::ModelTestSettings limits;
+  ASSERT_TRUE(printer::ApplyTestSettings(driver::FindModel("LW")->testSettings, limits));
+  EXPECT_EQ(charts[0].second.bars[0].max, limits.CrMeasure.CurH_Max);
+  EXPECT_EQ(charts[1].second.bars[0].max, limits.PfMeasure.CurH_Max);
+  EXPECT_EQ(charts[1].second.bars[3].min, limits.PfMeasure.TiH_Min);
   for (const auto& [path, chart] : charts) {
     EXPECT_EQ(chart.verdict, "Passed");
     ASSERT_EQ(chart.bars.size(), 9u);
