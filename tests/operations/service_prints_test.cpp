@@ -9,9 +9,9 @@
 
 #include "driver/nvram_map.h"
 #include "driver/product_constants.h"
-#include "printer/model_test_settings.h"
 #include "operations/service_operations.h"
 #include "operations/service_record.h"
+#include "printer/model_test_settings.h"
 #include "support/lpd_receiver.h"
 #include "support/service_fixture.h"
 
