@@ -12,6 +12,7 @@
 #include "menu/menu_files.h"
 #include "menu/menu_tree.h"
 #include "platform/paths.h"
+#include "platform/user_folder.h"
 #include "settings/app_settings.h"
 #include "ui/scripted_ui_services.h"
 
@@ -32,7 +33,8 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
   std::string programFolder;
   app.add_option("--program-folder", programFolder,
-                 "Program folder to work on (default: the folder of this executable)");
+                 "Program folder to work on (default: the folder of this executable; an installed "
+                 "program works on its copy in $XDG_DATA_HOME/grelt02)");
 
   app.fallthrough();  // --program-folder may also follow the command
 
@@ -128,6 +130,8 @@ int main(int argc, char** argv) {
     if (!programFolder.empty() && !std::filesystem::is_directory(programFolder))
       throw std::runtime_error("the program folder does not exist: " + programFolder);
     platform::SetProgramFolder(programFolder);
+    if (std::string problem; programFolder.empty() && !platform::UseUserProgramFolder(&problem))
+      throw std::runtime_error("cannot prepare the user's program folder: " + problem);
     // What is wrong with the settings files is said once, before any command works on them.
     std::vector<std::string> problems;
     settings::LoadSettings(platform::GetProgramFolder(), &problems);

@@ -14,6 +14,7 @@
 #include "gui/screenshots.h"
 #include "operations/service_operations.h"
 #include "platform/paths.h"
+#include "platform/user_folder.h"
 #include "settings/app_settings.h"
 #include "vprinter/attachment.h"
 #include "vprinter/virtual_printer.h"
@@ -73,7 +74,8 @@ int main(int argc, char** argv) {
   std::string programFolder;
   std::string screenshots;
   options.add_option("--program-folder", programFolder,
-                     "Program folder to work on (default: the folder of this executable)");
+                     "Program folder to work on (default: the folder of this executable; an "
+                     "installed program works on its copy in $XDG_DATA_HOME/grelt02)");
   options.add_option("--screenshots", screenshots,
                      "Draw every dialog offscreen into PNG files in this folder, then exit");
   try {
@@ -86,6 +88,10 @@ int main(int argc, char** argv) {
     return 2;
   }
   platform::SetProgramFolder(programFolder);
+  if (std::string problem; programFolder.empty() && !platform::UseUserProgramFolder(&problem)) {
+    std::cerr << "grelt02: cannot prepare the user's program folder: " << problem << '\n';
+    return 2;
+  }
 
   if (!screenshots.empty()) qputenv("QT_QPA_PLATFORM", "offscreen");
   gui::EnsureRuntimeFolder();

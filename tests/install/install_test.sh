@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# The installed program: `cmake --install` into a scratch DESTDIR, then the installed grelt02-cli
+# on a fresh XDG_DATA_HOME makes the user's copy of the program folder, works on it (a virtual
+# printer attaches and an operation runs), and a second start keeps what the user changed there.
+set -euo pipefail
+build=$1
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+DESTDIR="$scratch/root" cmake --install "$build" --prefix /usr >/dev/null
+installed="$scratch/root/usr/lib/grelt02"
+test -f "$installed/grelt02.installed"
+test -x "$installed/grelt02" && test -x "$installed/vprinterd"
+listing() { (cd "$installed" && find . -type f -exec md5sum {} + | sort); }
+listing >"$scratch/installed-before"
+cli="$scratch/root/usr/bin/grelt02-cli"
+test -L "$cli"
+export XDG_DATA_HOME="$scratch/data" HOME="$scratch/home"
+copy="$XDG_DATA_HOME/grelt02"
+
+"$cli" settings | grep -q '"pnInterface"'
+test -f "$copy/GRELT02.INI" && test -f "$copy/Service/ext_funcdata.ini" && test -f "$copy/.shipped"
+test -L "$copy/grelt02-nvram-info"
+test ! -e "$copy/grelt02.installed"
+"$cli" vprinter attach --model LW --name installed >/dev/null
+test -d "$copy/VirtualPrinters"
+"$cli" run 310230 | grep -q '"succeeded": true'
+
+# The user changes a shipped file; the next start keeps it.
+echo "; the technician's own line" >>"$copy/GRELT02.INI"
+"$cli" settings >/dev/null
+grep -q "the technician's own line" "$copy/GRELT02.INI"
+# Nothing was written into the installed folder.
+listing | diff "$scratch/installed-before" -
+echo "installed: the user's copy made, worked on and kept"
