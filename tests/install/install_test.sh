@@ -10,6 +10,18 @@ DESTDIR="$scratch/root" cmake --install "$build" --prefix /usr >/dev/null
 installed="$scratch/root/usr/lib/grelt02"
 test -f "$installed/grelt02.installed"
 test -x "$installed/grelt02" && test -x "$installed/vprinterd"
+# The desktop's menu entry, the icon at the theme's sizes, the man pages.
+share="$scratch/root/usr/share"
+desktop-file-validate --no-hints "$share/applications/grelt02.desktop"
+for size in 16 22 24 32 48 64 128 256; do
+  test -s "$share/icons/hicolor/${size}x$size/apps/grelt02.png"
+done
+test -s "$share/icons/hicolor/scalable/apps/grelt02.svg"
+for program in grelt02 grelt02-cli; do
+  zcat "$share/man/man1/$program.1.gz" | grep -q "^\.TH ${program^^} \"1\""
+done
+zcat "$share/man/man1/grelt02-cli.1.gz" | grep -q "XDG_DATA_HOME"
+
 listing() { (cd "$installed" && find . -type f -exec md5sum {} + | sort); }
 listing >"$scratch/installed-before"
 cli="$scratch/root/usr/bin/grelt02-cli"

@@ -30,6 +30,7 @@ int main(int argc, char** argv) {
   CLI::App app{
       "Service and inspection program for the printer series, without its windows.\n"
       "Every command prints JSON."};
+  app.set_version_flag("--version", "grelt02-cli " GRELT_VERSION);
   app.require_subcommand(1);
   std::string programFolder;
   app.add_option("--program-folder", programFolder,

@@ -71,6 +71,7 @@ int DrawScreenshots(const std::string& folder, gui::QtUiServices& services,
 
 int main(int argc, char** argv) {
   CLI::App options{"The desktop service program for the printer series."};
+  options.set_version_flag("--version", "grelt02 " GRELT_VERSION);
   std::string programFolder;
   std::string screenshots;
   options.add_option("--program-folder", programFolder,

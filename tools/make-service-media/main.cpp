@@ -505,27 +505,50 @@ bool WritePreview(const QString& folder, const Manual (&manuals)[2]) {
 
 }  // namespace
 
-// The program's icon, drawn from its SVG source, beside the program in the folder above Service.
-bool WriteIcon(const QString& serviceFolder) {
+// The program's icon at a size, drawn from its SVG source; a null image when the source is bad.
+QImage RenderIcon(int size) {
   QSvgRenderer svg(QStringLiteral(GRELT_ICON_SVG));
-  if (!svg.isValid()) return false;
-  QImage icon(256, 256, QImage::Format_ARGB32);
+  if (!svg.isValid()) return {};
+  QImage icon(size, size, QImage::Format_ARGB32);
   icon.fill(Qt::transparent);
   QPainter painter(&icon);
   painter.setRenderHint(QPainter::Antialiasing);
   svg.render(&painter);
   painter.end();
-  return icon.save(QFileInfo(serviceFolder).absolutePath() + "/grelt02.png");
+  return icon;
+}
+
+// The program's icon beside the program, in the folder above Service.
+bool WriteIcon(const QString& serviceFolder) {
+  const QImage icon = RenderIcon(256);
+  return !icon.isNull() && icon.save(QFileInfo(serviceFolder).absolutePath() + "/grelt02.png");
+}
+
+// The icon theme's sizes of the desktop menu: FOLDER/<n>x<n>/apps/grelt02.png.
+int WriteThemeIcons(const QString& folder) {
+  for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+    const QString apps = QString("%1/%2x%2/apps").arg(folder).arg(size);
+    const QImage icon = RenderIcon(size);
+    if (icon.isNull() || !QDir().mkpath(apps) || !icon.save(apps + "/grelt02.png")) {
+      std::fprintf(stderr, "make-service-media: cannot write the %dx%d icon\n", size, size);
+      return 1;
+    }
+  }
+  return 0;
 }
 
 int main(int argc, char** argv) {
-  if (argc != 2 && argc != 4) {
-    std::fprintf(stderr, "usage: make-service-media SERVICE_FOLDER [--preview PNG_FOLDER]\n");
+  const bool icons = argc == 3 && std::string(argv[1]) == "--icons";
+  if (argc != 2 && argc != 4 && !icons) {
+    std::fprintf(stderr,
+                 "usage: make-service-media SERVICE_FOLDER [--preview PNG_FOLDER]\n"
+                 "       make-service-media --icons ICON_THEME_FOLDER\n");
     return 2;
   }
   const QString preview = argc == 4 ? QString::fromLocal8Bit(argv[3]) : QString();
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication application(argc, argv);
+  if (icons) return WriteThemeIcons(QString::fromLocal8Bit(argv[2]));
   const QString folder = QString::fromLocal8Bit(argv[1]);
   if (!QDir().mkpath(folder + "/images")) {
     std::fprintf(stderr, "make-service-media: cannot create %s/images\n", argv[1]);
