@@ -9,7 +9,7 @@ packages=(
   libcli11-dev nlohmann-json3-dev
   qt6-base-dev qt6-svg-dev fonts-dejavu-core libfreetype-dev libpng-dev zlib1g-dev
   python3
-  help2man desktop-file-utils
+  help2man desktop-file-utils dpkg-dev lintian
 )
 # Real peers the tests talk to where they can be had: LPRng's line printer daemon. Its tests say
 # so and skip when it is missing. Installed only where that removes nothing (a machine printing
