@@ -42,6 +42,11 @@ test -d "$copy/VirtualPrinters"
 echo "; the technician's own line" >>"$copy/GRELT02.INI"
 "$cli" settings >/dev/null
 grep -q "the technician's own line" "$copy/GRELT02.INI"
+# --program-folder still wins: that folder is worked on as it is, the user's copy is not touched.
+cp -r "$installed" "$scratch/own"
+"$cli" --program-folder "$scratch/own" vprinter attach --model MW --name own >/dev/null
+test -d "$scratch/own/VirtualPrinters/own" && test ! -e "$copy/VirtualPrinters/own"
+
 # Nothing was written into the installed folder.
 listing | diff "$scratch/installed-before" -
 echo "installed: the user's copy made, worked on and kept"
