@@ -68,7 +68,7 @@ public:
   }
   SentPages(const SentPages&) = delete;
   SentPages& operator=(const SentPages&) = delete;
-  void Keep(const ServiceEnvironment& env, int item) const { env.printed.Keep(item, sent_); }
+  void Keep(const ServiceEnvironment& env, int item) { env.printed.Keep(item, std::move(sent_)); }
 
 private:
   std::vector<std::uint8_t> sent_;
@@ -115,7 +115,7 @@ bool RunOperation(OperationRequest& request, const Dispatch& dispatch) {
   const EndOfRun end(request, dispatch);
   const ServiceEnvironment& environment = dispatch.environment;
   const std::unique_ptr<printer::CPrinterLink> link = MakeRunLink(environment);
-  const SentPages sent(*link, dispatch);
+  SentPages sent(*link, dispatch);
   const auto finish = [&](bool result) {
     request.lastError = link->LastError();
     return result;
@@ -144,7 +144,7 @@ bool RunOperation(OperationRequest& request, const Dispatch& dispatch) {
 bool RunNetworkOperation(OperationRequest& request, const Dispatch& dispatch) {
   const EndOfRun end(request, dispatch);
   const std::unique_ptr<printer::CPrinterLink> link = MakeRunLink(dispatch.environment);
-  const SentPages sent(*link, dispatch);
+  SentPages sent(*link, dispatch);
   OperationRun run{dispatch.environment, *link, request};
   ForgetLastOperation(request);
   dispatch.environment.messages.Begin();

@@ -4,20 +4,29 @@
 
 namespace operations {
 
-void PrintedPages::Keep(int item, const std::vector<std::uint8_t>& job) {
-  std::vector<vprinter::Page> pages = vprinter::ReadPages(job);
-  if (pages.empty()) return;
+void PrintedPages::Keep(int item, std::vector<std::uint8_t> job) {
   std::lock_guard lock(mutex_);
-  pages_[item] = std::move(pages);
+  Read(item);  // the job before it may hold the last pages printed
+  if (!job.empty()) unread_[item] = std::move(job);
+}
+
+void PrintedPages::Read(int item) const {
+  const auto unread = unread_.find(item);
+  if (unread == unread_.end()) return;
+  std::vector<vprinter::Page> pages = vprinter::ReadPages(unread->second);
+  unread_.erase(unread);
+  if (!pages.empty()) pages_[item] = std::move(pages);
 }
 
 bool PrintedPages::Has(int item) const {
   std::lock_guard lock(mutex_);
+  Read(item);
   return pages_.contains(item);
 }
 
 std::vector<vprinter::Page> PrintedPages::Of(int item) const {
   std::lock_guard lock(mutex_);
+  Read(item);
   const auto found = pages_.find(item);
   return found == pages_.end() ? std::vector<vprinter::Page>{} : found->second;
 }

@@ -15,9 +15,10 @@ namespace operations {
 
 class PrintedPages {
 public:
-  // Keeps the pages of a run's job for its item. A job with nothing printed on it (commands only,
-  // or a run that stopped before printing) leaves the pages of the item's last print.
-  void Keep(int item, const std::vector<std::uint8_t>& job);
+  // Keeps a run's job for its item, read only when its pages are first asked for (most runs'
+  // pages never are). A job with nothing printed on it (commands only, or a run that stopped
+  // before printing) leaves the pages of the item's last print.
+  void Keep(int item, std::vector<std::uint8_t> job);
   bool Has(int item) const;
   std::vector<vprinter::Page> Of(int item) const;
   // Draws the item's pages as "<folder>/<item>-<n>.png" (created when missing) and returns the
@@ -25,8 +26,12 @@ public:
   std::vector<std::string> Draw(int item, const std::string& folder, std::string* error) const;
 
 private:
-  mutable std::mutex mutex_;  // kept by the worker, drawn on the dialog's thread
-  std::map<int, std::vector<vprinter::Page>> pages_;
+  // Reads the item's unread job, if any: its pages, when it printed some, become the item's.
+  void Read(int item) const;
+
+  mutable std::mutex mutex_;  // kept by the worker, read on the dialog's thread
+  mutable std::map<int, std::vector<vprinter::Page>> pages_;
+  mutable std::map<int, std::vector<std::uint8_t>> unread_;
 };
 
 }  // namespace operations

@@ -426,6 +426,8 @@ TEST_F(ItemPagesTest, ServiceRecordShowsThisPrintersRunsNewestFirst) {
 TEST_F(ItemPagesTest, PictureShowsThePageTheLastPrintSent) {
   auto dialog = OpenAt("Nozzle check");
   Press(*dialog, ui::kExecuteButtonId);
+  // A later run that printed nothing, before anyone looked: the print's page is still there.
+  Environment().printed.Keep(10090, {0x1B, 0x40});
   const std::vector<vprinter::Page> pages = Environment().printed.Of(10090);
   ASSERT_EQ(pages.size(), 1u);
   ASSERT_EQ(Printer()->PageDots().size(), 1u);
