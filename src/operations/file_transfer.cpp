@@ -1,10 +1,13 @@
 #include "operations/file_transfer.h"
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 
 #include "encoder/raster_commands.h"
 #include "operations/dispatcher.h"
 #include "operations/service_record.h"
+#include "operations/shared_steps.h"
 
 namespace operations {
 namespace {
@@ -26,12 +29,30 @@ void NoteThePrinter(const ServiceEnvironment& env, printer::CPrinterLink& link, 
     run.serial = ReadRecordSerial(link);
 }
 
+// A printer that took a whole firmware file is gone from the bus while it restarts: it is
+// opened again, a second apart, until it answers. Installed when it comes back on another
+// version than it ran before (`before`, "" when that could not be read).
+bool AwaitRestart(const ServiceEnvironment& env, printer::CPrinterLink& link,
+                  const std::string& before) {
+  link.Close();
+  for (int poll = 0; poll < kFirmwareRestartPolls; ++poll) {
+    env.clock.Sleep(kPoll);
+    if (!link.Open(env.ConfiguredPort())) continue;
+    std::string version;
+    return link.ReadRomVersion(version) && version != before;
+  }
+  return false;
+}
+
 // A printer that took a whole file has not installed it yet: it checks the file as it installs,
-// and a damaged one, or one that stopped short, ends in an error instead of the ready state.
-bool ConfirmInstalled(const ServiceEnvironment& env, printer::CPrinterLink& link) {
+// and a damaged one, or one that stopped short, ends in an error instead of the ready state. A
+// good one restarts the printer, which then answers no more until it is back.
+bool ConfirmInstalled(const ServiceEnvironment& env, printer::CPrinterLink& link,
+                      const std::string& before) {
   for (int poll = 0; poll < kFirmwareConfirmPolls; ++poll) {
     driver::STATUSINF status;
-    if (!link.GetStatus(status) || status.type == driver::kStatusError) return false;
+    if (!link.GetStatus(status)) return AwaitRestart(env, link, before);
+    if (status.type == driver::kStatusError) return false;
     if (status.type == driver::kStatusReady) return true;
     env.clock.Sleep(kPoll);
   }
@@ -44,7 +65,7 @@ bool ConfirmRestarted(const ServiceEnvironment& env, printer::CPrinterLink& link
                       RecordedRun& run) {
   for (int poll = 0; poll < kFirmwareConfirmPolls; ++poll) {
     if (link.Open(env.ConfiguredPort())) {
-      const bool installed = ConfirmInstalled(env, link);
+      const bool installed = ConfirmInstalled(env, link, "");
       NoteThePrinter(env, link, run);
       link.Close();
       return installed;
@@ -56,7 +77,23 @@ bool ConfirmRestarted(const ServiceEnvironment& env, printer::CPrinterLink& link
 
 std::string FileName(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
 
+// The row of a file refused before the printer was opened: no printer was asked, so no model,
+// firmware or serial number.
+void RecordRefusedFile(const ServiceEnvironment& env, int function, const std::string& title) {
+  RecordedRun run;
+  run.functionNumber = function;
+  run.title = title;
+  RecordRun(env, run);
+}
+
 }  // namespace
+
+bool SendableFile(const std::string& path) {
+  std::error_code error;
+  if (path.empty() || !std::filesystem::is_regular_file(path, error)) return false;
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  return !error && size > 0 && std::ifstream(path, std::ios::binary).good();
+}
 
 bool UpdateFirmware(const ServiceEnvironment& env, printer::CPrinterLink& link,
                     const std::string& path) {
@@ -69,10 +106,17 @@ bool UpdateFirmware(const ServiceEnvironment& env, printer::CPrinterLink& link,
   RecordedRun run;
   run.functionNumber = kFirmwareFunction;
   run.title = "Firmware update " + FileName(path);
+  if (!SendableFile(path)) {
+    messages.ShowMessageById(kMsgFileProblem, ui::kOk);
+    RecordRefusedFile(env, run.functionNumber, run.title);
+    return false;
+  }
   {
     const ui::ScopedWaitCursor cursor(env.ui);
     if (link.Open(env.ConfiguredPort())) {
-      run.succeeded = link.SendFile(path, kChunk) && ConfirmInstalled(env, link);
+      std::string before;
+      link.ReadRomVersion(before);
+      run.succeeded = link.SendFile(path, kChunk) && ConfirmInstalled(env, link, before);
       NoteThePrinter(env, link, run);
       link.Close();
     } else if (link.LastError() == driver::kDrvBootMode) {
@@ -90,14 +134,19 @@ bool UpdateFirmware(const ServiceEnvironment& env, printer::CPrinterLink& link,
 
 bool PrintFile(const ServiceEnvironment& env, printer::CPrinterLink& link,
                const std::string& path) {
-  if (!link.Open(env.ConfiguredPort())) {
-    env.catalogue.ShowMessageById(kMsgNoPrinter, ui::kOk);
-    return false;
-  }
   env.messages.Begin();
   RecordedRun run;
   run.functionNumber = kPrintFileFunction;
   run.title = "Print file " + FileName(path);
+  if (!SendableFile(path)) {
+    env.ui.ShowMessageDialog(kFileNotFound, 2);
+    RecordRefusedFile(env, run.functionNumber, run.title);
+    return false;
+  }
+  if (!link.Open(env.ConfiguredPort())) {
+    env.catalogue.ShowMessageById(kMsgNoPrinter, ui::kOk);
+    return false;
+  }
   link.ClearJob();
   run.succeeded = encoder::ResetPrinter(link) && link.FlushJob() && link.SendFile(path, kChunk);
   NoteThePrinter(env, link, run);

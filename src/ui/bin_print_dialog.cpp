@@ -1,7 +1,5 @@
 #include "ui/bin_print_dialog.h"
 
-#include <fstream>
-
 #include "operations/dispatcher.h"
 #include "operations/file_transfer.h"
 #include "ui/data_exchange.h"
@@ -57,10 +55,10 @@ void CSvcDlgBinPrint::OnReference() {
   path_.clear();
   std::string chosen;
   ChooseFile(Services(), {"*", "*.PRN", "All Files (*.PRN) | *.PRN"}, chosen);
-  if (!chosen.empty() && std::ifstream(chosen, std::ios::binary).good()) {
+  if (!chosen.empty() && operations::SendableFile(chosen)) {
     path_ = chosen;
   } else if (!chosen.empty()) {
-    Services().ShowMessageDialog(kFileNotFound, 2);
+    Services().ShowMessageDialog(operations::kFileNotFound, 2);
   }
   UpdateData(false);
 }

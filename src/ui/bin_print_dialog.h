@@ -16,7 +16,6 @@ inline constexpr int kBinPrintTemplate = 373;
 inline constexpr int kBinPrintDescriptionId = 4095;
 inline constexpr int kBinPrintPathId = 1655;
 inline constexpr int kBinPrintReferenceId = 2027;
-inline constexpr const char* kFileNotFound = "File not found.";
 
 class CSvcDlgBinPrint : public CDialog {
 public:

@@ -57,14 +57,13 @@ void CSvc_FW_Update::OnReference() {
   std::string chosen;
   ChooseFile(Services(), {"*", "*.UPG", "All Files (*.UPG) | *.UPG"}, chosen);
   if (chosen.empty()) return;
-  std::error_code error;
-  const std::uintmax_t size = std::filesystem::file_size(chosen, error);
-  if (error) {
+  if (!operations::SendableFile(chosen)) {
     environment_.catalogue.ShowMessageById(kMsgFileMissing, kOk);
     return;
   }
+  std::error_code error;
   path_ = chosen;
-  size_ = size;
+  size_ = std::filesystem::file_size(chosen, error);
   UpdateData(false);
 }
 

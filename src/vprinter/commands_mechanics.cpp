@@ -78,9 +78,15 @@ void AidInspection(PrinterContext& printer, const Bytes& p) {
     return;
   }
   const bool weak = state.aidRun <= f.aidWeakRuns;
-  for (int i = 0; i < 10; ++i)
+  const bool summed = state.aidRun == f.aidSumRun && f.aidSum >= 0;
+  for (int i = 0; i < 10; ++i) {
+    // A given sum is spread over the ten results, the remainder on the first ones.
+    const int given = f.aidSum / 10 + (i < f.aidSum % 10 ? 1 : 0);
     PutWord(state, driver::nvram::kAidResults + 2 * i,
-            static_cast<std::uint16_t>(weak ? 100 + i : 372 + (i * 7) % 11));
+            static_cast<std::uint16_t>(summed ? given
+                                       : weak ? 100 + i
+                                              : 372 + (i * 7) % 11));
+  }
   const bool fails = state.aidRun == f.aidFailRun;
   state.nvram[driver::nvram::kAidResultCode] =
       static_cast<std::uint8_t>(fails ? (f.aidFailCode >= 0 ? f.aidFailCode : 0x10) : 1);
@@ -137,11 +143,10 @@ void AddMechanicsCommands(CommandTable& table) {
        {factory::k7C_CD32E6, factory::k7C_9966CC, factory::k7C_9768CB, factory::k7C_50AF28,
         factory::k7C_43BCA1, factory::k7C_2FD097, factory::k7C_0AF505, factory::k7C_A15ED0,
         factory::k7C_03FC81, factory::k7C_08F704, factory::k7D_10EF08, factory::k7D_807F40,
-        factory::k7D_01FE80, factory::k7D_F00F78, factory::k7D_4AB525,
-        factory::k7D_41BEA0, factory::k7D_827D41, factory::k7D_26D913, factory::k7D_48B724,
-        factory::k7D_4FB0A7, factory::k7D_02FD01, factory::k7D_03FC81, factory::k7D_14EB0A,
-        factory::k7D_847B42, factory::k7D_42BD21, factory::k7D_857AC2, factory::k7D_47B8A3,
-        factory::k7D_06F903})
+        factory::k7D_01FE80, factory::k7D_F00F78, factory::k7D_4AB525, factory::k7D_41BEA0,
+        factory::k7D_827D41, factory::k7D_26D913, factory::k7D_48B724, factory::k7D_4FB0A7,
+        factory::k7D_02FD01, factory::k7D_03FC81, factory::k7D_14EB0A, factory::k7D_847B42,
+        factory::k7D_42BD21, factory::k7D_857AC2, factory::k7D_47B8A3, factory::k7D_06F903})
     table.Add(command, 0, Accepted(command));
 }
 

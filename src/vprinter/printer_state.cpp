@@ -257,7 +257,7 @@ PrinterState NewBoardImage(const std::string& model, const std::string& name) {
   return s;
 }
 
-bool SaveState(const PrinterState& state, const std::string& path) {
+std::string StateBytes(const PrinterState& state) {
   std::string data(kMagic, sizeof kMagic);
   const std::string metadata = Metadata(state);
   PutU32(data, static_cast<std::uint32_t>(metadata.size()));
@@ -266,18 +266,29 @@ bool SaveState(const PrinterState& state, const std::string& path) {
     data.append(reinterpret_cast<const char*>(block->data()), block->size());
   }
   PutU32(data, Crc32(reinterpret_cast<const std::uint8_t*>(data.data()), data.size()));
+  return data;
+}
+
+bool SaveState(const PrinterState& state, const std::string& path) {
   // Saved on every NVRAM write; a virtual printer need not survive a power cut of its host.
-  return platform::ReplaceFile(path, data, false);
+  return platform::ReplaceFile(path, StateBytes(state), false);
 }
 
 std::optional<PrinterState> LoadState(const std::string& path, std::string* problem) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    if (problem != nullptr) *problem = "no state file";
+    return std::nullopt;
+  }
+  return ParseState(
+      std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()), problem);
+}
+
+std::optional<PrinterState> ParseState(const std::string& data, std::string* problem) {
   auto fail = [problem](std::string why) -> std::optional<PrinterState> {
     if (problem != nullptr) *problem = std::move(why);
     return std::nullopt;
   };
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return fail("no state file");
-  const std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   const std::size_t blocks = kNvramSize + kListA3Size + kListD6Size + kUnitNvramSize;
   if (data.size() < sizeof kMagic + 8 ||
       data.compare(0, sizeof kMagic, kMagic, sizeof kMagic) != 0) {

@@ -30,19 +30,24 @@ struct Faults {
   bool unitDetached = false;  // its attachment sensor reads "off"
   bool unitCalibrationFails = false;
   bool unitColorimetryFails = false;  // the unit's colorimetry reply is empty
-  bool romReadFails = false;  // the firmware version cannot be read
-  int stuckStatus = -1;       // this status type is all the printer reports
-  int readFailFrom = -1;      // NVRAM and list reads touching [from, to] fail
+  bool romReadFails = false;          // the firmware version cannot be read
+  int stuckStatus = -1;               // this status type is all the printer reports
+  int readFailFrom = -1;              // NVRAM and list reads touching [from, to] fail
   int readFailTo = -1;
   int writeFailFrom = -1;  // NVRAM writes touching [from, to] fail
   int writeFailTo = -1;
+  int stuckFrom = -1;  // NVRAM bytes in [from, to] keep their value: writes are taken, not kept
+  int stuckTo = -1;
   // The AID inspection: runs never begin or never end; the first N runs read weak; run R ends
-  // with the inspection error code C (0x10 when none is given) instead of "passed".
+  // with the inspection error code C (0x10 when none is given) instead of "passed"; run S's
+  // results add up to a given sum.
   bool aidNeverStarts = false;
   bool aidNeverEnds = false;
   int aidWeakRuns = -1;
   int aidFailRun = -1;
   int aidFailCode = -1;
+  int aidSumRun = -1;  // this run's ten results add up to aidSum
+  int aidSum = -1;
   // The IMS checks: the paper reading the sensor gives (0 to 255, else a good one); the marks
   // sit out of place.
   int imsPaperReading = -1;
@@ -91,6 +96,10 @@ PrinterState NewBoardImage(const std::string& model, const std::string& name);
 // L, a and b of a tile as "L,a,b" (three numbers): false for anything else.
 bool ParseTileLab(const std::string& text, std::array<double, 3>& lab);
 
+// The state as its file holds it, and back; nothing, with the reason in *problem, for bytes that
+// are not a whole state.
+std::string StateBytes(const PrinterState& state);
+std::optional<PrinterState> ParseState(const std::string& data, std::string* problem);
 // Saves crash-safe (temporary file, then rename). False when the file could not be written.
 bool SaveState(const PrinterState& state, const std::string& path);
 // Loads a state file; nothing, with the reason in *problem, when it is missing or damaged.

@@ -1,6 +1,9 @@
 #include "vprinter/virtual_printer.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -14,6 +17,7 @@
 #include "driver/device_directory.h"
 #include "driver/product_constants.h"
 #include "driver/socket_device.h"
+#include "platform/files.h"
 #include "vprinter/attachment.h"
 #include "vprinter/firmware_file.h"
 
@@ -29,6 +33,8 @@ constexpr std::int64_t kPageMs = 5'000;
 constexpr std::int64_t kFirmwareMs = 30'000;
 // How long a begun firmware file may wait for its next bytes.
 constexpr std::int64_t kFirmwareStallMs = 5'000;
+// How long the printer is gone from the bus while it restarts after installing firmware.
+constexpr std::int64_t kRestartMs = 5'000;
 
 // The state file's identity: every save renames a new file into place.
 std::string StampOf(const std::string& path) {
@@ -73,7 +79,26 @@ VirtualPrinter::VirtualPrinter(std::string folder, PrinterState state, platform:
       state_(std::move(state)),
       clock_(clock),
       parser_(*this),
-      pages_([this](const std::string& what) { Note("print: " + what); }) {}
+      pages_([this](const std::string& what) { Note("print: " + what); }) {
+  // A folder that cannot be written can still be locked through a file that is there.
+  const std::string lock = folder_ + "/" + kLockFile;
+  lockFd_ = ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  if (lockFd_ < 0) lockFd_ = ::open(lock.c_str(), O_RDONLY | O_CLOEXEC);
+}
+
+VirtualPrinter::~VirtualPrinter() {
+  if (lockFd_ >= 0) ::close(lockFd_);
+}
+
+VirtualPrinter::Step::Step(VirtualPrinter& printer, bool takeSaved)
+    : lock_(printer.mutex_), printer_(printer) {
+  if (printer_.lockFd_ >= 0) ::flock(printer_.lockFd_, LOCK_EX);
+  if (takeSaved) printer_.ReloadIfChangedElsewhere();
+}
+
+VirtualPrinter::Step::~Step() {
+  if (printer_.lockFd_ >= 0) ::flock(printer_.lockFd_, LOCK_UN);
+}
 
 std::shared_ptr<VirtualPrinter> VirtualPrinter::Create(const std::string& folder,
                                                        const std::string& model,
@@ -89,7 +114,7 @@ std::shared_ptr<VirtualPrinter> VirtualPrinter::Create(const std::string& folder
                                                        const std::string& note) {
   std::filesystem::create_directories(folder);
   std::shared_ptr<VirtualPrinter> printer(new VirtualPrinter(folder, std::move(state), clock));
-  std::lock_guard lock(printer->mutex_);
+  const Step step(*printer, false);
   printer->Note(note);
   printer->Persist();
   return printer;
@@ -115,32 +140,28 @@ std::shared_ptr<VirtualPrinter> VirtualPrinter::Open(const std::string& folder,
 }
 
 PrinterState VirtualPrinter::Snapshot() {
-  std::lock_guard lock(mutex_);
-  ReloadIfChangedElsewhere();
+  const Step step(*this);
   return state_;
 }
 
-void VirtualPrinter::SetFaults(const Faults& faults) {
-  std::lock_guard lock(mutex_);
-  ReloadIfChangedElsewhere();
+bool VirtualPrinter::SetFaults(const Faults& faults) {
+  const Step step(*this);
   state_.faults = faults;
   Note("faults changed");
-  Persist();
+  return Persist();
 }
 
-void VirtualPrinter::WriteNvram(int address, const Bytes& bytes, bool unit) {
-  std::lock_guard lock(mutex_);
-  ReloadIfChangedElsewhere();
+bool VirtualPrinter::WriteNvram(int address, const Bytes& bytes, bool unit) {
+  const Step step(*this);
   std::vector<std::uint8_t>& memory = unit ? state_.unit.nvram : state_.nvram;
   for (std::size_t i = 0; i < bytes.size() && address + i < memory.size(); ++i) {
     memory[static_cast<std::size_t>(address) + i] = bytes[i];
   }
-  Persist();
+  return Persist();
 }
 
 Bytes VirtualPrinter::ReadNvram(int address, int count, bool unit) {
-  std::lock_guard lock(mutex_);
-  ReloadIfChangedElsewhere();
+  const Step step(*this);
   const std::vector<std::uint8_t>& memory = unit ? state_.unit.nvram : state_.nvram;
   Bytes bytes;
   for (int i = 0; i < count && static_cast<std::size_t>(address + i) < memory.size(); ++i) {
@@ -149,28 +170,25 @@ Bytes VirtualPrinter::ReadNvram(int address, int count, bool unit) {
   return bytes;
 }
 
-void VirtualPrinter::SetMotorReading(int motor, int mode, std::uint16_t current,
+bool VirtualPrinter::SetMotorReading(int motor, int mode, std::uint16_t current,
                                      std::uint16_t time) {
-  std::lock_guard lock(mutex_);
-  ReloadIfChangedElsewhere();
+  const Step step(*this);
   state_.motorReadings[motor * 16 + mode] = {current, time};
-  Persist();
+  return Persist();
 }
 
-void VirtualPrinter::ReceiveNetworkJob(const std::vector<std::uint8_t>& data) {
-  std::lock_guard lock(mutex_);
-  ReloadIfChangedElsewhere();
+bool VirtualPrinter::ReceiveNetworkJob(const std::vector<std::uint8_t>& data) {
+  const Step step(*this);
   Note("network job of " + std::to_string(data.size()) + " bytes");
   bytesReceived_ += data.size();
   parser_.Feed(data.data(), data.size());
-  Persist();
+  return Persist();
 }
 
-void VirtualPrinter::ChangeUnit(const std::function<void(UnitState&)>& change) {
-  std::lock_guard lock(mutex_);
-  ReloadIfChangedElsewhere();
+bool VirtualPrinter::ChangeUnit(const std::function<void(UnitState&)>& change) {
+  const Step step(*this);
   change(state_.unit);
-  Persist();
+  return Persist();
 }
 
 std::vector<std::string> VirtualPrinter::Log() const {
@@ -203,10 +221,21 @@ void VirtualPrinter::Note(const std::string& line) {
   std::ofstream(path, std::ios::app) << clock_.UnixSeconds() << ' ' << line << '\n';
 }
 
-void VirtualPrinter::Persist() {
+bool VirtualPrinter::Persist() {
+  std::string bytes = StateBytes(state_);
+  if (bytes == savedBytes_) return true;
   const std::string path = folder_ + "/" + kStateFile;
-  if (!SaveState(state_, path)) log_.push_back("could not save the state");
+  if (!platform::ReplaceFile(path, bytes, false)) {
+    // What cannot be kept did not happen: the state goes back to what was last saved.
+    if (std::optional<PrinterState> saved = ParseState(savedBytes_, nullptr))
+      state_ = std::move(*saved);
+    log_.push_back("could not save the state; the change is undone");
+    saveFailed_ = true;
+    return false;
+  }
+  savedBytes_ = std::move(bytes);
   savedStamp_ = StampOf(path);
+  return true;
 }
 
 void VirtualPrinter::ReloadIfChangedElsewhere() {
@@ -216,6 +245,7 @@ void VirtualPrinter::ReloadIfChangedElsewhere() {
   std::string problem;
   if (std::optional<PrinterState> state = LoadState(path, &problem)) {
     state_ = std::move(*state);
+    savedBytes_ = StateBytes(state_);
     savedStamp_ = stamp;
   }
 }
@@ -278,10 +308,29 @@ std::string VirtualPrinter::ClockText() const {
 }
 
 int VirtualPrinter::Call(driver::DeviceCall& call) {
-  std::lock_guard lock(mutex_);
-  ReloadIfChangedElsewhere();
-  if (state_.faults.disconnected) return driver::kDrvDisconnected;
-  return Handle(call);
+  const Step step(*this);
+  if (state_.faults.disconnected || Restarting()) return driver::kDrvDisconnected;
+  saveFailed_ = false;
+  const int result = HandleKeepingStuckBytes(call);
+  // A change that could not be saved was undone, and the call that made it fails. Closing
+  // changes nothing of its own.
+  if (saveFailed_ && call.op != DeviceOp::CloseSession) return driver::kDrvWriteFailed;
+  return result;
+}
+
+// Stuck bytes take every write and keep their value, whatever wrote them.
+int VirtualPrinter::HandleKeepingStuckBytes(driver::DeviceCall& call) {
+  if (state_.faults.stuckFrom < 0) return Handle(call);
+  const std::size_t from = std::min<std::size_t>(state_.faults.stuckFrom, kNvramSize);
+  const std::size_t to = std::min<std::size_t>(state_.faults.stuckTo + 1, kNvramSize);
+  const std::vector<std::uint8_t> kept(state_.nvram.begin() + from, state_.nvram.begin() + to);
+  const int result = Handle(call);
+  const auto now = state_.nvram.begin() + static_cast<std::ptrdiff_t>(from);
+  if (!std::equal(kept.begin(), kept.end(), now)) {
+    std::copy(kept.begin(), kept.end(), now);
+    Persist();
+  }
+  return result;
 }
 
 int VirtualPrinter::Handle(driver::DeviceCall& call) {
@@ -535,7 +584,19 @@ void VirtualPrinter::OnFirmware(const Bytes& file) {
   state_.firmware = image->version;
   state_.faults.bootMode = false;
   BusyFor(kFirmwareMs);
-  Note("firmware " + image->version + " installed");
+  restartAt_ = clock_.TickMs() + kFirmwareMs;
+  Note("firmware " + image->version + " installed; the printer restarts");
+}
+
+bool VirtualPrinter::Restarting() {
+  if (restartAt_ < 0 || clock_.TickMs() < restartAt_) return false;
+  if (clock_.TickMs() < restartAt_ + kRestartMs) {
+    session_ = false;  // a restart ends every session
+    return true;
+  }
+  restartAt_ = -1;
+  Note("back after the restart, firmware " + state_.firmware);
+  return false;
 }
 
 void VirtualPrinter::OnFirmwareRefused(const std::string& why) { RefuseFirmware(why); }

@@ -5,8 +5,8 @@
 // Its time runs on the clock it is given.
 
 #include <deque>
-#include <map>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -27,6 +27,9 @@ public:
   // How much of a job the printer takes before it is busy.
   static constexpr std::size_t kReceiveBuffer = 1u << 20;
   static constexpr const char* kStateFile = "state.bin";
+  // Every process that serves or changes the printer holds this file's lock for each step
+  // (read, change, save), so that none loses another's change.
+  static constexpr const char* kLockFile = "state.lock";
   static constexpr const char* kLogFile = "log.txt";
   static constexpr const char* kOldLogFile = "log.old.txt";
   // Printed pages go into this folder of the printer's, as page-0001.png and on.
@@ -45,22 +48,28 @@ public:
   static std::shared_ptr<VirtualPrinter> Open(const std::string& folder, platform::Clock& clock,
                                               std::string* problem = nullptr);
 
+  ~VirtualPrinter() override;
+  VirtualPrinter(const VirtualPrinter&) = delete;
+  VirtualPrinter& operator=(const VirtualPrinter&) = delete;
+
+  // A call whose change cannot be saved is undone and fails with kDrvWriteFailed.
   int Call(driver::DeviceCall& call) override;
 
   // The state as it stands; changes made by another process are taken first.
   PrinterState Snapshot();
-  void SetFaults(const Faults& faults);
+  // The changes below return false, undone, when the state cannot be saved.
+  bool SetFaults(const Faults& faults);
   // Direct NVRAM access for training and tests, without access codes.
-  void WriteNvram(int address, const Bytes& bytes, bool unit = false);
+  bool WriteNvram(int address, const Bytes& bytes, bool unit = false);
   Bytes ReadNvram(int address, int count, bool unit = false);
   // Gives measured moves of a motor (1 carriage, 2 paper feed) and mode these readings from now
   // on, to drive a measurement outside a chosen limit.
-  void SetMotorReading(int motor, int mode, std::uint16_t current, std::uint16_t time);
+  bool SetMotorReading(int motor, int mode, std::uint16_t current, std::uint16_t time);
   // A job that came in through the printer's network port (its line printer daemon): printed as
   // the USB port prints, past the USB receive buffer.
-  void ReceiveNetworkJob(const std::vector<std::uint8_t>& data);
+  bool ReceiveNetworkJob(const std::vector<std::uint8_t>& data);
   // Changes the option unit as a trainer or a test sets it up (temperature, lamp, ...).
-  void ChangeUnit(const std::function<void(UnitState&)>& change);
+  bool ChangeUnit(const std::function<void(UnitState&)>& change);
   std::vector<std::string> Log() const;
   int PagesPrinted() const;
   // The dots of each page printed since the printer was opened, by colour code, in order.
@@ -74,14 +83,30 @@ public:
   std::vector<std::string> UnknownCommands() const;
 
 private:
+  // One step on the printer as every process sees it: this object's mutex and the folder's lock
+  // held, and (unless told otherwise) the state as last saved taken first.
+  class Step {
+  public:
+    explicit Step(VirtualPrinter& printer, bool takeSaved = true);
+    ~Step();
+    Step(const Step&) = delete;
+    Step& operator=(const Step&) = delete;
+
+  private:
+    std::lock_guard<std::mutex> lock_;
+    VirtualPrinter& printer_;
+  };
+
   VirtualPrinter(std::string folder, PrinterState state, platform::Clock& clock);
 
   int Handle(driver::DeviceCall& call);
+  int HandleKeepingStuckBytes(driver::DeviceCall& call);
   int StatusType(int* errorCode) const;
   bool AccessOk(const std::array<std::uint8_t, 2>& access) const;
   bool ReadFails(int address, int count) const;
   bool WriteFails(int address, int count) const override;
-  void Persist();
+  // Saves the state when it changed; false, with the change undone, when it cannot be saved.
+  bool Persist();
   // Takes the state file again when another process (grelt02-cli, say) changed it.
   void ReloadIfChangedElsewhere();
   std::string ClockText() const;
@@ -99,6 +124,8 @@ private:
   void RefuseFirmware(const std::string& why);
   // A firmware file that stopped coming in is given up after a while.
   void GiveUpStalledFirmware();
+  // Once new firmware is installed the printer restarts: gone from the bus for a few seconds.
+  bool Restarting();
   void OnMalformed(const std::string& what) override;
   void Dispatch(CommandKey key, const std::string& name, const Bytes& params);
   // A starting option unit becomes ready after it has been asked for its state.
@@ -119,7 +146,10 @@ private:
   mutable std::mutex mutex_;
   std::string folder_;
   PrinterState state_;
-  std::string savedStamp_;  // identity of the state file as this object last wrote or read it
+  std::string savedStamp_;   // identity of the state file as this object last wrote or read it
+  std::string savedBytes_;   // the state as last saved or read
+  bool saveFailed_ = false;  // a change of the call under way could not be saved
+  int lockFd_ = -1;
   platform::Clock& clock_;
   CommandParser parser_;
   PageRenderer pages_;
@@ -134,6 +164,7 @@ private:
   int unitStartReads_ = -1;  // state reads until a starting unit is ready; -1: not starting
   bool firmwareRefused_ = false;
   std::int64_t lastDataTick_ = 0;
+  std::int64_t restartAt_ = -1;  // when an installed firmware restarts the printer; -1: none
   const CommandTable* commands_ = &StandardCommands();
   std::vector<std::string> unknownCommands_;
 };

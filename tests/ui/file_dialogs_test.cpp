@@ -28,8 +28,8 @@ protected:
     return folder.Write(name, std::string(bytes.begin(), bytes.end()));
   }
   std::unique_ptr<ui::CSvc_FW_Update> OpenFirmware() {
-    auto dialog = std::make_unique<ui::CSvc_FW_Update>(ui, Environment(), "Firmware Update",
-                                                       &resultFlag);
+    auto dialog =
+        std::make_unique<ui::CSvc_FW_Update>(ui, Environment(), "Firmware Update", &resultFlag);
     EXPECT_TRUE(dialog->Create());
     return dialog;
   }
@@ -194,24 +194,45 @@ TEST_F(FileDialogsTest, PaperOutDuringASendAsksWhetherToGoOn) {
   EXPECT_EQ(Version(), "LW08A0");
 }
 
-TEST_F(FileDialogsTest, PrintWithoutAFileStillResetsThePrinterThenTellsOfTheError) {
-  ui::CSvcDlgBinPrint dialog(ui, Environment());
-  ASSERT_TRUE(dialog.Create());
-  ui.QueueFile(std::nullopt);
-  dialog.Click(ui::kBinPrintReferenceId);
-  EXPECT_EQ(dialog.Path(), "");
-  ui.QueueFile(folder / "gone.PRN");
-  dialog.Click(ui::kBinPrintReferenceId);
-  EXPECT_EQ(Dialogs(), std::vector<std::string>{ui::kFileNotFound});
+// A file that cannot go to the printer whole (none chosen, empty, a folder, gone) is refused
+// before the printer is opened: nothing is sent and nothing is reported sent.
+TEST_F(FileDialogsTest, FilesThatCannotBeSentAreRefusedBeforeThePrinterIsOpened) {
+  const std::string empty = folder.Write("empty.UPG", "");
+  ui::CSvcDlgBinPrint print(ui, Environment());
+  ASSERT_TRUE(print.Create());
+  auto firmware = OpenFirmware();
   const std::uint64_t before = Printer()->BytesReceived();
-  Press(dialog);
-  EXPECT_GT(Printer()->BytesReceived(), before);  // the reset went out
-  EXPECT_EQ(Dialogs(), (std::vector<std::string>{ui::kFileNotFound, "FILE OPEN ERROR",
-                                                 operations::kCommunicationError}));
-  SetFaults([](vprinter::Faults& f) { f.disconnected = true; });
+  for (const std::string& path : {empty, folder.Path(), folder / "gone.UPG"}) {
+    SCOPED_TRACE(path);
+    Mark();
+    ui.QueueFile(path);  // Reference refuses it ...
+    firmware->Click(ui::kFirmwareReferenceId);
+    EXPECT_EQ(Shown(), std::vector{Message(90000007)});
+    firmware->EditText(ui::kFirmwarePathId, path);  // ... and Update when it is typed in
+    Mark();
+    Press(*firmware);
+    EXPECT_EQ(Shown(), std::vector{Message(90000007)});
+    Mark();
+    ui.QueueFile(path);
+    print.Click(ui::kBinPrintReferenceId);
+    EXPECT_EQ(print.Path(), "");
+    EXPECT_EQ(Shown(), std::vector{Dialog(operations::kFileNotFound)});
+  }
+  // Print without a file, and with one emptied or removed after it was chosen.
+  const std::string job = folder.Write("job.PRN", "\x1B@");
   Mark();
-  Press(dialog);
-  EXPECT_EQ(Shown().back(), Message(90000001));
+  Press(print);
+  ui.QueueFile(job);
+  print.Click(ui::kBinPrintReferenceId);
+  ASSERT_EQ(print.Path(), job);
+  folder.Write("job.PRN", "");
+  Press(print);
+  std::filesystem::remove(job);
+  Press(print);
+  EXPECT_EQ(Shown(), std::vector<ShownMessage>(3, Dialog(operations::kFileNotFound)));
+  EXPECT_EQ(Printer()->BytesReceived(), before);
+  EXPECT_EQ(Version(), "LW06B1");
+  EXPECT_EQ(resultFlag, 0);
 }
 
 }  // namespace
