@@ -11,13 +11,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QRegularExpressionValidator>
 #include <QPainter>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpressionValidator>
 #include <QTableWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -145,8 +145,8 @@ QWidget* DialogView::MakeWidget(const ui::ControlState& control) {
     case ControlKind::AddressField: {
       auto* edit = new QLineEdit(this);
       // Up to four groups of up to three digits; the page checks the values.
-      edit->setValidator(new QRegularExpressionValidator(
-          QRegularExpression(R"(\d{0,3}(\.\d{0,3}){0,3})"), edit));
+      edit->setValidator(
+          new QRegularExpressionValidator(QRegularExpression(R"(\d{0,3}(\.\d{0,3}){0,3})"), edit));
       connect(edit, &QLineEdit::textEdited, this,
               [this, id](const QString& text) { dialog_.EditText(id, text.toStdString()); });
       return edit;
@@ -291,6 +291,9 @@ void DialogView::Apply(const ui::ControlState& control) {
                              .arg(FromColorRef(*control.barColour).name()));
     }
   } else if (auto* picker = qobject_cast<QDateTimeEdit*>(widget)) {
+    // A date picker with a range offers those years only.
+    if (control.kind == ui::ControlKind::DatePicker && control.rangeMin > 0)
+      picker->setDateRange(QDate(control.rangeMin, 1, 1), QDate(control.rangeMax, 12, 31));
     picker->setDateTime(ToQDateTime(control.dateTime));
   } else if (qobject_cast<QTreeWidget*>(widget) != nullptr) {
     ApplyTree(widget, control);

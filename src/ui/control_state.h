@@ -80,7 +80,7 @@ struct ControlState {
   int selection = -1;
   TreeItems tree;
   std::vector<int> treeImages;  // bitmap resources of the tree's image list, by image index
-  int rangeMin = 0;
+  int rangeMin = 0;  // a progress bar's range; a date picker's first and last year (0: any)
   int rangeMax = 100;
   int position = 0;
   std::optional<std::uint32_t> barColour;   // 0x00BBGGRR

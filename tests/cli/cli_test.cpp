@@ -371,6 +371,74 @@ TEST(Cli, IdentityAndAdjustmentRunsWithThePageInputs) {
   EXPECT_EQ(run("110340 --measured 0,11,15", 1)["messages"].size(), 1u);
 }
 
+// The command line takes exactly what the item's page could hand its operation: anything else is
+// refused before the printer is opened, and the printer hears nothing of it.
+TEST(Cli, RunRefusesWhatThePageCouldNeverHandItsOperation) {
+  testing_support::TempFolder folder;
+  CopyShippedFiles(folder);
+  ASSERT_EQ(Cli("vprinter attach --model LW --new-board", folder.Path()).exitCode, 0);
+  const std::string log = Cli("vprinter log --lines 2000", folder.Path()).out;
+  for (const char* args : {
+           "110230 --input LW0001234567890 --answer ok",  // the box takes ten characters
+           "110230 --input LW0001 --answer ok",
+           "110230 --input 'LW0001234\t' --answer ok",
+           "110210 --values 27,13,7,25,61,99 --answer ok",  // no such month, hour, minute
+           "110210 --values 27,2,30,10,0,0 --answer ok",    // 30 February
+           "110210 --values 27,2,29,10,0,0 --answer ok",    // 2027 is no leap year
+           "110210 --values 2027,2,7,10,0,0 --answer ok",   // the picker's years are 2000..2099
+           "110210 --values 27,2,7 --answer ok",            // the time missing
+           "110210 --answer ok",                            // nothing to set
+           "110220 --selector 1 --values 10,71,82,45,32,300 --answer ok",
+           "110220 --selector 1 --values 10,71,82,45,32,-1 --answer ok",
+           "110220 --selector 1 --values 10,71,82,45,32 --answer ok",
+           "110220 --selector 2 --values 10,71,82,45,32,0 --answer ok",
+           "110040 --measured 15,15,15",       // the position page has four lines
+           "310230 --values 1",                // the serial number page takes no values
+           "210100 --selector 4 --answer ok",  // four cleaning strengths: 0 to 3
+           "210100 --flags 1,1 --answer ok",   // and five rows
+           "210370 --input 300.1.1.1",
+           "F11 --flags 1",
+       }) {
+    const CliRun run = Cli(std::string("run ") + args, folder.Path());
+    EXPECT_EQ(run.exitCode, 2) << args;
+    EXPECT_TRUE(run.out.empty()) << args;
+    EXPECT_NE(run.err.find("refused"), std::string::npos) << args << run.err;
+  }
+  EXPECT_EQ(Cli("vprinter log --lines 2000", folder.Path()).out, log);  // never opened
+  // What the pages can hand still goes through: the last day of a leap February, the last
+  // station of the program's MAC range.
+  EXPECT_EQ(Cli("run 110210 --values 28,2,29,23,59,59 --answer ok", folder.Path()).exitCode, 0);
+  const CliRun mac = Cli("run 110220 --values 10,71,82,45,255,255 --answer ok", folder.Path());
+  EXPECT_EQ(mac.exitCode, 0) << mac.err;
+  EXPECT_EQ(Cli("nvram read 114 6 --prd", folder.Path()).Json()["bytes"], "0A 47 52 2D FF FF");
+  EXPECT_EQ(Cli("run 110230 --input LW00012345 --answer ok", folder.Path()).exitCode, 0);
+}
+
+// A firmware or print file that cannot go to the printer whole is refused before the printer is
+// opened: nothing is reported sent, and the record says the run failed.
+TEST(Cli, AnEmptyOrUnreadableFileIsNeverSent) {
+  testing_support::TempFolder folder;
+  CopyShippedFiles(folder);
+  ASSERT_EQ(Cli("vprinter attach --model LW", folder.Path()).exitCode, 0);
+  const std::string empty = folder.Write("empty.UPG", "");
+  std::string fileProblem = Cli("menu message 90000007").Json()["text"];
+  for (const std::string& path : {empty, folder.Path()}) {
+    const CliRun firmware = Cli("firmware '" + path + "'", folder.Path());
+    EXPECT_EQ(firmware.exitCode, 1) << path;
+    EXPECT_EQ(firmware.Json()["sent"], false);
+    ASSERT_EQ(firmware.Json()["messages"].size(), 1u);
+    EXPECT_EQ(firmware.Json()["messages"][0]["text"], fileProblem);
+    const CliRun print = Cli("print '" + path + "'", folder.Path());
+    EXPECT_EQ(print.exitCode, 1) << path;
+    EXPECT_EQ(print.Json()["messages"][0]["text"], "File not found.");
+  }
+  EXPECT_EQ(Cli("vprinter status", folder.Path()).Json()["firmware"], "LW06B1");
+  const auto rows = Cli("record", folder.Path()).Json();
+  ASSERT_EQ(rows.size(), 4u);
+  for (const auto& row : rows) EXPECT_EQ(row["result"], "failed");
+  EXPECT_EQ(rows[3]["title"], "Firmware update empty.UPG");
+}
+
 // Maintenance runs that take no time on a printer: the hot key, a switch command, and the
 // network nozzle check to a daemon on the port the environment names.
 TEST(Cli, MaintenanceRunsHotKeysAndTheNetworkNozzleCheck) {

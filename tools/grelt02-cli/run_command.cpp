@@ -12,6 +12,7 @@
 #include "operations/service_operations.h"
 #include "printer_session.h"
 #include "ui/dialog_template.h"
+#include "ui/pages/page_inputs.h"
 
 namespace cli {
 namespace {
@@ -22,6 +23,7 @@ struct Options {
   int selector = 0;
   std::vector<int> flags;
   std::string input;
+  bool inputGiven = false;
   std::vector<int> values;
   std::vector<double> measured;
   std::vector<std::string> answers;
@@ -84,24 +86,41 @@ Json TemperaturesAsked(const ui::ScriptedUiServices& ui) {
   return asked;
 }
 
+// The button base and item number of a function number, or of the hot keys F11 and F12.
+std::pair<int, int> ParseFunction(const std::string& function) {
+  if (function == "F11") return {operations::kF11, 0};
+  if (function == "F12") return {operations::kF12, 0};
+  std::size_t used = 0;
+  int number = -1;
+  try {
+    number = std::stoi(function, &used);
+  } catch (const std::exception&) {
+    used = 0;
+  }
+  if (used != function.size() || number < 100000 || number > 399999)
+    throw std::runtime_error("not a function number: " + function);
+  return {number / 100000 * 100000, number % 100000};
+}
+
+// Refuses, before any printer is opened, what the item's page could never hand its operation.
+void CheckAgainstThePage(const Options& options) {
+  ui::GivenInputs given{options.selector, options.flags, options.values, options.measured, {}};
+  if (options.inputGiven) given.text = options.input;
+  const auto [base, item] = ParseFunction(options.function);
+  const std::string problem = ui::CheckPageInputs(base, item, given);
+  if (!problem.empty())
+    throw std::runtime_error(options.function + " refused: " + problem + "; nothing was sent");
+}
+
 // Fills the request as the item's page and the pressed button would.
 void FillRequest(const Options& options, const menu::MenuFiles& catalogue,
                  operations::OperationRequest& request) {
-  if (options.function == "F11" || options.function == "F12") {
-    request.buttonBase = options.function == "F11" ? operations::kF11 : operations::kF12;
+  const auto [base, item] = ParseFunction(options.function);
+  request.buttonBase = base;
+  request.itemNumber = item;
+  if (base == operations::kF11 || base == operations::kF12) {
     request.hotKeyRun = 1;
   } else {
-    std::size_t used = 0;
-    int number = -1;
-    try {
-      number = std::stoi(options.function, &used);
-    } catch (const std::exception&) {
-      used = 0;
-    }
-    if (used != options.function.size() || number < 100000 || number > 399999)
-      throw std::runtime_error("not a function number: " + options.function);
-    request.buttonBase = number / 100000 * 100000;
-    request.itemNumber = number % 100000;
     request.pageText = catalogue.ReadFunctionPageText(request.itemNumber);
   }
   request.selector = options.selector;
@@ -144,7 +163,7 @@ void AddRunCommand(CLI::App& app, CommandContext& context) {
       ->required();
   run->add_option("--selector", options->selector, "The page's choice");
   run->add_option("--flags", options->flags, "Five on/off choices: a,b,c,d,e")->delimiter(',');
-  run->add_option("--input", options->input, "Text entered on the page");
+  CLI::Option* input = run->add_option("--input", options->input, "Text entered on the page");
   run->add_option("--values", options->values, "Numbers entered on the page")->delimiter(',');
   run->add_option("--measured", options->measured, "Measured values m1,m2,m3,m4")->delimiter(',');
   run->add_option("--answer", options->answers,
@@ -161,8 +180,10 @@ void AddRunCommand(CLI::App& app, CommandContext& context) {
   run->add_option("--sent", options->sentFile,
                   "Write every byte the run sent to the printer, in order, to this file");
   AddPortOption(*run, options->port);
-  run->callback([&context, options] {
+  run->callback([&context, options, input] {
+    options->inputGiven = input->count() > 0;
     context.run = [&context, options] {
+      CheckAgainstThePage(*options);
       Session session(options->port);
       ui::ScriptedUiServices& ui = session.Ui();
       for (const std::string& answer : options->answers) ui.QueueAnswer(AnswerCode(answer));

@@ -36,6 +36,10 @@ bool CSvcDlgRTC::OnInitDialog() {
   TStackedPage::OnInitDialog();
   SetDlgItemText(kClockDateLabelId, "DATE");
   SetDlgItemText(kClockTimeLabelId, "TIME");
+  ChangeItem(kClockDateId, [](ControlState& c) {
+    c.rangeMin = kClockFirstYear;
+    c.rangeMax = kClockLastYear;
+  });
   return true;
 }
 

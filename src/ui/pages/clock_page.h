@@ -12,6 +12,9 @@ inline constexpr int kClockDateLabelId = 1354;
 inline constexpr int kClockTimeLabelId = 6006;
 inline constexpr int kClockDateId = 1352;
 inline constexpr int kClockTimeId = 1353;
+// The printer keeps a two-digit year: the date picker offers these years only.
+inline constexpr int kClockFirstYear = 2000;
+inline constexpr int kClockLastYear = 2099;
 
 class CSvcDlgRTC : public TStackedPage {
 public:

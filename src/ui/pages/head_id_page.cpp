@@ -7,8 +7,6 @@
 namespace ui {
 namespace {
 
-constexpr int kBoxLength = 9;
-constexpr int kHeadIdLength = 45;
 // The coding mode of the printers' head IDs.
 constexpr int kHeadIdMode = 80;
 
@@ -36,7 +34,7 @@ bool CSvcDlgHeadID::OnInitDialog() {
   FontSpec boxFont;
   boxFont.faceName = "Monospace";
   for (const int id : kHeadIdBoxIds) {
-    ChangeItem(id, [](ControlState& c) { c.limit = kBoxLength; });
+    ChangeItem(id, [](ControlState& c) { c.limit = kHeadIdBoxLength; });
     SetItemFont(id, boxFont);
   }
   FontSpec judgeFont;
@@ -56,8 +54,9 @@ bool CSvcDlgHeadID::RefreshPage() {
   SetDlgItemText(kHeadIdLabelId, request.pageText.text[0]);
   const std::string& id = request.outputText;
   for (std::size_t k = 0; k < 5; ++k) {
-    const std::size_t from = k * kBoxLength;
-    boxes_[k] = from < id.size() ? id.substr(from, k < 4 ? kBoxLength : std::string::npos) : "";
+    const std::size_t from = k * kHeadIdBoxLength;
+    boxes_[k] =
+        from < id.size() ? id.substr(from, k < 4 ? kHeadIdBoxLength : std::string::npos) : "";
   }
   UpdateData(false);
   Judge();

@@ -14,6 +14,8 @@ inline constexpr int kHeadIdTemplate = 369;
 inline constexpr int kHeadIdBoxIds[5] = {4001, 4002, 4003, 4004, 4005};
 inline constexpr int kHeadIdJudgeId = 6025;
 inline constexpr int kHeadIdLabelId = 7841;
+inline constexpr int kHeadIdBoxLength = 9;
+inline constexpr int kHeadIdLength = 5 * kHeadIdBoxLength;
 inline constexpr std::uint32_t kJudgeGoodColour = 0xFF0000;  // 0x00BBGGRR: blue
 inline constexpr std::uint32_t kJudgeBadColour = 0x0000FF;   // red
 

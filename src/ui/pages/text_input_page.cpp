@@ -9,7 +9,6 @@ namespace ui {
 namespace {
 
 constexpr int kMsgInvalidInput = 90000010;
-constexpr int kSerialLength = 10;
 
 DialogTemplate TextInputLayout() {
   using K = ControlKind;
@@ -26,9 +25,11 @@ DialogTemplate TextInputLayout() {
           }};
 }
 
+}  // namespace
+
 // Four numbers of 0 to 255 with dots between; an empty field counts as 0, as in an address
 // control.
-bool ParseAddress(const std::string& text, std::string& address) {
+bool ParseAddressField(const std::string& text, std::string& address) {
   std::istringstream fields(text);
   std::string field;
   int values[4] = {};
@@ -44,8 +45,6 @@ bool ParseAddress(const std::string& text, std::string& address) {
             std::to_string(values[2]) + "." + std::to_string(values[3]);
   return true;
 }
-
-}  // namespace
 
 CSvcDlgInput::CSvcDlgInput(const DialogTemplate& layout, const PageServices& services)
     : TStackedPage(layout, services.ui), catalogue_(services.catalogue) {
@@ -63,7 +62,7 @@ void CSvcDlgInput::Attach() {
   const operations::OperationRequest& request = *Request();
   itemNumber_ = request.itemNumber;
   SetDlgItemText(kTextInputLabelId, request.pageText.text[0]);
-  if (itemNumber_ == kSerialNumberItem) maxLength_ = kSerialLength;
+  if (itemNumber_ == kSerialNumberItem) maxLength_ = kSerialInputLength;
   if (itemNumber_ == kNetworkAddressItem) {
     ShowItem(kTextInputAddressId, true);
     for (const int id : {kTextInputPromptId, kTextInputEditId, kTextInputCounterId})
@@ -96,7 +95,7 @@ bool CSvcDlgInput::CollectInput() {
   if (itemNumber_ == kSerialNumberItem) request.inputText = text_;
   if (itemNumber_ == kNetworkAddressItem) {
     std::string address;
-    if (!ParseAddress(address_, address)) {
+    if (!ParseAddressField(address_, address)) {
       catalogue_.ShowMessageById(kMsgInvalidInput, kOk);
       SetFocus(kTextInputAddressId);
       return false;

@@ -17,6 +17,11 @@ inline constexpr int kTextInputAddressId = 1351;
 inline constexpr int kTextInputLabelId = 7851;
 inline constexpr int kSerialNumberItem = 10230;
 inline constexpr int kNetworkAddressItem = 10370;
+inline constexpr int kSerialInputLength = 10;  // what the serial number's box takes
+
+// The address as the page's address field reads it: four numbers of 0 to 255 with dots between,
+// an empty field counting as 0; false for anything else.
+bool ParseAddressField(const std::string& text, std::string& address);
 
 class CSvcDlgInput : public TStackedPage {
 public:
