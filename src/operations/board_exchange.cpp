@@ -27,6 +27,7 @@
 #include "operations/shared_steps.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "printer/link_errors.h"
 
 namespace operations {
 namespace {
@@ -45,6 +46,7 @@ constexpr int kMsgNoWorkImage = 91020005;
 constexpr int kMsgDestinationOrLists = 91020006;
 constexpr int kMsgWrongImageSize = 91020007;
 constexpr int kMsgListsNotRestored = 91020008;
+constexpr int kMsgNoListsOfThisBackup = 91020009;
 
 constexpr std::uint32_t kWritePhaseColour = 0x4913E9;
 constexpr std::uint32_t kVerifyPhaseColour = 0xB20031;
@@ -76,10 +78,15 @@ std::string ServiceFile(const ServiceEnvironment& env, const char* name) {
   return env.folders.service + "/" + name;
 }
 
-bool WriteWorkFile(const ServiceEnvironment& env, const char* name, const Bytes& bytes) {
+// The list file is renamed into place before the image: a backup cut between the two leaves
+// a pair with different date stamps, which the restore tells apart.
+bool WriteWorkFiles(const ServiceEnvironment& env, const Bytes& image, const Bytes& lists) {
   platform::EnsureDirectory(env.folders.service);
-  return platform::ReplaceFile(ServiceFile(env, name),
-                               {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+  const auto bytes = [](const Bytes& b) {
+    return std::string_view(reinterpret_cast<const char*>(b.data()), b.size());
+  };
+  return platform::ReplaceFiles({{ServiceFile(env, files::kWorkListFile), bytes(lists)},
+                                 {ServiceFile(env, files::kWorkImageFile), bytes(image)}});
 }
 
 // Reads the 192 blocks outside the skipped range into the image, the bar counting blocks. False
@@ -134,16 +141,17 @@ bool BackupNvramForExchange(OperationRun& run) {
     env.catalogue.ShowMessageById(message, ui::kOk);
     return false;
   };
-  // A block that could not be read would go onto the new board as 0xFF: no work file then.
+  // A block that could not be read would go onto the new board as 0xFF, and lists of another
+  // backup would be lost on the restore: the work files are written only when every read
+  // succeeded, and then both together.
   if (!ReadImageBlocks(run.link, progress, image)) return fail(kMsgNotAccepted);
-  const files::DateStamp stamp = files::LocalDateStamp(env.clock.UnixSeconds());
-  files::PutDateStamp(&image[files::kNvramBytes], stamp);
-  if (!WriteWorkFile(env, files::kWorkImageFile, image)) return fail(kMsgWorkFileNotCreated);
   Bytes lists(files::kListFileSize, 0);
   const int blocksRead = static_cast<int>((files::kNvramBytes - 0x4000) / kReadBlock);
   if (!ReadLists(run.link, progress, blocksRead, lists)) return fail(kMsgNotAccepted);
+  const files::DateStamp stamp = files::LocalDateStamp(env.clock.UnixSeconds());
+  files::PutDateStamp(&image[files::kNvramBytes], stamp);
   files::PutDateStamp(&lists[files::kListsBytes], stamp);
-  if (!WriteWorkFile(env, files::kWorkListFile, lists)) return fail(kMsgWorkFileNotCreated);
+  if (!WriteWorkFiles(env, image, lists)) return fail(kMsgWorkFileNotCreated);
   progress.Close();
   env.catalogue.ShowMessageById(kMsgBackupDone, ui::kOk);
   return true;
@@ -176,6 +184,12 @@ private:
     if (progress_) progress_->Close();
     env_.catalogue.ShowMessageById(message, ui::kOk);
     return false;
+  }
+
+  // What was written reads back different.
+  bool Differs() {
+    link_.SetLastError(printer::kReadBackDiffers);
+    return Fail(kMsgBoardDiffers);
   }
 
   bool ChooseImage() {
@@ -262,9 +276,8 @@ private:
       for (int a = kVerifyRanges[range].first; a < kVerifyRanges[range].second; a += kWriteBlock) {
         progress_->Set(kWriteBlock * blocks++);
         std::uint8_t read[kWriteBlock];
-        if (!link_.ReadCtrlNvramMulti448(a, kWriteBlock, read) ||
-            !std::equal(std::begin(read), std::end(read), &image_[a]))
-          return Fail(kMsgBoardDiffers);
+        if (!link_.ReadCtrlNvramMulti448(a, kWriteBlock, read)) return Fail(kMsgBoardDiffers);
+        if (!std::equal(std::begin(read), std::end(read), &image_[a])) return Differs();
       }
     }
     return true;
@@ -277,18 +290,20 @@ private:
     return (link_.EraseList(1) && link_.EraseList(2)) || Fail(kMsgDestinationOrLists);
   }
 
+  // The lists of this backup onto a board whose lists were just erased. Without them the
+  // technician decides, before the board is marked, whether to finish without its lists.
   bool RestoreLists() {
     const std::string path = ServiceFile(env_, files::kWorkListFile);
     listFileFound_ = Exists(path);
-    if (!listFileFound_ || boardInitialised_) return true;
-    const auto bytes = platform::ReadFileHead(path, files::kListFileSize);
-    if (!bytes) return true;
+    if (boardInitialised_) return true;
+    const auto bytes =
+        listFileFound_ ? platform::ReadFileHead(path, files::kListFileSize) : std::nullopt;
     Bytes lists(files::kListFileSize, 0);
-    std::copy(bytes->begin(), bytes->end(), lists.begin());
-    // Lists of another backup than the image's stay where they are.
-    if (files::GetDateStamp(&lists[files::kListsBytes]) !=
-        files::GetDateStamp(&image_[files::kNvramBytes]))
-      return true;
+    if (bytes) std::copy(bytes->begin(), bytes->end(), lists.begin());
+    // Lists of another backup than the image's are not written.
+    if (!bytes || files::GetDateStamp(&lists[files::kListsBytes]) !=
+                      files::GetDateStamp(&image_[files::kNvramBytes]))
+      return FinishWithoutLists();
     for (int attempt = 0; attempt < kListAttempts; ++attempt) {
       if (EachListBlock(*progress_, kListBarStart, kWriteBlock,
                         [&](std::uint8_t list, std::uint16_t offset, std::size_t at) {
@@ -297,6 +312,12 @@ private:
         return true;
     }
     return Fail(kMsgListsNotRestored);
+  }
+
+  bool FinishWithoutLists() {
+    progress_->Close();
+    return env_.catalogue.ShowMessageById(kMsgNoListsOfThisBackup, ui::kOkCancel) !=
+           ui::kAnswerCancel;
   }
 
   bool SetFlag(int address) { return SettledCtrlWrite(run_, address, 1) || Fail(kMsgBoardDiffers); }
@@ -311,8 +332,8 @@ private:
     if (destinationSet_) return true;
     for (int i = 0; i < 6; ++i) {
       std::uint8_t byte = 0;
-      if (!link_.ReadCtrlNvram(nv::kDestinationBytes[i], byte) || byte != destination_[i])
-        return Fail(kMsgBoardDiffers);
+      if (!link_.ReadCtrlNvram(nv::kDestinationBytes[i], byte)) return Fail(kMsgBoardDiffers);
+      if (byte != destination_[i]) return Differs();
     }
     return SetFlag(nv::kDestinationSet);
   }

@@ -10,6 +10,7 @@
 #include "encoder/factory_commands.h"
 #include "operations/service_operations.h"
 #include "operations/shared_steps.h"
+#include "printer/link_errors.h"
 
 namespace operations {
 namespace {
@@ -58,12 +59,12 @@ private:
     return SettledCtrlWrite(run_, nv::kBoardInitialised, 1) || Fail(kMsgBoardDiffers);
   }
 
-  bool RecordReadsBack(const driver::DestinationRecord& record) {
+  // Whether the board's six destination bytes are the record's; nothing when they cannot be read.
+  std::optional<bool> RecordOnBoard(const driver::DestinationRecord& record) {
     for (int i = 0; i < 6; ++i) {
       std::uint8_t byte = 0;
-      if (!link_.ReadCtrlNvram(nv::kDestinationBytes[i], byte) ||
-          byte != record[static_cast<std::size_t>(i)])
-        return false;
+      if (!link_.ReadCtrlNvram(nv::kDestinationBytes[i], byte)) return std::nullopt;
+      if (byte != record[static_cast<std::size_t>(i)]) return false;
     }
     return true;
   }
@@ -72,11 +73,14 @@ private:
   bool WriteRecord(const driver::DestinationRecord& record) {
     std::uint8_t set = 0;
     if (!link_.ReadCtrlNvram(nv::kDestinationSet, set)) return Fail(kMsgPrinterFailed);
-    if (set == 1) return RecordReadsBack(record) || Fail(kMsgDestinationDiffers);
+    if (set == 1) return RecordOnBoard(record).value_or(false) || Fail(kMsgDestinationDiffers);
     // 162 to 166 lie together; 169 stands apart.
     if (!link_.WriteCtrlNvramMulti(nv::kDestinationBytes[0], 5, record.data()) ||
-        !link_.WriteCtrlNvram(nv::kDestinationBytes[5], record[5]) || !RecordReadsBack(record))
+        !link_.WriteCtrlNvram(nv::kDestinationBytes[5], record[5]))
       return Fail(kMsgBoardDiffers);
+    const std::optional<bool> written = RecordOnBoard(record);
+    if (written == false) link_.SetLastError(printer::kReadBackDiffers);
+    if (written != true) return Fail(kMsgBoardDiffers);
     return SettledCtrlWrite(run_, nv::kDestinationSet, 1) || Fail(kMsgListsOrDestination);
   }
 

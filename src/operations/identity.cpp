@@ -28,6 +28,8 @@ using namespace driver::nvram;
 
 void ReadHeadIdValue(OperationRun& run) { run.link.ReadHeadId(run.request.printerInfo.HeadId, 1); }
 
+// The serial number page shows the number the printer holds from the moment it is selected.
+
 void ReadMacValues(OperationRun& run) {
   for (int k = 0; k < kMacLength; ++k) {
     std::uint8_t byte = 0;
@@ -37,7 +39,8 @@ void ReadMacValues(OperationRun& run) {
 }
 
 void ReadSerialValue(OperationRun& run) {
-  run.link.ReadPrdString(kSerialNumber, kSerialLength, run.request.printerInfo.SerialNo);
+  if (run.link.ReadPrdString(kSerialNumber, kSerialLength, run.request.printerInfo.SerialNo))
+    run.request.outputText = run.request.printerInfo.SerialNo;
 }
 
 void ReadServiceFlagValue(OperationRun& run) {
@@ -63,7 +66,8 @@ bool ReadHeadIdInfo(OperationRun& run) {
 bool ReadMacAddress(OperationRun& run) {
   std::uint8_t mac[kMacLength];
   if (!run.link.ReadPrdNvramMulti(kMacAddress, kMacLength, mac)) return false;
-  for (int k = 0; k < kMacLength; ++k) run.request.shownValues[static_cast<std::size_t>(k)] = mac[k];
+  for (int k = 0; k < kMacLength; ++k)
+    run.request.shownValues[static_cast<std::size_t>(k)] = mac[k];
   return true;
 }
 
@@ -82,7 +86,8 @@ bool ReadPrinterClock(OperationRun& run) {
   std::string text;
   if (!run.link.ReadRtc(text)) return false;
   int f[6] = {};
-  if (std::sscanf(text.c_str(), "%2d%2d%2d%2d%2d%2d", &f[0], &f[1], &f[2], &f[3], &f[4], &f[5]) != 6)
+  if (std::sscanf(text.c_str(), "%2d%2d%2d%2d%2d%2d", &f[0], &f[1], &f[2], &f[3], &f[4], &f[5]) !=
+      6)
     return false;
   for (std::size_t k = 0; k < 6; ++k) run.request.shownValues[k] = f[k];
   std::tm local{};
@@ -107,10 +112,7 @@ bool SetPrinterClock(OperationRun& run) {
   if (!encoder::Factory7C_639CB1(run.link, text) || !run.link.FlushJob() ||
       !run.link.ReadRtcSetValue(setValue))
     return false;
-  if (setValue != text) {
-    run.link.SetLastError(printer::kReadBackDiffers);
-    return Show(run, kMsgReadBackDiffers, false);
-  }
+  if (setValue != text) return ReadBackDiffers(run);
   run.request.done = 1;
   return Show(run, kMsgDone, true);
 }
@@ -135,9 +137,10 @@ bool ToggleServiceFlag(OperationRun& run) {
   const std::uint8_t value = run.request.shownValues[0] < 2 ? 1 : 0;
   if (!run.link.WriteCtrlNvram(kServiceFlag, value)) return Show(run, kMsgNotAccepted, false);
   std::uint8_t back = 0;
-  if (!run.link.ReadCtrlNvram(kServiceFlag, back) || back != value) {
+  const bool read = run.link.ReadCtrlNvram(kServiceFlag, back);
+  if (!read || back != value) {
     run.request.shownValues[0] = 0;
-    return Show(run, kMsgReadBackDiffers, false);
+    return read ? ReadBackDiffers(run) : Show(run, kMsgReadBackDiffers, false);
   }
   run.request.shownValues[0] = back + 1;
   run.request.done = 1;
@@ -149,8 +152,8 @@ bool MacAllowed(const OperationRequest& request) {
   if (request.selector != 0) return true;
   const auto& v = request.enteredValues;
   const auto& prefix = driver::kMacVendorPrefix;
-  const std::uint32_t station = static_cast<std::uint32_t>(((v[3] & 0xFF) << 16) |
-                                                           ((v[4] & 0xFF) << 8) | (v[5] & 0xFF));
+  const std::uint32_t station =
+      static_cast<std::uint32_t>(((v[3] & 0xFF) << 16) | ((v[4] & 0xFF) << 8) | (v[5] & 0xFF));
   return v[0] == prefix[0] && v[1] == prefix[1] && v[2] == prefix[2] &&
          station >= driver::kMacStationFirst && station <= driver::kMacStationLast;
 }
@@ -162,15 +165,17 @@ bool WriteMacAddress(OperationRun& run) {
   const auto& v = run.request.enteredValues;
   bool queued = true;
   for (int k = 0; k < kMacLength; ++k)
-    queued = queued && run.link.WritePrdNvram(kMacAddress + k,
-                                              static_cast<std::uint8_t>(v[static_cast<std::size_t>(k)]));
+    queued =
+        queued && run.link.WritePrdNvram(kMacAddress + k,
+                                         static_cast<std::uint8_t>(v[static_cast<std::size_t>(k)]));
   if (!queued || !encoder::Factory7C_08F704(run.link, 0) || !run.link.FlushJob())
     return Show(run, kMsgNotAccepted, false);
   std::uint8_t back[kMacLength];
-  if (!run.link.ReadPrdNvramMulti(kMacAddress, kMacLength, back)) return Show(run, kMsgNotAccepted, false);
+  if (!run.link.ReadPrdNvramMulti(kMacAddress, kMacLength, back))
+    return Show(run, kMsgNotAccepted, false);
   for (int k = 0; k < kMacLength; ++k) {
     if (back[k] != static_cast<std::uint8_t>(v[static_cast<std::size_t>(k)]))
-      return Show(run, kMsgReadBackDiffers, false);
+      return ReadBackDiffers(run);
   }
   for (std::size_t k = 0; k < kMacLength; ++k) run.request.shownValues[k] = back[k];
   run.request.done = 1;
@@ -196,7 +201,8 @@ bool SendAndReadBack(OperationRun& run, int address, int length, std::string& te
 // A serial number is written once: a board that has one keeps it.
 bool WriteSerialNumber(OperationRun& run) {
   const std::string& input = run.request.inputText;
-  if (input.size() < static_cast<std::size_t>(kSerialLength)) return Show(run, kMsgInvalidInput, false);
+  if (input.size() < static_cast<std::size_t>(kSerialLength))
+    return Show(run, kMsgInvalidInput, false);
   if (run.env.catalogue.ShowMessageById(kMsgAskSerial, ui::kOkCancel) == ui::kAnswerCancel)
     return false;
   std::uint8_t present[kSerialLength];
@@ -209,12 +215,12 @@ bool WriteSerialNumber(OperationRun& run) {
   if (!encoder::Factory7C_2BD495(run.link, serial) || !encoder::Factory7C_08F704(run.link, 0) ||
       !SendAndReadBack(run, kSerialNumber, kSerialLength, back))
     return Show(run, kMsgNotAccepted, false);
-  if (back != serial) return Show(run, kMsgReadBackDiffers, false);
+  if (back != serial) return ReadBackDiffers(run);
   const std::string check = SerialCheckText(serial);
   if (!encoder::Factory7C_23DC91(run.link, check) ||
       !SendAndReadBack(run, kLongSerialNumber, kLongSerialLength, back))
     return Show(run, kMsgNotAccepted, false);
-  if (back != check) return Show(run, kMsgReadBackDiffers, false);
+  if (back != check) return ReadBackDiffers(run);
   run.request.outputText = serial;
   run.request.done = 1;
   return Show(run, kMsgWritten, true);
@@ -233,8 +239,7 @@ bool RegisterHeadId(OperationRun& run) {
   std::uint8_t registered = 0;
   const bool read = link.ReadHeadId(back, 1);
   run.request.outputText = back;
-  if (!read || back != id || !link.ReadPrdNvram(kHeadIdRegistered, registered) ||
-      registered != 1) {
+  if (!read || back != id || !link.ReadPrdNvram(kHeadIdRegistered, registered) || registered != 1) {
     link.SetLastError(printer::kReadBackDiffers);
     return false;
   }

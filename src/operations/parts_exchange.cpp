@@ -34,12 +34,20 @@ struct PartSection {
   const char* section;
 };
 
-constexpr PartSection kParts[] = {
-    {20030, "INKSELECTMOTOR"},   {20100, "TUBE"},     {20110, "WIPER"},
-    {20120, "INKSYSTEMUNIT"},    {20130, "INKPRESSUREMOTOR"},
-    {20150, "INKHOLDER"},        {20170, "PFMOTOR"},  {20180, "CRMOTOR"},
-    {20190, "HEAD"},             {20200, "AID"},      {20250, "APGMOTOR"},
-    {20260, "CUTTERMOTOR"},      {20270, "MAINBOARD"}, {20280, "POWERSUPPLY"}};
+constexpr PartSection kParts[] = {{20030, "INKSELECTMOTOR"},
+                                  {20100, "TUBE"},
+                                  {20110, "WIPER"},
+                                  {20120, "INKSYSTEMUNIT"},
+                                  {20130, "INKPRESSUREMOTOR"},
+                                  {20150, "INKHOLDER"},
+                                  {20170, "PFMOTOR"},
+                                  {20180, "CRMOTOR"},
+                                  {20190, "HEAD"},
+                                  {20200, "AID"},
+                                  {20250, "APGMOTOR"},
+                                  {20260, "CUTTERMOTOR"},
+                                  {20270, "MAINBOARD"},
+                                  {20280, "POWERSUPPLY"}};
 // The fan motor's section is spelt as the parts files have always spelt it.
 constexpr PartSection kIlsParts[] = {
     {20210, "ILS_CRMOTOR"}, {20220, "ILS_PAPERHOLDER"}, {20230, "ISL_FANMOTOR"}};
@@ -108,10 +116,7 @@ bool ResetCounter(OperationRun& run, const PartRecord& part) {
         !link.WriteCtrlNvramMulti(part.previous.address, length, kept) ||
         !link.ReadCtrlNvramMulti(part.previous.address, length, back))
       return TransferFailed(run);
-    if (!std::equal(kept, kept + length, back)) {
-      run.env.catalogue.ShowMessageById(kMsgReadBackDiffers, ui::kOk);
-      return false;
-    }
+    if (!std::equal(kept, kept + length, back)) return ReadBackDiffers(run);
   }
   const std::uint8_t zeros[kMaxCounterLength] = {};
   run.env.clock.Sleep(kCounterSettle);
@@ -119,10 +124,7 @@ bool ResetCounter(OperationRun& run, const PartRecord& part) {
   run.env.clock.Sleep(kCounterSettle);
   std::uint8_t now[kMaxCounterLength] = {};
   if (!link.ReadCtrlNvramMulti(counter.address, counter.length, now)) return TransferFailed(run);
-  if (!std::equal(zeros, zeros + counter.length, now)) {
-    run.env.catalogue.ShowMessageById(kMsgReadBackDiffers, ui::kOk);
-    return false;
-  }
+  if (!std::equal(zeros, zeros + counter.length, now)) return ReadBackDiffers(run);
   return true;
 }
 
@@ -176,8 +178,8 @@ bool RecordIlsPartExchange(OperationRun& run) {
   if (files.ShowMessageById(kMsgAskExchange, ui::kOkCancel) == ui::kAnswerCancel) return false;
   bool queued = true;
   for (const PartsEntry& entry : entries)
-    queued = queued && encoder::Factory7B_02FD01(run.link, entry.address & 0xFFFF,
-                                                 entry.length & 0xFF);
+    queued =
+        queued && encoder::Factory7B_02FD01(run.link, entry.address & 0xFFFF, entry.length & 0xFF);
   if (!queued || !encoder::Factory7B_03FC81(run.link) || !run.link.FlushJob())
     return TransferFailed(run);
   files.ShowMessageById(kMsgDone, ui::kOk);

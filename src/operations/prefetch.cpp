@@ -10,8 +10,10 @@ constexpr int kNoPrinterItem = 30010;
 
 bool PrefetchItemValues(OperationRequest& request, const ServiceEnvironment& environment,
                         const OperationTable& operations) {
+  // What the previous item read or wrote is not this item's.
   request.printerInfo.HeadId.clear();
   request.printerInfo.SerialNo.clear();
+  request.outputText.clear();
   request.shownValues.fill(0);
   request.enteredValues.fill(0);
   if (request.itemNumber == kClockItem) request.clockReference = environment.clock.UnixSeconds();

@@ -59,8 +59,13 @@ bool VerifiedPrdWrite(OperationRun& run, int address, std::uint8_t value) {
 bool SettledCtrlWrite(OperationRun& run, int address, std::uint8_t value) {
   if (!run.link.WriteCtrlNvram(address, value)) return false;
   run.env.clock.Sleep(kFlagSettle);
-  std::uint8_t back = 0;
-  return run.link.ReadCtrlNvram(address, back) && back == value;
+  return ReadsBack(
+      run, [&](std::uint8_t& back) { return run.link.ReadCtrlNvram(address, back); }, value);
+}
+
+bool ReadBackDiffers(OperationRun& run, int message) {
+  run.link.SetLastError(printer::kReadBackDiffers);
+  return Show(run, message, false);
 }
 
 bool ReadCtrlLong(printer::CPrinterLink& link, int address, std::int32_t& value) {
@@ -105,6 +110,8 @@ bool GatherPrintHeader(OperationRun& run, patterns::PrintHeaderInfo& header) {
   }
   if (header.BlackInkKind.empty())
     header.BlackInkKind = blackInk == 1 ? "Matte Black" : "Photo Black";
+  // The firmware the run read when it opened the printer.
+  if (header.FirmwareVersion.empty()) header.FirmwareVersion = run.request.romVersion;
   return true;
 }
 

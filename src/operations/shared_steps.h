@@ -90,9 +90,12 @@ bool VerifiedCtrlWrite(OperationRun& run, int address, std::uint8_t value);
 bool VerifiedPrdWrite(OperationRun& run, int address, std::uint8_t value);
 
 // Writes a Ctrl NVRAM flag byte, gives the printer a second to take it, and reads it back. False
-// when the write or the read fails or the byte reads back different (no LastError of its own: the
-// callers name the message).
+// when the write or the read fails, or the byte reads back different (LastError -992); the
+// callers name the message.
 bool SettledCtrlWrite(OperationRun& run, int address, std::uint8_t value);
+
+// What was written reads back different: LastError -992 and the message; returns false.
+bool ReadBackDiffers(OperationRun& run, int message = kMsgReadBackDiffers);
 
 // Shown-value marker of a four-byte value that could not be read.
 inline constexpr int kNotRead = 0x7FFF;

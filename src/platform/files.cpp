@@ -26,17 +26,37 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
-}  // namespace
-
-bool ReplaceFile(const std::string& path, std::string_view bytes, bool syncToDisk) {
-  const std::string temporary = TemporaryName(path);
-  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+// Writes the bytes whole into a new file; false, with the file removed, when it cannot.
+bool WriteNewFile(const std::string& path, std::string_view bytes, bool syncToDisk) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) return false;
   const bool written = WriteAll(fd, bytes) && (!syncToDisk || ::fsync(fd) == 0);
   const bool closed = ::close(fd) == 0;
-  if (!written || !closed || std::rename(temporary.c_str(), path.c_str()) != 0) {
-    std::remove(temporary.c_str());
-    return false;
+  if (written && closed) return true;
+  std::remove(path.c_str());
+  return false;
+}
+
+}  // namespace
+
+bool ReplaceFile(const std::string& path, std::string_view bytes, bool syncToDisk) {
+  return ReplaceFiles({{path, bytes}}, syncToDisk);
+}
+
+bool ReplaceFiles(const std::vector<FileContent>& files, bool syncToDisk) {
+  std::vector<std::string> temporaries;
+  for (const FileContent& file : files) {
+    temporaries.push_back(TemporaryName(file.path));
+    if (!WriteNewFile(temporaries.back(), file.bytes, syncToDisk)) {
+      for (const std::string& written : temporaries) std::remove(written.c_str());
+      return false;
+    }
+  }
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    if (std::rename(temporaries[i].c_str(), files[i].path.c_str()) != 0) {
+      for (std::size_t j = i; j < files.size(); ++j) std::remove(temporaries[j].c_str());
+      return false;
+    }
   }
   return true;
 }

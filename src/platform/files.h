@@ -16,6 +16,16 @@ namespace platform {
 // system's cache: never a torn file, but a power cut may bring back the previous one.
 bool ReplaceFile(const std::string& path, std::string_view bytes, bool syncToDisk = true);
 
+// Files that belong together, replaced as one: every file is written whole under a temporary
+// name first, and only then are they renamed into place, in the order given. A failed write
+// leaves every previous file as it was; a crash between two renames leaves the first files new
+// and the later ones old, so the later ones must be able to tell that they do not belong.
+struct FileContent {
+  std::string path;
+  std::string_view bytes;
+};
+bool ReplaceFiles(const std::vector<FileContent>& files, bool syncToDisk = true);
+
 // The first maxBytes bytes of a file (fewer when it is shorter); nothing when it cannot be opened.
 std::optional<std::vector<std::uint8_t>> ReadFileHead(const std::string& path,
                                                       std::size_t maxBytes);

@@ -53,14 +53,15 @@ std::size_t InstanceLength(const std::string& link) {
 
 }  // namespace
 
-std::vector<std::string> DiscoverUsbPrinters(const platform::Registry& registry) {
+std::vector<std::string> DiscoverUsbPrinters(const platform::Registry& registry,
+                                             std::vector<std::string>* attached) {
   struct Found {
     std::string link;
     std::int64_t lastWrite;
   };
   std::vector<Found> accepted;
   for (const std::string& name : registry.SubKeys(driver::kUsbPrintClassKey)) {
-    if (accepted.size() == kPortMapSlots) break;  // a fifth printer is not used
+    if (accepted.size() == kPortMapSlots && attached == nullptr) break;
     const auto count = registry.GetValue(ClassKey(name) + "\\Control", "ReferenceCount");
     const auto* present = count ? std::get_if<std::uint32_t>(&*count) : nullptr;
     if (present == nullptr || (*present & 0xFF) == 0) continue;
@@ -69,7 +70,10 @@ std::vector<std::string> DiscoverUsbPrinters(const platform::Registry& registry)
     if (text == nullptr || text->size() > 256) continue;
     const std::size_t instance = InstanceLength(*text);
     if (instance < 10 || instance > 20) continue;
-    accepted.push_back({*text, registry.LastWriteTime(ClassKey(name) + "\\#").value_or(0)});
+    if (attached != nullptr) attached->push_back(*text);
+    // A fifth printer is not used.
+    if (accepted.size() < kPortMapSlots)
+      accepted.push_back({*text, registry.LastWriteTime(ClassKey(name) + "\\#").value_or(0)});
   }
   std::stable_sort(accepted.begin(), accepted.end(),
                    [](const Found& a, const Found& b) { return a.lastWrite < b.lastWrite; });
@@ -146,8 +150,27 @@ bool PortMap::LoadAtStartup() {
   return true;
 }
 
+// A new printer takes the first empty slot among the first n, n the printers discovered. Where
+// those are all remembered for printers that are away (after a board or printer exchange), it
+// takes the first slot never used, else the first slot of a printer that is not attached now:
+// a printer plugged in alone always gets a port.
+std::optional<std::size_t> PortMap::SlotForNewPrinter(
+    const std::vector<std::string>& links, const std::vector<std::string>& attached) const {
+  for (std::size_t i = 0; i < links.size() && i < kPortMapSlots; ++i) {
+    if (slots_[i].empty()) return i;
+  }
+  for (std::size_t i = 0; i < kPortMapSlots; ++i) {
+    if (slots_[i].empty()) return i;
+  }
+  for (std::size_t i = 0; i < kPortMapSlots; ++i) {
+    if (std::find(attached.begin(), attached.end(), slots_[i]) == attached.end()) return i;
+  }
+  return std::nullopt;
+}
+
 void PortMap::RefreshPortMap() {
-  const std::vector<std::string> links = DiscoverUsbPrinters(registry_);
+  std::vector<std::string> attached;
+  const std::vector<std::string> links = DiscoverUsbPrinters(registry_, &attached);
   ReadPortMapFile();
   for (const std::string& link : links) {
     const auto known = std::find(previous_.begin(), previous_.end(), link);
@@ -155,13 +178,8 @@ void PortMap::RefreshPortMap() {
       slots_[static_cast<std::size_t>(known - previous_.begin())] = link;
       continue;
     }
-    // A new printer takes the first empty slot among the first n, n the printers discovered.
-    for (std::size_t i = 0; i < links.size() && i < kPortMapSlots; ++i) {
-      if (slots_[i].empty()) {
-        slots_[i] = link;
-        break;
-      }
-    }
+    if (const std::optional<std::size_t> slot = SlotForNewPrinter(links, attached))
+      slots_[*slot] = link;
   }
   previous_ = slots_;
   WritePortMapFile();

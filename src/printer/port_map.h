@@ -4,6 +4,7 @@
 // in, and the map is kept in "USB.ini" beside the program, taken exclusively while read or written.
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,8 +18,10 @@ inline constexpr int kPortMapSlots = 4;
 
 using PortSlots = std::array<std::string, kPortMapSlots>;
 
-// The symbolic links of up to four present USB printers, the longest attached first.
-std::vector<std::string> DiscoverUsbPrinters(const platform::Registry& registry);
+// The symbolic links of up to four present USB printers, the longest attached first; with
+// `attached`, the links of every attached printer of the series, a fifth one too.
+std::vector<std::string> DiscoverUsbPrinters(const platform::Registry& registry,
+                                             std::vector<std::string>* attached = nullptr);
 
 class PortMap {
 public:
@@ -46,6 +49,9 @@ public:
   std::string FilePath() const;
 
 private:
+  std::optional<std::size_t> SlotForNewPrinter(const std::vector<std::string>& links,
+                                               const std::vector<std::string>& attached) const;
+
   std::string programFolder_;
   platform::Registry& registry_;
   platform::Clock& clock_;

@@ -264,6 +264,22 @@ TEST_F(DestinationTest, BytesThatDoNotReadBackFailWith91020004) {
   EXPECT_EQ(Shown(), (std::vector{Message(13002001), Message(91020004)}));
 }
 
+// Bytes the board takes but does not keep are a read-back difference: -992 as well as the message.
+TEST_F(DestinationTest, BytesThatDoNotStickAreAReadBackDifference) {
+  for (const int address : {nv::kDestinationBytes[1], nv::kDestinationBytes[5], nv::kDestinationSet,
+                            nv::kDestinationOption}) {
+    SCOPED_TRACE(address);
+    NewBoard();
+    SetFaults([address](vprinter::Faults& f) { f.stuckFrom = f.stuckTo = address; });
+    Mark();
+    EXPECT_FALSE(SetDestination());
+    EXPECT_EQ(Shown().back(), Message(address == nv::kDestinationSet ? 91020006 : 91020004));
+    EXPECT_EQ(request.lastError, -992);
+    EXPECT_EQ(request.done, 0);
+    SetFaults([](vprinter::Faults& f) { f = {}; });
+  }
+}
+
 TEST_F(DestinationTest, ListsThatCannotBeErasedOrAnUnreadableFlagStopIt) {
   NewBoard();
   SetFaults([](vprinter::Faults& f) { f.eraseFails = true; });

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -121,7 +124,7 @@ TEST_F(BoardExchangeTest, BackupWritesTheImageAndTheListsWithOneDateStamp) {
     const std::uint8_t expected = files::IsSkipped(a) ? 0xFF : printer.nvram[a];
     ASSERT_EQ(image[a], expected) << a;
   }
-  const std::uint8_t stamp[24] = {0xEA, 7, 0, 0, 1, 0, 0, 0, 6, 0, 0, 0,
+  const std::uint8_t stamp[24] = {0xEA, 7, 0, 0, 1,  0, 0, 0, 6, 0, 0, 0,
                                   9,    0, 0, 0, 30, 0, 0, 0, 5, 0, 0, 0};
   EXPECT_TRUE(std::equal(std::begin(stamp), std::end(stamp), &image[0x10000]));
   const auto lists = ReadAll(WorkLists());
@@ -143,10 +146,21 @@ TEST_F(BoardExchangeTest, BackupWritesTheImageAndTheListsWithOneDateStamp) {
   ExpectProgressClosed();
 }
 
-TEST_F(BoardExchangeTest, FailedReadsEndTheBackupAndKeepTheEarlierWorkFiles) {
+// The two work files are one backup: a backup that fails, at a read or on a full disk, leaves
+// both earlier files exactly as they were, and nothing beside them.
+TEST_F(BoardExchangeTest, AFailedBackupKeepsBothEarlierWorkFiles) {
   ASSERT_TRUE(Backup());
   const auto earlierImage = ReadAll(WorkImage());
   const auto earlierLists = ReadAll(WorkLists());
+  const auto expectEarlierPair = [&] {
+    EXPECT_EQ(ReadAll(WorkImage()), earlierImage);
+    EXPECT_EQ(ReadAll(WorkLists()), earlierLists);
+    int workFiles = 0;  // temporary ones too
+    for (const auto& entry : std::filesystem::directory_iterator(Environment().folders.service))
+      workFiles += entry.path().filename().string().find(".tmp") != std::string::npos ? 1 : 0;
+    EXPECT_EQ(workFiles, 2);
+  };
+  clock.Advance(std::chrono::seconds(5));
   Poke(0x2300, {0x11, 0x22});
   for (const auto& [from, to] : {std::pair{0x2300, 0x2300}, std::pair{0x5000, 0x5000}}) {
     // A block of NVRAM, then (in the skipped range, so only the A3 list meets it) a list block.
@@ -158,11 +172,22 @@ TEST_F(BoardExchangeTest, FailedReadsEndTheBackupAndKeepTheEarlierWorkFiles) {
     EXPECT_FALSE(Backup());
     EXPECT_EQ(Shown(), std::vector{Message(90000002)});
     ExpectProgressClosed();
-    EXPECT_EQ(ReadAll(WorkLists()), earlierLists);
-    if (from == 0x2300) {
-      EXPECT_EQ(ReadAll(WorkImage()), earlierImage);
-    }
+    expectEarlierPair();
   }
+  // The disk fills while the list file is written: nothing is replaced.
+  SetFaults([](vprinter::Faults& f) { f = {}; });
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit old{};
+  ::getrlimit(RLIMIT_FSIZE, &old);
+  rlimit small = old;
+  small.rlim_cur = files::kImageFileSize + 100;  // the image fits, the list file does not
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  Mark();
+  const bool backedUp = Backup();
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  EXPECT_FALSE(backedUp);
+  EXPECT_EQ(Shown(), std::vector{Message(91020002)});
+  expectEarlierPair();
 }
 
 TEST_F(BoardExchangeTest, RestoreOntoANewBoardWithoutSerialNumber) {
@@ -239,7 +264,8 @@ TEST_F(BoardExchangeTest, RestoreWritesTheProgramsDestinationOntoABoardWithoutOn
   std::vector<std::uint8_t> image = ReadAll(WorkImage());
   for (int address : nv::kDestinationBytes) image[address] = 7;  // the old board's own
   std::ofstream(WorkImage(), std::ios::binary)
-      .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+      .write(reinterpret_cast<const char*>(image.data()),
+             static_cast<std::streamsize>(image.size()));
   ExchangeBoard();
   ASSERT_TRUE(Restore());
   const auto destination = *driver::FindDestination(driver::kProgramDestination);
@@ -278,6 +304,25 @@ TEST_F(BoardExchangeTest, AVerifiedBlockThatReadsBackWrongEndsTheRestore) {
   EXPECT_EQ(Peek(nv::kBoardInitialised, 1), vprinter::Bytes{0});
 }
 
+// A board that takes a block write but does not keep a byte of it fails the verification: no
+// success, no flag, and both work files stay for another try.
+TEST_F(BoardExchangeTest, ABoardThatDoesNotKeepAByteIsNoRestore) {
+  Poke(0x2700, {0x5A});
+  ASSERT_TRUE(Backup());
+  ExchangeBoard();
+  ASSERT_NE(Peek(0x2700, 1), vprinter::Bytes{0x5A});
+  SetFaults([](vprinter::Faults& f) { f.stuckFrom = f.stuckTo = 0x2700; });
+  Mark();
+  EXPECT_FALSE(Restore());
+  EXPECT_EQ(Shown(), (std::vector{Message(11020001), Message(91020004)}));
+  EXPECT_EQ(request.lastError, -992);
+  EXPECT_EQ(request.done, 0);
+  EXPECT_EQ(Peek(nv::kBoardInitialised, 1), vprinter::Bytes{0});
+  EXPECT_EQ(Peek(nv::kDestinationSet, 1), vprinter::Bytes{0});
+  EXPECT_TRUE(std::filesystem::exists(WorkImage()));
+  EXPECT_TRUE(std::filesystem::exists(WorkLists()));
+}
+
 TEST_F(BoardExchangeTest, ImageFilesAreCheckedBeforeAnythingIsWritten) {
   Mark();
   EXPECT_FALSE(Restore());  // no work image
@@ -302,6 +347,12 @@ TEST_F(BoardExchangeTest, ImageFilesAreCheckedBeforeAnythingIsWritten) {
   Mark();
   EXPECT_FALSE(Restore());
   EXPECT_EQ(Shown(), (std::vector{Message(11020001), Message(91020007)}));
+  // Exactly the NVRAM's 65,536 bytes, without the date: accepted.
+  std::filesystem::resize_file(WorkImage(), 0x10000);
+  ui.QueueFile(WorkImage());
+  Mark();
+  EXPECT_TRUE(Restore());
+  EXPECT_EQ(Shown(), (std::vector{Message(11020001), Message(11020002)}));
   ui.QueueFile(folder / "missing.bin");
   Mark();
   EXPECT_FALSE(Restore());
@@ -323,19 +374,50 @@ TEST_F(BoardExchangeTest, CancelAtTheQuestionChangesNothing) {
   EXPECT_EQ(request.done, 0);
 }
 
-TEST_F(BoardExchangeTest, ListsOfAnotherBackupAreNotWrittenButDeleted) {
+// A list file of another backup (a backup cut between its two renames leaves one) or none at
+// all: the technician is told before the board is marked, and decides. Cancel leaves the board
+// unmarked, to be restored again; OK finishes without the lists.
+TEST_F(BoardExchangeTest, ListsOfAnotherBackupOrNoneAreToldBeforeTheBoardIsMarked) {
   ASSERT_TRUE(Backup());
   auto lists = ReadAll(WorkLists());
   lists[0x11000 + 20] ^= 1;  // another second
   std::ofstream(WorkLists(), std::ios::binary)
-      .write(reinterpret_cast<const char*>(lists.data()), static_cast<std::streamsize>(lists.size()));
+      .write(reinterpret_cast<const char*>(lists.data()),
+             static_cast<std::streamsize>(lists.size()));
   ExchangeBoard();
   const vprinter::PrinterState fresh = Printer()->Snapshot();
-  ASSERT_TRUE(Restore());
-  // Erased, as every uninitialised board's lists are, and not written.
+  ui.QueueAnswer(ui::kAnswerOk);
+  ui.QueueAnswer(ui::kAnswerCancel);
+  Mark();
+  EXPECT_FALSE(Run(kInputBase, kBoardItem) && request.operationSucceeded);
+  EXPECT_EQ(Shown(), (std::vector{Message(11020001), Message(91020009)}));
+  EXPECT_EQ(ui.Calls(ui::UiCallKind::MessageBox).back().style & 0xF, ui::kOkCancel);
+  ExpectProgressClosed();
+  EXPECT_EQ(Peek(nv::kBoardInitialised, 1), vprinter::Bytes{0});
+  EXPECT_EQ(request.done, 0);
+  EXPECT_TRUE(std::filesystem::exists(WorkLists()));
+  EXPECT_TRUE(std::filesystem::exists(WorkImage()));
+  // Finished without them: erased, as every uninitialised board's lists are, and not written.
+  ui.QueueAnswer(ui::kAnswerOk);
+  ui.QueueAnswer(ui::kAnswerOk);
+  Mark();
+  ASSERT_TRUE(Run(kInputBase, kBoardItem) && request.operationSucceeded);
+  EXPECT_EQ(Shown(), (std::vector{Message(11020001), Message(91020009), Message(11020002)}));
   EXPECT_EQ(Printer()->Snapshot().listA3, std::vector<std::uint8_t>(0x10000, 0xFF));
   EXPECT_NE(fresh.listA3, Printer()->Snapshot().listA3);
   EXPECT_FALSE(std::filesystem::exists(WorkLists()));
+  EXPECT_EQ(Peek(nv::kBoardInitialised, 1), vprinter::Bytes{1});
+
+  // No list file at all: the same question.
+  ASSERT_TRUE(Backup());
+  std::filesystem::remove(WorkLists());
+  ExchangeBoard(true, "third");
+  ui.QueueAnswer(ui::kAnswerOk);
+  ui.QueueAnswer(ui::kAnswerCancel);
+  Mark();
+  EXPECT_FALSE(Run(kInputBase, kBoardItem) && request.operationSucceeded);
+  EXPECT_EQ(Shown(), (std::vector{Message(11020001), Message(91020009)}));
+  EXPECT_EQ(Peek(nv::kBoardInitialised, 1), vprinter::Bytes{0});
 }
 
 TEST_F(BoardExchangeTest, AnInitialisedBoardKeepsItsListsAndTheListFileIsDeleted) {

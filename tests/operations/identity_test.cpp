@@ -148,6 +148,33 @@ TEST_F(IdentityWriteTest, ASerialNumberIsWrittenOnceWithItsCheckText) {
   EXPECT_EQ(Shown(), std::vector{Message(90000010)});
 }
 
+// Each identity write reads back what it wrote: a byte the board takes but does not keep is
+// message 90000004 and LastError -992, and nothing is reported done.
+TEST_F(IdentityWriteTest, AByteThatDoesNotStickIsAReadBackDifference) {
+  const auto& p = driver::kMacVendorPrefix;
+  const auto expectDifference = [this](int item, int base, int address) {
+    SCOPED_TRACE(item);
+    SetFaults([address](vprinter::Faults& f) { f.stuckFrom = f.stuckTo = address; });
+    ui.QueueAnswer(ui::kAnswerOk);
+    request.done = 0;
+    Mark();
+    EXPECT_FALSE(RunOp(base, item));
+    EXPECT_EQ(Shown().back(), Message(90000004));
+    EXPECT_EQ(request.lastError, -992);
+    EXPECT_EQ(request.done, 0);
+    SetFaults([](vprinter::Faults& f) { f = {}; });
+  };
+  request.enteredValues = {p[0], p[1], p[2], 0x2D, 0x20, 0x00};
+  expectDifference(10220, kInputBase, nv::kMacAddress + 5);
+  Poke(nv::kSerialNumber, vprinter::Bytes(10, 0));
+  request.inputText = "AB12345678";
+  expectDifference(10230, kInputBase, nv::kLongSerialNumber);  // the check text
+  Poke(nv::kSerialNumber, vprinter::Bytes(10, 0));
+  request.shownValues[0] = 1;
+  expectDifference(10241, kExecuteBase, nv::kServiceFlag);
+  EXPECT_EQ(request.shownValues[0], 0);
+}
+
 TEST_F(IdentityWriteTest, OnlyTheProgramsAddressesAreWrittenUnlessOverridden) {
   const auto& p = driver::kMacVendorPrefix;
   EXPECT_EQ(p[0] & 0x02, 0x02);  // locally administered

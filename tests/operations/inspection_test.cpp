@@ -133,6 +133,24 @@ TEST_F(AidInspectionTest, RunsThatStayWeakEndAfterTheThird) {
   EXPECT_EQ(charts[1].first.substr(charts[1].first.size() - 11), "_210390.png");
 }
 
+// The limit itself passes; one below it is a weak run, and the inspection goes on.
+TEST_F(AidInspectionTest, ASumOfExactlyTheLimitPasses) {
+  SetFaults([](vprinter::Faults& f) {
+    f.aidSumRun = 2;
+    f.aidSum = 3556;
+  });
+  EXPECT_TRUE(Inspect());
+  EXPECT_EQ(request.aidJudgement, "OK");
+  EXPECT_EQ(ui.Charts().back().second.bars.size(), 1u);  // no third run
+  SetFaults([](vprinter::Faults& f) { f.aidSum = 3555; });
+  EXPECT_TRUE(Inspect());
+  const ui::Chart& chart = ui.Charts().back().second;
+  ASSERT_EQ(chart.bars.size(), 2u);
+  EXPECT_EQ(chart.bars[0].value, 3555);
+  EXPECT_FALSE(chart.bars[0].passed);
+  EXPECT_TRUE(chart.bars[1].passed);
+}
+
 TEST_F(AidInspectionTest, RunsThatNeverBeginOrEndAreGivenUpAndSaid) {
   const std::pair<void (*)(vprinter::Faults&), const char*> cases[] = {
       {[](vprinter::Faults& f) { f.aidNeverStarts = true; }, "AID inspection was not begun."},

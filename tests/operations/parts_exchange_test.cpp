@@ -20,11 +20,20 @@ using operations::kInputBase;
 constexpr std::int64_t kExchangeTime = 1767691805;
 const vprinter::Bytes kDateRecord = {26, 1, 6, 9};
 
-constexpr std::pair<int, const char*> kParts[] = {
-    {20030, "INKSELECTMOTOR"}, {20100, "TUBE"},    {20110, "WIPER"},      {20120, "INKSYSTEMUNIT"},
-    {20130, "INKPRESSUREMOTOR"}, {20150, "INKHOLDER"}, {20170, "PFMOTOR"}, {20180, "CRMOTOR"},
-    {20190, "HEAD"},           {20200, "AID"},     {20250, "APGMOTOR"},   {20260, "CUTTERMOTOR"},
-    {20270, "MAINBOARD"},      {20280, "POWERSUPPLY"}};
+constexpr std::pair<int, const char*> kParts[] = {{20030, "INKSELECTMOTOR"},
+                                                  {20100, "TUBE"},
+                                                  {20110, "WIPER"},
+                                                  {20120, "INKSYSTEMUNIT"},
+                                                  {20130, "INKPRESSUREMOTOR"},
+                                                  {20150, "INKHOLDER"},
+                                                  {20170, "PFMOTOR"},
+                                                  {20180, "CRMOTOR"},
+                                                  {20190, "HEAD"},
+                                                  {20200, "AID"},
+                                                  {20250, "APGMOTOR"},
+                                                  {20260, "CUTTERMOTOR"},
+                                                  {20270, "MAINBOARD"},
+                                                  {20280, "POWERSUPPLY"}};
 
 struct Entry {
   int address = 0;
@@ -67,7 +76,8 @@ protected:
 TEST_F(PartsExchangeTest, EveryShippedPartKeepsZeroesCountsAndDates) {
   for (const auto& [item, section] : kParts) {
     SCOPED_TRACE(section);
-    const Entry counter = Key(section, "ResetCounter"), previous = Key(section, "ExchangePrevCount");
+    const Entry counter = Key(section, "ResetCounter"),
+                previous = Key(section, "ExchangePrevCount");
     const Entry count = Key(section, "ExchangeCount"), date = Key(section, "ExchangeDate");
     ASSERT_NE(count.address, 0);
     ASSERT_NE(date.address, 0);
@@ -116,12 +126,26 @@ TEST_F(PartsExchangeTest, TheCounterIsKeptBeforeItIsZeroed) {
   EXPECT_FALSE(Exchange(20190));
   EXPECT_EQ(Shown(), (std::vector{Message(10000005), Message(92000001)}));
   EXPECT_EQ(Peek(0x2A10, 4), (vprinter::Bytes{5, 6, 7, 8}));
+
+  // Where it is taken but does not stick, it is no copy: the counter keeps its value, and the
+  // count and date stay as they were.
+  faults = {};
+  faults.stuckFrom = faults.stuckTo = 0x2A42;
+  Printer()->SetFaults(faults);
+  const vprinter::Bytes count = Peek(0x2A50, 1), date = Peek(0x2A54, 4);
+  EXPECT_FALSE(Exchange(20190));
+  EXPECT_EQ(Shown(), (std::vector{Message(10000005), Message(90000004)}));
+  EXPECT_EQ(request.lastError, -992);
+  EXPECT_EQ(Peek(0x2A10, 4), (vprinter::Bytes{5, 6, 7, 8}));
+  EXPECT_EQ(Peek(0x2A50, 1), count);
+  EXPECT_EQ(Peek(0x2A54, 4), date);
 }
 
 TEST_F(PartsExchangeTest, MissingEntriesAreSkippedAndOversizedOnesRefused) {
   // Without a counter only the count and the date; without a count no byte 0 is written.
-  WritePartsFile("[TUBE]\nExchangeDate=0x2A54,4\n[WIPER]\nResetCounter=0x2A10,4\n"
-                 "ExchangeCount=0x2A50,1\n");
+  WritePartsFile(
+      "[TUBE]\nExchangeDate=0x2A54,4\n[WIPER]\nResetCounter=0x2A10,4\n"
+      "ExchangeCount=0x2A50,1\n");
   Poke(0, {0x77});
   ASSERT_TRUE(Exchange(20100));
   EXPECT_EQ(Peek(0x2A54, 4), kDateRecord);

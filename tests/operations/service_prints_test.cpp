@@ -9,11 +9,13 @@
 
 #include "driver/nvram_map.h"
 #include "driver/product_constants.h"
+#include "encoder/raster_commands.h"
 #include "operations/service_operations.h"
 #include "operations/service_record.h"
 #include "printer/model_test_settings.h"
 #include "support/lpd_receiver.h"
 #include "support/service_fixture.h"
+#include "vprinter/page_renderer.h"
 
 namespace {
 
@@ -66,6 +68,45 @@ TEST_F(ServicePrintsTest, TheNozzleCheckPrintsInEachDotSize) {
   request.selector = 4;  // no such variant: nothing happens
   EXPECT_FALSE(RunOp(10090));
   EXPECT_EQ(request.done, 0);
+}
+
+// Whether a text band of the page begins with these glyph rows.
+bool PrintsLine(const vprinter::Page& page, const std::vector<vprinter::Bytes>& glyphs) {
+  for (const vprinter::PlacedBlock& placed : page.blocks) {
+    const auto& rows = placed.block.rows;
+    if (!glyphs.empty() && rows.size() >= glyphs.size() &&
+        std::equal(glyphs.begin(), glyphs.end(), rows.begin()))
+      return true;
+  }
+  return false;
+}
+
+// The header's first line names the firmware the printer runs, read when the run opened it.
+TEST_F(ServicePrintsTest, TheHeaderNamesTheFirmwareThePrinterRuns) {
+  ASSERT_TRUE(RunOp(10090));
+  const std::vector<vprinter::Page> printed =
+      vprinter::ReadPages(vprinter::Bytes(sent.begin(), sent.end()));
+  ASSERT_EQ(printed.size(), 1u);
+  // The glyph rows of the first header line as the program prints it for a firmware version.
+  const auto firstLine = [this](const std::string& firmware) {
+    patterns::PrintHeaderInfo info;
+    info.FirmwareVersion = firmware;
+    const std::string text =
+        patterns::InfoHeaderText(info, Environment().versionText, clock.UnixSeconds());
+    auto link = operations::MakeRunLink(Environment());
+    encoder::TXSetInfo(*link, 2, 0);
+    EXPECT_TRUE(encoder::PrintTextBand(*link, text.substr(0, text.find('\n') + 1), 0, 0));
+    vprinter::Bytes job(link->JobData(), link->JobData() + link->JobLength());
+    job.push_back(0x0C);  // the end of the page
+    const std::vector<vprinter::Page> pages = vprinter::ReadPages(job);
+    constexpr std::size_t kGlyphRows = 48;
+    if (pages.empty() || pages[0].blocks.empty()) return std::vector<vprinter::Bytes>();
+    const auto& rows = pages[0].blocks[0].block.rows;
+    return std::vector<vprinter::Bytes>(rows.begin(), rows.begin() + kGlyphRows);
+  };
+  ASSERT_EQ(Printer()->Snapshot().firmware, "LW06B1");
+  EXPECT_TRUE(PrintsLine(printed[0], firstLine("LW06B1")));
+  EXPECT_FALSE(PrintsLine(printed[0], firstLine("")));
 }
 
 // A printer lost while it prints the sheet has printed nothing anyone can count on.

@@ -89,6 +89,32 @@ TEST_F(PortMapTest, AGonePrinterKeepsItsSlot) {
   EXPECT_EQ(map.Slot(1), Link("FIRSTFIRST"));
 }
 
+// After a board or printer exchange the slots remember printers that are away; a printer
+// plugged in alone still gets a port: the first slot never used, else one of an absent printer.
+TEST_F(PortMapTest, APrinterPluggedInAloneGetsAPortWhenTheFirstSlotsRememberOthers) {
+  std::ofstream(folder / "USB.ini") << "Printer1=" << Link("AWAYAWAY01") << "\r\nPrinter2=\r\n"
+                                    << "Printer3=" << Link("AWAYAWAY03") << "\r\nPrinter4=\r\n";
+  ASSERT_TRUE(map.LoadAtStartup());
+  Plug("NEWBOARD01");
+  map.RefreshPortMap();
+  EXPECT_EQ(map.Slot(2), Link("NEWBOARD01"));  // never used
+  EXPECT_EQ(map.Slot(1), Link("AWAYAWAY01"));  // the others keep theirs
+
+  std::ofstream(folder / "USB.ini", std::ios::trunc)
+      << "Printer1=" << Link("AWAYAWAY01") << "\r\nPrinter2=" << Link("AWAYAWAY02") << "\r\n"
+      << "Printer3=" << Link("PRESENT003") << "\r\nPrinter4=" << Link("AWAYAWAY04") << "\r\n";
+  printer::PortMap full(folder.Path(), registry, clock);
+  ASSERT_TRUE(full.LoadAtStartup());
+  directory.Detach(Link("NEWBOARD01"));
+  Plug("PRESENT003");
+  Plug("NEWBOARD02");
+  full.RefreshPortMap();
+  EXPECT_EQ(full.Slot(3), Link("PRESENT003"));
+  EXPECT_EQ(full.Slot(1), Link("NEWBOARD02"));  // the first printer that is not present
+  EXPECT_EQ(full.Slot(2), Link("AWAYAWAY02"));
+  EXPECT_EQ(full.Slot(4), Link("AWAYAWAY04"));
+}
+
 TEST_F(PortMapTest, TheFileIsWrittenInPlaceAndReadByItsKeys) {
   std::ofstream(folder / "USB.ini")
       << "Printer1=OLD-A-VERY-LONG-LINK-TEXT\r\nPrinter2=x\r\nPrinter3=y\r\nPrinter4=z\r\ntail\r\n";

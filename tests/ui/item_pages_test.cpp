@@ -17,6 +17,7 @@
 #include "ui/pages/head_id_page.h"
 #include "ui/pages/mac_address_page.h"
 #include "ui/pages/measured_values_page.h"
+#include "ui/pages/nvram_copy_page.h"
 #include "ui/pages/service_record_page.h"
 #include "ui/pages/text_input_page.h"
 #include "vprinter/page_renderer.h"
@@ -313,6 +314,38 @@ TEST_F(ItemPagesTest, HeadIdBoxesMoveOnAndJudgeTheWholeId) {
   page.EditText(ui::kHeadIdBoxIds[2], "");
   Press(*dialog, ui::kCheckButtonId);
   EXPECT_EQ(Page(*dialog).GetDlgItemText(ui::kHeadIdBoxIds[2]), id.substr(18, 9));
+}
+
+// Walking the tree, each page shows only what was read for its own item: never the text the
+// previous item read or wrote.
+TEST_F(ItemPagesTest, EachPageShowsOnlyWhatItsOwnItemRead) {
+  const auto dialog = OpenAt("Serial number");
+  const auto select = [&](const std::string& title) {
+    const ui::TreeItems& tree = dialog->Item(ui::kMenuTreeId).tree;
+    for (int handle = 1; handle <= static_cast<int>(tree.Size()); ++handle) {
+      if (tree.Find(handle)->text == title) return dialog->SelectTreeItem(ui::kMenuTreeId, handle);
+    }
+    ADD_FAILURE() << title;
+  };
+  const vprinter::Bytes bytes = Peek(driver::nvram::kSerialNumber, 10);
+  const std::string serial(bytes.begin(), bytes.end());
+  // Selected, the serial number page shows the printer's number already.
+  EXPECT_EQ(Page(*dialog).GetDlgItemText(ui::kTextInputPromptId), serial);
+  Press(*dialog, ui::kCheckButtonId);
+  select("Head ID");
+  ASSERT_EQ(dialog->PageTemplate(), ui::kHeadIdTemplate);
+  for (const int box : ui::kHeadIdBoxIds) EXPECT_EQ(Page(*dialog).GetDlgItemText(box), "");
+  Press(*dialog, ui::kCheckButtonId);
+  const std::string headId = dialog->Request().outputText;
+  ASSERT_EQ(headId.size(), 45u);
+  EXPECT_EQ(Page(*dialog).GetDlgItemText(ui::kHeadIdBoxIds[0]), headId.substr(0, 9));
+  select("Board exchange");
+  ASSERT_EQ(dialog->PageTemplate(), ui::kNvramCopyTemplate);
+  EXPECT_EQ(Page(*dialog).GetDlgItemText(ui::kNvramCopySerialId), "");
+  select("Serial number");
+  EXPECT_EQ(Page(*dialog).GetDlgItemText(ui::kTextInputPromptId), serial);
+  select("Head ID");
+  for (const int box : ui::kHeadIdBoxIds) EXPECT_EQ(Page(*dialog).GetDlgItemText(box), "");
 }
 
 TEST_F(ItemPagesTest, SerialNumberInputCountsToTen) {
