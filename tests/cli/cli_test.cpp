@@ -439,6 +439,64 @@ TEST(Cli, AnEmptyOrUnreadableFileIsNeverSent) {
   EXPECT_EQ(rows[3]["title"], "Firmware update empty.UPG");
 }
 
+// Eight processes change one printer folder at once, four writing NVRAM bytes and four
+// recording part exchanges: every write is there afterwards, and every exchange is whole.
+TEST(Cli, EightProcessesChangingOnePrinterLoseNothing) {
+  testing_support::TempFolder folder;
+  CopyShippedFiles(folder);
+  ASSERT_EQ(Cli("vprinter attach --model LW --name lw", folder.Path()).exitCode, 0);
+  const std::string cli = std::string(GRELT_CLI) + " --program-folder '" + folder.Path() + "' ";
+  const int parts[4][2] = {{20030, 0x3000}, {20100, 0x3010}, {20120, 0x3030}, {20170, 0x3060}};
+  std::vector<std::string> counters;
+  for (const auto& [item, counter] : parts)
+    counters.push_back(
+        Cli("nvram read " + std::to_string(counter) + " 4", folder.Path()).Json()["bytes"]);
+  std::string script;
+  for (int writer = 0; writer < 4; ++writer) {
+    script += "(for i in 0 1 2 3 4 5 6 7 8 9; do " + cli + "vprinter nvram write $((0x3400 + " +
+              std::to_string(writer * 16) + " + i)) 5$i >/dev/null || echo lost; done) & ";
+  }
+  for (const auto& [item, counter] : parts)
+    script +=
+        cli + "run " + std::to_string(100000 + item) + " --answer ok >/dev/null || echo lost & ";
+  const CliRun all = RunProgram("bash '" + folder.Write("at-once.sh", script + "wait\n") + "'");
+  EXPECT_EQ(all.out, "") << all.err;
+  const std::string bytes = Cli("vprinter nvram read 0x3400 64", folder.Path()).Json()["bytes"];
+  for (int writer = 0; writer < 4; ++writer) {
+    for (int i = 0; i < 10; ++i)
+      EXPECT_EQ(bytes.substr(static_cast<std::size_t>((writer * 16 + i) * 3), 2),
+                "5" + std::to_string(i))
+          << writer << " " << i;
+  }
+  for (std::size_t p = 0; p < 4; ++p) {
+    const int counter = parts[p][1];
+    EXPECT_EQ(Cli("nvram read " + std::to_string(counter) + " 4", folder.Path()).Json()["bytes"],
+              "00 00 00 00");
+    EXPECT_EQ(
+        Cli("nvram read " + std::to_string(counter + 4) + " 4", folder.Path()).Json()["bytes"],
+        counters[p]);
+    EXPECT_EQ(
+        Cli("nvram read " + std::to_string(counter + 8) + " 1", folder.Path()).Json()["bytes"],
+        "01");
+  }
+}
+
+// A printer whose folder is full keeps nothing, and says so: no write is reported made.
+TEST(Cli, APrinterThatCannotSaveItsStateReportsNoWrite) {
+  testing_support::TempFolder folder;
+  ASSERT_EQ(Cli("vprinter attach --model LW --name lw", folder.Path()).exitCode, 0);
+  const std::string before = Cli("vprinter nvram read 0x3400 4", folder.Path()).Json()["bytes"];
+  // A file size limit of 64 KiB: less than a state file, as on a full disk.
+  const CliRun full = RunProgram("bash -c \"ulimit -f 64; " + std::string(GRELT_CLI) +
+                                 " --program-folder '" + folder.Path() +
+                                 "' vprinter nvram write 0x3400 'DE AD BE EF'\"");
+  EXPECT_EQ(full.exitCode, 2);
+  EXPECT_TRUE(full.out.empty());
+  EXPECT_NE(full.err.find("cannot be saved"), std::string::npos) << full.err;
+  EXPECT_EQ(Cli("vprinter nvram read 0x3400 4", folder.Path()).Json()["bytes"], before);
+  EXPECT_EQ(Cli("vprinter nvram write 0x3400 'DE AD BE EF'", folder.Path()).exitCode, 0);
+}
+
 // Maintenance runs that take no time on a printer: the hot key, a switch command, and the
 // network nozzle check to a daemon on the port the environment names.
 TEST(Cli, MaintenanceRunsHotKeysAndTheNetworkNozzleCheck) {

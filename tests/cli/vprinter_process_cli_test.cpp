@@ -4,6 +4,7 @@
 #include <signal.h>
 
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <thread>
 
@@ -36,6 +37,7 @@ TEST_F(PrinterProcessTest, AServedPrinterWorksStopsAndComesBackInItsSlot) {
   EXPECT_GT(pid, 0);
   EXPECT_EQ(attached.Json()["port"], 11);
   EXPECT_EQ(Run("vprinter list").Json()[0]["pid"], pid);
+  EXPECT_EQ(Run("vprinter list").Json()[0]["running"], true);
   const CliRun serial = Run("run 310230");
   EXPECT_EQ(serial.exitCode, 0) << serial.err;
   EXPECT_EQ(serial.Json()["outputText"].get<std::string>().size(), 10u);
@@ -45,7 +47,11 @@ TEST_F(PrinterProcessTest, AServedPrinterWorksStopsAndComesBackInItsSlot) {
   const CliRun lost = Run("run 310230");
   EXPECT_EQ(lost.exitCode, 2);
   EXPECT_EQ(lost.Json()["printerMissing"], 1);
-  EXPECT_EQ(Run("vprinter list").Json()[0]["pid"], 0);
+  // The list says so: not running, no process id.
+  for (int look = 0; look < 100 && vprinter::ProcessRunning(pid); ++look)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(Run("vprinter list").Json()[0]["running"], false);
+  EXPECT_TRUE(Run("vprinter list").Json()[0]["pid"].is_null());
 
   // Attached again, it is served anew in the slot it had.
   const CliRun again = Run("vprinter attach --model LW --name one --process");
@@ -69,6 +75,12 @@ TEST_F(PrinterProcessTest, FourProcessesTakeTheFourSlotsAndKeepThem) {
     ASSERT_EQ(attached.exitCode, 0) << attached.err;
     EXPECT_EQ(attached.Json()["port"], 11 + i) << name;
   }
+  // A fifth finds no slot: refused, and no server of it is left running.
+  const CliRun fifth = Run("vprinter attach --process --model LW --name one");
+  EXPECT_EQ(fifth.exitCode, 2);
+  EXPECT_NE(fifth.err.find("all four USB printer slots"), std::string::npos) << fifth.err;
+  EXPECT_FALSE(std::filesystem::exists(folder / "VirtualPrinters/one/vprinterd.pid"));
+  EXPECT_EQ(Run("vprinter list").Json().size(), 4u);
   ASSERT_EQ(Run("vprinter detach --name mw").exitCode, 0);
   const CliRun back = Run("vprinter attach --process --model MW --name mw");
   EXPECT_EQ(back.Json()["port"], 12);

@@ -106,6 +106,37 @@ TEST_F(FileDialogsTest, AnInstalledFirmwareIsWhatThePrinterReportsNext) {
   EXPECT_EQ(ui.Calls(ui::UiCallKind::NormalCursor).size(), 1u);
 }
 
+// A printer restarts once it has installed new firmware: the update waits for it to come back,
+// within its bound, and judges by the version it then runs.
+TEST_F(FileDialogsTest, TheUpdateWaitsForThePrinterToComeBackFromItsRestart) {
+  auto dialog = OpenFirmware();
+  Update(*dialog, Firmware("new.UPG", "LW", "LW08A0"));
+  EXPECT_EQ(Shown(), std::vector{Message(19005001)});
+  const auto log = Printer()->Log();
+  EXPECT_NE(std::find(log.begin(), log.end(), "back after the restart, firmware LW08A0"),
+            log.end());
+  EXPECT_GE(clock.SleptMs(), 35'000);  // installed, then away for five seconds
+
+  // The same version again: it comes back on the version it ran, which is no update.
+  Update(*dialog, Firmware("same.UPG", "LW", "LW08A0"));
+  EXPECT_EQ(Shown(), std::vector{Message(99000503)});
+
+  // A printer that never comes back is given up after the bound.
+  const std::int64_t before = clock.SleptMs();
+  clock.OnSleep([this] {
+    const auto lines = Printer()->Log();
+    if (!lines.empty() && lines.back().find("restarts") != std::string::npos)
+      SetFaults([](vprinter::Faults& f) { f.disconnected = true; });
+  });
+  Update(*dialog, Firmware("gone.UPG", "LW", "LW09A0"));
+  clock.OnSleep({});
+  EXPECT_EQ(Shown(), std::vector{Message(99000503)});
+  EXPECT_EQ(resultFlag, 1);  // from the first update only
+  EXPECT_LE(clock.SleptMs() - before,
+            1000 * (operations::kFirmwareConfirmPolls + operations::kFirmwareRestartPolls));
+  EXPECT_TRUE(Printer()->Snapshot().faults.disconnected);
+}
+
 TEST_F(FileDialogsTest, DamagedFirmwareIsRefusedAndTheOldOneRunsOn) {
   const std::pair<const char*, std::function<void(vprinter::Bytes&)>> damaged[] = {
       {"checksum", [](vprinter::Bytes& b) { b[100] ^= 0xFF; }},

@@ -3,6 +3,10 @@
 #include "vprinter/virtual_printer.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <thread>
 
 #include <cmath>
 #include <filesystem>
@@ -443,6 +447,82 @@ TEST_F(VirtualPrinterTest, RefusedFirmwareIsToldByTheStatusAndTheOldFirmwareRuns
   std::string version;
   drv.Ctl_ReplyRomVer(&version);
   EXPECT_EQ(version, "MW06B1");
+}
+
+// A printer that took new firmware installs it, then restarts: gone from the bus for a few
+// seconds, then back on the new version, with every session ended.
+TEST_F(VirtualPrinterTest, InstalledFirmwareRestartsThePrinter) {
+  CWinGreltDrv drv(directory);
+  ASSERT_EQ(Open(drv), 0);
+  const Bytes file = vprinter::BuildFirmwareFile({"MW", "MW07C2", Bytes(4096, 2)});
+  SendInPieces(drv, file);
+  driver::STATUSINF status;
+  ASSERT_EQ(drv.Ctl_GetStatus(&status), 0);
+  clock.Advance(std::chrono::milliseconds(29'000));
+  ASSERT_EQ(drv.Ctl_GetStatus(&status), 0);
+  EXPECT_EQ(status.type, 3);  // still installing
+  clock.Advance(std::chrono::milliseconds(1'000));
+  EXPECT_EQ(drv.Ctl_GetStatus(&status), driver::kDrvDisconnected);
+  EXPECT_EQ(Open(drv), driver::kDrvDisconnected);
+  clock.Advance(std::chrono::milliseconds(4'999));
+  EXPECT_EQ(Open(drv), driver::kDrvDisconnected);
+  clock.Advance(std::chrono::milliseconds(1));
+  ASSERT_EQ(Open(drv), 0);
+  std::string version;
+  drv.Ctl_ReplyRomVer(&version);
+  EXPECT_EQ(version, "MW07C2");
+  ASSERT_EQ(drv.Ctl_GetStatus(&status), 0);
+  EXPECT_EQ(status.type, 4);
+}
+
+// What the printer cannot keep in its folder did not happen: the change is undone and the call
+// that made it fails, so the program's read-back takes over.
+TEST_F(VirtualPrinterTest, AChangeThatCannotBeSavedFailsItsCall) {
+  CWinGreltDrv drv(directory);
+  ASSERT_EQ(Open(drv), 0);
+  const auto& k = *model->key;
+  const Bytes before = Printer()->ReadNvram(600, 1);
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit old{};
+  ::getrlimit(RLIMIT_FSIZE, &old);
+  rlimit small = old;
+  small.rlim_cur = 4096;  // far less than a state file: the disk is full
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  const int written =
+      drv.Ctl_WriteEEP_LFP(c0(), c1(), 600, 0x5A, k[0], k[1], k[2], k[3], k[4], k[5], k[6], k[7]);
+  const bool direct = Printer()->WriteNvram(601, {0x5A});
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  EXPECT_EQ(written, driver::kDrvWriteFailed);
+  EXPECT_FALSE(direct);
+  EXPECT_EQ(Printer()->ReadNvram(600, 1), before);
+  EXPECT_NE(Printer()->ReadNvram(601, 1), Bytes{0x5A});
+  EXPECT_EQ(vprinter::VirtualPrinter::Open(info.folder, clock)->ReadNvram(600, 1), before);
+  // Reads and a close change nothing and go on working; with room again, writes do too.
+  ASSERT_EQ(
+      drv.Ctl_WriteEEP_LFP(c0(), c1(), 600, 0x5A, k[0], k[1], k[2], k[3], k[4], k[5], k[6], k[7]),
+      0);
+  EXPECT_EQ(Printer()->ReadNvram(600, 1), Bytes{0x5A});
+}
+
+// Printers of two processes (here two objects) on one folder: each change is made on the state
+// as saved, under the folder's lock, so none is lost.
+TEST_F(VirtualPrinterTest, TwoServersOfOneFolderLoseNoWrite) {
+  auto first = vprinter::VirtualPrinter::Open(info.folder, clock);
+  auto second = vprinter::VirtualPrinter::Open(info.folder, clock);
+  constexpr int kWrites = 200;
+  const auto write = [](vprinter::VirtualPrinter& printer, int from) {
+    for (int i = 0; i < kWrites; ++i)
+      EXPECT_TRUE(printer.WriteNvram(from + i, {static_cast<std::uint8_t>(i)}));
+  };
+  std::thread a(write, std::ref(*first), 0x3000);
+  std::thread b(write, std::ref(*second), 0x3800);
+  a.join();
+  b.join();
+  const auto now = vprinter::VirtualPrinter::Open(info.folder, clock);
+  for (int i = 0; i < kWrites; ++i) {
+    ASSERT_EQ(now->ReadNvram(0x3000 + i, 1), Bytes{static_cast<std::uint8_t>(i)}) << i;
+    ASSERT_EQ(now->ReadNvram(0x3800 + i, 1), Bytes{static_cast<std::uint8_t>(i)}) << i;
+  }
 }
 
 TEST_F(VirtualPrinterTest, HeadIdAndClockCommandsAgreeWithTheProgramsReadings) {

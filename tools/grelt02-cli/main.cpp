@@ -2,6 +2,7 @@
 // diagnostics and tests. Every command prints JSON on standard output.
 
 #include <CLI/CLI.hpp>
+#include <csignal>
 #include <filesystem>
 #include <functional>
 #include <iostream>
@@ -27,6 +28,9 @@ const char* IconName(unsigned icon) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A file size limit is a full disk to this program: the write fails and says so, instead of
+  // the process dying without a word.
+  std::signal(SIGXFSZ, SIG_IGN);
   CLI::App app{
       "Service and inspection program for the printer series, without its windows.\n"
       "Every command prints JSON."};

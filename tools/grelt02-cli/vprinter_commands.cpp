@@ -45,6 +45,12 @@ struct Options {
   std::vector<std::pair<int, std::string>> tiles;
 };
 
+// A change the printer could not save in its folder (read-only, full) did not happen.
+std::runtime_error NotSaved(const vprinter::VirtualPrinterInfo& printer) {
+  return std::runtime_error("the state of printer " + printer.name + " cannot be saved in " +
+                            printer.folder + "; nothing was changed");
+}
+
 // Everything a vprinter command works with, for the program folder in use.
 struct Bench {
   std::string programFolder = platform::GetProgramFolder();
@@ -145,6 +151,7 @@ Json Describe(Bench& bench, const vprinter::VirtualPrinterInfo& info) {
   const vprinter::PrinterState state = bench.Open(info)->Snapshot();
   const int usbPort = bench.UsbPort(info.attachment.link);
   const int lpdPort = info.process ? PrinterLpdPort(info) : 0;
+  const int pid = info.process ? vprinter::ServerPid(info) : 0;
   return {{"name", info.name},
           {"model", state.model},
           {"firmware", state.firmware},
@@ -153,7 +160,9 @@ Json Describe(Bench& bench, const vprinter::VirtualPrinterInfo& info) {
           {"link", info.attachment.link},
           {"folder", info.folder},
           {"process", info.process},
-          {"pid", info.process ? Json(vprinter::ServerPid(info)) : Json()},
+          // A served printer whose process ended (killed, say) is not running: no pid.
+          {"running", info.process ? Json(pid != 0) : Json()},
+          {"pid", pid != 0 ? Json(pid) : Json()},
           {"lpdPort", lpdPort != 0 ? Json(lpdPort) : Json()},
           {"faults", FaultsToJson(state.faults)}};
 }
@@ -221,11 +230,12 @@ void AddUnitCommand(CLI::App& group, CommandContext& context,
       Bench bench;
       const auto info = bench.Find(options->name);
       auto printer = bench.Open(info);
-      printer->ChangeUnit([&](vprinter::UnitState& u) {
+      const bool saved = printer->ChangeUnit([&](vprinter::UnitState& u) {
         if (options->temperature) u.temperature = *options->temperature;
         if (!lamp.empty()) u.lamp = lamp;
         for (const auto& [position, lab] : tiles) u.tiles[position] = lab;
       });
+      if (!saved) throw NotSaved(info);
       Print(DescribeUnit(info.name, printer->Snapshot()));
     };
   });
@@ -269,6 +279,15 @@ void AddVprinterCommands(CLI::App& app, CommandContext& context) {
           options->name.empty() ? "vp1" : options->name, options->port, platform::DefaultClock(),
           &error, options->newBoard, options->process);
       if (!info) throw std::runtime_error(error);
+      // Unreachable, no USB port and no port by number: unplugged again before any server is
+      // started for it, rather than pretend.
+      if (bench.UsbPort(info->attachment.link) == 0 && info->attachment.port == 0) {
+        vprinter::DetachVirtualPrinter(bench.directory, info->name);
+        throw std::runtime_error(
+            "all four USB printer slots (ports 11 to 14) are taken by printers the port map "
+            "keeps; " +
+            info->name + " was not attached");
+      }
       if (info->process) {
         try {
           StartPrinterProcess(*info, options->tcpPort, options->lpdPort);
@@ -276,14 +295,6 @@ void AddVprinterCommands(CLI::App& app, CommandContext& context) {
           vprinter::DetachVirtualPrinter(bench.directory, info->name);
           throw;
         }
-      }
-      if (bench.UsbPort(info->attachment.link) == 0 && info->attachment.port == 0) {
-        // Unreachable: no USB port and no port by number. Unplug it again rather than pretend.
-        vprinter::DetachVirtualPrinter(bench.directory, info->name);
-        throw std::runtime_error(
-            "all four USB printer slots (ports 11 to 14) are taken by printers the port map "
-            "keeps; " +
-            info->name + " was not attached");
       }
       Print(Describe(bench, *info));
     };
@@ -367,7 +378,8 @@ void AddVprinterCommands(CLI::App& app, CommandContext& context) {
       const int address = ParseNumber(options->address);
       const vprinter::Bytes bytes = ParseHex(options->hex);
       CheckRange(address, static_cast<int>(bytes.size()), options->unit);
-      bench.Open(bench.Find(options->name))->WriteNvram(address, bytes, options->unit);
+      const auto info = bench.Find(options->name);
+      if (!bench.Open(info)->WriteNvram(address, bytes, options->unit)) throw NotSaved(info);
       Print({{"address", address}, {"written", bytes.size()}});
     };
   });
@@ -386,7 +398,7 @@ void AddVprinterCommands(CLI::App& app, CommandContext& context) {
       auto printer = bench.Open(bench.Find(options->name));
       vprinter::Faults faults = printer->Snapshot().faults;
       for (const std::string& name : options->faults) ApplyFault(name, faults);
-      printer->SetFaults(faults);
+      if (!printer->SetFaults(faults)) throw NotSaved(bench.Find(options->name));
       Print({{"faults", FaultsToJson(faults)}});
     };
   });
@@ -396,7 +408,8 @@ void AddVprinterCommands(CLI::App& app, CommandContext& context) {
   clear->callback([&context, options] {
     context.run = [options] {
       Bench bench;
-      bench.Open(bench.Find(options->name))->SetFaults({});
+      const auto info = bench.Find(options->name);
+      if (!bench.Open(info)->SetFaults({})) throw NotSaved(info);
       Print({{"faults", Json::array()}});
     };
   });
