@@ -13,10 +13,6 @@
 namespace driver {
 namespace {
 
-// The longest a call may go unanswered before the printer counts as lost: long enough for the
-// raw port's own time limit, short enough that a stopped printer process never holds a run.
-constexpr int kAnswerSlackMs = 30000;
-
 int ConnectUnix(const std::string& path) {
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
@@ -56,7 +52,8 @@ void SetAnswerLimit(int fd, int milliseconds) {
 
 }  // namespace
 
-SocketDevice::SocketDevice(std::string location) : location_(std::move(location)) {}
+SocketDevice::SocketDevice(std::string location, int answerSlackMs)
+    : location_(std::move(location)), answerSlackMs_(answerSlackMs) {}
 
 SocketDevice::~SocketDevice() { Drop(); }
 
@@ -75,7 +72,7 @@ bool SocketDevice::Connect() {
 int SocketDevice::Call(DeviceCall& call) {
   std::lock_guard lock(mutex_);
   if (!Connect()) return kDrvDisconnected;
-  SetAnswerLimit(fd_, std::max(call.timeoutMs, 0) + kAnswerSlackMs);
+  SetAnswerLimit(fd_, std::max(call.timeoutMs, 0) + answerSlackMs_);
   wire::Message answer;
   if (!wire::WriteMessage(fd_, wire::EncodeRequest(call)) || !wire::ReadMessage(fd_, answer)) {
     Drop();
@@ -89,8 +86,9 @@ int SocketDevice::Call(DeviceCall& call) {
   return *result;
 }
 
-std::shared_ptr<PrinterDevice> ConnectSocketDevice(const std::string& location) {
-  auto device = std::make_shared<SocketDevice>(location);
+std::shared_ptr<PrinterDevice> ConnectSocketDevice(const std::string& location,
+                                                   int answerSlackMs) {
+  auto device = std::make_shared<SocketDevice>(location, answerSlackMs);
   return device->Connect() ? device : nullptr;
 }
 

@@ -14,8 +14,13 @@ namespace driver {
 
 class SocketDevice final : public PrinterDevice {
 public:
+  // How much longer than its own time limit a call may go unanswered before the printer counts
+  // as lost: long enough for the raw port's own time limit, short enough that a stopped printer
+  // process never holds a run.
+  static constexpr int kDefaultAnswerSlackMs = 30000;
+
   // location: "unix:<socket path>" or "tcp:<host>:<port>".
-  explicit SocketDevice(std::string location);
+  explicit SocketDevice(std::string location, int answerSlackMs = kDefaultAnswerSlackMs);
   ~SocketDevice() override;
   SocketDevice(const SocketDevice&) = delete;
   SocketDevice& operator=(const SocketDevice&) = delete;
@@ -28,11 +33,13 @@ private:
   void Drop();
 
   std::string location_;
+  int answerSlackMs_;
   std::mutex mutex_;
   int fd_ = -1;
 };
 
 // The printer at a location, connected; nullptr when nothing listens there.
-std::shared_ptr<PrinterDevice> ConnectSocketDevice(const std::string& location);
+std::shared_ptr<PrinterDevice> ConnectSocketDevice(
+    const std::string& location, int answerSlackMs = SocketDevice::kDefaultAnswerSlackMs);
 
 }  // namespace driver

@@ -9,6 +9,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -651,11 +652,16 @@ void RegisterVirtualPrinters(platform::Clock& clock) {
   driver::DeviceDirectory::RegisterScheme("vprinter", [&clock](const std::string& folder) {
     return std::shared_ptr<driver::PrinterDevice>(VirtualPrinter::Open(folder, clock));
   });
-  // A printer served by its own process: reached where its server says it listens.
-  driver::DeviceDirectory::RegisterScheme("vprinterd", [](const std::string& folder) {
+  // A printer served by its own process: reached where its server says it listens. How long
+  // it may leave a call unanswered can be shortened for trials (GRELT_ANSWER_SLACK_MS).
+  const char* slack = std::getenv("GRELT_ANSWER_SLACK_MS");
+  const int answerSlackMs = slack != nullptr && std::atoi(slack) > 0
+                                ? std::atoi(slack)
+                                : driver::SocketDevice::kDefaultAnswerSlackMs;
+  driver::DeviceDirectory::RegisterScheme("vprinterd", [answerSlackMs](const std::string& folder) {
     std::string location;
     std::ifstream(folder + "/" + kServerEndpointFile) >> location;
-    return location.empty() ? nullptr : driver::ConnectSocketDevice(location);
+    return location.empty() ? nullptr : driver::ConnectSocketDevice(location, answerSlackMs);
   });
 }
 

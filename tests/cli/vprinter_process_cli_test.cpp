@@ -88,6 +88,20 @@ TEST_F(PrinterProcessTest, FourProcessesTakeTheFourSlotsAndKeepThem) {
   EXPECT_EQ(Run("run 310230 --port 14").Json()["romVersion"].get<std::string>().substr(0, 2), "NN");
 }
 
+// A printer process that stops answering (stopped with SIGSTOP) is a printer that is gone once
+// the call's limit and the slack are over; continued, it answers again.
+TEST_F(PrinterProcessTest, AStoppedPrinterProcessIsLostNotWaitedFor) {
+  const CliRun attached = Run("vprinter attach --model LW --name one --process");
+  ASSERT_EQ(attached.exitCode, 0) << attached.err;
+  const int pid = attached.Json()["pid"];
+  ASSERT_EQ(::kill(pid, SIGSTOP), 0);
+  const CliRun stopped = Cli("run 310230", folder.Path(), "GRELT_ANSWER_SLACK_MS=300");
+  ::kill(pid, SIGCONT);
+  EXPECT_EQ(stopped.exitCode, 2);
+  EXPECT_EQ(stopped.Json()["printerMissing"], 1);
+  EXPECT_EQ(Run("run 310230").exitCode, 0);
+}
+
 TEST_F(PrinterProcessTest, ServedOverLoopbackTcpOnRequest) {
   const CliRun attached = Run("vprinter attach --model MW --name two --process --tcp 0");
   ASSERT_EQ(attached.exitCode, 0) << attached.err;

@@ -2,13 +2,16 @@
 // against a printer that fails at each point where it can fail: gone from the bus from the Nth
 // call on, status reads that stop answering, a failing block read or write, paper that runs out
 // or jams while a job arrives, an erase that never finishes, an option unit that does not answer,
-// a printer that stays busy. Each case starts from a fresh printer and is held against the same
+// a printer that stays busy, a disk that is full. Each case starts from a fresh printer and is held against the same
 // operation's clean run. Whatever happens, the run ends within a bound of the injected clock,
 // leaves no dialog open and the worker free; a run that says it succeeded did what the clean run
 // did; a run that failed told so (a message other than the clean run's, or LastError), and left
 // every NVRAM byte and every file either as it was or as the clean run leaves it.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 #include <algorithm>
 #include <chrono>
@@ -152,6 +155,16 @@ public:
   }
 
   FaultyDevice& Device() { return *device_; }
+  // The file the firmware update or the file print sends, written once before its first run.
+  std::string SubjectFile(int subject) {
+    const std::string path = folder / (subject == kFirmwareUpdate ? "new.UPG" : "job.prn");
+    if (std::filesystem::exists(path)) return path;
+    const std::string model = Printer()->Snapshot().model;
+    return subject == kFirmwareUpdate
+               ? folder.Write("new.UPG", Text(vprinter::BuildFirmwareFile(
+                                             {model, model + "09A0", vprinter::Bytes(5000, 7)})))
+               : folder.Write("job.prn", std::string(300000, '\0'));
+  }
   // The page's inputs: the runs keep what a preparation set.
   OperationRequest request;
 
@@ -163,20 +176,15 @@ public:
 
 private:
   bool RunSubject(int subject) {
-    const std::string model = Printer()->Snapshot().model;
     if (subject == kFirmwareUpdate) {
-      const std::string path = folder.Write(
-          "new.UPG",
-          Text(vprinter::BuildFirmwareFile({model, model + "09A0", vprinter::Bytes(5000, 7)})));
       const auto link = operations::MakeRunLink(*environment_);
-      const bool installed = operations::UpdateFirmware(*environment_, *link, path);
+      const bool installed = operations::UpdateFirmware(*environment_, *link, SubjectFile(subject));
       request.lastError = link->LastError();
       return installed;
     }
     if (subject == kFilePrint) {
-      const std::string path = folder.Write("job.prn", std::string(300000, '\0'));
       const auto link = operations::MakeRunLink(*environment_);
-      const bool printed = operations::PrintFile(*environment_, *link, path);
+      const bool printed = operations::PrintFile(*environment_, *link, SubjectFile(subject));
       request.lastError = link->LastError();
       return printed;
     }
@@ -451,6 +459,23 @@ protected:
     run->Arm(point, at);
     return run->Run(GetParam().number);
   }
+  // The disk fills while the run goes on: no file may grow past kFullDiskBytes, which an NVRAM
+  // image still fits but neither the list file nor the printer's own state does.
+  Outcome RunOnAFullDisk() {
+    constexpr rlim_t kFullDiskBytes = 66'000;
+    auto run = Fresh();
+    run->Arm(FailurePoint::None, 0);
+    if (GetParam().number < 0) run->SubjectFile(GetParam().number);  // there before the disk fills
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    rlimit full = old;
+    full.rlim_cur = kFullDiskBytes;
+    ::setrlimit(RLIMIT_FSIZE, &full);
+    const Outcome outcome = run->Run(GetParam().number);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    return outcome;
+  }
   void Expect(const Baseline& base, const Outcome& run, const std::string& label) {
     ++cases_;
     const std::string problem = Judge(base, run);
@@ -490,6 +515,7 @@ TEST_P(FaultCampaign, EndsToldAndWholeAtEveryFailurePoint) {
   }
   for (const StandingFault& fault : kStandingFaults)
     Expect(base, RunCase(FailurePoint::None, 0, fault.set), fault.name);
+  Expect(base, RunOnAFullDisk(), "disk-full");
   RecordProperty("cases", cases_);
   RecordProperty("survived", survived_);
   std::printf("[campaign] %s: %d cases, %d survived\n", SubjectName({GetParam(), 0}).c_str(),

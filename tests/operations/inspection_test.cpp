@@ -6,6 +6,7 @@
 #include "driver/nvram_map.h"
 #include "operations/dispatcher.h"
 #include "operations/service_operations.h"
+#include "operations/service_record.h"
 #include "support/service_fixture.h"
 
 namespace {
@@ -149,6 +150,22 @@ TEST_F(AidInspectionTest, ASumOfExactlyTheLimitPasses) {
   EXPECT_EQ(chart.bars[0].value, 3555);
   EXPECT_FALSE(chart.bars[0].passed);
   EXPECT_TRUE(chart.bars[1].passed);
+}
+
+// A passing inspection is charted under the serial number read after it: one that cannot be
+// read changes nothing of the run's result, in the request or in the record.
+TEST_F(AidInspectionTest, APassingRunKeepsItsResultWhenTheSerialCannotBeRead) {
+  SetFaults([](vprinter::Faults& f) {
+    f.readFailFrom = driver::nvram::kSerialNumber;
+    f.readFailTo = driver::nvram::kSerialNumber;
+  });
+  EXPECT_TRUE(Inspect());
+  EXPECT_EQ(request.lastError, 0);
+  EXPECT_FALSE(ui.Charts().empty());
+  const auto rows = operations::ReadServiceRecord(Environment().folders.csv, "");
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].lastError, 0);
+  EXPECT_EQ(rows[0].result, operations::kRecordDone);
 }
 
 TEST_F(AidInspectionTest, RunsThatNeverBeginOrEndAreGivenUpAndSaid) {

@@ -239,6 +239,24 @@ TEST_F(ServicePrintsTest, MotorMeasurementsJudgeTheMotorsAndChartTheirValues) {
   EXPECT_EQ(failing, (std::vector<std::string>{"Current_H", "aveTi_L"}));
 }
 
+// The chart is saved under the serial number read after the run; a serial that cannot be read
+// leaves the run's own result code alone, in the request and in the record.
+TEST_F(ServicePrintsTest, SavingAChartLeavesTheRunsErrorCodeAlone) {
+  SetFaults([](vprinter::Faults& f) {
+    f.motorFails = true;
+    f.readFailFrom = driver::nvram::kSerialNumber;
+    f.readFailTo = driver::nvram::kSerialNumber;
+  });
+  EXPECT_FALSE(RunOp(10060));
+  const int judged = request.lastError;
+  EXPECT_LT(judged, -900);  // the judgement's code, not the failed read's
+  EXPECT_NE(judged, driver::kDrvReadFailed);
+  EXPECT_EQ(ui.Charts().back().second.verdict, "Failed: " + std::to_string(judged));
+  const auto rows = operations::ReadServiceRecord(Environment().folders.csv, "");
+  ASSERT_FALSE(rows.empty());
+  EXPECT_EQ(rows[0].lastError, judged);
+}
+
 TEST_F(ServicePrintsTest, WithoutTheServiceRecordNothingIsCharted) {
   settings.nServiceRecord = 0;
   ASSERT_TRUE(RunOp(10060));

@@ -7,6 +7,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstring>
 
 #include <fstream>
@@ -14,6 +15,7 @@
 
 #include "driver/cwin_grelt_drv.h"
 #include "driver/device_wire.h"
+#include "driver/socket_device.h"
 #include "support/temp_folder.h"
 #include "vprinter/attachment.h"
 #include "vprinter/device_server.h"
@@ -106,6 +108,42 @@ TEST_F(DeviceServerTest, WhatIsNoRequestEndsTheConnection) {
   std::uint8_t byte = 0;
   EXPECT_EQ(::recv(fd, &byte, 1, 0), 0);
   ::close(fd);
+}
+
+// A printer process that takes a request and does not answer (stopped, say): the call fails as
+// disconnected once its limit and the slack are over, and does not hold the run. One that answers
+// inside the limit is heard.
+TEST(SocketDevice, APrinterThatStopsAnsweringIsLostAfterTheSlack) {
+  testing_support::TempFolder folder;
+  const std::string path = folder / "slow.sock";
+  const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(::listen(listener, 2), 0);
+  // The first connection is never answered; the second is answered after a little while.
+  std::thread printer([listener] {
+    const int silent = ::accept(listener, nullptr, nullptr);
+    driver::wire::Message request;
+    driver::wire::ReadMessage(silent, request);
+    const int slow = ::accept(listener, nullptr, nullptr);
+    ::close(silent);
+    driver::wire::ReadMessage(slow, request);
+    std::vector<std::uint8_t> in;
+    std::vector<std::uint8_t> out;
+    const auto call = driver::wire::DecodeRequest(request, &in, &out);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    if (call) driver::wire::WriteMessage(slow, driver::wire::EncodeAnswer(driver::kDrvOk, *call));
+    ::close(slow);
+  });
+  driver::SocketDevice device("unix:" + path, 300);
+  driver::DeviceCall call;
+  call.op = driver::DeviceOp::GetStatus;
+  EXPECT_EQ(device.Call(call), driver::kDrvDisconnected);
+  EXPECT_EQ(device.Call(call), driver::kDrvOk);  // connected afresh, answered within 300 ms
+  printer.join();
+  ::close(listener);
 }
 
 TEST(DeviceWire, ARequestThatWouldOverrunThePrinterIsRefusedWhole) {
