@@ -3,7 +3,9 @@
 #include "platform/files.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <filesystem>
 
 #include "support/temp_folder.h"
@@ -36,6 +38,33 @@ TEST(ReplaceFile, AFailedWriteKeepsWhatWasThere) {
   EXPECT_EQ(folder.Read("target/keep.txt"), "kept");
   EXPECT_EQ(EntriesIn(folder.Path()), 1u);
   EXPECT_FALSE(platform::ReplaceFile(folder / "missing/image.bin", "bytes"));
+}
+
+// Files that belong together are replaced together: when the disk fills while the second is
+// written, both earlier files stay, and no temporary one is left beside them.
+TEST(ReplaceFiles, AllOrNothingWhenTheDiskFills) {
+  TempFolder folder;
+  folder.Write("small.bin", "old small");
+  folder.Write("big.bin", "old big");
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit old{};
+  ::getrlimit(RLIMIT_FSIZE, &old);
+  rlimit full = old;
+  full.rlim_cur = 1000;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &full), 0);
+  const std::string big(5000, 'b');
+  const bool replaced =
+      platform::ReplaceFiles({{folder / "small.bin", "new small"}, {folder / "big.bin", big}});
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  EXPECT_FALSE(replaced);
+  EXPECT_EQ(folder.Read("small.bin"), "old small");
+  EXPECT_EQ(folder.Read("big.bin"), "old big");
+  EXPECT_EQ(EntriesIn(folder.Path()), 2u);
+  ASSERT_TRUE(
+      platform::ReplaceFiles({{folder / "small.bin", "new small"}, {folder / "big.bin", big}}));
+  EXPECT_EQ(folder.Read("small.bin"), "new small");
+  EXPECT_EQ(folder.Read("big.bin"), big);
+  EXPECT_EQ(EntriesIn(folder.Path()), 2u);
 }
 
 TEST(ReadFileHead, ReadsAtMostTheLimitAndNothingFromAMissingFile) {
