@@ -86,8 +86,7 @@ int SocketDevice::Call(DeviceCall& call) {
   return *result;
 }
 
-std::shared_ptr<PrinterDevice> ConnectSocketDevice(const std::string& location,
-                                                   int answerSlackMs) {
+std::shared_ptr<PrinterDevice> ConnectSocketDevice(const std::string& location, int answerSlackMs) {
   auto device = std::make_shared<SocketDevice>(location, answerSlackMs);
   return device->Connect() ? device : nullptr;
 }

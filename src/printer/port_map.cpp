@@ -92,6 +92,12 @@ std::string PortMap::Slot(int slot) const {
                                             : std::string();
 }
 
+std::string PortMap::PrinterForSlot(int slot) const {
+  const std::string link = Slot(slot);
+  const bool attached = std::find(attached_.begin(), attached_.end(), link) != attached_.end();
+  return !attached && attached_.size() == 1 ? attached_.front() : link;
+}
+
 bool PortMap::ReadPortMapFile() {
   for (int attempt = 0; attempt < kLockTries; ++attempt) {
     ExclusiveFile file(FilePath(), O_RDONLY);
@@ -169,7 +175,8 @@ std::optional<std::size_t> PortMap::SlotForNewPrinter(
 }
 
 void PortMap::RefreshPortMap() {
-  std::vector<std::string> attached;
+  std::vector<std::string>& attached = attached_;
+  attached.clear();
   const std::vector<std::string> links = DiscoverUsbPrinters(registry_, &attached);
   ReadPortMapFile();
   for (const std::string& link : links) {

@@ -44,6 +44,10 @@ public:
 
   // The link of slot 1 to 4, or "" when the slot is empty or out of range.
   std::string Slot(int slot) const;
+  // What a port of the slot opens: the slot's printer; when that one is not attached and
+  // exactly one printer is, that one, so that a printer alone on the bench is reached on the
+  // configured port whatever slot the map gave it. As of the last refresh.
+  std::string PrinterForSlot(int slot) const;
   const PortSlots& Slots() const { return slots_; }
   const PortSlots& Previous() const { return previous_; }
   std::string FilePath() const;
@@ -57,6 +61,7 @@ private:
   platform::Clock& clock_;
   PortSlots slots_;
   PortSlots previous_;
+  std::vector<std::string> attached_;  // every attached printer at the last refresh
 };
 
 }  // namespace printer

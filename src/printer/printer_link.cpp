@@ -34,7 +34,7 @@ bool CPrinterLink::Open(int port) {
   int result = 0;
   if (env_.portMap != nullptr) env_.portMap->RefreshPortMap();
   if (env_.portMap != nullptr && port >= 11 && port <= 14) {
-    result = driver_->Open(env_.portMap->Slot(port - 10), &openInfo_);
+    result = driver_->Open(env_.portMap->PrinterForSlot(port - 10), &openInfo_);
   } else {
     result = driver_->Open(port, &openInfo_, env_.settings.nUseKorvuPort);
   }

@@ -487,9 +487,9 @@ TEST(Cli, APrinterThatCannotSaveItsStateReportsNoWrite) {
   ASSERT_EQ(Cli("vprinter attach --model LW --name lw", folder.Path()).exitCode, 0);
   const std::string before = Cli("vprinter nvram read 0x3400 4", folder.Path()).Json()["bytes"];
   // A file size limit of 64 KiB: less than a state file, as on a full disk.
-  const CliRun full = RunProgram("bash -c \"ulimit -f 64; " + std::string(GRELT_CLI) +
-                                 " --program-folder '" + folder.Path() +
-                                 "' vprinter nvram write 0x3400 'DE AD BE EF'\"");
+  const CliRun full =
+      RunProgram("bash -c \"ulimit -f 64; " + std::string(GRELT_CLI) + " --program-folder '" +
+                 folder.Path() + "' vprinter nvram write 0x3400 'DE AD BE EF'\"");
   EXPECT_EQ(full.exitCode, 2);
   EXPECT_TRUE(full.out.empty());
   EXPECT_NE(full.err.find("cannot be saved"), std::string::npos) << full.err;
@@ -656,6 +656,22 @@ TEST(Cli, AFifthVirtualPrinterFindsNoUsbSlotAndSaysSo) {
   ASSERT_EQ(byNumber.exitCode, 0);
   EXPECT_TRUE(byNumber.Json()["port"].is_null());
   EXPECT_EQ(byNumber.Json()["portByNumber"], 3);
+}
+
+// After an exchange the port map remembers a printer that is gone: the one printer plugged in
+// gets a port, and the configured port reaches it.
+TEST(Cli, APrinterAloneOnTheBenchIsReachedAfterAnExchange) {
+  testing_support::TempFolder folder;
+  CopyShippedFiles(folder);
+  folder.Write("USB.ini",
+               "Printer1=\\\\?\\USB#VID_7E57&PID_0A01#OLDPRINTER01#{28d78fad-5a12-11d1-ae5b-"
+               "0000f803a8c2}\r\nPrinter2=\r\nPrinter3=\r\nPrinter4=\r\n");
+  const CliRun attached = Cli("vprinter attach --model LW --name lw", folder.Path());
+  ASSERT_EQ(attached.exitCode, 0) << attached.err;
+  EXPECT_EQ(attached.Json()["port"], 12);
+  const CliRun serial = Cli("run 310230", folder.Path());  // the configured port is 11
+  EXPECT_EQ(serial.exitCode, 0) << serial.err;
+  EXPECT_EQ(serial.Json()["outputText"].get<std::string>().size(), 10u);
 }
 
 // A line printer daemon on a loopback port that has no queue PASSTHRU: it refuses the first

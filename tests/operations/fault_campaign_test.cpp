@@ -2,11 +2,12 @@
 // against a printer that fails at each point where it can fail: gone from the bus from the Nth
 // call on, status reads that stop answering, a failing block read or write, paper that runs out
 // or jams while a job arrives, an erase that never finishes, an option unit that does not answer,
-// a printer that stays busy, a disk that is full. Each case starts from a fresh printer and is held against the same
-// operation's clean run. Whatever happens, the run ends within a bound of the injected clock,
-// leaves no dialog open and the worker free; a run that says it succeeded did what the clean run
-// did; a run that failed told so (a message other than the clean run's, or LastError), and left
-// every NVRAM byte and every file either as it was or as the clean run leaves it.
+// a printer that stays busy, a disk that is full. Each case starts from a fresh printer and is held
+// against the same operation's clean run. Whatever happens, the run ends within a bound of the
+// injected clock, leaves no dialog open and the worker free; a run that says it succeeded did what
+// the clean run did; a run that failed told so (a message other than the clean run's, or
+// LastError), and left every NVRAM byte and every file either as it was or as the clean run leaves
+// it.
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>

@@ -99,6 +99,9 @@ TEST_F(PortMapTest, APrinterPluggedInAloneGetsAPortWhenTheFirstSlotsRememberOthe
   map.RefreshPortMap();
   EXPECT_EQ(map.Slot(2), Link("NEWBOARD01"));  // never used
   EXPECT_EQ(map.Slot(1), Link("AWAYAWAY01"));  // the others keep theirs
+  // Alone on the bench, it is what the configured port opens, whichever that is.
+  EXPECT_EQ(map.PrinterForSlot(1), Link("NEWBOARD01"));
+  EXPECT_EQ(map.PrinterForSlot(3), Link("NEWBOARD01"));
 
   std::ofstream(folder / "USB.ini", std::ios::trunc)
       << "Printer1=" << Link("AWAYAWAY01") << "\r\nPrinter2=" << Link("AWAYAWAY02") << "\r\n"
@@ -113,6 +116,9 @@ TEST_F(PortMapTest, APrinterPluggedInAloneGetsAPortWhenTheFirstSlotsRememberOthe
   EXPECT_EQ(full.Slot(1), Link("NEWBOARD02"));  // the first printer that is not present
   EXPECT_EQ(full.Slot(2), Link("AWAYAWAY02"));
   EXPECT_EQ(full.Slot(4), Link("AWAYAWAY04"));
+  // With two attached, a slot opens its own printer or none.
+  EXPECT_EQ(full.PrinterForSlot(2), Link("AWAYAWAY02"));
+  EXPECT_EQ(full.PrinterForSlot(3), Link("PRESENT003"));
 }
 
 TEST_F(PortMapTest, TheFileIsWrittenInPlaceAndReadByItsKeys) {

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include "operations/printer_chooser.h"
 #include "operations/service_operations.h"
 #include "platform/paths.h"
+#include "printer/port_map.h"
 #include "support/service_fixture.h"
 #include "support/temp_folder.h"
 #include "ui/scripted_ui_services.h"
@@ -154,6 +156,19 @@ TEST_F(PrinterChooserTest, TheChosenPrinterIsTheOneTheNextRunOpens) {
   ASSERT_TRUE(Run(operations::kCheckBase, 10230));
   EXPECT_EQ(request.romVersion.substr(0, 2), "NN");
   EXPECT_EQ(Environment().settings.pnInterface.values[0], 11);
+}
+
+// Through the port map, a printer alone on the bench opens on every USB port: it is listed once,
+// at the slot the map gave it.
+TEST_F(PrinterChooserTest, APrinterAloneIsListedOnceThroughThePortMap) {
+  Plug({"LW"});
+  printer::PortMap map(folder.Path(), registry, clock);
+  const operations::ServiceEnvironment environment(settings, Environment().folders, clock, ui, &map,
+                                                   directory, lpdPort);
+  const auto printers = operations::AttachedPrinters(environment);
+  ASSERT_EQ(printers.size(), 1u);
+  EXPECT_EQ(printers[0].port, 11);
+  EXPECT_EQ(printers[0].model, "LW");
 }
 
 TEST_F(PrinterChooserTest, OnePrinterShowsNoStrip) {

@@ -284,8 +284,7 @@ void AddVprinterCommands(CLI::App& app, CommandContext& context) {
       if (bench.UsbPort(info->attachment.link) == 0 && info->attachment.port == 0) {
         vprinter::DetachVirtualPrinter(bench.directory, info->name);
         throw std::runtime_error(
-            "all four USB printer slots (ports 11 to 14) are taken by printers the port map "
-            "keeps; " +
+            "all four USB printer slots (ports 11 to 14) are taken by attached printers; " +
             info->name + " was not attached");
       }
       if (info->process) {
