@@ -94,8 +94,9 @@ std::string PortMap::Slot(int slot) const {
 
 std::string PortMap::PrinterForSlot(int slot) const {
   const std::string link = Slot(slot);
-  const bool attached = std::find(attached_.begin(), attached_.end(), link) != attached_.end();
-  return !attached && attached_.size() == 1 ? attached_.front() : link;
+  const bool gone =
+      !link.empty() && std::find(attached_.begin(), attached_.end(), link) == attached_.end();
+  return gone && attached_.size() == 1 ? attached_.front() : link;
 }
 
 bool PortMap::ReadPortMapFile() {

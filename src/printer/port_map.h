@@ -44,9 +44,10 @@ public:
 
   // The link of slot 1 to 4, or "" when the slot is empty or out of range.
   std::string Slot(int slot) const;
-  // What a port of the slot opens: the slot's printer; when that one is not attached and
-  // exactly one printer is, that one, so that a printer alone on the bench is reached on the
-  // configured port whatever slot the map gave it. As of the last refresh.
+  // What a port of the slot opens: the slot's printer; when the slot remembers a printer that
+  // is not attached now (exchanged) and exactly one printer is, that one, so that a printer
+  // alone on the bench is reached on the configured port whatever slot the map gave it. An
+  // empty slot opens nothing. As of the last refresh.
   std::string PrinterForSlot(int slot) const;
   const PortSlots& Slots() const { return slots_; }
   const PortSlots& Previous() const { return previous_; }

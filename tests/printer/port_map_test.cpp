@@ -99,9 +99,11 @@ TEST_F(PortMapTest, APrinterPluggedInAloneGetsAPortWhenTheFirstSlotsRememberOthe
   map.RefreshPortMap();
   EXPECT_EQ(map.Slot(2), Link("NEWBOARD01"));  // never used
   EXPECT_EQ(map.Slot(1), Link("AWAYAWAY01"));  // the others keep theirs
-  // Alone on the bench, it is what the configured port opens, whichever that is.
+  // Alone on the bench, it is what the ports of the printers that are away open; an empty
+  // slot opens nothing.
   EXPECT_EQ(map.PrinterForSlot(1), Link("NEWBOARD01"));
   EXPECT_EQ(map.PrinterForSlot(3), Link("NEWBOARD01"));
+  EXPECT_EQ(map.PrinterForSlot(4), "");
 
   std::ofstream(folder / "USB.ini", std::ios::trunc)
       << "Printer1=" << Link("AWAYAWAY01") << "\r\nPrinter2=" << Link("AWAYAWAY02") << "\r\n"
