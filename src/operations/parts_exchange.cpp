@@ -34,20 +34,14 @@ struct PartSection {
   const char* section;
 };
 
-constexpr PartSection kParts[] = {{20030, "INKSELECTMOTOR"},
-                                  {20100, "TUBE"},
-                                  {20110, "WIPER"},
-                                  {20120, "INKSYSTEMUNIT"},
-                                  {20130, "INKPRESSUREMOTOR"},
-                                  {20150, "INKHOLDER"},
-                                  {20170, "PFMOTOR"},
-                                  {20180, "CRMOTOR"},
-                                  {20190, "HEAD"},
-                                  {20200, "AID"},
-                                  {20250, "APGMOTOR"},
-                                  {20260, "CUTTERMOTOR"},
-                                  {20270, "MAINBOARD"},
-                                  {20280, "POWERSUPPLY"}};
+// clang-format off
+constexpr PartSection kParts[] = {
+    {20030, "INKSELECTMOTOR"},   {20100, "TUBE"},     {20110, "WIPER"},
+    {20120, "INKSYSTEMUNIT"},    {20130, "INKPRESSUREMOTOR"},
+    {20150, "INKHOLDER"},        {20170, "PFMOTOR"},  {20180, "CRMOTOR"},
+    {20190, "HEAD"},             {20200, "AID"},      {20250, "APGMOTOR"},
+    {20260, "CUTTERMOTOR"},      {20270, "MAINBOARD"}, {20280, "POWERSUPPLY"}};
+// clang-format on
 // The fan motor's section is spelt as the parts files have always spelt it.
 constexpr PartSection kIlsParts[] = {
     {20210, "ILS_CRMOTOR"}, {20220, "ILS_PAPERHOLDER"}, {20230, "ISL_FANMOTOR"}};

@@ -20,20 +20,13 @@ using operations::kInputBase;
 constexpr std::int64_t kExchangeTime = 1767691805;
 const vprinter::Bytes kDateRecord = {26, 1, 6, 9};
 
-constexpr std::pair<int, const char*> kParts[] = {{20030, "INKSELECTMOTOR"},
-                                                  {20100, "TUBE"},
-                                                  {20110, "WIPER"},
-                                                  {20120, "INKSYSTEMUNIT"},
-                                                  {20130, "INKPRESSUREMOTOR"},
-                                                  {20150, "INKHOLDER"},
-                                                  {20170, "PFMOTOR"},
-                                                  {20180, "CRMOTOR"},
-                                                  {20190, "HEAD"},
-                                                  {20200, "AID"},
-                                                  {20250, "APGMOTOR"},
-                                                  {20260, "CUTTERMOTOR"},
-                                                  {20270, "MAINBOARD"},
-                                                  {20280, "POWERSUPPLY"}};
+// clang-format off
+constexpr std::pair<int, const char*> kParts[] = {
+    {20030, "INKSELECTMOTOR"}, {20100, "TUBE"},    {20110, "WIPER"},      {20120, "INKSYSTEMUNIT"},
+    {20130, "INKPRESSUREMOTOR"}, {20150, "INKHOLDER"}, {20170, "PFMOTOR"}, {20180, "CRMOTOR"},
+    {20190, "HEAD"},           {20200, "AID"},     {20250, "APGMOTOR"},   {20260, "CUTTERMOTOR"},
+    {20270, "MAINBOARD"},      {20280, "POWERSUPPLY"}};
+// clang-format on
 
 struct Entry {
   int address = 0;
@@ -76,8 +69,7 @@ protected:
 TEST_F(PartsExchangeTest, EveryShippedPartKeepsZeroesCountsAndDates) {
   for (const auto& [item, section] : kParts) {
     SCOPED_TRACE(section);
-    const Entry counter = Key(section, "ResetCounter"),
-                previous = Key(section, "ExchangePrevCount");
+    const Entry counter = Key(section, "ResetCounter"), previous = Key(section, "ExchangePrevCount");
     const Entry count = Key(section, "ExchangeCount"), date = Key(section, "ExchangeDate");
     ASSERT_NE(count.address, 0);
     ASSERT_NE(date.address, 0);
