@@ -12,5 +12,5 @@ for preset in "${presets[@]}"; do
   echo "== ${preset}: configure, build, test"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"
-  ctest --preset "$preset" --output-on-failure
+  ctest --preset "$preset" --output-on-failure --parallel 2
 done

@@ -145,7 +145,7 @@ TEST_F(AidInspectionTest, ASumOfExactlyTheLimitPasses) {
   EXPECT_EQ(ui.Charts().back().second.bars.size(), 1u);  // no third run
   SetFaults([](vprinter::Faults& f) { f.aidSum = 3555; });
   EXPECT_TRUE(Inspect());
-  const ui::Chart& chart = ui.Charts().back().second;
+  const ui::Chart chart = ui.Charts().back().second;
   ASSERT_EQ(chart.bars.size(), 2u);
   EXPECT_EQ(chart.bars[0].value, 3555);
   EXPECT_FALSE(chart.bars[0].passed);

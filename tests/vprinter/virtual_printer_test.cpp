@@ -509,7 +509,7 @@ TEST_F(VirtualPrinterTest, AChangeThatCannotBeSavedFailsItsCall) {
 TEST_F(VirtualPrinterTest, TwoServersOfOneFolderLoseNoWrite) {
   auto first = vprinter::VirtualPrinter::Open(info.folder, clock);
   auto second = vprinter::VirtualPrinter::Open(info.folder, clock);
-  constexpr int kWrites = 200;
+  constexpr int kWrites = 60;
   const auto write = [](vprinter::VirtualPrinter& printer, int from) {
     for (int i = 0; i < kWrites; ++i)
       EXPECT_TRUE(printer.WriteNvram(from + i, {static_cast<std::uint8_t>(i)}));
