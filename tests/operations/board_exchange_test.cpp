@@ -3,9 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
-#include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -18,6 +15,7 @@
 #include "nvram_files/image_files.h"
 #include "operations/board_exchange.h"
 #include "operations/service_operations.h"
+#include "support/full_disk.h"
 #include "support/service_fixture.h"
 
 namespace {
@@ -176,15 +174,13 @@ TEST_F(BoardExchangeTest, AFailedBackupKeepsBothEarlierWorkFiles) {
   }
   // The disk fills while the list file is written: nothing is replaced.
   SetFaults([](vprinter::Faults& f) { f = {}; });
-  std::signal(SIGXFSZ, SIG_IGN);
-  rlimit old{};
-  ::getrlimit(RLIMIT_FSIZE, &old);
-  rlimit small = old;
-  small.rlim_cur = files::kImageFileSize + 100;  // the image fits, the list file does not
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-  Mark();
-  const bool backedUp = Backup();
-  ::setrlimit(RLIMIT_FSIZE, &old);
+  bool backedUp = true;
+  {
+    const FullDisk full(files::kImageFileSize + 100);  // the image fits, the list file does not
+    ASSERT_TRUE(full.Applied());
+    Mark();
+    backedUp = Backup();
+  }
   EXPECT_FALSE(backedUp);
   EXPECT_EQ(Shown(), std::vector{Message(91020002)});
   expectEarlierPair();

@@ -10,9 +10,6 @@
 // it.
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-
-#include <csignal>
 
 #include <algorithm>
 #include <chrono>
@@ -31,6 +28,7 @@
 #include "operations/service_operations.h"
 #include "operations/service_record.h"
 #include "platform/csv.h"
+#include "support/full_disk.h"
 #include "support/faulty_device.h"
 #include "support/service_fixture.h"
 #include "support/virtual_printer_bench.h"
@@ -475,15 +473,8 @@ protected:
     auto run = Fresh();
     run->Arm(FailurePoint::None, 0);
     if (GetParam().number < 0) run->SubjectFile(GetParam().number);  // there before the disk fills
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit old{};
-    ::getrlimit(RLIMIT_FSIZE, &old);
-    rlimit full = old;
-    full.rlim_cur = kFullDiskBytes;
-    ::setrlimit(RLIMIT_FSIZE, &full);
-    const Outcome outcome = run->Run(GetParam().number);
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    return outcome;
+    const FullDisk full(kFullDiskBytes);
+    return run->Run(GetParam().number);
   }
   void Expect(const Baseline& base, const Outcome& run, const std::string& label) {
     ++cases_;

@@ -4,13 +4,12 @@
 #include "platform/csv.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
+#include "support/full_disk.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -121,15 +120,13 @@ TEST(Csv, ADiskThatFillsHalfWayThroughARecordLeavesTheFileAsItWas) {
   ASSERT_TRUE(platform::AppendCsvRecord(path, kHeader, kRecords[0], nullptr));
   const std::string before = FileText(path);
   // The file may grow by ten bytes more: the write stops inside the record, as on a full disk.
-  std::signal(SIGXFSZ, SIG_IGN);
-  rlimit old{};
-  ::getrlimit(RLIMIT_FSIZE, &old);
-  rlimit small = old;
-  small.rlim_cur = before.size() + 10;
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
   std::string error;
-  const bool appended = platform::AppendCsvRecord(path, kHeader, kRecords[3], &error);
-  ::setrlimit(RLIMIT_FSIZE, &old);
+  bool appended = false;
+  {
+    const testing_support::FullDisk full(before.size() + 10);
+    ASSERT_TRUE(full.Applied());
+    appended = platform::AppendCsvRecord(path, kHeader, kRecords[3], &error);
+  }
   EXPECT_FALSE(appended);
   EXPECT_NE(error.find("Cannot append to"), std::string::npos) << error;
   EXPECT_EQ(FileText(path), before);

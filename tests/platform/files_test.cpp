@@ -3,11 +3,10 @@
 #include "platform/files.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <filesystem>
 
+#include "support/full_disk.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -46,16 +45,14 @@ TEST(ReplaceFiles, AllOrNothingWhenTheDiskFills) {
   TempFolder folder;
   folder.Write("small.bin", "old small");
   folder.Write("big.bin", "old big");
-  std::signal(SIGXFSZ, SIG_IGN);
-  rlimit old{};
-  ::getrlimit(RLIMIT_FSIZE, &old);
-  rlimit full = old;
-  full.rlim_cur = 1000;
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &full), 0);
   const std::string big(5000, 'b');
-  const bool replaced =
-      platform::ReplaceFiles({{folder / "small.bin", "new small"}, {folder / "big.bin", big}});
-  ::setrlimit(RLIMIT_FSIZE, &old);
+  bool replaced = false;
+  {
+    const testing_support::FullDisk full(1000);
+    ASSERT_TRUE(full.Applied());
+    replaced =
+        platform::ReplaceFiles({{folder / "small.bin", "new small"}, {folder / "big.bin", big}});
+  }
   EXPECT_FALSE(replaced);
   EXPECT_EQ(folder.Read("small.bin"), "old small");
   EXPECT_EQ(folder.Read("big.bin"), "old big");

@@ -3,9 +3,7 @@
 #include "vprinter/virtual_printer.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <thread>
 
 #include <cmath>
@@ -15,6 +13,7 @@
 #include "driver/cturbine.h"
 #include "driver/cwin_grelt_drv.h"
 #include "driver/cwin_hdidapi.h"
+#include "support/full_disk.h"
 #include "support/loopback.h"
 #include "support/temp_folder.h"
 #include "vprinter/attachment.h"
@@ -482,16 +481,15 @@ TEST_F(VirtualPrinterTest, AChangeThatCannotBeSavedFailsItsCall) {
   ASSERT_EQ(Open(drv), 0);
   const auto& k = *model->key;
   const Bytes before = Printer()->ReadNvram(600, 1);
-  std::signal(SIGXFSZ, SIG_IGN);
-  rlimit old{};
-  ::getrlimit(RLIMIT_FSIZE, &old);
-  rlimit small = old;
-  small.rlim_cur = 4096;  // far less than a state file: the disk is full
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-  const int written =
-      drv.Ctl_WriteEEP_LFP(c0(), c1(), 600, 0x5A, k[0], k[1], k[2], k[3], k[4], k[5], k[6], k[7]);
-  const bool direct = Printer()->WriteNvram(601, {0x5A});
-  ::setrlimit(RLIMIT_FSIZE, &old);
+  int written = 0;
+  bool direct = true;
+  {
+    const testing_support::FullDisk full(4096);  // far less than a state file
+    ASSERT_TRUE(full.Applied());
+    written = drv.Ctl_WriteEEP_LFP(c0(), c1(), 600, 0x5A, k[0], k[1], k[2], k[3], k[4], k[5], k[6],
+                                   k[7]);
+    direct = Printer()->WriteNvram(601, {0x5A});
+  }
   EXPECT_EQ(written, driver::kDrvWriteFailed);
   EXPECT_FALSE(direct);
   EXPECT_EQ(Printer()->ReadNvram(600, 1), before);
