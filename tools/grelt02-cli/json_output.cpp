@@ -2,6 +2,8 @@
 
 #include <iostream>
 
+#include "ui_services/ui_services.h"
+
 namespace cli {
 namespace {
 
@@ -72,6 +74,16 @@ Json PageTextToJson(const menu::FunctionPageText& page) {
 }  // namespace cli
 
 namespace cli {
+
+std::string IconName(unsigned style) {
+  switch (style & ui::kIconMask) {
+    case ui::kIconError: return "error";
+    case ui::kIconInformation: return "information";
+    case ui::kIconQuestion: return "question";
+    case ui::kIconWarning: return "warning";
+    default: return "none";
+  }
+}
 
 void Print(const Json& json) { std::cout << json.dump(2) << '\n'; }
 

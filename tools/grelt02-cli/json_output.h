@@ -16,6 +16,8 @@ Json SettingsToJson(const settings::AppSettings& settings);
 Json MainMenusToJson(const menu::MenuFiles& files);
 Json TreeToJson(const menu::MenuFiles& files, const std::vector<menu::TreeInsertion>& plan);
 Json PageTextToJson(const menu::FunctionPageText& page);
+// The name of a message's icon: "error", "information", "question", "warning" or "none".
+std::string IconName(unsigned style);
 // Prints a command's answer on standard output.
 void Print(const Json& json);
 

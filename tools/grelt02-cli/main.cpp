@@ -17,16 +17,6 @@
 #include "settings/app_settings.h"
 #include "ui/scripted_ui_services.h"
 
-namespace {
-
-const char* IconName(unsigned icon) {
-  if (icon == ui::kIconInformation) return "information";
-  if (icon == ui::kIconError) return "error";
-  return "none";
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
   // A file size limit is a full disk to this program: the write fails and says so, instead of
   // the process dying without a word.
@@ -121,7 +111,7 @@ int main(int argc, char** argv) {
     run = [&] {
       std::string text;
       if (!menuFiles().LookupMessage(number, text)) exitCode = 1;
-      cli::Print({{"text", text}, {"icon", IconName(menu::MessageIcon(number))}});
+      cli::Print({{"text", text}, {"icon", cli::IconName(menu::MessageIcon(number))}});
     };
   });
 

@@ -15,7 +15,7 @@
 namespace cli {
 namespace {
 
-struct Options {
+struct PatternOptions {
   int port = -1;
   std::string name;
   std::string model;
@@ -66,7 +66,7 @@ bool RunPattern(const std::string& name, printer::CPrinterLink& link,
   return ok && link.FlushJob();
 }
 
-void AddPatternOptions(CLI::App& command, Options& options, const std::vector<std::string>& names) {
+void AddPatternOptions(CLI::App& command, PatternOptions& options, const std::vector<std::string>& names) {
   command.add_option("NAME", options.name, "The pattern")->required()->check(CLI::IsMember(names));
   command.add_option("--dot-type", options.dotType, "Nozzle check: 1 large, 2 medium, 3 small")
       ->check(CLI::Range(1, 3));
@@ -116,7 +116,7 @@ private:
 }  // namespace
 
 void AddPatternCommands(CLI::App& app, CommandContext& context) {
-  auto options = std::make_shared<Options>();
+  auto options = std::make_shared<PatternOptions>();
 
   CLI::App* pattern = app.add_subcommand(
       "pattern", "Build a pattern's job against a scratch virtual printer and write it to a file");

@@ -14,7 +14,7 @@
 namespace cli {
 namespace {
 
-struct Options {
+struct PrinterOptions {
   int port = -1;
   std::string address;
   int length = 16;
@@ -73,7 +73,7 @@ Json BytesToJson(int address, const std::vector<std::uint8_t>& bytes) {
 }  // namespace
 
 void AddPrinterCommands(CLI::App& app, CommandContext& context) {
-  auto options = std::make_shared<Options>();
+  auto options = std::make_shared<PrinterOptions>();
   auto portOption = [options](CLI::App* command) { AddPortOption(*command, options->port); };
 
   CLI::App* ports = app.add_subcommand("ports", "The discovered USB printers and the port map");

@@ -17,7 +17,7 @@
 namespace cli {
 namespace {
 
-struct Options {
+struct RunOptions {
   std::string function;
   int port = -1;
   int selector = 0;
@@ -51,16 +51,6 @@ int AnswerCode(const std::string& answer) {
   if (answer == "cancel") return ui::kAnswerCancel;
   if (answer == "yes") return ui::kAnswerYes;
   return ui::kAnswerNo;
-}
-
-std::string IconName(unsigned style) {
-  switch (style & ui::kIconMask) {
-    case ui::kIconError: return "error";
-    case ui::kIconInformation: return "information";
-    case ui::kIconQuestion: return "question";
-    case ui::kIconWarning: return "warning";
-    default: return "none";
-  }
 }
 
 // The message boxes and message dialogs of a run, in order, with what answered them.
@@ -103,7 +93,7 @@ std::pair<int, int> ParseFunction(const std::string& function) {
 }
 
 // Refuses, before any printer is opened, what the item's page could never hand its operation.
-void CheckAgainstThePage(const Options& options) {
+void CheckAgainstThePage(const RunOptions& options) {
   ui::GivenInputs given{options.selector, options.flags, options.values, options.measured, {}};
   if (options.inputGiven) given.text = options.input;
   const auto [base, item] = ParseFunction(options.function);
@@ -113,7 +103,7 @@ void CheckAgainstThePage(const Options& options) {
 }
 
 // Fills the request as the item's page and the pressed button would.
-void FillRequest(const Options& options, const menu::MenuFiles& catalogue,
+void FillRequest(const RunOptions& options, const menu::MenuFiles& catalogue,
                  operations::OperationRequest& request) {
   const auto [base, item] = ParseFunction(options.function);
   request.buttonBase = base;
@@ -156,7 +146,7 @@ int RunExitCode(bool dispatched, const operations::OperationRequest& request,
 }  // namespace
 
 void AddRunCommand(CLI::App& app, CommandContext& context) {
-  auto options = std::make_shared<Options>();
+  auto options = std::make_shared<RunOptions>();
   CLI::App* run = app.add_subcommand(
       "run", "Run one service operation as the main service dialog does, answers scripted");
   run->add_option("FUNCTION", options->function, "Function number (such as 210090), F11 or F12")

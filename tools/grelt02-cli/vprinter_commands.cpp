@@ -22,7 +22,7 @@
 namespace cli {
 namespace {
 
-struct Options {
+struct VprinterOptions {
   std::string name;
   std::string model = "MW";
   int port = 0;
@@ -202,7 +202,7 @@ Json DescribeUnit(const std::string& name, const vprinter::PrinterState& state) 
 
 // vprinter unit: the option unit as a trainer sets it up, then as it stands.
 void AddUnitCommand(CLI::App& group, CommandContext& context,
-                    const std::shared_ptr<Options>& options) {
+                    const std::shared_ptr<VprinterOptions>& options) {
   CLI::App* unit = group.add_subcommand(
       "unit", "Set up the option unit (temperature, attachment lamp, tiles) and show it");
   unit->add_option("--name", options->name, "The printer (default: the only one attached)");
@@ -244,7 +244,7 @@ void AddUnitCommand(CLI::App& group, CommandContext& context,
 }  // namespace
 
 void AddVprinterCommands(CLI::App& app, CommandContext& context) {
-  auto options = std::make_shared<Options>();
+  auto options = std::make_shared<VprinterOptions>();
   CLI::App* group =
       app.add_subcommand("vprinter", "Virtual printers: attach, inspect, give faults");
   group->require_subcommand(1);
