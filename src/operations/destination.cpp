@@ -18,8 +18,6 @@ namespace {
 namespace nv = driver::nvram;
 
 constexpr int kMsgAskDestination = 13002001;
-constexpr int kMsgBoardDiffers = 91020004;
-constexpr int kMsgListsOrDestination = 91020006;
 constexpr int kMsgDestinationDiffers = 93002001;
 constexpr const char* kNoDestinationRecord = "Cannot Get Destination Settings.";
 
@@ -55,7 +53,7 @@ private:
     std::uint8_t initialised = 0;
     if (!link_.ReadCtrlNvram(nv::kBoardInitialised, initialised)) return Fail(kMsgPrinterFailed);
     if (initialised != 1 && !(link_.EraseList(1) && link_.EraseList(2)))
-      return Fail(kMsgListsOrDestination);
+      return Fail(kMsgDestinationOrLists);
     return SettledCtrlWrite(run_, nv::kBoardInitialised, 1) || Fail(kMsgBoardDiffers);
   }
 
@@ -81,7 +79,7 @@ private:
     const std::optional<bool> written = RecordOnBoard(record);
     if (written == false) link_.SetLastError(printer::kReadBackDiffers);
     if (written != true) return Fail(kMsgBoardDiffers);
-    return SettledCtrlWrite(run_, nv::kDestinationSet, 1) || Fail(kMsgListsOrDestination);
+    return SettledCtrlWrite(run_, nv::kDestinationSet, 1) || Fail(kMsgDestinationOrLists);
   }
 
   bool WriteTail(const driver::DestinationRecord& record) {

@@ -63,6 +63,8 @@ inline constexpr int kMsgNotAccepted = 90000002;      // the printer did not tak
 inline constexpr int kMsgReadBackDiffers = 90000004;  // read back different from what was written
 inline constexpr int kMsgFileProblem = 90000007;      // a file cannot be opened or written
 inline constexpr int kMsgInvalidInput = 90000010;     // the value entered is not valid
+inline constexpr int kMsgBoardDiffers = 91020004;     // the board did not take a board value
+inline constexpr int kMsgDestinationOrLists = 91020006;  // destination or lists not restored
 
 // Shows a numbered message with an OK button and returns `result`, so that a step can end with
 // its message in one line.

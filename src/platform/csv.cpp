@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/files.h"
+
 namespace platform {
 namespace {
 
@@ -55,16 +57,6 @@ bool ReadAll(int fd, std::string& text) {
     const ssize_t n = ::pread(fd, text.data() + got, text.size() - got, static_cast<off_t>(got));
     if (n <= 0) return false;
     got += static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    bytes.remove_prefix(static_cast<std::size_t>(n));
   }
   return true;
 }

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <functional>
@@ -15,15 +16,6 @@ namespace {
 std::string TemporaryName(const std::string& path) {
   return path + "." + std::to_string(::getpid()) + "." +
          std::to_string(std::hash<std::thread::id>()(std::this_thread::get_id())) + ".tmp";
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-    if (written <= 0) return false;
-    bytes.remove_prefix(static_cast<std::size_t>(written));
-  }
-  return true;
 }
 
 // Writes the bytes whole into a new file; false, with the file removed, when it cannot.
@@ -69,6 +61,16 @@ std::optional<std::vector<std::uint8_t>> ReadFileHead(const std::string& path,
   in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(maxBytes));
   bytes.resize(static_cast<std::size_t>(in.gcount()));
   return bytes;
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return true;
 }
 
 }  // namespace platform

@@ -26,6 +26,9 @@ struct FileContent {
 };
 bool ReplaceFiles(const std::vector<FileContent>& files, bool syncToDisk = true);
 
+// Writes all the bytes to an open file, as many calls as it takes; false on the first error.
+bool WriteAll(int fd, std::string_view bytes);
+
 // The first maxBytes bytes of a file (fewer when it is shorter); nothing when it cannot be opened.
 std::optional<std::vector<std::uint8_t>> ReadFileHead(const std::string& path,
                                                       std::size_t maxBytes);

@@ -4,14 +4,10 @@
 
 #include "operations/dispatcher.h"
 #include "operations/file_transfer.h"
+#include "operations/shared_steps.h"
 #include "ui/data_exchange.h"
 
 namespace ui {
-namespace {
-
-constexpr int kMsgFileMissing = 90000007;
-
-}  // namespace
 
 DialogTemplate FirmwareUpdateTemplate() {
   using K = ControlKind;
@@ -58,7 +54,7 @@ void CSvc_FW_Update::OnReference() {
   ChooseFile(Services(), {"*", "*.UPG", "All Files (*.UPG) | *.UPG"}, chosen);
   if (chosen.empty()) return;
   if (!operations::SendableFile(chosen)) {
-    environment_.catalogue.ShowMessageById(kMsgFileMissing, kOk);
+    environment_.catalogue.ShowMessageById(operations::kMsgFileProblem, kOk);
     return;
   }
   std::error_code error;

@@ -3,17 +3,12 @@
 #include <algorithm>
 #include <cstring>
 
+#include "vprinter/command_bytes.h"
+
 namespace vprinter {
 namespace {
 
 constexpr std::uint8_t kEsc = 0x1B;
-
-std::uint16_t Word(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
-
-std::uint32_t Dword(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0] | (p[1] << 8) | (p[2] << 16)) |
-         (std::uint32_t{p[3]} << 24);
-}
 
 bool ValidTriple(std::uint8_t c, std::uint8_t inverse, std::uint8_t rotated) {
   return inverse == static_cast<std::uint8_t>(0xFF - c) &&
@@ -114,7 +109,7 @@ CommandParser::Step CommandParser::ParseEsc(std::size_t at) {
     case '(': {
       if (Available() < 5) return Step::NeedMore;
       const char letter = static_cast<char>(pending_[at + 2]);
-      const std::size_t length = Word(&pending_[at + 3]);
+      const std::size_t length = Word(pending_, at + 3);
       if (Available() < 5 + length) return Step::NeedMore;
       const Bytes params(pending_.begin() + static_cast<std::ptrdiff_t>(at + 5),
                          pending_.begin() + static_cast<std::ptrdiff_t>(at + 5 + length));
@@ -168,8 +163,8 @@ CommandParser::Step CommandParser::ParseRaster(std::size_t at) {
   block.colour = pending_[at + 2];
   const std::uint8_t compression = pending_[at + 3];
   block.bitsPerDot = pending_[at + 4];
-  block.bytesPerLine = Word(&pending_[at + 5]);
-  block.lines = Word(&pending_[at + 7]);
+  block.bytesPerLine = Word(pending_, at + 5);
+  block.lines = Word(pending_, at + 7);
   if (compression != 1 || (block.bitsPerDot != 1 && block.bitsPerDot != 2) ||
       block.bytesPerLine == 0) {
     sink_.OnMalformed("bad raster header");
@@ -200,7 +195,7 @@ CommandParser::Step CommandParser::ParseRasterRows() {
 CommandParser::Step CommandParser::ParseFactory(std::size_t at) {
   // ESC family flag W(length) access(2) triple(3) params
   if (Available() < 5) return Step::NeedMore;
-  const std::size_t length = Word(&pending_[at + 3]);
+  const std::size_t length = Word(pending_, at + 3);
   if (length < 5) {
     sink_.OnMalformed("factory command too short");
     return Step::Malformed;
@@ -235,7 +230,7 @@ CommandParser::Step CommandParser::ParseRemote(std::size_t at) {
     sink_.OnMalformed("bad remote-mode command");
     return Step::Malformed;
   }
-  const std::size_t length = Word(&pending_[at + 2]);
+  const std::size_t length = Word(pending_, at + 2);
   if (Available() < 4 + length) return Step::NeedMore;
   const std::string name{static_cast<char>(pending_[at]), static_cast<char>(pending_[at + 1])};
   const Bytes params(pending_.begin() + static_cast<std::ptrdiff_t>(at + 4),
@@ -250,7 +245,7 @@ CommandParser::Step CommandParser::ParseFirmware(std::size_t at) {
   const std::size_t versionLength = pending_[at + kFirmwareFixed - 1];
   const std::size_t header = kFirmwareFixed + versionLength + 4;
   if (Available() < header) return Step::NeedMore;
-  const std::size_t payload = Dword(&pending_[at + header - 4]);
+  const std::size_t payload = Dword(pending_, at + header - 4);
   const std::size_t total = header + payload + 4;
   const auto letter = [](std::uint8_t c) { return c >= 'A' && c <= 'Z'; };
   const std::uint8_t* model = &pending_[at + kFirmwareMagic.size()];

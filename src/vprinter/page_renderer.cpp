@@ -10,6 +10,7 @@
 #include <set>
 
 #include "driver/get_str_image.h"
+#include "vprinter/command_bytes.h"
 
 namespace vprinter {
 namespace {
@@ -20,14 +21,6 @@ constexpr double kScreenPixels = 1600;  // the longer side of a scaled page
 constexpr double kMaxPagePixels = (64.0 * 360 + 240) * (360.0 * 360);
 constexpr int kLegendWidth = 240;
 constexpr double kBlankPageInches = 1;
-
-std::uint32_t Word(const Bytes& p, std::size_t at) {
-  return static_cast<std::uint32_t>(p[at] | (p[at + 1] << 8));
-}
-
-std::uint32_t Dword(const Bytes& p, std::size_t at) {
-  return Word(p, at) | (Word(p, at + 2) << 16);
-}
 
 // How dark a dot prints: small, medium and large drops.
 double Intensity(int value, int bits) {

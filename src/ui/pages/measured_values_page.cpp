@@ -1,12 +1,12 @@
 #include "ui/pages/measured_values_page.h"
 
 #include "operations/operation_request.h"
+#include "operations/shared_steps.h"
 #include "ui/data_exchange.h"
 
 namespace ui {
 namespace {
 
-constexpr int kMsgInvalidInput = 90000010;
 constexpr double kFeedSheetLength = 508.0;
 // Rows: position sheet lines A, F, B and G.
 enum Row { kRowA, kRowF, kRowB, kRowG };
@@ -110,7 +110,7 @@ bool CSvcDlgTBS::ReadEdit(int row, double empty, double& value, bool& wasEmpty) 
     return true;
   }
   if (ParseDialogDouble(text, value)) return true;
-  catalogue_.ShowMessageById(kMsgInvalidInput, kOk);
+  catalogue_.ShowMessageById(operations::kMsgInvalidInput, kOk);
   SetFocus(kMeasuredEditIds[row]);
   return false;
 }

@@ -3,12 +3,11 @@
 #include <sstream>
 
 #include "operations/operation_request.h"
+#include "operations/shared_steps.h"
 #include "ui/data_exchange.h"
 
 namespace ui {
 namespace {
-
-constexpr int kMsgInvalidInput = 90000010;
 
 DialogTemplate TextInputLayout() {
   using K = ControlKind;
@@ -96,7 +95,7 @@ bool CSvcDlgInput::CollectInput() {
   if (itemNumber_ == kNetworkAddressItem) {
     std::string address;
     if (!ParseAddressField(address_, address)) {
-      catalogue_.ShowMessageById(kMsgInvalidInput, kOk);
+      catalogue_.ShowMessageById(operations::kMsgInvalidInput, kOk);
       SetFocus(kTextInputAddressId);
       return false;
     }
