@@ -17,6 +17,7 @@
 #include "operations/service_operations.h"
 #include "support/full_disk.h"
 #include "support/service_fixture.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -76,8 +77,8 @@ protected:
     EXPECT_EQ(calls.back().kind, ui::UiCallKind::ProgressClosed);
   }
   static std::vector<std::uint8_t> ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
+    const std::string bytes = testing_support::ReadWholeFile(path);
+    return {bytes.begin(), bytes.end()};
   }
   // The positions the bar was set to after the phase with this text began.
   std::vector<int> PositionsOfPhase(const std::string& text) {

@@ -14,8 +14,6 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <set>
 #include <sstream>
@@ -31,6 +29,7 @@
 #include "support/full_disk.h"
 #include "support/faulty_device.h"
 #include "support/service_fixture.h"
+#include "support/temp_folder.h"
 #include "support/virtual_printer_bench.h"
 #include "vprinter/device_server.h"
 #include "vprinter/firmware_file.h"
@@ -83,8 +82,7 @@ std::map<std::string, std::string> FilesBelow(const std::string& root, const std
     if (!entry.is_regular_file() || path.rfind(printer, 0) == 0 ||
         path.rfind(root + "/Registry", 0) == 0 || path.rfind(root + "/" + kCsvFolder, 0) == 0)
       continue;
-    std::ifstream in(path, std::ios::binary);
-    files[path.substr(root.size())] = {std::istreambuf_iterator<char>(in), {}};
+    files[path.substr(root.size())] = testing_support::ReadWholeFile(path);
   }
   return files;
 }
@@ -238,8 +236,7 @@ private:
     rowsBefore_ = std::move(rows);
     std::error_code none;
     for (const auto& file : std::filesystem::directory_iterator(folder / kCsvFolder, none)) {
-      std::ifstream in(file.path(), std::ios::binary);
-      const std::string text{std::istreambuf_iterator<char>(in), {}};
+      const std::string text = testing_support::ReadWholeFile(file.path());
       outcome.recordWhole &= platform::ParseCsv(text).completeLength == text.size();
     }
   }
@@ -300,12 +297,14 @@ public:
       for (const auto* memory : now) last_.push_back(*memory);
       return;
     }
-    for (std::size_t m = 0; m < now.size(); ++m)
+    for (std::size_t m = 0; m < now.size(); ++m) {
+      if (*now[m] == last_[m]) continue;
       for (std::size_t i = 0; i < now[m]->size(); ++i)
         if ((*now[m])[i] != last_[m][i]) {
           took_[{m, i}].insert((*now[m])[i]);
           last_[m][i] = (*now[m])[i];
         }
+    }
   }
   bool Took(std::size_t memory, std::size_t at, std::uint8_t value) const {
     const auto found = took_.find({memory, at});

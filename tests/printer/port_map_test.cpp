@@ -29,8 +29,7 @@ protected:
     directory.Attach({Link(instance), 0, "test:" + instance});
   }
   std::string File() const {
-    std::ifstream in(folder / "USB.ini", std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return folder.Read("USB.ini");
   }
 
   testing_support::TempFolder folder;

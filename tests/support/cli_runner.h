@@ -8,8 +8,6 @@
 #include <array>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <nlohmann/json.hpp>
 #include <string>
 
@@ -35,8 +33,7 @@ inline CliRun RunProgram(const std::string& commandLine) {
   for (std::size_t n; (n = std::fread(chunk.data(), 1, chunk.size(), pipe)) > 0;)
     out.append(chunk.data(), n);
   const int status = ::pclose(pipe);
-  std::ifstream errStream(errPath);
-  std::string err{std::istreambuf_iterator<char>(errStream), std::istreambuf_iterator<char>()};
+  std::string err = ReadWholeFile(errPath);
   std::filesystem::remove(errPath);
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out, err};
 }

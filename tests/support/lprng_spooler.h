@@ -17,7 +17,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <thread>
 
@@ -109,8 +108,7 @@ public:
       ::poll(&ready, 1, static_cast<int>(allowed.count()));
     }
     ::close(watch);
-    std::ifstream in(Printed(), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return ReadWholeFile(Printed());
   }
 
 private:

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <sstream>
 #include <stdexcept>
 
 namespace fs = std::filesystem;
@@ -33,9 +33,15 @@ std::string TempFolder::Write(std::string_view relative, std::string_view conten
   return file.string();
 }
 
+std::string ReadWholeFile(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream content;
+  if (in) content << in.rdbuf();
+  return content.str();
+}
+
 std::string TempFolder::Read(std::string_view relative) const {
-  std::ifstream in(fs::path(path_) / relative, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  return ReadWholeFile(fs::path(path_) / relative);
 }
 
 }  // namespace testing_support

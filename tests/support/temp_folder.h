@@ -1,10 +1,14 @@
 #pragma once
 // A scratch folder for one test, removed with everything in it when the test ends.
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
 namespace testing_support {
+
+// The bytes of a file, read in one go; empty when it cannot be read.
+std::string ReadWholeFile(const std::filesystem::path& file);
 
 class TempFolder {
 public:
