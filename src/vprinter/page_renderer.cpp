@@ -45,6 +45,19 @@ public:
       pixel[c] = std::min(pixel[c], value);
     }
   }
+  // A dot covers its cell, from its own place to its neighbour's, in pixels rounded to the
+  // nearest: neighbouring dots meet without a white line between them at every scale, and a dot
+  // is never less than one pixel.
+  void Cell(double left, double top, double right, double bottom, std::uint32_t colour,
+            double intensity) {
+    const int x0 = static_cast<int>(std::lround(left));
+    const int y0 = static_cast<int>(std::lround(top));
+    const int x1 = std::max(x0 + 1, static_cast<int>(std::lround(right)));
+    const int y1 = std::max(y0 + 1, static_cast<int>(std::lround(bottom)));
+    for (int y = y0; y < y1; ++y) {
+      for (int x = x0; x < x1; ++x) Dot(x, y, colour, intensity);
+    }
+  }
   void Box(int x, int y, int w, int h, std::uint32_t colour) {
     for (int dy = 0; dy < h; ++dy) {
       for (int dx = 0; dx < w; ++dx) Dot(x + dx, y + dy, colour, 1.0);
@@ -283,9 +296,10 @@ bool WritePagePng(const Page& page, const std::string& path, bool full, std::str
   for (const PlacedBlock& placed : page.blocks) {
     const std::uint32_t ink = InkColour(placed.block.colour);
     ForEachDot(placed.block, [&](int dot, int row, int value) {
-      canvas.Dot(static_cast<int>((placed.x + dot * placed.hPitch) * perInch),
-                 static_cast<int>((placed.y + row * placed.vPitch) * perInch), ink,
-                 Intensity(value, placed.block.bitsPerDot));
+      const double x = placed.x + dot * placed.hPitch;
+      const double y = placed.y + row * placed.vPitch;
+      canvas.Cell(x * perInch, y * perInch, (x + placed.hPitch) * perInch,
+                  (y + placed.vPitch) * perInch, ink, Intensity(value, placed.block.bitsPerDot));
     });
   }
   // The margin: the page's edge, then a swatch and the code of every colour printed.

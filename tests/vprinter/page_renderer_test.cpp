@@ -45,6 +45,49 @@ protected:
     encoder::RemoteJobEnd(*link);
     encoder::ExitRemoteMode(*link);
   }
+  // A bar of every dot set, of the given dots per inch across (360 down), on a sheet of the given
+  // width, `at` 1/2880 inch from its left edge.
+  void SolidBarJob(int sheetInches, int dotsPerInch, int at) {
+    encoder::ResetPrinter(*link);
+    encoder::EnterGraphicsMode(*link);
+    encoder::SetUnit(*link, 1, 1, 1, 2880);
+    encoder::SetResolutionInfo(*link, 360, dotsPerInch);
+    encoder::SetPaperSize(*link, 2880 * sheetInches, 2880 * 2);
+    encoder::SetAbsHoriPos(*link, static_cast<std::uint32_t>(at));
+    encoder::SetRasterData(*link, 0x00, 2, 90, 200);
+    for (int r = 0; r < 200; ++r) encoder::AppendBitPattern(*link, "11111111", 90);
+    encoder::EndPage(*link);
+  }
+  // The white pixels inside the box that holds every inked pixel of the page (the margin with
+  // its legend left out).
+  int WhiteInsideTheInk(const std::string& path) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    EXPECT_NE(png_image_begin_read_from_file(&image, path.c_str()), 0) << path;
+    image.format = PNG_FORMAT_RGB;
+    std::vector<std::uint8_t> rgb(PNG_IMAGE_SIZE(image));
+    EXPECT_NE(png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr), 0) << path;
+    const int width = static_cast<int>(image.width) - 240;
+    const int height = static_cast<int>(image.height);
+    auto white = [&](int x, int y) {
+      const std::uint8_t* p = &rgb[(static_cast<std::size_t>(y) * image.width + x) * 3];
+      return p[0] == 255 && p[1] == 255 && p[2] == 255;
+    };
+    int left = width, right = -1, top = height, bottom = -1;
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) {
+        if (white(x, y)) continue;
+        left = std::min(left, x), right = std::max(right, x);
+        top = std::min(top, y), bottom = std::max(bottom, y);
+      }
+    }
+    EXPECT_GE(right, left) << "nothing was inked";
+    int count = 0;
+    for (int y = top; y <= bottom; ++y) {
+      for (int x = left; x <= right; ++x) count += white(x, y) ? 1 : 0;
+    }
+    return count;
+  }
   std::pair<int, int> PngSize(const std::string& path) {
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
@@ -78,6 +121,28 @@ TEST_F(RenderTest, FullResolutionIsOneDotAPixel) {
   const auto [width, height] = PngSize(summary.files[0]);
   EXPECT_EQ(width, 4 * 360 + 240);
   EXPECT_EQ(height, 3 * 360);
+}
+
+// A white line through a solid area would look like a nozzle that did not fire: solid stays
+// solid at full resolution and at the screen scales of a narrow and a wide sheet, with dots as
+// wide as a pixel and twice as wide, starting on a whole pixel (where rounding errors of the
+// position fall on both sides of it) and between two.
+TEST_F(RenderTest, SolidAreasHaveNoWhiteLines) {
+  for (const int sheetInches : {3, 5, 13}) {
+    for (const int dotsPerInch : {360, 180}) {
+      for (const bool full : {false, true}) {
+        for (const int at : {1440, 1443}) {
+          SolidBarJob(sheetInches, dotsPerInch, at);
+          const auto summary = Render(Job(), full);
+          ASSERT_EQ(summary.files.size(), 1u);
+          EXPECT_EQ(WhiteInsideTheInk(summary.files[0]), 0)
+              << sheetInches << " inch sheet, " << dotsPerInch << " dots per inch, full " << full
+              << ", at " << at;
+          link->ClearJob();
+        }
+      }
+    }
+  }
 }
 
 TEST_F(RenderTest, PositionsAndPitchesPlaceTheRows) {
