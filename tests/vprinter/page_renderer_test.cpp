@@ -47,15 +47,16 @@ protected:
   }
   // A bar of every dot set, of the given dots per inch across (360 down), on a sheet of the given
   // width, `at` 1/2880 inch from its left edge.
-  void SolidBarJob(int sheetInches, int dotsPerInch, int at) {
+  void SolidBarJob(int sheetInches, int dotsPerInch, int at, int rows = 200, int bytes = 90,
+                   std::string_view bits = "11111111") {
     encoder::ResetPrinter(*link);
     encoder::EnterGraphicsMode(*link);
     encoder::SetUnit(*link, 1, 1, 1, 2880);
     encoder::SetResolutionInfo(*link, 360, dotsPerInch);
     encoder::SetPaperSize(*link, 2880 * sheetInches, 2880 * 2);
     encoder::SetAbsHoriPos(*link, static_cast<std::uint32_t>(at));
-    encoder::SetRasterData(*link, 0x00, 2, 90, 200);
-    for (int r = 0; r < 200; ++r) encoder::AppendBitPattern(*link, "11111111", 90);
+    encoder::SetRasterData(*link, 0x00, 2, bytes, rows);
+    for (int r = 0; r < rows; ++r) encoder::AppendBitPattern(*link, bits, bytes);
     encoder::EndPage(*link);
   }
   // The white pixels inside the box that holds every inked pixel of the page (the margin with
@@ -143,6 +144,15 @@ TEST_F(RenderTest, SolidAreasHaveNoWhiteLines) {
       }
     }
   }
+}
+
+// A dot smaller than a pixel of the scaled picture still shows: one nozzle's single dot on a wide
+// sheet is a pixel, not nothing.
+TEST_F(RenderTest, ADotSmallerThanAPixelStillShows) {
+  SolidBarJob(13, 360, 1443, 1, 1, "10000000");
+  const auto summary = Render(Job());
+  ASSERT_EQ(summary.files.size(), 1u);
+  EXPECT_EQ(WhiteInsideTheInk(summary.files[0]), 0);  // fails when nothing was inked
 }
 
 TEST_F(RenderTest, PositionsAndPitchesPlaceTheRows) {
