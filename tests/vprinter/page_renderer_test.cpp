@@ -45,10 +45,10 @@ protected:
     encoder::RemoteJobEnd(*link);
     encoder::ExitRemoteMode(*link);
   }
-  // A bar of every dot set, of the given dots per inch across (360 down), on a sheet of the given
-  // width, `at` 1/2880 inch from its left edge.
-  void SolidBarJob(int sheetInches, int dotsPerInch, int at, int rows = 200, int bytes = 90,
-                   std::string_view bits = "11111111") {
+  // A bar of rows of `bits` (every dot set unless told), of the given dots per inch across (360
+  // down), on a sheet of the given width, `at` 1/2880 inch from its left edge.
+  void BarJob(int sheetInches, int dotsPerInch, int at, int rows = 200, int bytes = 90,
+              std::string_view bits = "11111111") {
     encoder::ResetPrinter(*link);
     encoder::EnterGraphicsMode(*link);
     encoder::SetUnit(*link, 1, 1, 1, 2880);
@@ -133,7 +133,7 @@ TEST_F(RenderTest, SolidAreasHaveNoWhiteLines) {
     for (const int dotsPerInch : {360, 180}) {
       for (const bool full : {false, true}) {
         for (const int at : {1440, 1443}) {
-          SolidBarJob(sheetInches, dotsPerInch, at);
+          BarJob(sheetInches, dotsPerInch, at);
           const auto summary = Render(Job(), full);
           ASSERT_EQ(summary.files.size(), 1u);
           EXPECT_EQ(WhiteInsideTheInk(summary.files[0]), 0)
@@ -149,7 +149,7 @@ TEST_F(RenderTest, SolidAreasHaveNoWhiteLines) {
 // A dot smaller than a pixel of the scaled picture still shows: one nozzle's single dot on a wide
 // sheet is a pixel, not nothing.
 TEST_F(RenderTest, ADotSmallerThanAPixelStillShows) {
-  SolidBarJob(13, 360, 1443, 1, 1, "10000000");
+  BarJob(13, 360, 1443, 1, 1, "10000000");
   const auto summary = Render(Job());
   ASSERT_EQ(summary.files.size(), 1u);
   EXPECT_EQ(WhiteInsideTheInk(summary.files[0]), 0);  // fails when nothing was inked
