@@ -28,9 +28,7 @@ protected:
     clock.Advance(std::chrono::seconds(1));
     directory.Attach({Link(instance), 0, "test:" + instance});
   }
-  std::string File() const {
-    return folder.Read("USB.ini");
-  }
+  std::string File() const { return folder.Read("USB.ini"); }
 
   testing_support::TempFolder folder;
   platform::FakeClock clock;

@@ -66,7 +66,8 @@ bool RunPattern(const std::string& name, printer::CPrinterLink& link,
   return ok && link.FlushJob();
 }
 
-void AddPatternOptions(CLI::App& command, PatternOptions& options, const std::vector<std::string>& names) {
+void AddPatternOptions(CLI::App& command, PatternOptions& options,
+                       const std::vector<std::string>& names) {
   command.add_option("NAME", options.name, "The pattern")->required()->check(CLI::IsMember(names));
   command.add_option("--dot-type", options.dotType, "Nozzle check: 1 large, 2 medium, 3 small")
       ->check(CLI::Range(1, 3));
