@@ -1,5 +1,7 @@
 #include "menu/menu_files.h"
 
+#include <algorithm>
+
 #include "platform/paths.h"
 #include "platform/profile.h"
 #include "settings/ini_binding.h"
@@ -69,6 +71,11 @@ bool MenuFiles::ReadTree() {
     table.push_back(IniBinding::Integer(node.section, "ExecFunc", node.function, 0));
   }
   settings::LoadIniBindings(table, file);
+  // A file that is not a tree at all (a garbage file, an empty one) would give an empty dialog.
+  const auto usable = [](const MenuNode& node) {
+    return !node.title.empty() && !node.parent.empty();
+  };
+  complete = complete && std::any_of(nodes_.begin(), nodes_.begin() + named, usable);
 
   if (!complete) ui_.MessageBox(kCannotReadMenu, ui::kApplicationTitle, ui::kOk | ui::kIconError);
   return complete;

@@ -57,8 +57,9 @@ public:
   MenuFiles(ui::UiServices& ui, std::string serviceFolder);
 
   // Reads every node of the tree file, in file order, into Nodes(). Returns false and tells the
-  // technician "Cannot Read The Menu." when the file cannot be read or holds more section names
-  // than the name buffer or the node table take; the nodes read so far are kept.
+  // technician "Cannot Read The Menu." when the file cannot be read, holds more section names
+  // than the name buffer or the node table take, or has no node with a title and a parent; the
+  // nodes read so far are kept.
   bool ReadTree();
   // Reads the sections MainMenu1 to MainMenu7 into MainMenus() entries 0 to 6.
   void ReadMainMenus();

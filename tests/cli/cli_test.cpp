@@ -85,6 +85,16 @@ TEST(Cli, TreeListsTheInsertedNodesWithTheirParents) {
       {"index":2,"section":"Item","title":"Serial","parent":"Grp","execFunc":10230}])"));
 }
 
+TEST(Cli, ATreeFileWithoutAUsableNodeCannotBeRead) {
+  testing_support::TempFolder folder;
+  folder.Write("Service/ext_funcdata.ini", "[90020]\nTreeTop=TOP\n");
+  folder.Write("Service/ext_treedata.ini", "\x7F\x45LF\x02\x01garbage\xF6\n");
+  const CliRun run = Cli("menu tree 90020", folder.Path());
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.Json(), nlohmann::ordered_json::array());
+  EXPECT_NE(run.err.find("Cannot Read The Menu."), std::string::npos) << run.err;
+}
+
 TEST(Cli, ShippedTreesShowEveryNode) {
   for (int top : {90020, 90030, 90040}) {
     const CliRun run = Cli("menu tree " + std::to_string(top));

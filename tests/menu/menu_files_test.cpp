@@ -80,13 +80,19 @@ TEST_F(MenuFilesTest, ANameListLongerThanItsBufferIsAFailedRead) {
   EXPECT_EQ(files.Nodes()[100].title, "Node 100");
 }
 
-TEST_F(MenuFilesTest, AMissingTreeFileIsAFailedReadButAnEmptyOneIsNot) {
+TEST_F(MenuFilesTest, AMissingTreeFileOrOneWithoutAUsableNodeIsAFailedRead) {
   menu::MenuFiles files = Files();
   EXPECT_FALSE(files.ReadTree());
-  EXPECT_EQ(ui_.Calls(ui::UiCallKind::MessageBox).size(), 1u);
-  Write("ext_treedata.ini", "; no sections yet\n");
+  for (const char* text : {"; no sections yet\n", "\xF6\x01garbage\n\x7F\x45LF\n",
+                           "[A]\nTitle=No parent\n[B]\nParent=A\n"}) {
+    Write("ext_treedata.ini", text);
+    EXPECT_FALSE(files.ReadTree()) << text;
+  }
+  EXPECT_EQ(ui_.Calls(ui::UiCallKind::MessageBox).size(), 4u);
+  EXPECT_EQ(ui_.Calls(ui::UiCallKind::MessageBox)[3].text, "Cannot Read The Menu.");
+  Write("ext_treedata.ini", "[A]\nParent=TOP\nTitle=One usable node\n");
   EXPECT_TRUE(files.ReadTree());
-  EXPECT_EQ(ui_.Calls(ui::UiCallKind::MessageBox).size(), 1u);
+  EXPECT_EQ(ui_.Calls(ui::UiCallKind::MessageBox).size(), 4u);
 }
 
 TEST_F(MenuFilesTest, MissingFilesReadAsFilesWithoutKeys) {
