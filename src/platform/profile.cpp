@@ -46,10 +46,11 @@ ProfileFile ProfileFile::Load(const std::string& path) {
   return Parse(text);
 }
 
-ProfileFile ProfileFile::Parse(std::string_view text) {
+ProfileFile ProfileFile::Parse(std::string_view bytes) {
   ProfileFile profile;
   profile.readable_ = true;
-  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+  const std::string decoded = DecodeFileText(bytes);
+  std::string_view text = decoded;
 
   Section* current = nullptr;
   while (!text.empty()) {

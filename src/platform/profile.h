@@ -1,8 +1,8 @@
 #pragma once
 // INI files read the way the Windows profile-string functions read them: section and key names
 // compared without regard to case, the first matching section and key win, white space around
-// names and values dropped, ';' comment lines, LF or CR LF lines, an optional UTF-8 byte-order
-// mark, and a missing file read as a file without any key. Values are copied into fixed buffers
+// names and values dropped, ';' comment lines, LF or CR LF lines, and a missing file read as a
+// file without any key. Text is held as UTF-8 whatever the file's encoding (DecodeFileText). Values are copied into fixed buffers
 // with the same truncation rules, because callers rely on them.
 
 #include <cstdint>
@@ -23,7 +23,7 @@ public:
   // unreadable file gives an empty profile whose Readable() is false.
   static ProfileFile Load(const std::string& path);
   // Parses INI text held in memory.
-  static ProfileFile Parse(std::string_view text);
+  static ProfileFile Parse(std::string_view bytes);
 
   bool Readable() const { return readable_; }
 

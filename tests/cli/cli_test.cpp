@@ -62,6 +62,19 @@ TEST(Cli, SettingsOfAnEmptyFolderAreTheDefaults) {
   EXPECT_EQ(s["strMessage01"], "Press OK\r\nto retry");
 }
 
+TEST(Cli, FilesWrittenOnWindowsInTheirCodePageReadRight) {
+  testing_support::TempFolder folder;
+  folder.Write("GRELT02.INI", "[Profile]\nstrProfile=P\nstrLanguage=Deutsch\n");
+  folder.Write("Parameter/P/Deutsch.mnu", "[MESSAGE]\nstrMessage01=Gr\xF6\xDF" "e pr\xFC" "fen\n");
+  folder.Write("Service/ext_funcdata.ini", "[MainMenu1]\nTitle=\x93Wartung\x94\nFunctionID=90010\n");
+  const CliRun settings = Cli("settings", folder.Path());
+  ASSERT_EQ(settings.exitCode, 0) << settings.err;
+  EXPECT_EQ(settings.Json()["strMessage01"], "Gr\xC3\xB6\xC3\x9F" "e pr\xC3\xBC" "fen");
+  const CliRun menus = Cli("menu main", folder.Path());
+  ASSERT_EQ(menus.exitCode, 0) << menus.err;
+  EXPECT_EQ(menus.Json()[0]["title"], "\xE2\x80\x9CWartung\xE2\x80\x9D");
+}
+
 TEST(Cli, MainMenusAreTheSevenStartScreenButtons) {
   const json menus = Cli("menu main").Json();
   ASSERT_EQ(menus.size(), 7u);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/text.h"
 #include "support/temp_folder.h"
 
 using platform::GetPrivateProfileSectionNames;
@@ -142,6 +143,51 @@ TEST(Profile, BinaryGarbageAndHugeFilesNeitherCrashNorOverrun) {
   EXPECT_EQ(Get(big, "Sec19999", "K"), "19999");
   char names[1600];
   EXPECT_EQ(big.GetSectionNames(names, sizeof names), 1598u);
+}
+
+// The bytes of a file in UTF-16 with its byte-order mark.
+std::string Utf16(std::u16string_view text, bool bigEndian) {
+  std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (const char16_t unit : text) {
+    const char high = static_cast<char>(unit >> 8);
+    const char low = static_cast<char>(unit & 0xFF);
+    bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+  }
+  return bytes;
+}
+
+// "Größe" as each encoding a technician's file may come in.
+TEST(Profile, FilesFromWindowsReadTheSameInEveryEncoding) {
+  const std::string utf8 = "[Menu]\nTitle=Gr\xC3\xB6\xC3\x9F" "e \xE2\x82\xAC\n";
+  const std::vector<std::string> files = {
+      utf8,
+      "\xEF\xBB\xBF" + utf8,
+      "[Menu]\nTitle=Gr\xF6\xDF" "e \x80\n",  // Windows-1252
+      Utf16(u"[Menu]\nTitle=Gr\u00F6\u00DFe \u20AC\n", false),
+      Utf16(u"[Menu]\nTitle=Gr\u00F6\u00DFe \u20AC\n", true),
+  };
+  for (const std::string& bytes : files) {
+    EXPECT_EQ(Get(ProfileFile::Parse(bytes), "menu", "title"), "Gr\xC3\xB6\xC3\x9F" "e \xE2\x82\xAC")
+        << ::testing::PrintToString(bytes);
+  }
+}
+
+TEST(Profile, DecodedTextIsAlwaysValidUtf8) {
+  using platform::DecodeFileText;
+  using platform::IsValidUtf8;
+  // Overlong forms, surrogates, code points past U+10FFFF and cut sequences are not UTF-8: the
+  // whole file is then read as Windows-1252, including its undefined bytes.
+  for (const char* bytes : {"\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "ok \xE2\x82",
+                            "\x81\x8D\x8F\x90\x9D", "\xF8\x88\x80\x80\x80"}) {
+    EXPECT_FALSE(IsValidUtf8(bytes)) << bytes;
+    EXPECT_TRUE(IsValidUtf8(DecodeFileText(bytes))) << bytes;
+  }
+  EXPECT_EQ(DecodeFileText("\x93quoted\x94 \x85"), "\xE2\x80\x9Cquoted\xE2\x80\x9D \xE2\x80\xA6");
+  EXPECT_EQ(DecodeFileText("\x81"), "\xC2\x81");
+  EXPECT_TRUE(IsValidUtf8("\xF0\x9F\x96\xA8 \xEF\xBF\xBF \xF4\x8F\xBF\xBF"));
+  // UTF-16: a surrogate pair, an unpaired surrogate and an odd last byte.
+  EXPECT_EQ(DecodeFileText(std::string("\xFF\xFE\x3D\xD8\x68\xDC\x00\xD8\x41\x00\x42", 11)),
+            "\xF0\x9F\x91\xA8\xEF\xBF\xBD" "A\xEF\xBF\xBD");
 }
 
 }  // namespace

@@ -85,6 +85,9 @@ std::string IconName(unsigned style) {
   }
 }
 
-void Print(const Json& json) { std::cout << json.dump(2) << '\n'; }
+// Texts from the printer are bytes; a byte that is not UTF-8 must not cost the whole output.
+void Print(const Json& json) {
+  std::cout << json.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
+}
 
 }  // namespace cli
