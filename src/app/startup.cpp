@@ -34,7 +34,8 @@ AppState RunStartup(const std::string& programFolder, ui::UiServices& ui, platfo
   AppState state;
   state.registryKey = kRegistryKey;
   // The main settings file first: it names the profile that the other two files live under.
-  state.settings = settings::LoadSettings(programFolder);
+  std::vector<std::string> problems;
+  state.settings = settings::LoadSettings(programFolder, &problems);
   state.registry =
       std::make_unique<platform::Registry>(platform::Registry::DefaultRoot(programFolder), clock);
   state.portMap = std::make_unique<printer::PortMap>(programFolder, *state.registry, clock);
@@ -52,6 +53,7 @@ AppState RunStartup(const std::string& programFolder, ui::UiServices& ui, platfo
   state.environment = std::make_unique<operations::ServiceEnvironment>(
       state.settings, std::move(folders), clock, ui, state.portMap.get(), *state.devices,
       printer::LpdPortFromEnvironment());
+  state.environment->startupProblems = std::move(problems);
   return state;
 }
 

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "driver/device_directory.h"
 #include "driver/grelt_driver.h"
@@ -66,6 +67,9 @@ public:
   const menu::MenuFiles catalogue;  // numbered messages and page texts
   const std::string versionText;    // the start screen's version, printed in sheet headers
   const int lpdPort;                // where network jobs go on the printer's host
+  // What start-up found wrong with the settings files (a missing language file, ...), for the
+  // dialogs to tell; the desktop program sets it once, before any dialog opens.
+  std::vector<std::string> startupProblems;
 
 private:
   mutable std::atomic<int> chosenPort_{0};  // 0: none chosen

@@ -160,8 +160,14 @@ AppSettings LoadSettings(const std::string& programFolder, std::vector<std::stri
   LoadIniBindings(MainSettingsBindings(settings), mainFile);
   KeepInsideTheProgramFolder("strProfile", settings.strProfile, "ProfileName", found);
   KeepInsideTheProgramFolder("strLanguage", settings.strLanguage, "ProgName", found);
+  const std::string languagePath = LanguageFilePath(programFolder, settings);
+  const platform::ProfileFile languageFile = platform::ProfileFile::Load(languagePath);
+  if (!languageFile.Readable()) {
+    found.push_back("the language file " + languagePath +
+                    " cannot be read; the built-in texts are used");
+  }
   if (problems != nullptr) *problems = std::move(found);
-  LoadIniBindings(LanguageBindings(settings), LanguageFilePath(programFolder, settings));
+  LoadIniBindings(LanguageBindings(settings), languageFile);
   LoadIniBindings(ParameterBindings(settings), ParameterFilePath(programFolder, settings));
   return settings;
 }

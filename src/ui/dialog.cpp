@@ -356,4 +356,10 @@ void CDialog::NotifyChildRemoved(CDialog& child) {
   if (observer_ != nullptr) observer_->ChildRemoved(child);
 }
 
+std::string AsSentence(std::string_view note) {
+  std::string sentence(note);
+  if (!sentence.empty() && sentence[0] >= 'a' && sentence[0] <= 'z') sentence[0] -= 'a' - 'A';
+  return sentence;
+}
+
 }  // namespace ui

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ui/control_state.h"
@@ -25,6 +26,10 @@ inline constexpr int kKeyEnter = 0x0D;
 inline constexpr int kKeyEscape = 0x1B;
 inline constexpr int kKeyF11 = 0x7A;
 inline constexpr int kKeyF12 = 0x7B;
+
+// A note written for a log line ("the file ... cannot be read") as a line of a window: its first
+// letter capitalised.
+std::string AsSentence(std::string_view note);
 
 // The message the operation worker posts to its dialog when it has finished.
 inline constexpr unsigned kOperationDoneMessage = 1145;

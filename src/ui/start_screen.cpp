@@ -37,7 +37,8 @@ bool CSvcStartup::OnInitDialog() {
   const std::string exitCaption = files_->ReadMenuKey(menu::kFuncDataFile, "Main", "Button1");
   SetWindowText("Service Program Ver." + version_);
   SetDlgItemText(kStartHeadingId, title);
-  SetDlgItemText(kStartNoteId, "");
+  const bool problem = environment_ != nullptr && !environment_->startupProblems.empty();
+  SetDlgItemText(kStartNoteId, problem ? AsSentence(environment_->startupProblems[0]) : "");
   SetDlgItemText(IDCANCEL, exitCaption);
   const FontSpec heading = PointFont(120, 700, "Verdana");
   for (const int id : kMainMenuButtonIds) SetItemFont(id, heading);

@@ -62,7 +62,10 @@ bool CSvcDlgMain::OnInitDialog() {
     lastNextCaption_ = files_->ReadMenuKey(menu::kFuncDataFile, top, "Button3");
     SetDlgItemText(kNextButtonId, nextCaption_);
   }
-  SetDlgItemText(kStatusLineId, files_->ReadMenuKey(menu::kFuncDataFile, top, "Text1"));
+  const std::vector<std::string>& problems = context_.environment.startupProblems;
+  SetDlgItemText(kStatusLineId, problems.empty()
+                                    ? files_->ReadMenuKey(menu::kFuncDataFile, top, "Text1")
+                                    : AsSentence(problems[0]));
   request_.workerRunning = false;
   worker_ = std::make_unique<operations::OperationWorker>(operations::Dispatch{
       context_.environment, context_.operations, [this] { PostMessage(kOperationDoneMessage); }});

@@ -113,4 +113,23 @@ TEST_F(Grelt02AppTest, OnlyTheServiceMenusOpenTheMainDialogAndExchangeIsGuided) 
   EXPECT_NE(application.MakeFunctionDialog(90040, "Line Inspection"), nullptr);
 }
 
+TEST_F(Grelt02AppTest, AMissingLanguageFileIsToldOnTheStartScreenAndInTheStatusLine) {
+  fs::remove(program / "Parameter/TR-M7000/English.mnu");
+  app::CGrelt02App application(ui, program.Path(), clock);
+  std::string note;
+  std::string status;
+  ui.QueueDialogAction([&](ui::CDialog& start) {
+    note = start.GetDlgItemText(ui::kStartNoteId);
+    start.SetFocus(ui::kMainMenuButtonIds[1]);
+    start.Click(ui::kMainMenuButtonIds[1]);
+  });
+  ui.QueueDialogAction(
+      [&](ui::CDialog& main) { status = main.GetDlgItemText(ui::kStatusLineId); });
+  application.InitInstance();
+  for (const std::string& text : {note, status}) {
+    EXPECT_TRUE(text.starts_with("The language file ")) << text;
+    EXPECT_TRUE(text.ends_with("English.mnu cannot be read; the built-in texts are used")) << text;
+  }
+}
+
 }  // namespace

@@ -656,8 +656,19 @@ TEST(Cli, MissingSettingsAreToldOnceOnStandardError) {
   const CliRun run = Cli("settings", folder.Path());
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.err, "grelt02-cli: GRELT02.INI cannot be read in " + folder.Path() +
-                         "; the program runs on its default settings\n");
+                         "; the program runs on its default settings\n"
+                         "grelt02-cli: the language file " + folder.Path() +
+                         "/Parameter/ProfileName/ProgName.mnu cannot be read; the built-in texts "
+                         "are used\n");
   EXPECT_EQ(Cli("settings").err, "");  // the staged program folder has its files
+
+  // A language file named but missing: the built-in texts serve, and that is said once.
+  folder.Write("GRELT02.INI", "[Profile]\nstrProfile=P\nstrLanguage=Deutsch\n");
+  const CliRun named = Cli("settings", folder.Path());
+  EXPECT_EQ(named.exitCode, 0);
+  EXPECT_EQ(named.Json()["strStatus04"], "Status - ERROR  4 J");
+  EXPECT_EQ(named.err, "grelt02-cli: the language file " + folder.Path() +
+                           "/Parameter/P/Deutsch.mnu cannot be read; the built-in texts are used\n");
 }
 
 TEST(Cli, AFifthVirtualPrinterFindsNoUsbSlotAndSaysSo) {

@@ -81,6 +81,8 @@ TEST(AppSettings, TheMainFileNamesTheProfileOfTheOtherTwo) {
 TEST(AppSettings, NamesThatLeadOutOfTheProgramFolderAreRefused) {
   testing_support::TempFolder folder;
   folder.Write("outside/Parameter.ini", "[Interface]\npnInterface=3\n");
+  folder.Write("program/Parameter/ProfileName/ProgName.mnu", "[FONT]\n");
+  folder.Write("program/Parameter/TR-M7000/English.mnu", "[FONT]\n");
   for (const char* profile : {"../outside", "a/b", "..", "x\\y", "."}) {
     folder.Write("program/GRELT02.INI",
                  std::string("[Profile]\nstrProfile=") + profile + "\nstrLanguage=../../English\n");
@@ -101,6 +103,7 @@ TEST(AppSettings, NamesThatLeadOutOfTheProgramFolderAreRefused) {
 
 TEST(AppSettings, AMissingOrUselessMainFileIsToldOnce) {
   testing_support::TempFolder folder;
+  folder.Write("Parameter/ProfileName/ProgName.mnu", "[FONT]\n");
   std::vector<std::string> problems;
   settings::LoadSettings(folder.Path(), &problems);
   ASSERT_EQ(problems.size(), 1u);
@@ -109,6 +112,21 @@ TEST(AppSettings, AMissingOrUselessMainFileIsToldOnce) {
   settings::LoadSettings(folder.Path(), &problems);
   ASSERT_EQ(problems.size(), 1u);
   EXPECT_NE(problems[0].find("names no profile"), std::string::npos) << problems[0];
+}
+
+TEST(AppSettings, AMissingLanguageFileIsToldAndTheBuiltInTextsServe) {
+  testing_support::TempFolder folder;
+  folder.Write("GRELT02.INI", "[Profile]\nstrProfile=TR-M7000\nstrLanguage=Deutsch\n");
+  std::vector<std::string> problems;
+  const AppSettings s = settings::LoadSettings(folder.Path(), &problems);
+  ASSERT_EQ(problems.size(), 1u);
+  EXPECT_NE(problems[0].find("Parameter/TR-M7000/Deutsch.mnu cannot be read; the built-in texts"),
+            std::string::npos)
+      << problems[0];
+  EXPECT_EQ(s.strStatus[4], "Status - ERROR  4 J");
+  folder.Write("Parameter/TR-M7000/Deutsch.mnu", "[STATUS]\nstrStatus04=Bereit\n");
+  EXPECT_EQ(settings::LoadSettings(folder.Path(), &problems).strStatus[4], "Bereit");
+  EXPECT_TRUE(problems.empty());
 }
 
 }  // namespace
