@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <functional>
@@ -62,6 +63,8 @@ std::optional<std::vector<std::uint8_t>> ReadFileHead(const std::string& path,
   bytes.resize(static_cast<std::size_t>(in.gcount()));
   return bytes;
 }
+
+void TreatFileSizeLimitAsFullDisk() { std::signal(SIGXFSZ, SIG_IGN); }
 
 bool WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {

@@ -26,6 +26,11 @@ struct FileContent {
 };
 bool ReplaceFiles(const std::vector<FileContent>& files, bool syncToDisk = true);
 
+// Makes a file size limit (ulimit -f) a full disk to this process: a write past it fails and the
+// program says so, instead of the process dying of SIGXFSZ without a word. Called by each program
+// at its start.
+void TreatFileSizeLimitAsFullDisk();
+
 // Writes all the bytes to an open file, as many calls as it takes; false on the first error.
 bool WriteAll(int fd, std::string_view bytes);
 

@@ -2,7 +2,6 @@
 // diagnostics and tests. Every command prints JSON on standard output.
 
 #include <CLI/CLI.hpp>
-#include <csignal>
 #include <filesystem>
 #include <functional>
 #include <iostream>
@@ -12,15 +11,14 @@
 #include "json_output.h"
 #include "menu/menu_files.h"
 #include "menu/menu_tree.h"
+#include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/user_folder.h"
 #include "settings/app_settings.h"
 #include "ui/scripted_ui_services.h"
 
 int main(int argc, char** argv) {
-  // A file size limit is a full disk to this program: the write fails and says so, instead of
-  // the process dying without a word.
-  std::signal(SIGXFSZ, SIG_IGN);
+  platform::TreatFileSizeLimitAsFullDisk();
   CLI::App app{
       "Service and inspection program for the printer series, without its windows.\n"
       "Every command prints JSON."};

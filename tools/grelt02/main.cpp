@@ -13,6 +13,7 @@
 #include "gui/runtime_folder.h"
 #include "gui/screenshots.h"
 #include "operations/service_operations.h"
+#include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/user_folder.h"
 #include "settings/app_settings.h"
@@ -70,6 +71,7 @@ int DrawScreenshots(const std::string& folder, gui::QtUiServices& services,
 }  // namespace
 
 int main(int argc, char** argv) {
+  platform::TreatFileSizeLimitAsFullDisk();
   CLI::App options{"The desktop service program for the printer series."};
   options.set_version_flag("--version", "grelt02 " GRELT_VERSION);
   std::string programFolder;

@@ -98,6 +98,7 @@ int main(int argc, char** argv) {
   app.add_option("--lpd-port", lpdPort,
                  "Serve the printer's line printer daemon on this loopback port (0: any)");
   CLI11_PARSE(app, argc, argv);
+  platform::TreatFileSizeLimitAsFullDisk();
 
   // The signals that end it are taken by a thread of its own, never by a handler.
   sigset_t ending;
