@@ -184,7 +184,7 @@ void AddEncoderCommands(CLI::App& app, CommandContext& context) {
         }
         built = found->second.build(link, args);
       }
-      for (const ui::UiCall& call : ui.Calls()) std::cerr << call.text << '\n';
+      PrintShownTexts(ui);
       std::string hex;
       for (std::size_t i = 0; i < link.JobLength(); ++i) {
         char pair[4];

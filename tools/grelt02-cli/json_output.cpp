@@ -90,4 +90,14 @@ void Print(const Json& json) {
   std::cout << json.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
 }
 
+void PrintShownTexts(const ui::ScriptedUiServices& ui) {
+  using ui::UiCallKind;
+  for (const ui::UiCall& call : ui.Calls()) {
+    const bool shown = call.kind == UiCallKind::MessageBox ||
+                       call.kind == UiCallKind::MessageDialog || call.kind == UiCallKind::Wait ||
+                       call.kind == UiCallKind::Progress;
+    if (shown && !call.text.empty()) std::cerr << call.text << '\n';
+  }
+}
+
 }  // namespace cli

@@ -6,6 +6,7 @@
 #include "menu/menu_files.h"
 #include "menu/menu_tree.h"
 #include "settings/app_settings.h"
+#include "ui/scripted_ui_services.h"
 
 namespace cli {
 
@@ -20,5 +21,8 @@ Json PageTextToJson(const menu::FunctionPageText& page);
 std::string IconName(unsigned style);
 // Prints a command's answer on standard output.
 void Print(const Json& json);
+// Prints on standard error the texts the windows would have shown (messages, wait and progress
+// texts), one a line; what only a window needs (a file dialog's filter, a cursor) is left out.
+void PrintShownTexts(const ui::ScriptedUiServices& ui);
 
 }  // namespace cli

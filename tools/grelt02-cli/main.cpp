@@ -134,7 +134,6 @@ int main(int argc, char** argv) {
     std::cerr << "grelt02-cli: " << error.what() << '\n';
     return 2;
   }
-  for (const ui::UiCall& call : scriptedUi.Calls(ui::UiCallKind::MessageBox))
-    std::cerr << call.text << "\n";
+  cli::PrintShownTexts(scriptedUi);
   return exitCode;
 }

@@ -149,7 +149,7 @@ void AddPatternCommands(CLI::App& app, CommandContext& context) {
                      ReadProgramVersion(ui, platform::GetProgramFolder()), options->dotType);
       const int error = link.LastError();
       link.Close();
-      for (const ui::UiCall& call : ui.Calls()) std::cerr << call.text << '\n';
+      PrintShownTexts(ui);
       if (!ok) {
         throw std::runtime_error("the pattern could not be built for model " + options->model +
                                  " (error " + std::to_string(error) + ")");

@@ -214,7 +214,7 @@ void AddPrinterCommands(CLI::App& app, CommandContext& context) {
       const bool sent = printer::SendNetworkJob(
           options->host, data.data(), data.size(), ui, options->lpdPort, printer::kLpdTimeoutMs,
           options->spooler ? printer::LpdFraming::Spooler : printer::LpdFraming::PrinterDaemon);
-      for (const ui::UiCall& call : ui.Calls()) std::cerr << call.text << '\n';
+      PrintShownTexts(ui);
       if (!sent) throw std::runtime_error("the job was not sent to " + options->host);
       Print({{"host", options->host},
              {"port", options->lpdPort},

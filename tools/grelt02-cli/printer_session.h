@@ -67,8 +67,7 @@ public:
   }
   ~Session() {
     if (link_) link_->Close();
-    for (const ui::UiCall& call : ui_.Calls())
-      if (!call.text.empty()) std::cerr << call.text << '\n';
+    PrintShownTexts(ui_);
   }
 
   // Opens the port and selects the model; throws when either fails.

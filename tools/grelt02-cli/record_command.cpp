@@ -45,8 +45,8 @@ void AddRecordCommand(CLI::App& app, CommandContext& context) {
   };
   const auto options = std::make_shared<Options>();
   record->add_option("--serial", options->serial, "Only the printer with this serial number");
-  record->add_flag("--csv", options->csv, "As CSV (RFC 4180) instead of JSON");
-  record->add_flag("--json", options->json, "As JSON (the default)");
+  CLI::Option* csv = record->add_flag("--csv", options->csv, "As CSV (RFC 4180) instead of JSON");
+  record->add_flag("--json", options->json, "As JSON (the default)")->excludes(csv);
   record->callback([&context, options] {
     context.run = [options] {
       const std::string program = platform::GetProgramFolder();
