@@ -49,6 +49,12 @@ QString ToQtFilter(const std::string& filter) {
   return filters.join(";;");
 }
 
+QString StartingPath(const ui::FileDialogRequest& request) {
+  if (request.folder.empty()) return QString::fromStdString(request.initialName);
+  return QDir(QString::fromStdString(request.folder))
+      .filePath(QString::fromStdString(request.initialName));
+}
+
 template <typename Work>
 auto QtUiServices::OnGui(Work work) -> decltype(work()) {
   if (OnGuiThread()) return work();
@@ -121,8 +127,8 @@ int QtUiServices::ShowMessageDialog(const std::string& text, int mode) {
 std::optional<std::string> QtUiServices::OpenFileDialog(const ui::FileDialogRequest& request) {
   return OnGui([&]() -> std::optional<std::string> {
     if (unattended_) return std::nullopt;
-    const QString path = QFileDialog::getOpenFileName(
-        nullptr, "Open", QString::fromStdString(request.initialName), ToQtFilter(request.filter));
+    const QString path = QFileDialog::getOpenFileName(nullptr, "Open", StartingPath(request),
+                                                      ToQtFilter(request.filter));
     if (path.isEmpty()) return std::nullopt;
     return path.toStdString();
   });
@@ -131,8 +137,7 @@ std::optional<std::string> QtUiServices::OpenFileDialog(const ui::FileDialogRequ
 std::optional<std::string> QtUiServices::SaveFileDialog(const ui::FileDialogRequest& request) {
   return OnGui([&]() -> std::optional<std::string> {
     if (unattended_) return std::nullopt;
-    const QString path = QFileDialog::getSaveFileName(nullptr, "Save As",
-                                                      QString::fromStdString(request.initialName),
+    const QString path = QFileDialog::getSaveFileName(nullptr, "Save As", StartingPath(request),
                                                       ToQtFilter(request.filter));
     if (path.isEmpty()) return std::nullopt;
     return path.toStdString();

@@ -24,6 +24,8 @@ class DialogWindow;
 
 // "Label (*.PRN) | *.PRN" as a Qt file-dialog filter: "Label (*.PRN)".
 QString ToQtFilter(const std::string& filter);
+// Where a file dialog starts: the request's folder, and in it the proposed name.
+QString StartingPath(const ui::FileDialogRequest& request);
 
 class QtUiServices final : public ui::UiServices {
 public:

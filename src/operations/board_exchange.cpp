@@ -195,7 +195,8 @@ private:
       path_ = ServiceFile(env_, files::kWorkImageFile);
       return Exists(path_) || Fail(kMsgNoWorkImage);
     }
-    const auto chosen = env_.ui.OpenFileDialog({"*", "", "All Files (*.*) | *.*"});
+    const auto chosen =
+        env_.ui.OpenFileDialog({"*", "", "All Files (*.*) | *.*", env_.folders.program});
     if (!chosen) return false;
     path_ = *chosen;
     chosen_ = true;
@@ -399,7 +400,7 @@ UtilityBackupResult BackUpToFile(const ServiceEnvironment& env, const std::strin
   char name[96];
   std::snprintf(name, sizeof name, "%s_%4d%02d%02d%02d%02d%02d.bin", result.serialNumber.c_str(),
                 stamp.year, stamp.month, stamp.day, stamp.hour, stamp.minute, stamp.second);
-  const auto path = env.ui.SaveFileDialog({"", name, "All Files (*.*)|*.*||"});
+  const auto path = env.ui.SaveFileDialog({"", name, "All Files (*.*)|*.*||", env.folders.program});
   result.cancelled = !path;
   if (!path) return result;
   if (!platform::ReplaceFile(*path, {reinterpret_cast<const char*>(image.data()), image.size()})) {

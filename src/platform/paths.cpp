@@ -103,6 +103,10 @@ std::string PrintFileFolder(std::string_view programFolder) {
   return JoinPath(programFolder, "Prnfile");
 }
 
+std::string FirmwareFolder(std::string_view programFolder) {
+  return JoinPath(programFolder, "Firmware");
+}
+
 std::string CsvFolder(std::string_view programFolder, std::string_view profile) {
   return JoinPath(JoinPath(DriveCFolder(programFolder), profile), "CSV");
 }

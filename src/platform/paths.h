@@ -32,6 +32,8 @@ std::string DriveCFolder(std::string_view programFolder);
 std::string ServiceFolder(std::string_view programFolder);
 // <program folder>/Prnfile: the print files.
 std::string PrintFileFolder(std::string_view programFolder);
+// <program folder>/Firmware: the firmware update files.
+std::string FirmwareFolder(std::string_view programFolder);
 // c:/<profile>/CSV.
 std::string CsvFolder(std::string_view programFolder, std::string_view profile);
 

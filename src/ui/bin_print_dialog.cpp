@@ -54,7 +54,8 @@ void CSvcDlgBinPrint::DoDataExchange(DataExchange& dx) {
 void CSvcDlgBinPrint::OnReference() {
   path_.clear();
   std::string chosen;
-  ChooseFile(Services(), {"*", "*.PRN", "All Files (*.PRN) | *.PRN"}, chosen);
+  ChooseFile(Services(),
+             {"*", "*.PRN", "All Files (*.PRN) | *.PRN", environment_.folders.printFile}, chosen);
   if (!chosen.empty() && operations::SendableFile(chosen)) {
     path_ = chosen;
   } else if (!chosen.empty()) {

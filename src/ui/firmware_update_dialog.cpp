@@ -5,6 +5,7 @@
 #include "operations/dispatcher.h"
 #include "operations/file_transfer.h"
 #include "operations/shared_steps.h"
+#include "platform/paths.h"
 #include "ui/data_exchange.h"
 
 namespace ui {
@@ -51,7 +52,10 @@ void CSvc_FW_Update::DoDataExchange(DataExchange& dx) { dx.Text(kFirmwarePathId,
 
 void CSvc_FW_Update::OnReference() {
   std::string chosen;
-  ChooseFile(Services(), {"*", "*.UPG", "All Files (*.UPG) | *.UPG"}, chosen);
+  ChooseFile(Services(),
+             {"*", "*.UPG", "All Files (*.UPG) | *.UPG",
+              platform::FirmwareFolder(environment_.folders.program)},
+             chosen);
   if (chosen.empty()) return;
   if (!operations::SendableFile(chosen)) {
     environment_.catalogue.ShowMessageById(operations::kMsgFileProblem, kOk);

@@ -134,7 +134,8 @@ std::optional<std::string> ScriptedUiServices::NextFile(UiCallKind kind,
       files_.pop_front();
     }
   }
-  Record(kind, request.initialName + " | " + request.filter, 0, path ? IDOK : IDCANCEL);
+  Record(kind, request.initialName + " | " + request.filter, 0, path ? IDOK : IDCANCEL,
+         request.folder);
   return path;
 }
 

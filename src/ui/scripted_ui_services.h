@@ -44,7 +44,7 @@ struct UiCall {
   std::string text;    // the text shown, the caption or the path
   unsigned style = 0;  // message box style, message dialog mode, template id
   int answer = 0;
-  std::string caption;  // of a message box or a dialog
+  std::string caption;  // of a message box or a dialog; the folder a file dialog opens in
 };
 
 class ScriptedUiServices final : public UiServices {

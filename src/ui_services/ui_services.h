@@ -43,6 +43,7 @@ struct FileDialogRequest {
   std::string defaultExtension;
   std::string initialName;
   std::string filter;
+  std::string folder;  // where the dialog opens: one of the program's folders
 };
 
 // The physical size of a picture in hundredths of a millimetre.

@@ -364,6 +364,12 @@ TEST(GuiServices, WaitAndProgressDialogsFollowAWorker) {
                            [](QWidget* w) { return w->isVisible(); }));
 }
 
+TEST(GuiServices, FileDialogsStartInTheProgramsFolders) {
+  EXPECT_EQ(gui::StartingPath({"", "A_1.bin", "", "/prog"}), "/prog/A_1.bin");
+  EXPECT_EQ(gui::StartingPath({"*", "*.PRN", "", "/prog/Prnfile"}), "/prog/Prnfile/*.PRN");
+  EXPECT_EQ(gui::StartingPath({"*", "", "", "/prog"}), "/prog");
+}
+
 TEST(GuiServices, FileFiltersReadAsTheProgramWritesThem) {
   EXPECT_EQ(gui::ToQtFilter("All Files (*.PRN) | *.PRN"), "All Files (*.PRN)");
   EXPECT_EQ(gui::ToQtFilter("All Files (*.*)|*.*||"), "All Files (*.*)");

@@ -449,6 +449,7 @@ TEST_F(BoardExchangeTest, UtilityBackupProposesSerialAndTimeAndSavesTheImage) {
   const auto save = ui.Calls(ui::UiCallKind::SaveFile);
   ASSERT_EQ(save.size(), 1u);
   EXPECT_NE(save[0].text.find(serial + "_20260106093005.bin"), std::string::npos) << save[0].text;
+  EXPECT_EQ(save[0].caption, folder.Path());
   const auto image = ReadAll(folder / "saved.bin");
   ASSERT_EQ(image.size(), 65560u);
   EXPECT_EQ(image[0x4000], 0xFF);

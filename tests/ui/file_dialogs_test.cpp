@@ -81,6 +81,7 @@ TEST_F(FileDialogsTest, FirmwareDialogTextsAndAnEmptyPathSendsNothing) {
   EXPECT_EQ(dialog->Path(), "");
   const auto open = ui.Calls(ui::UiCallKind::OpenFile);
   EXPECT_EQ(open.back().text, "*.UPG | All Files (*.UPG) | *.UPG");
+  EXPECT_EQ(open.back().caption, folder / "Firmware");  // opens where the firmware files are
 }
 
 TEST_F(FileDialogsTest, AnInstalledFirmwareIsWhatThePrinterReportsNext) {
@@ -193,6 +194,7 @@ TEST_F(FileDialogsTest, PrintFileSendsTheFileUnchangedAndStaysOpen) {
   ui.QueueFile(file);
   dialog.Click(ui::kBinPrintReferenceId);
   EXPECT_EQ(dialog.GetDlgItemText(ui::kBinPrintPathId), file);
+  EXPECT_EQ(ui.Calls(ui::UiCallKind::OpenFile).back().caption, folder / "Prnfile");
   const int pages = Printer()->PagesPrinted();
   Press(dialog);
   Press(dialog);

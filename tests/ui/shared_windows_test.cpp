@@ -145,8 +145,9 @@ TEST(ScriptedHost, RecordsEveryCallInOrderWithItsAnswer) {
   EXPECT_EQ(services.MessageBox("Go on?", "T", ui::kYesNo | ui::kIconInformation), ui::kAnswerNo);
   EXPECT_EQ(services.MessageBox("Done", "T", ui::kOk), ui::kAnswerOk);
   EXPECT_EQ(services.ShowMessageDialog("Jam", 2), ui::IDCANCEL);
-  EXPECT_EQ(services.OpenFileDialog({"*", "*.PRN", "All Files (*.PRN) | *.PRN"}), "/tmp/a.PRN");
-  EXPECT_EQ(services.SaveFileDialog({"*", "x.bin", "All Files (*.*)|*.*||"}), std::nullopt);
+  EXPECT_EQ(services.OpenFileDialog({"*", "*.PRN", "All Files (*.PRN) | *.PRN", "/tmp"}),
+            "/tmp/a.PRN");
+  EXPECT_EQ(services.SaveFileDialog({"*", "x.bin", "All Files (*.*)|*.*||", "/tmp"}), std::nullopt);
   services.ShowWaitDialog("Checking");
   services.CloseWaitDialog();
   double celsius = 20;
