@@ -22,6 +22,11 @@ for program in grelt02 grelt02-cli; do
   zcat "$share/man/man1/$program.1.gz" | grep "^\.TH ${program^^} \"1\"" >/dev/null
 done
 zcat "$share/man/man1/grelt02-cli.1.gz" | grep "XDG_DATA_HOME" >/dev/null
+# Each command with its own options, down to the commands of commands.
+manual=$(zcat "$share/man/man1/grelt02-cli.1.gz")
+for text in '^\.SS "vprinter attach"' '--new-board' '^\.SS "menu tree"' '^\.SS "record"' '--csv'; do
+  grep -e "$text" <<<"$manual" >/dev/null || { echo "the man page lacks $text" >&2; exit 1; }
+done
 
 listing() { (cd "$installed" && find . -type f -exec md5sum {} + | sort); }
 listing >"$scratch/installed-before"
