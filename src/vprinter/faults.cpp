@@ -47,6 +47,8 @@ constexpr FaultRow kFaults[] = {
     {"aid-sum", Form::Number, "aidSum", nullptr, &Faults::aidSum},
     {"ims-paper-reading", Form::Number, "imsPaperReading", nullptr, &Faults::imsPaperReading},
     {"ims-marks-fail", Form::Flag, "imsMarksFail", &Faults::imsMarksFail},
+    {"own-work", Form::Number, "ownWorkPolls", nullptr, &Faults::ownWorkPolls},
+    {"own-work-after", Form::Number, "ownWorkAfter", nullptr, &Faults::ownWorkAfter},
 };
 
 // A whole decimal or 0x-hexadecimal number of 0 or more.
@@ -119,7 +121,7 @@ std::string FaultForms() {
   for (const FaultRow& row : kFaults) {
     if (!forms.empty()) forms += ", ";
     forms += row.name;
-    if (row.form == Form::Number) forms += "=TYPE";
+    if (row.form == Form::Number) forms += "=N";
     if (row.form == Form::Range) forms += "=FROM-TO";
   }
   return forms;

@@ -18,7 +18,7 @@ namespace vprinter {
 bool ParseFault(std::string_view text, Faults& faults);
 // The faults given, written as ParseFault reads them.
 std::vector<std::string> DescribeFaults(const Faults& faults);
-// Every fault's form, for help texts: "paper-out, paper-jam, ..., read-fail=FROM-TO".
+// Every fault's form, for help texts: "paper-out, ..., stuck-status=N, read-fail=FROM-TO".
 std::string FaultForms();
 
 // The state file's lines of the faults ("paperJam=1\n"), and the faults read back from its keys;

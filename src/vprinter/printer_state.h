@@ -52,6 +52,11 @@ struct Faults {
   // sit out of place.
   int imsPaperReading = -1;
   bool imsMarksFail = false;
+  // Busy with work of its own (a cleaning or a test print begun at its panel): it takes no data
+  // and reports busy for this many status reads. Given as ownWorkAfter, that work begins, for
+  // three status reads, once the printer has taken this many more bytes.
+  int ownWorkPolls = -1;
+  int ownWorkAfter = -1;
 };
 
 // The option unit (colour measuring) with its own small NVRAM.

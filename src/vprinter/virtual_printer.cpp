@@ -257,6 +257,18 @@ void VirtualPrinter::BusyFor(std::int64_t ms) {
 
 void VirtualPrinter::Idle() { busyUntil_ = clock_.TickMs(); }
 
+void VirtualPrinter::StartOwnWorkAfter(std::size_t taken) {
+  constexpr int kOwnWorkPolls = 3;
+  Faults& f = state_.faults;
+  if (f.ownWorkAfter < 0) return;
+  if (taken < static_cast<std::size_t>(f.ownWorkAfter)) {
+    f.ownWorkAfter -= static_cast<int>(taken);
+    return;
+  }
+  f.ownWorkAfter = -1;
+  f.ownWorkPolls = kOwnWorkPolls;
+}
+
 bool VirtualPrinter::AccessOk(const std::array<std::uint8_t, 2>& access) const {
   const driver::ModelConstants* model = driver::FindModel(state_.model);
   return model != nullptr && model->access == access;
@@ -293,8 +305,11 @@ int VirtualPrinter::StatusType(int* errorCode) const {
     *errorCode = driver::kErrorPaperOut;
     return driver::kStatusError;
   }
-  if (received_ > 0) return driver::kStatusBusy;
-  if (clock_.TickMs() < busyUntil_ || parser_.PendingFirmware()) return driver::kStatusWorking;
+  if (f.ownWorkPolls > 0) return driver::kStatusBusy;
+  // A full buffer is no reason to refuse work: the printer prints it, or goes on receiving.
+  const bool working = clock_.TickMs() < busyUntil_ || parser_.PendingFirmware();
+  if (received_ > 0 && !working) return driver::kStatusReceiving;
+  if (working) return driver::kStatusWorking;
   return driver::kStatusReady;
 }
 
@@ -353,7 +368,8 @@ int VirtualPrinter::Handle(driver::DeviceCall& call) {
       return driver::kDrvOk;
     case DeviceOp::Send: {
       call.taken = 0;
-      if (state_.faults.paperOut || state_.faults.paperJam || state_.faults.stuckStatus >= 0) {
+      if (state_.faults.paperOut || state_.faults.paperJam || state_.faults.stuckStatus >= 0 ||
+          state_.faults.ownWorkPolls > 0) {
         return driver::kDrvOk;  // nothing taken: the sender asks for the status
       }
       if (firmwareRefused_) return driver::kDrvOk;  // takes nothing until it is opened again
@@ -364,6 +380,7 @@ int VirtualPrinter::Handle(driver::DeviceCall& call) {
         call.taken = received_ == 0 ? call.inLength : 0;
       received_ += call.taken;
       bytesReceived_ += call.taken;
+      StartOwnWorkAfter(call.taken);
       lastDataTick_ = clock_.TickMs();
       parser_.Feed(call.in, call.taken);
       // A firmware file refused within this piece: the sender hears of it from the status.
@@ -389,6 +406,10 @@ int VirtualPrinter::Handle(driver::DeviceCall& call) {
       call.status.data[0] = static_cast<int>(received_);
       call.status.data[1] = pagesPrinted_;
       received_ = 0;  // the printer works through its buffer between polls
+      if (state_.faults.ownWorkPolls > 0) {
+        if (--state_.faults.ownWorkPolls == 0) state_.faults.ownWorkPolls = -1;  // its work is done
+        Persist();
+      }
       return driver::kDrvOk;
     case DeviceOp::ResumePaperJam:
       state_.faults.paperJam = false;

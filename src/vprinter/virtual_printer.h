@@ -124,6 +124,8 @@ private:
   void RefuseFirmware(const std::string& why);
   // A firmware file that stopped coming in is given up after a while.
   void GiveUpStalledFirmware();
+  // Counts the bytes taken towards the fault that begins work of the printer's own.
+  void StartOwnWorkAfter(std::size_t taken);
   // Once new firmware is installed the printer restarts: gone from the bus for a few seconds.
   bool Restarting();
   void OnMalformed(const std::string& what) override;

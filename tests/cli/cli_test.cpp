@@ -462,6 +462,31 @@ TEST(Cli, AnEmptyOrUnreadableFileIsNeverSent) {
   EXPECT_EQ(rows[3]["title"], "Firmware update empty.UPG");
 }
 
+// A long job fills the printer's buffer many times: it prints and goes on receiving, and nobody is
+// asked anything. A printer busy with work of its own is told once and the job still goes whole.
+TEST(Cli, ABigPrintFileGoesThroughWithoutQuestions) {
+  testing_support::TempFolder folder;
+  CopyShippedFiles(folder);
+  ASSERT_EQ(Cli("vprinter attach --model LW", folder.Path()).exitCode, 0);
+  std::string resets;
+  for (int i = 0; i < 4 << 20; ++i) resets += "\x1B@";  // 8 MiB
+  const std::string path = folder.Write("big.PRN", resets);
+  const CliRun big = Cli("print '" + path + "'", folder.Path());
+  EXPECT_EQ(big.exitCode, 0) << big.err;
+  EXPECT_EQ(big.Json()["messages"], json::array());
+
+  ASSERT_EQ(Cli("vprinter fault own-work-after=3000000", folder.Path()).exitCode, 0);
+  const CliRun busy = Cli("print '" + path + "'", folder.Path());
+  EXPECT_EQ(busy.exitCode, 0) << busy.err;
+  // Its work lasts three status reads; each is a RETRY SEND the technician answers.
+  const auto messages = busy.Json()["messages"];
+  ASSERT_EQ(messages.size(), 3u);
+  for (const auto& message : messages) {
+    EXPECT_TRUE(message["text"].get<std::string>().starts_with("The printer is busy."));
+    EXPECT_TRUE(message["text"].get<std::string>().ends_with("\n\nRETRY SEND"));
+  }
+}
+
 // Eight processes change one printer folder at once, four writing NVRAM bytes and four
 // recording part exchanges: every write is there afterwards, and every exchange is whole.
 TEST(Cli, EightProcessesChangingOnePrinterLoseNothing) {

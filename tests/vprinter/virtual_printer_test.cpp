@@ -203,7 +203,7 @@ TEST_F(VirtualPrinterTest, TakesABigJobInBusyPieces) {
     ASSERT_GT(taken, 0u);
     driver::STATUSINF status;
     ASSERT_EQ(drv.Ctl_GetStatus(&status), 0);
-    EXPECT_EQ(status.type, driver::kStatusBusy);
+    EXPECT_EQ(status.type, driver::kStatusReceiving);  // not busy: the sender just sends again
   }
   EXPECT_EQ(offset, job.size());
   EXPECT_EQ(pieces, 3);
@@ -218,13 +218,30 @@ TEST_F(VirtualPrinterTest, WorkKeepsThePrinterBusyOnItsClock) {
   ASSERT_EQ(drv.Send(page.data(), static_cast<int>(page.size())), static_cast<int>(page.size()));
   driver::STATUSINF status;
   drv.Ctl_GetStatus(&status);
-  EXPECT_EQ(status.type, driver::kStatusBusy);
+  EXPECT_EQ(status.type, driver::kStatusWorking);  // printing what it took
   drv.Ctl_GetStatus(&status);
   EXPECT_EQ(status.type, driver::kStatusWorking);
   clock.Advance(std::chrono::seconds(6));
   drv.Ctl_GetStatus(&status);
   EXPECT_EQ(status.type, driver::kStatusReady);
   EXPECT_EQ(Printer()->PagesPrinted(), 1);
+}
+
+TEST_F(VirtualPrinterTest, WorkOfItsOwnMakesItBusyForItsStatusReads) {
+  vprinter::Faults faults;
+  faults.ownWorkPolls = 2;
+  Printer()->SetFaults(faults);
+  CWinGreltDrv drv(directory);
+  ASSERT_EQ(Open(drv), 0);
+  const Bytes reset = {0x1B, 0x40};
+  driver::STATUSINF status;
+  for (int poll = 0; poll < 2; ++poll) {
+    EXPECT_EQ(drv.Send(reset.data(), 2), driver::kDrvBusy) << poll;
+    ASSERT_EQ(drv.Ctl_GetStatus(&status), 0);
+    EXPECT_EQ(status.type, driver::kStatusBusy) << poll;
+  }
+  EXPECT_EQ(drv.Send(reset.data(), 2), 2);
+  EXPECT_EQ(Printer()->Snapshot().faults.ownWorkPolls, -1);  // its own work is done
 }
 
 TEST_F(VirtualPrinterTest, PrintedPagesBecomePictures) {

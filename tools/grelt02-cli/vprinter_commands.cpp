@@ -386,9 +386,7 @@ void AddVprinterCommands(CLI::App& app, CommandContext& context) {
   CLI::App* fault =
       group->add_subcommand("fault", "Give the printer faults, added to those it has");
   fault
-      ->add_option("NAME", options->faults,
-                   "paper-out, paper-jam, disconnect, boot-mode, erase-fails, erase-hangs, "
-                   "motor-fails, stuck-status=TYPE, read-fail=FROM-TO")
+      ->add_option("NAME", options->faults, vprinter::FaultForms())
       ->required();
   nameOption(fault);
   fault->callback([&context, options] {
