@@ -27,8 +27,9 @@ std::string FileSender::ErrorText(int code, int okHint, int cancelHint) const {
          "\nCANCEL:" + settings_.strMessage[static_cast<std::size_t>(cancelHint)];
 }
 
-bool FileSender::Send(std::istream& file, int chunkSize) {
+bool FileSender::Send(std::istream& file, int chunkSize, const SendProgress& progress) {
   std::vector<std::uint8_t> chunk(static_cast<std::size_t>(chunkSize));
+  std::uint64_t sent = 0;
   for (;;) {
     file.read(reinterpret_cast<char*>(chunk.data()), chunkSize);
     if (file.bad()) {
@@ -38,6 +39,8 @@ bool FileSender::Send(std::istream& file, int chunkSize) {
     }
     const auto length = static_cast<int>(file.gcount());
     if (!SendChunk(chunk.data(), length)) return false;
+    sent += static_cast<std::uint64_t>(length);
+    if (progress) progress(sent);
     if (length < chunkSize) return true;
   }
 }

@@ -18,7 +18,8 @@ public:
   explicit FileSender(CPrinterLink& link);
   // Sends the whole stream in chunks of chunkSize; a stream of whole chunks ends with an empty
   // one. False, after telling the user and with LastError set, when the printer did not take it.
-  bool Send(std::istream& file, int chunkSize);
+  // `progress`, when given, hears the bytes taken so far after each chunk.
+  bool Send(std::istream& file, int chunkSize, const SendProgress& progress = {});
 
 private:
   // What to do after a status read.

@@ -32,6 +32,9 @@ struct LinkEnvironment {
   PortMap* portMap = nullptr;  // nullptr: no USB printers by slot, ports open by number only
 };
 
+// Told the bytes of a file the printer has taken so far.
+using SendProgress = std::function<void(std::uint64_t sent)>;
+
 class CPrinterLink {
 public:
   static constexpr std::size_t kJobBufferSize = 16u << 20;
@@ -103,8 +106,10 @@ public:
   bool AppendJob(const std::uint8_t* bytes, std::size_t length);
   void ClearJob() { used_ = 0; }
   bool FlushJob();
-  bool SendFile(const std::string& fileName, int chunkSize);
-  bool WritePortFile(int usbIndex, const std::string& fileName, int chunkSize);
+  // The senders of whole files tell `progress` the bytes taken so far after each chunk.
+  bool SendFile(const std::string& fileName, int chunkSize, const SendProgress& progress = {});
+  bool WritePortFile(int usbIndex, const std::string& fileName, int chunkSize,
+                     const SendProgress& progress = {});
   std::size_t JobLength() const { return used_; }
   const std::uint8_t* JobData() const { return job_.get(); }
   // A factory command: ESC, family, flag, 16-bit length, the model's access code, the code

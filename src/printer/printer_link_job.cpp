@@ -118,7 +118,8 @@ bool CPrinterLink::FlushJob() {
   return true;
 }
 
-bool CPrinterLink::SendFile(const std::string& fileName, int chunkSize) {
+bool CPrinterLink::SendFile(const std::string& fileName, int chunkSize,
+                            const SendProgress& progress) {
   std::error_code error;
   if (!std::filesystem::exists(fileName, error) || std::filesystem::is_directory(fileName, error)) {
     env_.ui.ShowMessageDialog("FILE OPEN ERROR", 2);
@@ -130,10 +131,11 @@ bool CPrinterLink::SendFile(const std::string& fileName, int chunkSize) {
     env_.ui.ShowMessageDialog("FILE OPEN ERROR", 2);
     return Fail(kFileUnreadable);
   }
-  return FileSender(*this).Send(file, chunkSize);
+  return FileSender(*this).Send(file, chunkSize, progress);
 }
 
-bool CPrinterLink::WritePortFile(int usbIndex, const std::string& fileName, int chunkSize) {
+bool CPrinterLink::WritePortFile(int usbIndex, const std::string& fileName, int chunkSize,
+                                 const SendProgress& progress) {
   char name[32];
   std::snprintf(name, sizeof name, "USB00%d", usbIndex + 1);
   portName_ = name;
@@ -146,6 +148,7 @@ bool CPrinterLink::WritePortFile(int usbIndex, const std::string& fileName, int 
   }
   std::vector<std::uint8_t> chunk(static_cast<std::size_t>(chunkSize));
   driver::CTurbine port;
+  std::uint64_t sent = 0;
   for (;;) {
     file.read(reinterpret_cast<char*>(chunk.data()), chunkSize);
     const auto length = static_cast<int>(file.gcount());
@@ -155,6 +158,8 @@ bool CPrinterLink::WritePortFile(int usbIndex, const std::string& fileName, int 
       return Fail(kPortWriteFailed);
     }
     NoteSent(chunk.data(), static_cast<std::size_t>(length));
+    sent += static_cast<std::uint64_t>(length);
+    if (progress) progress(sent);
     if (length < chunkSize) {
       env_.clock.Sleep(std::chrono::milliseconds(1));
       ClearJob();

@@ -88,10 +88,21 @@ void ScriptedUiServices::SetDeclineByDefault(bool decline) {
   decline_ = decline;
 }
 
+void ScriptedUiServices::SetObserver(std::function<void(const UiCall&)> observer) {
+  std::lock_guard lock(mutex_);
+  observer_ = std::move(observer);
+}
+
 int ScriptedUiServices::Record(UiCallKind kind, std::string text, unsigned style, int answer,
                                std::string caption) {
-  std::lock_guard lock(mutex_);
-  calls_.push_back({kind, std::move(text), style, answer, std::move(caption)});
+  UiCall call{kind, std::move(text), style, answer, std::move(caption)};
+  std::function<void(const UiCall&)> observer;
+  {
+    std::lock_guard lock(mutex_);
+    calls_.push_back(call);
+    observer = observer_;
+  }
+  if (observer) observer(call);
   return answer;
 }
 

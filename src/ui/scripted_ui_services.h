@@ -63,6 +63,9 @@ public:
   // Without a queued answer, take the box's last button (Cancel, No) instead of its first: for
   // runs where nobody is there to fix the printer.
   void SetDeclineByDefault(bool decline);
+  // Told of every call as it is made, on the caller's thread: for a user who watches a script
+  // run (progress on a terminal).
+  void SetObserver(std::function<void(const UiCall&)> observer);
 
   std::vector<UiCall> Calls() const;
   // The calls of one kind.
@@ -117,6 +120,7 @@ private:
   int shellOpenResult_ = 33;
   std::string startFailure_;
   bool decline_ = false;
+  std::function<void(const UiCall&)> observer_;
 };
 
 }  // namespace ui

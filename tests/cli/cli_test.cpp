@@ -474,6 +474,10 @@ TEST(Cli, ABigPrintFileGoesThroughWithoutQuestions) {
   const CliRun big = Cli("print '" + path + "'", folder.Path());
   EXPECT_EQ(big.exitCode, 0) << big.err;
   EXPECT_EQ(big.Json()["messages"], json::array());
+  std::string progress;  // on stderr, a line a tenth
+  for (int percent = 0; percent <= 100; percent += 10)
+    progress += "Sending big.PRN to the printer: " + std::to_string(percent) + "%\n";
+  EXPECT_EQ(big.err, progress);
 
   ASSERT_EQ(Cli("vprinter fault own-work-after=3000000", folder.Path()).exitCode, 0);
   const CliRun busy = Cli("print '" + path + "'", folder.Path());
@@ -821,7 +825,10 @@ TEST(Cli, MainBoardExchangeThroughTheCommandLine) {
   const std::string serial = Cli("nvram read 66 10 --prd", folder.Path()).Json()["text"];
   const auto saved = Cli("backup -o '" + (folder / "old.bin") + "'", folder.Path());
   ASSERT_EQ(saved.exitCode, 0) << saved.err;
-  EXPECT_EQ(saved.err, "Reading the NVRAM...\n");  // the wait text, not the dialog's filter
+  // The progress as it goes, not the save dialog's filter.
+  EXPECT_TRUE(saved.err.starts_with("Reading the NVRAM: 0%\nReading the NVRAM: 10%\n"))
+      << saved.err;
+  EXPECT_TRUE(saved.err.ends_with("Reading the NVRAM: 100%\n")) << saved.err;
   EXPECT_EQ(saved.Json()["serialNumber"], serial);
   EXPECT_EQ(saved.Json()["file"], folder / "old.bin");
   EXPECT_EQ(std::filesystem::file_size(folder / "old.bin"), 65560u);

@@ -429,8 +429,12 @@ TEST_F(SendFileTest, AJamIsShownAndResumedOnlyWhenTheSettingSaysSo) {
 TEST_F(SendFileTest, BusyAndOddStatesResendTheChunkNeverDropIt) {
   fake->send = {-16, -16, -16};
   fake->status = {{0, 2}, {0, 1}, {0, 11}, {0, 10}};
-  ASSERT_TRUE(link->SendFile(File(10), 1024));
-  EXPECT_EQ(fake->sendLengths, (std::vector<std::size_t>{10, 10, 10, 10}));
+  std::vector<std::uint64_t> progress;
+  ASSERT_TRUE(
+      link->SendFile(File(2058), 1024, [&](std::uint64_t sent) { progress.push_back(sent); }));
+  // The first chunk went four times and counts once.
+  EXPECT_EQ(fake->sendLengths, (std::vector<std::size_t>{1024, 1024, 1024, 1024, 1024, 10}));
+  EXPECT_EQ(progress, (std::vector<std::uint64_t>{1024, 2048, 2058}));
   const auto dialogs = ui.Calls(ui::UiCallKind::MessageDialog);
   ASSERT_EQ(dialogs.size(), 2u);
   EXPECT_EQ(dialogs[0].text, "Busy\n\nRETRY SEND");

@@ -138,6 +138,48 @@ TEST_F(FileDialogsTest, TheUpdateWaitsForThePrinterToComeBackFromItsRestart) {
   EXPECT_TRUE(Printer()->Snapshot().faults.disconnected);
 }
 
+// What the progress dialog shows, in order: each phase with its bar's maximum, the positions
+// set, its closing, and the messages shown after it.
+std::vector<std::string> ProgressStory(const std::vector<ui::UiCall>& calls) {
+  std::vector<std::string> story;
+  for (const ui::UiCall& call : calls) {
+    switch (call.kind) {
+      case ui::UiCallKind::Progress:
+        story.push_back(call.text + " /" + std::to_string(call.answer));
+        break;
+      case ui::UiCallKind::ProgressPosition: story.push_back(std::to_string(call.answer)); break;
+      case ui::UiCallKind::ProgressClosed: story.push_back("closed"); break;
+      case ui::UiCallKind::MessageBox: story.push_back("message"); break;
+      default: break;
+    }
+  }
+  return story;
+}
+
+// The update shows the bytes sent of the whole file, then the printer's install and restart, and
+// the dialog is gone before the result is told; so does the port writer's way.
+TEST_F(FileDialogsTest, TheUpdateShowsItsProgressThroughEveryPhase) {
+  auto dialog = OpenFirmware();
+  Update(*dialog, Firmware("new.UPG", "LW", "LW08A0"));  // five chunks, the last one short
+  EXPECT_EQ(ProgressStory(ui.Calls()),
+            (std::vector<std::string>{"Sending new.UPG to the printer /100", "0", "20", "40", "61",
+                                      "81", "100", "The printer installs the firmware /0",
+                                      "The printer restarts with the new firmware /0", "closed",
+                                      "message"}));
+  SetFaults([](vprinter::Faults& f) { f.bootMode = true; });
+  const std::size_t before = ui.Calls().size();
+  Update(*dialog, Firmware("boot.UPG", "LW", "LW09A0"));
+  const std::vector<ui::UiCall> calls = ui.Calls();
+  const std::vector<std::string> story =
+      ProgressStory({calls.begin() + static_cast<long>(before), calls.end()});
+  ASSERT_GE(story.size(), 5u);
+  EXPECT_EQ(story.front(), "Sending boot.UPG to the printer /100");
+  EXPECT_EQ(std::vector<std::string>(story.end() - 4, story.end()),
+            (std::vector<std::string>{"The printer installs the firmware /0",
+                                      "The printer restarts with the new firmware /0", "closed",
+                                      "message"}));
+}
+
 TEST_F(FileDialogsTest, DamagedFirmwareIsRefusedAndTheOldOneRunsOn) {
   const std::pair<const char*, std::function<void(vprinter::Bytes&)>> damaged[] = {
       {"checksum", [](vprinter::Bytes& b) { b[100] ^= 0xFF; }},
@@ -197,6 +239,9 @@ TEST_F(FileDialogsTest, PrintFileSendsTheFileUnchangedAndStaysOpen) {
   EXPECT_EQ(ui.Calls(ui::UiCallKind::OpenFile).back().caption, folder / "Prnfile");
   const int pages = Printer()->PagesPrinted();
   Press(dialog);
+  EXPECT_EQ(
+      ProgressStory(ui.Calls()),
+      (std::vector<std::string>{"Sending page.PRN to the printer /100", "0", "100", "closed"}));
   Press(dialog);
   EXPECT_EQ(Printer()->PagesPrinted(), pages + 2);
   EXPECT_FALSE(dialog.IsEnded());

@@ -1,6 +1,7 @@
 #include "json_output.h"
 
 #include <iostream>
+#include <memory>
 
 #include "ui_services/ui_services.h"
 
@@ -94,10 +95,30 @@ void PrintShownTexts(const ui::ScriptedUiServices& ui) {
   using ui::UiCallKind;
   for (const ui::UiCall& call : ui.Calls()) {
     const bool shown = call.kind == UiCallKind::MessageBox ||
-                       call.kind == UiCallKind::MessageDialog || call.kind == UiCallKind::Wait ||
-                       call.kind == UiCallKind::Progress;
+                       call.kind == UiCallKind::MessageDialog || call.kind == UiCallKind::Wait;
     if (shown && !call.text.empty()) std::cerr << call.text << '\n';
   }
+}
+
+std::function<void(const ui::UiCall&)> ProgressOnStderr() {
+  struct Bar {
+    std::string text;
+    int maximum = 0;
+    int tenths = 0;  // of the bar printed so far
+  };
+  return [bar = std::make_shared<Bar>()](const ui::UiCall& call) {
+    if (call.kind == ui::UiCallKind::Progress) {
+      std::string text = call.text;
+      if (text.ends_with("...")) text.resize(text.size() - 3);
+      *bar = Bar{text, call.answer, 0};
+      std::cerr << text << (call.answer > 0 ? ": 0%" : "...") << '\n';
+    } else if (call.kind == ui::UiCallKind::ProgressPosition && bar->maximum > 0) {
+      const int tenths = static_cast<int>(10LL * call.answer / bar->maximum);
+      if (tenths <= bar->tenths) return;
+      bar->tenths = tenths;
+      std::cerr << bar->text << ": " << tenths * 10 << "%\n";
+    }
+  };
 }
 
 }  // namespace cli

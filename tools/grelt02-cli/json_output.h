@@ -1,6 +1,7 @@
 #pragma once
 // The JSON forms that grelt02-cli prints.
 
+#include <functional>
 #include <nlohmann/json.hpp>
 
 #include "menu/menu_files.h"
@@ -21,8 +22,11 @@ Json PageTextToJson(const menu::FunctionPageText& page);
 std::string IconName(unsigned style);
 // Prints a command's answer on standard output.
 void Print(const Json& json);
-// Prints on standard error the texts the windows would have shown (messages, wait and progress
-// texts), one a line; what only a window needs (a file dialog's filter, a cursor) is left out.
+// Prints on standard error the texts the windows would have shown (messages and wait texts), one
+// a line; what only a window needs (a file dialog's filter, a cursor) is left out.
 void PrintShownTexts(const ui::ScriptedUiServices& ui);
+// An observer for ScriptedUiServices that prints the progress dialogs on standard error as they
+// go: each phase's text, then its bar every tenth ("Sending a.PRN to the printer: 40%").
+std::function<void(const ui::UiCall&)> ProgressOnStderr();
 
 }  // namespace cli

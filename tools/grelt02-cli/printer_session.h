@@ -57,6 +57,7 @@ public:
         portMap_(folder_, registry_, platform::DefaultClock()) {
     // Nobody stands at the printer: questions are answered with Cancel, and shown on stderr.
     ui_.SetDeclineByDefault(true);
+    ui_.SetObserver(ProgressOnStderr());
     vprinter::RegisterVirtualPrinters();
     portMap_.LoadAtStartup();
     link_ = std::make_unique<printer::CPrinterLink>(
