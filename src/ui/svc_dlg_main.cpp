@@ -1,5 +1,8 @@
 #include "ui/svc_dlg_main.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "menu/menu_tree.h"
 #include "operations/prefetch.h"
 #include "ui/data_exchange.h"
@@ -15,6 +18,22 @@ constexpr int kFinishedImage = 2;
 constexpr int kActionButtonIds[4] = {kExecuteButtonId, kCheckButtonId, kInputButtonId,
                                      kOptionButtonId};
 constexpr unsigned kActionBits[4] = {kActionExecute, kActionCheck, kActionInput, kActionOption};
+
+std::string FirstLine(const std::string& text) {
+  const std::string line = text.substr(0, text.find_first_of("\r\n"));
+  return line.empty() ? text : line;
+}
+
+// The status line after a run: what ran, how it ended and the last thing it told the technician.
+std::string OutcomeText(const std::string& caption, const operations::OperationRequest& request,
+                        const std::vector<std::string>& shown) {
+  const std::string told = shown.empty() ? "" : FirstLine(shown.back());
+  if (request.operationRan.empty())
+    return caption + " did not run" + (told.empty() ? "" : ": " + told);
+  if (request.operationSucceeded) return caption + " finished" + (told.empty() ? "" : ": " + told);
+  if (!told.empty()) return caption + " failed: " + told;
+  return caption + " failed (error " + std::to_string(request.lastError) + ")";
+}
 
 }  // namespace
 
@@ -184,17 +203,36 @@ void CSvcDlgMain::OnAction() {
     case kOptionButtonId: base = operations::kCheckBase; break;
     default: return;
   }
+  const int number = operations::FunctionNumber(base, request_.itemNumber);
+  if (!operations::IsNetworkFunction(number) && context_.operations.Find(number) == nullptr) {
+    SetDlgItemText(kStatusLineId, kNoOperationText);
+    return;
+  }
   if (currentPage_ != nullptr && currentPage_->visible != 0 && !currentPage_->page->CollectInput())
     return;
   // A hot-key run that could not start (no printer, unknown model) must not swallow this press.
   request_.hotKeyRun = 0;
   request_.buttonBase = base;
-  worker_->Start(request_);
+  // The caption the technician pressed names the run; a menu file without one, the button's role.
+  const std::string caption = GetDlgItemText(Focus());
+  constexpr const char* kRoles[4] = {"Execute", "Check", "Input", "Option"};
+  const auto* role = std::find(std::begin(kActionButtonIds), std::end(kActionButtonIds), Focus());
+  StartRun(caption.empty() ? kRoles[role - std::begin(kActionButtonIds)] : caption);
+}
+
+void CSvcDlgMain::StartRun(const std::string& caption, int hotKey) {
+  runCaption_ = caption;
+  SetDlgItemText(kStatusLineId, caption + " running...");
+  if (hotKey != 0) {
+    worker_->StartHotKey(request_, hotKey);
+  } else {
+    worker_->Start(request_);
+  }
 }
 
 bool CSvcDlgMain::OnHotKey(int key) {
   if (key != kKeyF11 && key != kKeyF12) return false;
-  if (!Running()) worker_->StartHotKey(request_, key);
+  if (!Running()) StartRun(key == kKeyF11 ? "F11" : "F12", key);
   return true;
 }
 
@@ -202,6 +240,8 @@ void CSvcDlgMain::OnOperationDone() {
   if (currentPage_ != nullptr) currentPage_->page->RefreshPage();
   SetActionButtons();
   ShowPictureButton();
+  SetDlgItemText(kStatusLineId, OutcomeText(runCaption_, request_,
+                                            context_.environment.messages.Shown()));
   UpdateData(false);
 }
 

@@ -21,6 +21,10 @@ struct ServiceContext {
   const PageTable& pages = ProgramPages();
 };
 
+// What the status line says of a button whose function has no operation.
+inline constexpr const char* kNoOperationText =
+    "No operation is available for this function on this printer series.";
+
 // The main-menu function whose tree walks through the parts exchange step by step.
 inline constexpr int kGuidedFunction = 90030;
 // Where "Picture" draws the pages an item's last print sent, in the CSV folder.
@@ -59,6 +63,9 @@ private:
   bool OnHotKey(int key);
   void OnOperationDone();
   bool Running() const { return request_.workerRunning; }
+  // Starts the run of the request's button, or of a hot key (F11, F12), and says so on the
+  // status line.
+  void StartRun(const std::string& caption, int hotKey = 0);
 
   ServiceContext context_;
   std::string windowTitle_;
@@ -74,6 +81,7 @@ private:
   std::string optionCaption_ = "Option";
   std::string nextCaption_;
   std::string lastNextCaption_;
+  std::string runCaption_;  // the button (or hot key) of the run under way or last ended
   int selectedItem_ = kNoTreeItem;
   int nextSibling_ = kNoTreeItem;
   bool hasChildren_ = false;

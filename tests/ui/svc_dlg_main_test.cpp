@@ -12,6 +12,7 @@
 
 #include "operations/service_operations.h"
 #include "operations/service_record.h"
+#include "operations/shared_steps.h"
 #include "support/main_dialog_fixture.h"
 #include "ui/service_items.h"
 #include "ui/template_ids.h"
@@ -324,6 +325,47 @@ TEST_F(SvcDlgMainTest, HotKeysRunOnAnyItemAndCheckUsesItsBase) {
   dialog->WaitForOperation();
   EXPECT_EQ(ran, (std::vector<int>{ui::kKeyF11, 320080}));
   EXPECT_FALSE(dialog->KeyDown('A'));
+}
+
+// The status line tells what the last run came to, and of a button without an operation that
+// nothing runs for it: no printer is opened and nothing is recorded.
+TEST_F(SvcDlgMainTest, TheStatusLineTellsHowTheLastRunEnded) {
+  Attach("LW");
+  table.Add(110080, "FailingWrite", [](OperationRun& run) {
+    run.env.catalogue.ShowMessageById(operations::kMsgReadBackDiffers, ui::kOk);
+    return false;
+  });
+  const auto dialog = Open();
+  EXPECT_EQ(dialog->GetDlgItemText(ui::kStatusLineId), "Status line");
+  Select(*dialog, "M2");
+  dialog->Click(ui::kCheckButtonId);
+  EXPECT_EQ(dialog->GetDlgItemText(ui::kStatusLineId), "Read running...");
+  dialog->WaitForOperation();
+  ui.RunPosted();
+  EXPECT_EQ(dialog->GetDlgItemText(ui::kStatusLineId), "Read finished");
+
+  Select(*dialog, "F1");
+  dialog->Click(ui::kInputButtonId);
+  dialog->WaitForOperation();
+  ui.RunPosted();
+  const testing_support::ShownMessage differs = Message(operations::kMsgReadBackDiffers);
+  EXPECT_EQ(dialog->GetDlgItemText(ui::kStatusLineId),
+            "Input failed: " + differs.text.substr(0, differs.text.find_first_of("\r\n")));
+
+  EXPECT_TRUE(dialog->KeyDown(ui::kKeyF11));
+  dialog->WaitForOperation();
+  ui.RunPosted();
+  EXPECT_EQ(dialog->GetDlgItemText(ui::kStatusLineId), "F11 finished");
+
+  Select(*dialog, "M3");  // Bi-D: Input has no operation
+  Mark();
+  const std::size_t runs = ran.size();
+  dialog->Click(ui::kInputButtonId);
+  dialog->WaitForOperation();
+  EXPECT_EQ(dialog->GetDlgItemText(ui::kStatusLineId), ui::kNoOperationText);
+  EXPECT_EQ(ran.size(), runs);
+  EXPECT_TRUE(Shown().empty());
+  EXPECT_EQ(operations::ReadServiceRecord(Environment().folders.csv, "").size(), 3u);
 }
 
 TEST_F(SvcDlgMainTest, PictureOpensTheItemsJpegCaptionedWithItsTitle) {
