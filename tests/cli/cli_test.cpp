@@ -108,6 +108,27 @@ TEST(Cli, ATreeFileWithoutAUsableNodeCannotBeRead) {
   EXPECT_NE(run.err.find("Cannot Read The Menu."), std::string::npos) << run.err;
 }
 
+// The README's table of items, buttons and function numbers is this command's output.
+TEST(Cli, TheReadmesFunctionTableIsTheShippedMenus) {
+  const CliRun run = Cli("menu functions --markdown");
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const std::string readme =
+      testing_support::ReadWholeFile(std::string(GRELT_DATA_DIR) + "/../README.md");
+  const std::string begin = "<!-- functions:begin -->\n";
+  const std::size_t from = readme.find(begin);
+  const std::size_t to = readme.find("<!-- functions:end -->");
+  ASSERT_NE(from, std::string::npos);
+  ASSERT_NE(to, std::string::npos);
+  EXPECT_EQ(readme.substr(from + begin.size(), to - from - begin.size()), run.out)
+      << "scripts/make-function-table.sh writes the README's table anew";
+  const json items = Cli("menu functions").Json();
+  const auto bid = std::find_if(items.begin(), items.end(),
+                                [](const json& item) { return item["item"] == 10070; });
+  ASSERT_NE(bid, items.end());
+  EXPECT_EQ((*bid)["buttons"][0]["function"], 210070);
+  EXPECT_TRUE((*bid)["buttons"][0]["operation"].is_null());
+}
+
 TEST(Cli, ShippedTreesShowEveryNode) {
   for (int top : {90020, 90030, 90040}) {
     const CliRun run = Cli("menu tree " + std::to_string(top));

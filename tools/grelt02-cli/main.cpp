@@ -94,6 +94,8 @@ int main(int argc, char** argv) {
     };
   });
 
+  cli::AddFunctionTableCommand(*menuCommand, context, scriptedUi);
+
   int functionId = 0;
   CLI::App* page = menuCommand->add_subcommand("page", "The page texts of a function");
   page->add_option("ID", functionId, "Function ID, such as 10230")->required();
