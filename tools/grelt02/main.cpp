@@ -55,10 +55,19 @@ int DrawScreenshots(const std::string& folder, gui::QtUiServices& services,
   printerSettings.pnInterface.count = 1;
   printerSettings.pnInterface.values[0] = kPort;
   const operations::OperationTable operations = operations::ServiceOperations();
-  const std::string programFolder = platform::GetProgramFolder();
+  // The runs drawn write their own rows into the service record: they go into a scratch copy of
+  // drive c:, never into the record of this program folder.
+  operations::ServiceFolders folders =
+      operations::ServiceFolders::Of(platform::GetProgramFolder(), settings.strProfile);
+  const std::string scratchDrive = platform::JoinPath(scratch.path().toStdString(), "drive_c");
+  std::error_code copyError;
+  std::filesystem::copy(folders.drive, scratchDrive, std::filesystem::copy_options::recursive,
+                        copyError);
+  folders.csv = scratchDrive + folders.csv.substr(folders.drive.size());
+  folders.drive = scratchDrive;
+  platform::EnsureDirectory(folders.csv);
   const operations::ServiceEnvironment environment(
-      printerSettings, operations::ServiceFolders::Of(programFolder, settings.strProfile),
-      platform::DefaultClock(), services, nullptr, devices);
+      printerSettings, std::move(folders), platform::DefaultClock(), services, nullptr, devices);
   const ui::ServiceContext context{environment, operations};
   const std::vector<std::string> files =
       gui::RenderScreenshots(folder, services, settings, context);
