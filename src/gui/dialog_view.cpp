@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -365,21 +366,40 @@ void DialogView::ApplyTree(QWidget* widget, const ui::ControlState& control) {
   tree->setCurrentItem(selected != items.end() ? selected->second : nullptr);
 }
 
+// A row of one cell in a table of more columns spans them all, its text wrapped to the table's
+// width: the columns are sized by the other rows, so that a long text needs no horizontal scroll.
 void DialogView::ApplyTable(QTableWidget* table, const ui::ControlState& control) {
   table->clear();
-  table->setColumnCount(static_cast<int>(control.items.size()));
+  table->clearSpans();
+  const int columns = static_cast<int>(control.items.size());
+  table->setColumnCount(columns);
   table->setRowCount(static_cast<int>(control.rows.size()));
   QStringList headings;
   for (const std::string& heading : control.items) headings << QString::fromStdString(heading);
   table->setHorizontalHeaderLabels(headings);
+  std::vector<int> spanning;
   for (std::size_t row = 0; row < control.rows.size(); ++row) {
     const auto& cells = control.rows[row];
+    if (cells.size() == 1 && columns > 1) {
+      spanning.push_back(static_cast<int>(row));
+      continue;
+    }
     for (std::size_t column = 0; column < cells.size() && column < control.items.size(); ++column)
       table->setItem(static_cast<int>(row), static_cast<int>(column),
                      new QTableWidgetItem(DisplayText(cells[column])));
   }
   table->resizeColumnsToContents();
   table->resizeRowsToContents();
+  // The vertical scroll bar may come with the rows: its room is kept free from the start.
+  const int width = table->width() - table->verticalScrollBar()->sizeHint().width() - 12;
+  for (const int row : spanning) {
+    const QString text = DisplayText(control.rows[static_cast<std::size_t>(row)][0]);
+    table->setSpan(row, 0, 1, columns);
+    table->setItem(row, 0, new QTableWidgetItem(text));
+    const QRect needed =
+        table->fontMetrics().boundingRect(QRect(0, 0, width, 10000), Qt::TextWordWrap, text);
+    table->setRowHeight(row, needed.height() + 6);
+  }
 }
 
 void DialogView::ControlChanged(int id) {

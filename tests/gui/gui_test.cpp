@@ -293,6 +293,17 @@ TEST(GuiDialog, ATableShowsTheRowsTheDialogGivesIt) {
   dialog.ChangeItem(20, [](ui::ControlState& c) { c.rows = {{"11:00", "Third"}}; });
   ASSERT_EQ(table->rowCount(), 1);
   EXPECT_EQ(table->item(0, 1)->text(), "Third");
+
+  // A row of one cell spans the table; its long text wraps into a taller row.
+  const std::string longText(40, 'x');
+  dialog.ChangeItem(20, [&](ui::ControlState& c) {
+    c.rows = {{"11:00", "Fourth"}, {longText + " " + longText + " " + longText}, {"Short"}};
+  });
+  ASSERT_EQ(table->rowCount(), 3);
+  EXPECT_EQ(table->columnSpan(1, 0), 2);
+  EXPECT_EQ(table->item(1, 0)->text().size(), 122);
+  EXPECT_GT(table->rowHeight(1), 2 * table->rowHeight(2));
+  EXPECT_EQ(table->columnSpan(0, 0), 1);
 }
 
 // Every bar is drawn in the colour of its own judgement, on a scale of its own: values a

@@ -434,14 +434,16 @@ TEST_F(ItemPagesTest, ServiceRecordShowsThisPrintersRunsNewestFirst) {
   auto dialog = OpenAt("Service record", 90020);
   ASSERT_EQ(dialog->PageTemplate(), ui::kServiceRecordTemplate);
   const ui::ControlState& table = Page(*dialog).Item(ui::kServiceRecordTableId);
-  EXPECT_EQ(table.items, (std::vector<std::string>{"Time", "Item", "Result", "Error", "Messages"}));
-  ASSERT_EQ(table.rows.size(), 2u);
+  EXPECT_EQ(table.items, (std::vector<std::string>{"Time", "Item", "Result", "Error"}));
+  // Each message whole, in a row of its own under its run.
+  ASSERT_EQ(table.rows.size(), 4u);
   EXPECT_EQ(table.rows[0][1], "Serial number");
   EXPECT_EQ(table.rows[0][2], "done");
   EXPECT_EQ(table.rows[0][3], "");  // nothing failed on its link
   EXPECT_EQ(table.rows[1],
-            (std::vector<std::string>{older.time, "Cleaning", "failed", "91020004",
-                                      "Cleaning, all colours?\nThe printer failed."}));
+            (std::vector<std::string>{older.time, "Cleaning", "failed", "91020004"}));
+  EXPECT_EQ(table.rows[2], std::vector<std::string>{"Messages: Cleaning, all colours?"});
+  EXPECT_EQ(table.rows[3], std::vector<std::string>{"Messages: The printer failed."});
   // Looking at the record asks nothing and is no run of its own.
   EXPECT_EQ(Shown().size(), shownBefore);
   EXPECT_EQ(operations::ReadServiceRecord(Environment().folders.csv, "").size(), 4u);
@@ -449,7 +451,7 @@ TEST_F(ItemPagesTest, ServiceRecordShowsThisPrintersRunsNewestFirst) {
   Poke(driver::nvram::kSerialNumber, vprinter::Bytes(10, 0));
   dialog = OpenAt("Service record", 90020);
   const auto& rows = Page(*dialog).Item(ui::kServiceRecordTableId).rows;
-  ASSERT_EQ(rows.size(), 1u);
+  ASSERT_EQ(rows.size(), 3u);  // the run and its two messages
   EXPECT_EQ(rows[0][1], "New board");
 }
 

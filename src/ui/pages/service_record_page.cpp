@@ -14,18 +14,10 @@ DialogTemplate RecordLayout() {
           {{kServiceRecordTableId, ControlKind::Table, "", {0, 4, 237, 160}}}};
 }
 
-// A run's messages, one to a line.
-std::string MessageLines(const std::vector<std::string>& messages) {
-  std::string lines;
-  for (const std::string& message : messages) lines += (lines.empty() ? "" : "\n") + message;
-  return lines;
-}
-
 // The error code is left out while nothing has failed on the run's link.
 std::vector<std::string> Cells(const operations::ServiceRecordEntry& entry) {
   return {entry.time, entry.title, entry.result,
-          entry.lastError == printer::kLinkFresh ? "" : std::to_string(entry.lastError),
-          MessageLines(entry.messages)};
+          entry.lastError == printer::kLinkFresh ? "" : std::to_string(entry.lastError)};
 }
 
 }  // namespace
@@ -33,11 +25,18 @@ std::vector<std::string> Cells(const operations::ServiceRecordEntry& entry) {
 bool CSvcDlgRecord::RefreshPage() {
   if (!FirstRefresh()) return true;
   const operations::OperationRequest& request = *Request();
+  // Each message of a run is a row of its own under the run, across the table, so that it shows
+  // whole; the fifth heading ("Messages") leads each.
   ChangeItem(kServiceRecordTableId, [&request](ControlState& c) {
     c.items.assign(request.pageText.text.begin(),
                    request.pageText.text.begin() + kServiceRecordColumns);
+    const std::string lead = request.pageText.text[kServiceRecordColumns];
     c.rows.clear();
-    for (const auto& entry : request.record) c.rows.push_back(Cells(entry));
+    for (const auto& entry : request.record) {
+      c.rows.push_back(Cells(entry));
+      for (const std::string& message : entry.messages)
+        c.rows.push_back({lead.empty() ? message : lead + ": " + message});
+    }
   });
   return true;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The service record page (item 90080): the attached printer's record as a table, newest first,
-// one row per run: time, item, result, error code and the messages shown. The column headings are
-// the item's page texts.
+// one row per run (time, item, result, error code) and under it a row across the table for each
+// message it showed. The column headings and the messages' lead are the item's page texts.
 
 #include "ui/pages/page_table.h"
 
@@ -9,7 +9,7 @@ namespace ui {
 
 inline constexpr int kServiceRecordTemplate = 388;
 inline constexpr int kServiceRecordTableId = 1700;
-inline constexpr int kServiceRecordColumns = 5;
+inline constexpr int kServiceRecordColumns = 4;
 
 class CSvcDlgRecord : public TStackedPage {
 public:
