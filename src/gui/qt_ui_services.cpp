@@ -198,10 +198,11 @@ void QtUiServices::CloseProgressDialog() {
   });
 }
 
-void QtUiServices::ShowPicture(const std::string& path, const std::string& caption) {
+void QtUiServices::ShowPicture(const std::string& path, const std::string& caption,
+                               ui::PictureFit fit) {
   OnGui([&] {
     auto picture = std::make_unique<ui::CSvcDlgPicture>(*this);
-    if (picture->Open(path, caption)) pictures_.push_back(std::move(picture));
+    if (picture->Open(path, caption, fit)) pictures_.push_back(std::move(picture));
   });
 }
 

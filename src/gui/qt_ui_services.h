@@ -44,7 +44,8 @@ public:
                           int maximum) override;
   void SetProgress(int position) override;
   void CloseProgressDialog() override;
-  void ShowPicture(const std::string& path, const std::string& caption) override;
+  void ShowPicture(const std::string& path, const std::string& caption,
+                   ui::PictureFit fit = ui::PictureFit::PhysicalSize) override;
   std::optional<ui::PictureSize> LoadPictureSize(const std::string& path) override;
   bool SaveChart(const ui::Chart& chart, const std::string& path, std::string* error) override;
   ui::ScreenMetrics Screen() override;

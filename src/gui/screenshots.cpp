@@ -342,16 +342,17 @@ std::vector<std::string> RenderScreenshots(const std::string& folder, QtUiServic
   QTemporaryDir scratch;
 
   const auto showPicture = [&](const std::string& file, const std::string& caption,
-                               const char* name) {
+                               const char* name, ui::PictureFit fit) {
     ui::CSvcDlgPicture picture(services);
-    if (picture.Open(file, caption)) {
+    if (picture.Open(file, caption, fit)) {
       if (DialogWindow* window = services.WindowOf(picture))
         save(Grab(*window), ui::kPictureTemplate, name);
       picture.EndDialog(ui::IDOK);
     }
     QApplication::processEvents();
   };
-  showPicture(WriteSamplePicture(scratch.path()), "Serial number", "picture");
+  showPicture(WriteSamplePicture(scratch.path()), "Serial number", "picture",
+              ui::PictureFit::PhysicalSize);
 
   // Runs an item's Execute; its messages are answered on this thread while it runs.
   const auto execute = [&](int top, const char* item) {
@@ -368,14 +369,17 @@ std::vector<std::string> RenderScreenshots(const std::string& folder, QtUiServic
   // A nozzle check, and its page as the program sent it.
   const auto pages = context.environment.printed.Draw(execute(90020, "Nozzle check"),
                                                       scratch.path().toStdString(), nullptr);
-  if (!pages.empty()) showPicture(pages[0], "Nozzle check: page as sent", "printed-page");
+  if (!pages.empty())
+    showPicture(pages[0], "Nozzle check: page as sent", "printed-page",
+                ui::PictureFit::WholeInWindow);
   // A carriage motor measurement, and the chart it saved beside the service record.
   execute(90040, "CR motor load");
   std::string newest;
   for (const auto& file : std::filesystem::directory_iterator(context.environment.folders.csv))
     if (const std::string name = file.path().string(); name.ends_with("_210060.png"))
       newest = std::max(newest, name);
-  if (!newest.empty()) showPicture(newest, "CR motor load", "motor-chart");
+  if (!newest.empty())
+    showPicture(newest, "CR motor load", "motor-chart", ui::PictureFit::WholeInWindow);
 
   // Templates without a sample of their own are drawn as their template stands.
   for (int id : ui::TemplateIds()) {

@@ -51,7 +51,7 @@ void ShowMeasuredChart(OperationRun& run, int functionNumber, const ui::Chart& c
                           ui::kOk | ui::kIconWarning);
     return;
   }
-  run.env.ui.ShowPicture(path, chart.title);
+  run.env.ui.ShowPicture(path, chart.title, ui::PictureFit::WholeInWindow);
 }
 
 }  // namespace operations

@@ -1,6 +1,7 @@
 #pragma once
 // The picture window: one picture file in a window of the picture's physical size on this
-// screen, centred. Modeless; several may be open at once.
+// screen, centred, or (a printout) the whole picture scaled to fit the screen with its button
+// below it. Modeless; several may be open at once.
 
 #include <string>
 
@@ -17,7 +18,8 @@ public:
   explicit CSvcDlgPicture(UiServices& ui);
 
   // Creates the window for the file, captioned, and shows it; false when it could not be made.
-  bool Open(const std::string& path, const std::string& caption);
+  bool Open(const std::string& path, const std::string& caption,
+            PictureFit fit = PictureFit::PhysicalSize);
 
   const std::string& Path() const { return path_; }
   // False when the file could not be read as a picture: the window then keeps its template size
@@ -28,6 +30,11 @@ protected:
   bool OnInitDialog() override;
 
 private:
+  // A printout's window: the picture scaled down (never up) to fit the screen's work area, the
+  // button centred in a strip below it.
+  void FitWhole(int width, int height, const ScreenMetrics& screen);
+
+  PictureFit fit_ = PictureFit::PhysicalSize;
   std::string path_;
   std::string caption_;
   bool hasPicture_ = false;

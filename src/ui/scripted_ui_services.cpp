@@ -179,8 +179,9 @@ void ScriptedUiServices::SetProgress(int position) {
 
 void ScriptedUiServices::CloseProgressDialog() { Record(UiCallKind::ProgressClosed, "", 0, 0); }
 
-void ScriptedUiServices::ShowPicture(const std::string& path, const std::string& caption) {
-  Record(UiCallKind::Picture, caption + " | " + path, 0, 0);
+void ScriptedUiServices::ShowPicture(const std::string& path, const std::string& caption,
+                                     PictureFit fit) {
+  Record(UiCallKind::Picture, caption + " | " + path, static_cast<unsigned>(fit), 0);
 }
 
 bool ScriptedUiServices::SaveChart(const Chart& chart, const std::string& path,

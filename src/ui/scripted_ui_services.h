@@ -84,7 +84,9 @@ public:
                           int maximum) override;
   void SetProgress(int position) override;
   void CloseProgressDialog() override;
-  void ShowPicture(const std::string& path, const std::string& caption) override;
+  // Recorded as "caption | path", with the fit as style.
+  void ShowPicture(const std::string& path, const std::string& caption,
+                   PictureFit fit = PictureFit::PhysicalSize) override;
   std::optional<PictureSize> LoadPictureSize(const std::string& path) override;
   // Keeps the chart (see Charts) and writes nothing; fails as a writer would when the path's
   // folder does not exist.

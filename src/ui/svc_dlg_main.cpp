@@ -267,7 +267,8 @@ void CSvcDlgMain::OnPicture() {
   }
   for (std::size_t page = 0; page < files.size(); ++page) {
     const std::string number = files.size() > 1 ? " " + std::to_string(page + 1) : "";
-    Services().ShowPicture(files[page], itemTitle_ + ": page" + number + " as sent");
+    Services().ShowPicture(files[page], itemTitle_ + ": page" + number + " as sent",
+                           PictureFit::WholeInWindow);
   }
 }
 

@@ -58,8 +58,9 @@ public:
   }
   void SetProgress(int position) override { ui_.SetProgress(position); }
   void CloseProgressDialog() override { ui_.CloseProgressDialog(); }
-  void ShowPicture(const std::string& path, const std::string& caption) override {
-    ui_.ShowPicture(path, caption);
+  void ShowPicture(const std::string& path, const std::string& caption,
+                   PictureFit fit = PictureFit::PhysicalSize) override {
+    ui_.ShowPicture(path, caption, fit);
   }
   std::optional<PictureSize> LoadPictureSize(const std::string& path) override {
     return ui_.LoadPictureSize(path);

@@ -52,6 +52,9 @@ struct PictureSize {
   int height = 0;
 };
 
+// How a picture window shows its picture.
+enum class PictureFit { PhysicalSize, WholeInWindow };
+
 // The screen a window is placed on.
 struct ScreenMetrics {
   int pixelsPerInch = 96;
@@ -102,8 +105,11 @@ public:
   virtual void SetProgress(int position) = 0;
   virtual void CloseProgressDialog() = 0;
 
-  // A picture window, modeless; several may be open.
-  virtual void ShowPicture(const std::string& path, const std::string& caption) = 0;
+  // A picture window, modeless; several may be open. An item's picture is shown at its physical
+  // size in the picture template; a printout (a printed page, a chart) whole, scaled to fit the
+  // screen, with its button below it.
+  virtual void ShowPicture(const std::string& path, const std::string& caption,
+                           PictureFit fit = PictureFit::PhysicalSize) = 0;
   virtual std::optional<PictureSize> LoadPictureSize(const std::string& path) = 0;
   // Draws the chart into a PNG file; false, with the reason in *error, when it was not written.
   virtual bool SaveChart(const Chart& chart, const std::string& path, std::string* error) = 0;

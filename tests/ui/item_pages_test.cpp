@@ -474,6 +474,9 @@ TEST_F(ItemPagesTest, PictureShowsThePageTheLastPrintSent) {
   ASSERT_EQ(pictures.size(), 2u);
   const std::string file = Environment().folders.csv + "/Printed/10090-1.png";
   EXPECT_EQ(pictures[1].text, "Nozzle check: page as sent | " + file);
+  // The item's picture in its template, the printed page whole in its window.
+  EXPECT_EQ(pictures[0].style, static_cast<unsigned>(ui::PictureFit::PhysicalSize));
+  EXPECT_EQ(pictures[1].style, static_cast<unsigned>(ui::PictureFit::WholeInWindow));
   std::ifstream png(file, std::ios::binary);
   std::string signature(8, '\0');
   png.read(signature.data(), 8);

@@ -83,6 +83,33 @@ TEST(PictureWindow, TakesThePicturesPhysicalSizeCentredOnTheScreen) {
   EXPECT_TRUE(window.IsEnded());
 }
 
+// A printed page larger than the screen shows whole, scaled to the screen with its aspect kept,
+// and its button stands below the picture, never on it; a small one is never blown up.
+TEST(PictureWindow, APrintoutShowsWholeWithItsButtonBelow) {
+  ui::ScriptedUiServices services;
+  services.SetPictureSize("/p/page.png", {48680, 17990});  // 1840 x 680 pixels at 96 dpi
+  services.SetScreen({96, 1280, 800, 760});
+  ui::CSvcDlgPicture page(services);
+  ASSERT_TRUE(
+      page.Open("/p/page.png", "Nozzle check: page as sent", ui::PictureFit::WholeInWindow));
+  const ui::PixelRect picture = *page.Item(ui::kPictureAreaId).pixelRect;
+  const ui::PixelRect button = *page.Item(ui::IDOK).pixelRect;
+  const ui::PixelRect window = *page.WindowRect();
+  EXPECT_EQ(picture.width, 1240);  // the screen less its margin
+  EXPECT_EQ(picture.height, 458);  // 680 at the same scale
+  EXPECT_GE(button.y, picture.y + picture.height);
+  EXPECT_LE(button.y + button.height, window.height);
+  EXPECT_LE(window.width, 1280);
+  EXPECT_LE(window.height, 760);
+  EXPECT_EQ(button.x + button.width / 2, window.width / 2);
+
+  services.SetPictureSize("/p/chart.png", {10000, 5000});  // 378 x 189: fits
+  ui::CSvcDlgPicture chart(services);
+  ASSERT_TRUE(chart.Open("/p/chart.png", "CR motor load", ui::PictureFit::WholeInWindow));
+  EXPECT_EQ(chart.Item(ui::kPictureAreaId).pixelRect->width, 378);
+  EXPECT_EQ(chart.Item(ui::kPictureAreaId).pixelRect->height, 189);
+}
+
 TEST(PictureWindow, AnUnreadablePictureSaysWhichFile) {
   ui::ScriptedUiServices services;
   ui::CSvcDlgPicture window(services);
