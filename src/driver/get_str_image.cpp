@@ -12,6 +12,9 @@ namespace {
 
 constexpr const char* kDefaultFont = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf";
 constexpr int kPixelHeight = 40;
+// Every character takes a cell this wide, its glyph centred in it: the sheets' texts were spaced
+// for a font this wide (the nozzle check's colour names each stand under their lane with it).
+constexpr int kCellWidth = 36;
 
 // One font face for the whole program, loaded on first use; FreeType faces are not safe to
 // share between threads, so rendering holds the lock.
@@ -63,16 +66,17 @@ int GetStrImage(const char* text, int length, std::uint8_t* image) {
       continue;
     const FT_GlyphSlot glyph = face->glyph;
     const FT_Bitmap& bitmap = glyph->bitmap;
+    const int left = pen + (kCellWidth - static_cast<int>(glyph->advance.x >> 6)) / 2;
     for (unsigned int y = 0; y < bitmap.rows; ++y) {
       const unsigned char* line = bitmap.buffer + static_cast<std::ptrdiff_t>(y) * bitmap.pitch;
       for (unsigned int x = 0; x < bitmap.width; ++x) {
         if ((line[x / 8] & (0x80 >> (x % 8))) != 0) {
-          SetDot(image, pen + glyph->bitmap_left + static_cast<int>(x),
+          SetDot(image, left + glyph->bitmap_left + static_cast<int>(x),
                  kStrImageBaseline - glyph->bitmap_top + static_cast<int>(y));
         }
       }
     }
-    pen += static_cast<int>(glyph->advance.x >> 6);
+    pen += kCellWidth;
   }
   return kStrImageOk;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The text rasteriser: one line of text in DejaVu Sans Mono, about 40 dots high on a fixed
-// baseline, into a monochrome image of 5400 byte columns by 48 rows. Byte [m][r] (at m * 48 + r)
+// baseline, each character centred in a cell 36 dots wide, into a monochrome image of 5400 byte
+// columns by 48 rows. Byte [m][r] (at m * 48 + r)
 // holds the eight dots of row r at byte column m, the leftmost dot in the highest bit.
 
 #include <cstdint>

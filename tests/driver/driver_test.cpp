@@ -156,9 +156,10 @@ TEST(GetStrImage, DrawsLettersAboutFortyDotsHighOnOneBaseline) {
   EXPECT_GT(descender.bottom, capital.bottom);  // g hangs below it
   EXPECT_GE(tall.bottom - tall.top + 1, 36);
   EXPECT_LE(tall.bottom - tall.top + 1, 48);
-  EXPECT_LT(capital.left, 8);  // the first letter starts at the left edge
+  EXPECT_LT(capital.left, 12);  // the first letter stands in the first cell
+  EXPECT_EQ(Render(" H", image).left - capital.left, 36);  // each character takes one cell
   const Extent line = Render("0123456789", image);
-  EXPECT_GT(line.right, 9 * 20);  // ten monospaced letters side by side
+  EXPECT_GT(line.right, 9 * 36);  // ten letters side by side
 }
 
 TEST(GetStrImage, LeavesTheImageClearForBlanksAndCutsWhatDoesNotFit) {

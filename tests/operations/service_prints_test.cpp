@@ -109,6 +109,72 @@ TEST_F(ServicePrintsTest, TheHeaderNamesTheFirmwareThePrinterRuns) {
   EXPECT_FALSE(PrintsLine(printed[0], firstLine("")));
 }
 
+// Which dots of a raster block carry ink, in any of its rows.
+std::vector<bool> InkedDots(const vprinter::RasterBlock& block) {
+  const int dotsPerByte = 8 / block.bitsPerDot;
+  const int mask = (1 << block.bitsPerDot) - 1;
+  const int width = block.bytesPerLine * dotsPerByte;
+  std::vector<bool> inked(static_cast<std::size_t>(width));
+  for (const vprinter::Bytes& row : block.rows) {
+    for (int dot = 0; dot < width; ++dot) {
+      const int shift = 8 - block.bitsPerDot * (dot % dotsPerByte + 1);
+      if (((row[static_cast<std::size_t>(dot / dotsPerByte)] >> shift) & mask) != 0)
+        inked[static_cast<std::size_t>(dot)] = true;
+    }
+  }
+  return inked;
+}
+
+// The runs of inked dots, as first and last dot, where runs closer than `gap` dots are one.
+std::vector<std::pair<int, int>> InkedRuns(const std::vector<bool>& inked, int gap) {
+  std::vector<std::pair<int, int>> runs;
+  for (int dot = 0; dot < static_cast<int>(inked.size()); ++dot) {
+    if (!inked[static_cast<std::size_t>(dot)]) continue;
+    if (!runs.empty() && dot - runs.back().second <= gap) {
+      runs.back().second = dot;
+    } else {
+      runs.emplace_back(dot, dot);
+    }
+  }
+  return runs;
+}
+
+// Each colour name of the legend stands under its lane: its centre lies within the lane.
+TEST_F(ServicePrintsTest, EachLegendLabelStandsUnderItsLane) {
+  ASSERT_TRUE(RunOp(10090));
+  const std::vector<vprinter::Page> printed =
+      vprinter::ReadPages(vprinter::Bytes(sent.begin(), sent.end()));
+  ASSERT_EQ(printed.size(), 1u);
+  std::map<int, std::pair<double, double>> lanes;  // colour -> left and right edge, inches
+  const vprinter::PlacedBlock* legend = nullptr;
+  for (const vprinter::PlacedBlock& placed : printed[0].blocks) {
+    if (placed.block.colour == 0) {
+      if (legend == nullptr && !lanes.empty() && placed.block.lines > 1) legend = &placed;
+      continue;
+    }
+    for (const auto& [first, last] : InkedRuns(InkedDots(placed.block), 1 << 20)) {
+      const double left = placed.x + first * placed.hPitch;
+      const double right = placed.x + (last + 1) * placed.hPitch;
+      auto [lane, made] = lanes.try_emplace(placed.block.colour, left, right);
+      lane->second = {std::min(lane->second.first, left), std::max(lane->second.second, right)};
+    }
+  }
+  ASSERT_NE(legend, nullptr);   // the first text band after the lanes
+  constexpr int kWordGap = 30;  // dots: wider than between two letters, narrower than a space
+  const std::vector<std::pair<int, int>> labels = InkedRuns(InkedDots(legend->block), kWordGap);
+  std::vector<std::pair<double, double>> edges;
+  for (const auto& [colour, lane] : lanes) edges.push_back(lane);
+  std::sort(edges.begin(), edges.end());
+  ASSERT_EQ(edges.size(), 10u);
+  ASSERT_EQ(labels.size(), 10u);
+  for (std::size_t i = 0; i < labels.size(); ++i) {
+    const double centre =
+        legend->x + (labels[i].first + labels[i].second + 1) / 2.0 * legend->hPitch;
+    EXPECT_GT(centre, edges[i].first) << "label " << i;
+    EXPECT_LT(centre, edges[i].second) << "label " << i;
+  }
+}
+
 // A printer lost while it prints the sheet has printed nothing anyone can count on.
 TEST_F(ServicePrintsTest, APrinterLostWhileItPrintsFailsThePrint) {
   request.selector = 0;
