@@ -269,6 +269,8 @@ void DialogView::Apply(const ui::ControlState& control) {
   } else if (auto* line = qobject_cast<QLineEdit*>(widget)) {
     if (line->text() != text) line->setText(text);
     line->setReadOnly(control.readOnly);
+    // A field nobody can type into is no stop for Tab; a click still selects its text.
+    line->setFocusPolicy(control.readOnly ? Qt::ClickFocus : Qt::StrongFocus);
     line->setMaxLength(control.limit > 0 ? control.limit : 32767);
   } else if (auto* edit = qobject_cast<QPlainTextEdit*>(widget)) {
     if (edit->toPlainText() != text) edit->setPlainText(text);

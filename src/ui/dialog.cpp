@@ -205,6 +205,7 @@ bool CDialog::TakesFocus(const ControlState& control) const {
     case ControlKind::GroupBox:
     case ControlKind::ProgressBar:
     case ControlKind::Picture: return false;
+    case ControlKind::Edit: return control.visible && control.enabled && !control.readOnly;
     default: return control.visible && control.enabled;
   }
 }

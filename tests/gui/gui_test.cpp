@@ -165,14 +165,21 @@ TEST(GuiDialog, PagesMoveTheFocusAndTheirRowsInTheWindow) {
   window.show();
   QApplication::setActiveWindow(&window);
   QApplication::processEvents();
+  // Typing on runs on through the fields, and stops at the last: nothing typed is lost.
   mac->SetFocus(ui::kMacEditIds[3]);
-  for (const char key : {'2', 'd'}) {
-    QKeyEvent press(QEvent::KeyPress, key == '2' ? Qt::Key_2 : Qt::Key_D, Qt::NoModifier,
+  for (const char key : std::string("2D2005AB")) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key(QChar(key).unicode()), Qt::NoModifier,
                     QString(QChar(key)));
     QApplication::sendEvent(QApplication::focusWidget(), &press);
   }
-  EXPECT_EQ(mac->GetDlgItemText(ui::kMacEditIds[3]), "2d");
-  EXPECT_TRUE(window.View().Widget(ui::kMacEditIds[4])->hasFocus());
+  EXPECT_EQ(mac->GetDlgItemText(ui::kMacEditIds[3]), "2D");
+  EXPECT_EQ(mac->GetDlgItemText(ui::kMacEditIds[4]), "20");
+  EXPECT_EQ(mac->GetDlgItemText(ui::kMacEditIds[5]), "05");  // "AB" finds the last field full
+  EXPECT_TRUE(window.View().Widget(ui::kMacEditIds[5])->hasFocus());
+  // The fixed prefix is no tab stop: Tab from the last field and back never lands in it.
+  for (int id : {ui::kMacEditIds[0], ui::kMacEditIds[1], ui::kMacEditIds[2]})
+    EXPECT_EQ(window.View().Widget(id)->focusPolicy(), Qt::ClickFocus) << id;
+  EXPECT_EQ(window.View().Widget(ui::kMacEditIds[3])->focusPolicy(), Qt::StrongFocus);
 
   request.itemNumber = 10340;
   auto heights = ui::ProgramPages().MakePage(ui::kMeasuredTemplate, {services, catalogue});

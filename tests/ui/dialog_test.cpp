@@ -163,6 +163,10 @@ TEST_F(DialogTest, TabMovesThroughControlsThatTakeInput) {
   }
   // Skips the label, the hidden edit and the disabled button; wraps round.
   EXPECT_EQ(order, (std::vector<int>{103, 110, 111, 112, 120, 130, ui::IDOK, ui::IDCANCEL, 101}));
+  // A read-only field is no stop either.
+  dialog.ChangeItem(103, [](ui::ControlState& c) { c.readOnly = true; });
+  dialog.KeyDown(ui::kKeyTab);
+  EXPECT_EQ(dialog.Focus(), 110);
 }
 
 TEST_F(DialogTest, EnterAndEscapeEndTheDialog) {

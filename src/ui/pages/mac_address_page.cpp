@@ -1,6 +1,7 @@
 #include "ui/pages/mac_address_page.h"
 
 #include <cstdio>
+#include <iterator>
 
 #include "driver/product_constants.h"
 #include "operations/operation_request.h"
@@ -101,8 +102,12 @@ void CSvcDlgMAC::OnControlChanged() {
   LockPrefix();
 }
 
+// A full field hands the keyboard on to the next field, never past the last one: what is typed
+// goes on into the fields that follow, and nothing lands where it cannot be seen.
 void CSvcDlgMAC::OnFieldChanged(int field) {
-  if (static_cast<int>(GetDlgItemText(kMacEditIds[field]).size()) >= kFieldLength) NextDlgCtrl();
+  if (field + 1 >= static_cast<int>(std::size(kMacEditIds))) return;
+  if (static_cast<int>(GetDlgItemText(kMacEditIds[field]).size()) >= kFieldLength)
+    SetFocus(kMacEditIds[field + 1]);
 }
 
 bool CSvcDlgMAC::CollectInput() {
