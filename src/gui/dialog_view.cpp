@@ -177,11 +177,16 @@ QWidget* DialogView::MakeWidget(const ui::ControlState& control) {
     case ControlKind::TreeView: {
       auto* tree = new QTreeWidget(this);
       tree->setHeaderHidden(true);
-      connect(tree, &QTreeWidget::currentItemChanged, this, [this, id](QTreeWidgetItem* item) {
-        if (!applying_ && item != nullptr) {
-          dialog_.SelectTreeItem(id, item->data(0, Qt::UserRole).toInt());
-        }
-      });
+      // A selection made in the tree (arrow keys) keeps the keyboard there, whatever the page it
+      // opens would focus; Tab goes on into the page.
+      connect(tree, &QTreeWidget::currentItemChanged, this,
+              [this, id, tree](QTreeWidgetItem* item) {
+                if (!applying_ && item != nullptr) {
+                  const bool typing = tree->hasFocus();
+                  dialog_.SelectTreeItem(id, item->data(0, Qt::UserRole).toInt());
+                  if (typing) dialog_.SetFocus(id);
+                }
+              });
       return tree;
     }
     case ControlKind::DropDownList: {

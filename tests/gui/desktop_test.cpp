@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -45,21 +46,25 @@ QPushButton* ButtonWithText(QWidget& window, const QString& text) {
   return nullptr;
 }
 
-TEST(GuiDesktop, TheStartScreenOpensTheServiceMenuWhichReadsThePrinter) {
-  testing_support::TempFolder program;
+// A program folder with the shipped files and a virtual printer on port 11, its MAC address
+// 00 26 AB 01 02 03.
+void PrepareProgramFolder(const testing_support::TempFolder& program) {
   std::filesystem::copy(GRELT_DATA_DIR, program.Path(), std::filesystem::copy_options::recursive);
   vprinter::RegisterVirtualPrinters();
-  {
-    platform::Registry registry(platform::Registry::DefaultRoot(program.Path()));
-    driver::DeviceDirectory devices(registry);
-    std::string error;
-    const auto info = vprinter::AttachVirtualPrinter(devices, program.Path(), "LW", "lw", 11,
-                                                     platform::DefaultClock(), &error);
-    ASSERT_TRUE(info) << error;
-    std::static_pointer_cast<vprinter::VirtualPrinter>(devices.FindByLink(info->attachment.link))
-        ->WriteNvram(114, {0x00, 0x26, 0xAB, 0x01, 0x02, 0x03});
-    driver::DeviceDirectory::ForgetConnections();
-  }
+  platform::Registry registry(platform::Registry::DefaultRoot(program.Path()));
+  driver::DeviceDirectory devices(registry);
+  std::string error;
+  const auto info = vprinter::AttachVirtualPrinter(devices, program.Path(), "LW", "lw", 11,
+                                                   platform::DefaultClock(), &error);
+  ASSERT_TRUE(info) << error;
+  std::static_pointer_cast<vprinter::VirtualPrinter>(devices.FindByLink(info->attachment.link))
+      ->WriteNvram(114, {0x00, 0x26, 0xAB, 0x01, 0x02, 0x03});
+  driver::DeviceDirectory::ForgetConnections();
+}
+
+TEST(GuiDesktop, TheStartScreenOpensTheServiceMenuWhichReadsThePrinter) {
+  testing_support::TempFolder program;
+  PrepareProgramFolder(program);
 
   gui::QtUiServices services({});
   app::CGrelt02App application(services, program.Path());
@@ -95,6 +100,55 @@ TEST(GuiDesktop, TheStartScreenOpensTheServiceMenuWhichReadsThePrinter) {
   EXPECT_TRUE(startClosed);
   EXPECT_EQ(shown, (std::vector<int>{0x00, 0x26, 0xAB, 0x01, 0x02, 0x03}));
   EXPECT_EQ(title, "MAC address");
+  driver::DeviceDirectory::ForgetConnections();
+}
+
+// The keyboard alone in the service menu: arrowing through the tree selects each item and keeps
+// the keyboard in the tree, even onto an item whose page has an input box; Tab then goes into
+// the page.
+TEST(GuiDesktop, ArrowKeysWalkTheTreeAndTabEntersThePage) {
+  testing_support::TempFolder program;
+  PrepareProgramFolder(program);
+  gui::QtUiServices services({});
+  app::CGrelt02App application(services, program.Path());
+  std::vector<std::string> walked;
+  bool treeKeptTheKeyboard = true;
+  bool tabEnteredThePage = false;
+  QTimer::singleShot(0, [&] {
+    gui::DialogWindow* start = WaitForWindow(ui::kStartScreenTemplate);
+    ASSERT_NE(start, nullptr);
+    QTimer::singleShot(0, [&] {
+      gui::DialogWindow* main = WaitForWindow(ui::kMainDialogTemplate);
+      ASSERT_NE(main, nullptr);
+      QApplication::setActiveWindow(main);
+      auto* tree = main->findChild<QTreeWidget*>();
+      ASSERT_NE(tree, nullptr);
+      tree->setFocus();
+      tree->setCurrentItem(tree->topLevelItem(0));  // the first group, "Identity"
+      QApplication::processEvents();
+      const auto& dialog = main->View().Dialog();
+      for (int step = 0; step < 3; ++step) {
+        QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+        QApplication::sendEvent(QApplication::focusWidget(), &down);
+        QApplication::processEvents();
+        walked.push_back(dialog.GetDlgItemText(ui::kItemTitleId));
+        treeKeptTheKeyboard = treeKeptTheKeyboard && tree->hasFocus();
+      }
+      QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+      QApplication::sendEvent(QApplication::focusWidget(), &tab);
+      QApplication::processEvents();
+      tabEnteredThePage = !tree->hasFocus() &&
+                          main->View().Widget(ui::kPagePlaceholderId) != nullptr &&
+                          QApplication::focusWidget() != nullptr;
+      main->close();
+    });
+    ButtonWithText(*start, "Adjustment and Service")->click();
+    start->close();
+  });
+  application.InitInstance();
+  EXPECT_EQ(walked, (std::vector<std::string>{"Serial number", "Head ID", "MAC address"}));
+  EXPECT_TRUE(treeKeptTheKeyboard);
+  EXPECT_TRUE(tabEnteredThePage);
   driver::DeviceDirectory::ForgetConnections();
 }
 
