@@ -214,6 +214,7 @@ void CSvcDlgMain::OnAction() {
   request_.hotKeyRun = 0;
   request_.buttonBase = base;
   // The caption the technician pressed names the run; a menu file without one, the button's role.
+  runButton_ = Focus();
   const std::string caption = GetDlgItemText(Focus());
   constexpr const char* kRoles[4] = {"Execute", "Check", "Input", "Option"};
   const auto* role = std::find(std::begin(kActionButtonIds), std::end(kActionButtonIds), Focus());
@@ -232,7 +233,9 @@ void CSvcDlgMain::StartRun(const std::string& caption, int hotKey) {
 
 bool CSvcDlgMain::OnHotKey(int key) {
   if (key != kKeyF11 && key != kKeyF12) return false;
-  if (!Running()) StartRun(key == kKeyF11 ? "F11" : "F12", key);
+  if (Running()) return true;
+  runButton_ = Focus();
+  StartRun(key == kKeyF11 ? "F11" : "F12", key);
   return true;
 }
 
@@ -243,6 +246,10 @@ void CSvcDlgMain::OnOperationDone() {
   SetDlgItemText(kStatusLineId, OutcomeText(runCaption_, request_,
                                             context_.environment.messages.Shown()));
   UpdateData(false);
+  // The keyboard goes back where it was: a question answered (or refused with Escape) must not
+  // leave it on Next, where the next Enter would walk on past a step not done.
+  if (HasItem(runButton_) && Item(runButton_).visible && Item(runButton_).enabled)
+    SetFocus(runButton_);
 }
 
 // The item's own picture, and the pages its last print put on paper.

@@ -82,6 +82,7 @@ private:
   std::string nextCaption_;
   std::string lastNextCaption_;
   std::string runCaption_;  // the button (or hot key) of the run under way or last ended
+  int runButton_ = 0;       // the button that started it, which has the keyboard back after it
   int selectedItem_ = kNoTreeItem;
   int nextSibling_ = kNoTreeItem;
   bool hasChildren_ = false;

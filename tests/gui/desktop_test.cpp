@@ -152,4 +152,79 @@ TEST(GuiDesktop, ArrowKeysWalkTheTreeAndTabEntersThePage) {
   driver::DeviceDirectory::ForgetConnections();
 }
 
+// Presses a key where a person's key goes: at the focused widget of the active window.
+void PressKey(int key) {
+  QWidget* target = QApplication::focusWidget();
+  if (target == nullptr) target = QApplication::activeWindow();
+  ASSERT_NE(target, nullptr);
+  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+  QApplication::sendEvent(target, &press);
+  QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+  QApplication::sendEvent(target, &release);
+}
+
+// The guided walk by keyboard: Enter on Record asks; Escape answers Cancel, records nothing,
+// keeps the step and gives the keyboard back to Record, so that the next Enter asks again.
+TEST(GuiDesktop, EscapeOnTheGuidedQuestionKeepsTheStepAndTheFocus) {
+  testing_support::TempFolder program;
+  PrepareProgramFolder(program);
+  gui::QtUiServices services({});
+  app::CGrelt02App application(services, program.Path());
+  std::vector<std::string> questions;
+  std::string stepAfter;
+  std::string focusAfter;
+  QTimer::singleShot(0, [&] {
+    gui::DialogWindow* start = WaitForWindow(ui::kStartScreenTemplate);
+    ASSERT_NE(start, nullptr);
+    QTimer::singleShot(0, [&] {
+      gui::DialogWindow* main = WaitForWindow(ui::kMainDialogTemplate);
+      ASSERT_NE(main, nullptr);
+      QApplication::setActiveWindow(main);
+      auto* tree = main->findChild<QTreeWidget*>();
+      const QList<QTreeWidgetItem*> found =
+          tree->findItems("CR motor", Qt::MatchExactly | Qt::MatchRecursive);
+      ASSERT_FALSE(found.empty());
+      tree->setCurrentItem(found.front());
+      QApplication::processEvents();
+      auto& dialog = dynamic_cast<ui::CSvcDlgMain&>(main->View().Dialog());
+      QWidget* record = main->View().Widget(ui::kInputButtonId);
+      record->setFocus();
+      for (int round = 0; round < 2; ++round) {
+        // Answers the question by Escape once it is up (inside the box's own event loop).
+        auto* poll = new QTimer(qApp);
+        QObject::connect(poll, &QTimer::timeout, [poll, &questions] {
+          QWidget* box = QApplication::activeModalWidget();
+          if (box == nullptr) return;
+          poll->stop();
+          poll->deleteLater();
+          questions.push_back(box->windowTitle().toStdString());
+          QApplication::setActiveWindow(box);
+          PressKey(Qt::Key_Escape);
+        });
+        poll->start(5);
+        PressKey(Qt::Key_Return);
+        QElapsedTimer timer;
+        timer.start();
+        while ((dialog.Request().workerRunning || questions.size() < std::size_t(round + 1)) &&
+               timer.elapsed() < 5000)
+          QApplication::processEvents(QEventLoop::AllEvents, 10);
+        QApplication::setActiveWindow(main);
+        QApplication::processEvents();
+      }
+      stepAfter = dialog.GetDlgItemText(ui::kItemTitleId);
+      if (QWidget* focused = QApplication::focusWidget())
+        if (auto* button = qobject_cast<QPushButton*>(focused))
+          focusAfter = button->text().toStdString();
+      main->close();
+    });
+    ButtonWithText(*start, "Parts Exchange")->click();
+    start->close();
+  });
+  application.InitInstance();
+  EXPECT_EQ(questions.size(), 2u);  // asked again: the second Enter was Record again
+  EXPECT_EQ(stepAfter, "CR motor");
+  EXPECT_EQ(focusAfter, "Record");
+  driver::DeviceDirectory::ForgetConnections();
+}
+
 }  // namespace
