@@ -180,6 +180,22 @@ TEST_F(FileDialogsTest, TheUpdateShowsItsProgressThroughEveryPhase) {
                                       "message"}));
 }
 
+// A file of many chunks moves the bar a step a percent, not a window update a chunk.
+TEST_F(FileDialogsTest, TheBarMovesAPercentAtATime) {
+  ui::CSvcDlgBinPrint dialog(ui, Environment());
+  ASSERT_TRUE(dialog.Create());
+  std::string resets;
+  for (int i = 0; i < 150 * 1024; ++i) resets += "\x1B@";  // 300 chunks
+  ui.QueueFile(folder.Write("long.PRN", resets));
+  dialog.Click(ui::kBinPrintReferenceId);
+  Press(dialog);
+  std::vector<int> positions;
+  for (const ui::UiCall& call : ui.Calls(ui::UiCallKind::ProgressPosition))
+    positions.push_back(call.answer);
+  ASSERT_EQ(positions.size(), 101u);
+  for (int percent = 0; percent <= 100; ++percent) EXPECT_EQ(positions[percent], percent);
+}
+
 TEST_F(FileDialogsTest, DamagedFirmwareIsRefusedAndTheOldOneRunsOn) {
   const std::pair<const char*, std::function<void(vprinter::Bytes&)>> damaged[] = {
       {"checksum", [](vprinter::Bytes& b) { b[100] ^= 0xFF; }},
