@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
@@ -193,7 +194,8 @@ TEST(GuiDesktop, EscapeOnTheGuidedQuestionKeepsTheStepAndTheFocus) {
         // Answers the question by Escape once it is up (inside the box's own event loop).
         auto* poll = new QTimer(qApp);
         QObject::connect(poll, &QTimer::timeout, [poll, &questions] {
-          QWidget* box = QApplication::activeModalWidget();
+          // The service dialog is modal itself: wait for the question's own box.
+          auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
           if (box == nullptr) return;
           poll->stop();
           poll->deleteLater();
