@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <filesystem>
+#include <functional>
 
 #include "app/grelt02_app.h"
 #include "gui/dialog_view.h"
@@ -104,17 +105,13 @@ TEST(GuiDesktop, TheStartScreenOpensTheServiceMenuWhichReadsThePrinter) {
   driver::DeviceDirectory::ForgetConnections();
 }
 
-// The keyboard alone in the service menu: arrowing through the tree selects each item and keeps
-// the keyboard in the tree, even onto an item whose page has an input box; Tab then goes into
-// the page.
-TEST(GuiDesktop, ArrowKeysWalkTheTreeAndTabEntersThePage) {
+// Opens the main-menu entry of the start screen on a prepared program folder and hands its
+// service dialog, active, to `work`; then closes both windows and ends the program.
+void InServiceMenu(const QString& entry, const std::function<void(gui::DialogWindow&)>& work) {
   testing_support::TempFolder program;
   PrepareProgramFolder(program);
   gui::QtUiServices services({});
   app::CGrelt02App application(services, program.Path());
-  std::vector<std::string> walked;
-  bool treeKeptTheKeyboard = true;
-  bool tabEnteredThePage = false;
   QTimer::singleShot(0, [&] {
     gui::DialogWindow* start = WaitForWindow(ui::kStartScreenTemplate);
     ASSERT_NE(start, nullptr);
@@ -122,35 +119,47 @@ TEST(GuiDesktop, ArrowKeysWalkTheTreeAndTabEntersThePage) {
       gui::DialogWindow* main = WaitForWindow(ui::kMainDialogTemplate);
       ASSERT_NE(main, nullptr);
       QApplication::setActiveWindow(main);
-      auto* tree = main->findChild<QTreeWidget*>();
-      ASSERT_NE(tree, nullptr);
-      tree->setFocus();
-      tree->setCurrentItem(tree->topLevelItem(0));  // the first group, "Identity"
-      QApplication::processEvents();
-      const auto& dialog = main->View().Dialog();
-      for (int step = 0; step < 3; ++step) {
-        QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
-        QApplication::sendEvent(QApplication::focusWidget(), &down);
-        QApplication::processEvents();
-        walked.push_back(dialog.GetDlgItemText(ui::kItemTitleId));
-        treeKeptTheKeyboard = treeKeptTheKeyboard && tree->hasFocus();
-      }
-      QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
-      QApplication::sendEvent(QApplication::focusWidget(), &tab);
-      QApplication::processEvents();
-      tabEnteredThePage = !tree->hasFocus() &&
-                          main->View().Widget(ui::kPagePlaceholderId) != nullptr &&
-                          QApplication::focusWidget() != nullptr;
+      work(*main);
       main->close();
     });
-    ButtonWithText(*start, "Adjustment and Service")->click();
+    ButtonWithText(*start, entry)->click();
     start->close();
   });
   application.InitInstance();
+  driver::DeviceDirectory::ForgetConnections();
+}
+
+// The keyboard alone in the service menu: arrowing through the tree selects each item and keeps
+// the keyboard in the tree, even onto an item whose page has an input box; Tab then goes into
+// the page.
+TEST(GuiDesktop, ArrowKeysWalkTheTreeAndTabEntersThePage) {
+  std::vector<std::string> walked;
+  bool treeKeptTheKeyboard = true;
+  bool tabEnteredThePage = false;
+  InServiceMenu("Adjustment and Service", [&](gui::DialogWindow& main) {
+    auto* tree = main.findChild<QTreeWidget*>();
+    ASSERT_NE(tree, nullptr);
+    tree->setFocus();
+    tree->setCurrentItem(tree->topLevelItem(0));  // the first group, "Identity"
+    QApplication::processEvents();
+    const auto& dialog = main.View().Dialog();
+    for (int step = 0; step < 3; ++step) {
+      QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+      QApplication::sendEvent(QApplication::focusWidget(), &down);
+      QApplication::processEvents();
+      walked.push_back(dialog.GetDlgItemText(ui::kItemTitleId));
+      treeKeptTheKeyboard = treeKeptTheKeyboard && tree->hasFocus();
+    }
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+    QApplication::sendEvent(QApplication::focusWidget(), &tab);
+    QApplication::processEvents();
+    tabEnteredThePage = !tree->hasFocus() &&
+                        main.View().Widget(ui::kPagePlaceholderId) != nullptr &&
+                        QApplication::focusWidget() != nullptr;
+  });
   EXPECT_EQ(walked, (std::vector<std::string>{"Serial number", "Head ID", "MAC address"}));
   EXPECT_TRUE(treeKeptTheKeyboard);
   EXPECT_TRUE(tabEnteredThePage);
-  driver::DeviceDirectory::ForgetConnections();
 }
 
 // Presses a key where a person's key goes: at the focused widget of the active window.
@@ -167,66 +176,48 @@ void PressKey(int key) {
 // The guided walk by keyboard: Enter on Record asks; Escape answers Cancel, records nothing,
 // keeps the step and gives the keyboard back to Record, so that the next Enter asks again.
 TEST(GuiDesktop, EscapeOnTheGuidedQuestionKeepsTheStepAndTheFocus) {
-  testing_support::TempFolder program;
-  PrepareProgramFolder(program);
-  gui::QtUiServices services({});
-  app::CGrelt02App application(services, program.Path());
   std::vector<std::string> questions;
   std::string stepAfter;
   std::string focusAfter;
-  QTimer::singleShot(0, [&] {
-    gui::DialogWindow* start = WaitForWindow(ui::kStartScreenTemplate);
-    ASSERT_NE(start, nullptr);
-    QTimer::singleShot(0, [&] {
-      gui::DialogWindow* main = WaitForWindow(ui::kMainDialogTemplate);
-      ASSERT_NE(main, nullptr);
-      QApplication::setActiveWindow(main);
-      auto* tree = main->findChild<QTreeWidget*>();
-      const QList<QTreeWidgetItem*> found =
-          tree->findItems("CR motor", Qt::MatchExactly | Qt::MatchRecursive);
-      ASSERT_FALSE(found.empty());
-      tree->setCurrentItem(found.front());
+  InServiceMenu("Parts Exchange", [&](gui::DialogWindow& main) {
+    auto* tree = main.findChild<QTreeWidget*>();
+    const QList<QTreeWidgetItem*> found =
+        tree->findItems("CR motor", Qt::MatchExactly | Qt::MatchRecursive);
+    ASSERT_FALSE(found.empty());
+    tree->setCurrentItem(found.front());
+    QApplication::processEvents();
+    auto& dialog = dynamic_cast<ui::CSvcDlgMain&>(main.View().Dialog());
+    main.View().Widget(ui::kInputButtonId)->setFocus();
+    for (int round = 0; round < 2; ++round) {
+      // Answers the question by Escape once it is up (inside the box's own event loop).
+      auto* poll = new QTimer(qApp);
+      QObject::connect(poll, &QTimer::timeout, [poll, &questions] {
+        // The service dialog is modal itself: wait for the question's own box.
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) return;
+        poll->stop();
+        poll->deleteLater();
+        questions.push_back(box->windowTitle().toStdString());
+        QApplication::setActiveWindow(box);
+        PressKey(Qt::Key_Escape);
+      });
+      poll->start(5);
+      PressKey(Qt::Key_Return);
+      QElapsedTimer timer;
+      timer.start();
+      while ((dialog.Request().workerRunning || questions.size() < std::size_t(round + 1)) &&
+             timer.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+      QApplication::setActiveWindow(&main);
       QApplication::processEvents();
-      auto& dialog = dynamic_cast<ui::CSvcDlgMain&>(main->View().Dialog());
-      QWidget* record = main->View().Widget(ui::kInputButtonId);
-      record->setFocus();
-      for (int round = 0; round < 2; ++round) {
-        // Answers the question by Escape once it is up (inside the box's own event loop).
-        auto* poll = new QTimer(qApp);
-        QObject::connect(poll, &QTimer::timeout, [poll, &questions] {
-          // The service dialog is modal itself: wait for the question's own box.
-          auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-          if (box == nullptr) return;
-          poll->stop();
-          poll->deleteLater();
-          questions.push_back(box->windowTitle().toStdString());
-          QApplication::setActiveWindow(box);
-          PressKey(Qt::Key_Escape);
-        });
-        poll->start(5);
-        PressKey(Qt::Key_Return);
-        QElapsedTimer timer;
-        timer.start();
-        while ((dialog.Request().workerRunning || questions.size() < std::size_t(round + 1)) &&
-               timer.elapsed() < 5000)
-          QApplication::processEvents(QEventLoop::AllEvents, 10);
-        QApplication::setActiveWindow(main);
-        QApplication::processEvents();
-      }
-      stepAfter = dialog.GetDlgItemText(ui::kItemTitleId);
-      if (QWidget* focused = QApplication::focusWidget())
-        if (auto* button = qobject_cast<QPushButton*>(focused))
-          focusAfter = button->text().toStdString();
-      main->close();
-    });
-    ButtonWithText(*start, "Parts Exchange")->click();
-    start->close();
+    }
+    stepAfter = dialog.GetDlgItemText(ui::kItemTitleId);
+    if (auto* button = qobject_cast<QPushButton*>(QApplication::focusWidget()))
+      focusAfter = button->text().toStdString();
   });
-  application.InitInstance();
   EXPECT_EQ(questions.size(), 2u);  // asked again: the second Enter was Record again
   EXPECT_EQ(stepAfter, "CR motor");
   EXPECT_EQ(focusAfter, "Record");
-  driver::DeviceDirectory::ForgetConnections();
 }
 
 }  // namespace
