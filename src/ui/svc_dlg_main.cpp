@@ -214,7 +214,6 @@ void CSvcDlgMain::OnAction() {
   request_.hotKeyRun = 0;
   request_.buttonBase = base;
   // The caption the technician pressed names the run; a menu file without one, the button's role.
-  runButton_ = Focus();
   const std::string caption = GetDlgItemText(Focus());
   constexpr const char* kRoles[4] = {"Execute", "Check", "Input", "Option"};
   const auto* role = std::find(std::begin(kActionButtonIds), std::end(kActionButtonIds), Focus());
@@ -223,6 +222,7 @@ void CSvcDlgMain::OnAction() {
 
 void CSvcDlgMain::StartRun(const std::string& caption, int hotKey) {
   runCaption_ = caption;
+  runButton_ = Focus();
   SetDlgItemText(kStatusLineId, caption + " running...");
   if (hotKey != 0) {
     worker_->StartHotKey(request_, hotKey);
@@ -234,7 +234,6 @@ void CSvcDlgMain::StartRun(const std::string& caption, int hotKey) {
 bool CSvcDlgMain::OnHotKey(int key) {
   if (key != kKeyF11 && key != kKeyF12) return false;
   if (Running()) return true;
-  runButton_ = Focus();
   StartRun(key == kKeyF11 ? "F11" : "F12", key);
   return true;
 }
