@@ -50,6 +50,26 @@ int KeyCode(const QKeyEvent* event) {
   }
 }
 
+// A dialog's push button. The default one is drawn as such; Enter on any of them goes on to the
+// dialog, which presses the focused button or the default one, unless a handler of its own
+// takes the key first.
+class DialogButton : public QPushButton {
+public:
+  DialogButton(QWidget* parent, bool isDefault) : QPushButton(parent) {
+    setAutoDefault(false);
+    setDefault(isDefault);
+  }
+
+protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+      event->ignore();
+      return;
+    }
+    QPushButton::keyPressEvent(event);
+  }
+};
+
 QDateTime ToQDateTime(const ui::DateTime& v) {
   return QDateTime(QDate(v.year, v.month, v.day), QTime(v.hour, v.minute, v.second));
 }
@@ -153,9 +173,7 @@ QWidget* DialogView::MakeWidget(const ui::ControlState& control) {
       return edit;
     }
     case ControlKind::Button: {
-      auto* button = new QPushButton(this);
-      // Enter is the dialog's to route, not the button's.
-      button->setAutoDefault(false);
+      auto* button = new DialogButton(this, (control.style & ui::kDefaultButton) != 0);
       button->setCheckable((control.style & ui::kPushLike) != 0);
       connect(button, &QPushButton::clicked, this, [this, id] { dialog_.Click(id); });
       return button;

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -17,12 +18,14 @@
 
 #include "gui/chart_painter.h"
 #include "gui/dialog_view.h"
+#include "gui/focus_frame.h"
 #include "gui/program_icon.h"
 #include "gui/qt_ui_services.h"
 #include "gui/runtime_folder.h"
-#include "support/temp_folder.h"
+#include "info_window.h"
 #include "menu/menu_files.h"
 #include "operations/operation_request.h"
+#include "support/temp_folder.h"
 #include "ui/message_dlg.h"
 #include "ui/pages/mac_address_page.h"
 #include "ui/pages/measured_values_page.h"
@@ -149,6 +152,95 @@ TEST(GuiDialog, TheDialogMovesTheKeyboardFocus) {
   EXPECT_TRUE(window.View().Widget(11)->hasFocus());
   panel.NextDlgCtrl();  // what the pages do instead of injecting Tab
   EXPECT_TRUE(window.View().Widget(12)->hasFocus());
+}
+
+// Sends a key press where a person's key goes: to the widget that has the keyboard focus.
+void PressKeyOnFocus(int key) {
+  QWidget* target = QApplication::focusWidget();
+  ASSERT_NE(target, nullptr);
+  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+  QApplication::sendEvent(target, &press);
+  QApplication::processEvents();
+}
+
+TEST(GuiDialog, EnterPressesTheFocusedButtonOrElseTheDefaultOne) {
+  gui::QtUiServices services({});
+  Panel panel(services);
+  panel.Create();
+  gui::DialogWindow window(panel);
+  window.show();
+  QApplication::setActiveWindow(&window);
+  QApplication::processEvents();
+  auto* ok = qobject_cast<QPushButton*>(window.View().Widget(ui::IDOK));
+  auto* run = qobject_cast<QPushButton*>(window.View().Widget(13));
+  EXPECT_TRUE(ok->isDefault());  // drawn as the one Enter presses
+  EXPECT_FALSE(run->isDefault());
+  panel.SetFocus(13);
+  PressKeyOnFocus(Qt::Key_Return);
+  EXPECT_EQ(panel.runs, 1);
+  EXPECT_FALSE(panel.IsEnded());
+  panel.SetFocus(11);
+  PressKeyOnFocus(Qt::Key_Enter);
+  EXPECT_EQ(panel.runs, 1);
+  EXPECT_TRUE(panel.IsEnded());
+  EXPECT_EQ(panel.Result(), ui::IDOK);
+}
+
+// True when the window, as drawn, has the focus colour all round this control, just outside it.
+bool FramedInPicture(QWidget& window, const QWidget& control) {
+  const QImage picture = window.grab().toImage();
+  const QRect box(control.mapTo(&window, QPoint(0, 0)), control.size());
+  const QRect ring = box.adjusted(-1, -1, 1, 1);  // the pixels next to the control's edges
+  const QPoint middle = box.center();
+  for (const QPoint& at : {QPoint(ring.left(), middle.y()), QPoint(ring.right(), middle.y()),
+                           QPoint(middle.x(), ring.top()), QPoint(middle.x(), ring.bottom())}) {
+    if (picture.pixelColor(at) != gui::kFocusFrameColour) return false;
+  }
+  return true;
+}
+
+TEST(GuiDialog, AFrameShowsWhereTheKeyboardIsAndFollowsTab) {
+  gui::QtUiServices services({});
+  Panel panel(services);
+  panel.Create();
+  gui::DialogWindow window(panel);
+  window.show();
+  QApplication::setActiveWindow(&window);
+  QApplication::processEvents();
+  panel.SetFocus(11);
+  QApplication::processEvents();
+  const std::vector<int> tabOrder{11, 12, 13, ui::IDOK, ui::IDCANCEL};
+  for (std::size_t step = 0; step < tabOrder.size(); ++step) {
+    for (const int id : tabOrder) {
+      EXPECT_EQ(FramedInPicture(window, *window.View().Widget(id)), id == tabOrder[step])
+          << "step " << step << ", control " << id;
+    }
+    PressKeyOnFocus(Qt::Key_Tab);
+  }
+}
+
+// The information tool's window: the keyboard starts in the bytes, framed; Enter presses Close
+// and Escape closes it.
+TEST(GuiInfoTool, TheKeyboardAloneReadsAndClosesTheWindow) {
+  nvram_files::ImageSummary summary;
+  summary.fileSize = 65536;
+  summary.serialNumber = "LVXR998350";
+  const std::vector<std::uint8_t> image(65536, 0xFF);
+  for (const int key : {Qt::Key_Escape, Qt::Key_Return}) {
+    nvram_info::InfoWindow window("/tmp/old.bin", summary, image);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QApplication::processEvents();
+    QWidget* hex = window.findChild<QWidget*>("hex-view");
+    ASSERT_NE(hex, nullptr);
+    EXPECT_TRUE(hex->hasFocus());
+    EXPECT_TRUE(FramedInPicture(window, *hex));
+    PressKeyOnFocus(Qt::Key_PageDown);  // the bytes scroll and the window stays
+    EXPECT_TRUE(window.isVisible());
+    PressKeyOnFocus(key);
+    EXPECT_FALSE(window.isVisible()) << key;
+    EXPECT_EQ(window.result(), key == Qt::Key_Escape ? QDialog::Rejected : QDialog::Accepted);
+  }
 }
 
 // Typing into a page's widgets: a full MAC field hands the keyboard focus on, and a row that a
@@ -400,6 +492,7 @@ int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   gui::EnsureRuntimeFolder();
   QApplication application(argc, argv);
+  gui::ShowKeyboardFocus(application);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -6,54 +6,13 @@
 #include <CLI/CLI.hpp>
 #include <QApplication>
 #include <QFileDialog>
-#include <QFontDatabase>
-#include <QFormLayout>
-#include <QLabel>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QVBoxLayout>
-#include <QWidget>
-#include <filesystem>
 #include <iostream>
 
+#include "gui/focus_frame.h"
 #include "gui/program_icon.h"
 #include "gui/runtime_folder.h"
 #include "image_report.h"
-
-namespace {
-
-constexpr const char* kTitle = "Printer Data Information Tool";
-
-// The window: the facts above, the hex view below, Close at the foot.
-class InfoWindow : public QWidget {
-public:
-  InfoWindow(const std::string& path, const nvram_files::ImageSummary& summary,
-             const std::vector<std::uint8_t>& image) {
-    setWindowTitle(QString::fromStdString(std::string(kTitle) + " - " +
-                                          std::filesystem::path(path).filename().string()));
-    auto* layout = new QVBoxLayout(this);
-    auto* facts = new QFormLayout;
-    for (const auto& [label, value] : nvram_info::ReportRows(path, summary)) {
-      auto* text = new QLabel(QString::fromStdString(value));
-      text->setTextInteractionFlags(Qt::TextSelectableByMouse);
-      text->setWordWrap(true);
-      facts->addRow(QString::fromStdString(label + ":"), text);
-    }
-    layout->addLayout(facts);
-    auto* hex = new QPlainTextEdit(QString::fromStdString(nvram_info::HexView(image)));
-    hex->setReadOnly(true);
-    hex->setLineWrapMode(QPlainTextEdit::NoWrap);
-    hex->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    hex->setMinimumSize(640, 300);
-    layout->addWidget(hex, 1);
-    auto* close = new QPushButton("Close");
-    QObject::connect(close, &QPushButton::clicked, this, &QWidget::close);
-    layout->addWidget(close, 0, Qt::AlignRight);
-    resize(760, 640);
-  }
-};
-
-}  // namespace
+#include "info_window.h"
 
 int main(int argc, char** argv) {
   CLI::App options{"Shows what an NVRAM image file holds before it is restored."};
@@ -62,7 +21,8 @@ int main(int argc, char** argv) {
   std::string screenshot;
   options.add_option("FILE", file, "The image file, or \"browse\" to choose one")->required();
   options.add_flag("--json", json, "Print the facts as JSON instead of opening a window");
-  options.add_option("--screenshot", screenshot, "Draw the window offscreen into this PNG, then exit");
+  options.add_option("--screenshot", screenshot,
+                     "Draw the window offscreen into this PNG, then exit");
   try {
     options.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
@@ -78,10 +38,12 @@ int main(int argc, char** argv) {
   if (!json) {
     gui::EnsureRuntimeFolder();
     application.emplace(argc, argv);
+    gui::ShowKeyboardFocus(*application);
     gui::InstallProgramIcon(QCoreApplication::applicationDirPath().toStdString());
   }
   if (file == "browse") {
-    file = QFileDialog::getOpenFileName(nullptr, kTitle, {}, "All Files (*)").toStdString();
+    file = QFileDialog::getOpenFileName(nullptr, nvram_info::kTitle, {}, "All Files (*)")
+               .toStdString();
     if (file.empty()) return 0;
   }
   std::vector<std::uint8_t> image;
@@ -94,11 +56,11 @@ int main(int argc, char** argv) {
     std::cout << nvram_info::ReportJson(file, *summary).dump(2) << '\n';
     return 0;
   }
-  InfoWindow window(file, *summary, image);
+  nvram_info::InfoWindow window(file, *summary, image);
   if (!screenshot.empty()) {
     window.show();
     return window.grab().save(QString::fromStdString(screenshot)) ? 0 : 1;
   }
-  window.show();
-  return application->exec();
+  window.exec();
+  return 0;
 }

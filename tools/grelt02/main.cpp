@@ -8,6 +8,7 @@
 
 #include "app/grelt02_app.h"
 #include "app/startup.h"
+#include "gui/focus_frame.h"
 #include "gui/program_icon.h"
 #include "gui/qt_ui_services.h"
 #include "gui/runtime_folder.h"
@@ -108,6 +109,7 @@ int main(int argc, char** argv) {
   if (!screenshots.empty()) qputenv("QT_QPA_PLATFORM", "offscreen");
   gui::EnsureRuntimeFolder();
   QApplication application(argc, argv);
+  gui::ShowKeyboardFocus(application);
   std::vector<std::string> problems;
   const settings::AppSettings settings =
       settings::LoadSettings(platform::GetProgramFolder(), &problems);
