@@ -298,6 +298,7 @@ void DialogView::Apply(const ui::ControlState& control) {
   } else if (auto* edit = qobject_cast<QPlainTextEdit*>(widget)) {
     if (edit->toPlainText() != text) edit->setPlainText(text);
     edit->setReadOnly(control.readOnly);
+    edit->setFocusPolicy(control.readOnly ? Qt::ClickFocus : Qt::StrongFocus);
   } else if (auto* box = qobject_cast<QGroupBox*>(widget)) {
     box->setTitle(text);
   } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
@@ -452,7 +453,27 @@ void DialogView::WindowChanged() {
 void DialogView::ChildAdded(ui::CDialog& child) {
   auto* view = new DialogView(child, this);
   children_[&child] = view;
+  if (child.PlacedAfter() != 0) PlaceInTabOrder(*view, child.PlacedAfter());
   view->WindowChanged();
+}
+
+// Tab goes from the host control before the page's place through the page's controls, then on
+// through the host's, as if the page's controls were the host's own.
+void DialogView::PlaceInTabOrder(DialogView& page, int placedAfter) {
+  const auto takesTab = [](QWidget* widget) {
+    return widget != nullptr && widget->focusPolicy() != Qt::NoFocus;
+  };
+  QWidget* previous = nullptr;
+  for (const int id : dialog_.ItemIds()) {
+    if (takesTab(Widget(id))) previous = Widget(id);
+    if (id == placedAfter) break;
+  }
+  if (previous == nullptr) return;
+  for (const int id : page.Dialog().ItemIds()) {
+    if (!takesTab(page.Widget(id))) continue;
+    QWidget::setTabOrder(previous, page.Widget(id));
+    previous = page.Widget(id);
+  }
 }
 
 void DialogView::ChildRemoved(ui::CDialog& child) {
@@ -466,14 +487,22 @@ void DialogView::Ended(int result) {
   if (ended_) ended_(result);
 }
 
-void DialogView::SyncFocusToModel() {
+int DialogView::SyncFocusToModel() {
   const QWidget* focused = QApplication::focusWidget();
+  if (focused == nullptr) return dialog_.Focus();
   for (const auto& [id, widget] : widgets_) {
-    if (widget == focused || (focused != nullptr && widget->isAncestorOf(focused))) {
+    if (widget == focused || widget->isAncestorOf(focused)) {
       dialog_.SetFocus(id);
-      return;
+      return id;
     }
   }
+  for (const auto& [page, view] : children_) {
+    if (view->isAncestorOf(focused)) {
+      dialog_.SetFocus(0);
+      return 0;
+    }
+  }
+  return dialog_.Focus();
 }
 
 void DialogView::keyPressEvent(QKeyEvent* event) {
@@ -482,7 +511,17 @@ void DialogView::keyPressEvent(QKeyEvent* event) {
     QWidget::keyPressEvent(event);
     return;
   }
-  SyncFocusToModel();
+  const int focused = SyncFocusToModel();
+  // A page and its host are one window to the technician: only Enter on one of the page's own
+  // buttons is the page's; every other key goes on to the host (Escape closes the window, Enter
+  // presses its default button, F11 and F12 are its hot keys).
+  const bool page = dynamic_cast<DialogView*>(parentWidget()) != nullptr;
+  const bool onButton =
+      dialog_.HasItem(focused) && dialog_.Item(focused).kind == ControlKind::Button;
+  if (page && !(key == ui::kKeyEnter && onButton)) {
+    event->ignore();
+    return;
+  }
   if (dialog_.KeyDown(key)) {
     event->accept();
   } else {

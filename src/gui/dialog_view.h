@@ -48,7 +48,9 @@ private:
   void ApplyTree(QWidget* widget, const ui::ControlState& control);
   static void ApplyTable(QTableWidget* table, const ui::ControlState& control);
   static QIcon TreeBitmap(int resource);
-  void SyncFocusToModel();
+  void PlaceInTabOrder(DialogView& page, int placedAfter);
+  // Tells the dialog which of its controls holds the keyboard; the id, 0 when a page holds it.
+  int SyncFocusToModel();
 
   ui::CDialog& dialog_;
   QFont font_;

@@ -135,8 +135,9 @@ void CDialog::MoveWindow(PixelRect rect) {
   WindowChanged();
 }
 
-void CDialog::SetPlacement(DialogRect rect) {
+void CDialog::SetPlacement(DialogRect rect, int placedAfter) {
   placement_ = rect;
+  placedAfter_ = placedAfter;
   WindowChanged();
 }
 
@@ -309,7 +310,7 @@ int CDialog::DefaultButton() const {
   for (const ControlState& control : controls_) {
     if ((control.style & kDefaultButton) != 0) return control.id;
   }
-  return IDOK;
+  return HasItem(IDOK) ? IDOK : 0;
 }
 
 bool CDialog::KeyDown(int key) {
@@ -318,11 +319,14 @@ bool CDialog::KeyDown(int key) {
   if (key == kKeyTab) {
     NextDlgCtrl();
   } else if (key == kKeyEnter) {
-    // A focused push button takes Enter itself; otherwise the default button does.
+    // A focused push button takes Enter itself; otherwise the default button does. A dialog
+    // without one (the service menu) takes the key and does nothing: Enter in its tree or in a
+    // page's box must not close it.
     const auto found = index_.find(focus_);
     const bool onButton =
         found != index_.end() && controls_[found->second].kind == ControlKind::Button;
-    Command(onButton ? focus_ : DefaultButton());
+    const int pressed = onButton ? focus_ : DefaultButton();
+    if (pressed != 0 && Item(pressed).enabled && Item(pressed).visible) Command(pressed);
   } else if (key == kKeyEscape) {
     Command(IDCANCEL);
   } else {

@@ -82,9 +82,11 @@ public:
   void ShowWindow(bool show);
   const std::optional<PixelRect>& WindowRect() const { return windowRect_; }
   void MoveWindow(PixelRect rect);
-  // Where a child page sits in its host, in dialog units of the host.
+  // Where a child page sits in its host, in dialog units of the host, and the host control it
+  // follows in the keyboard's order (0: after all of them).
   DialogRect Placement() const { return placement_; }
-  void SetPlacement(DialogRect rect);
+  int PlacedAfter() const { return placedAfter_; }
+  void SetPlacement(DialogRect rect, int placedAfter = 0);
 
   // Controls by id. Reading an id the template does not have throws std::out_of_range: that is a
   // programming error, not a user's.
@@ -201,6 +203,7 @@ private:
   int focus_ = 0;
   bool keyUsed_ = false;
   std::optional<PixelRect> windowRect_;
+  int placedAfter_ = 0;
   DialogRect placement_;
   DialogObserver* observer_ = nullptr;
   // Lets a message posted from another thread find out that the dialog is gone. Neither is

@@ -47,7 +47,9 @@ PageEntry* TStackedDialog::AddPage(int templateId, int user1, int user2, int use
   entry.page->Create();
   const DialogRect& anchor = Item(placeholderId_).rect;
   const DialogTemplate& pageTemplate = entry.page->Template();
-  entry.page->SetPlacement({anchor.x, anchor.y, pageTemplate.width, pageTemplate.height});
+  // The page stands at its placeholder, on screen and in the order of Tab.
+  entry.page->SetPlacement({anchor.x, anchor.y, pageTemplate.width, pageTemplate.height},
+                           placeholderId_);
   entry.created = 1;
   NotifyChildAdded(*entry.page);
   return &entry;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
@@ -17,6 +18,7 @@
 #include "app/grelt02_app.h"
 #include "gui/dialog_view.h"
 #include "gui/qt_ui_services.h"
+#include "platform/clock.h"
 #include "support/temp_folder.h"
 #include "ui/svc_dlg_main.h"
 #include "ui/template_ids.h"
@@ -49,15 +51,17 @@ QPushButton* ButtonWithText(QWidget& window, const QString& text) {
 }
 
 // A program folder with the shipped files and a virtual printer on port 11, its MAC address
-// 00 26 AB 01 02 03.
-void PrepareProgramFolder(const testing_support::TempFolder& program) {
+// 00 26 AB 01 02 03; with newBoard its main board is a new one, without a serial number.
+// Waits of the program and the printer pass on `clock`, at once.
+void PrepareProgramFolder(const testing_support::TempFolder& program, platform::Clock& clock,
+                          bool newBoard = false) {
   std::filesystem::copy(GRELT_DATA_DIR, program.Path(), std::filesystem::copy_options::recursive);
   vprinter::RegisterVirtualPrinters();
   platform::Registry registry(platform::Registry::DefaultRoot(program.Path()));
   driver::DeviceDirectory devices(registry);
   std::string error;
-  const auto info = vprinter::AttachVirtualPrinter(devices, program.Path(), "LW", "lw", 11,
-                                                   platform::DefaultClock(), &error);
+  const auto info = vprinter::AttachVirtualPrinter(devices, program.Path(), "LW", "lw", 11, clock,
+                                                   &error, newBoard);
   ASSERT_TRUE(info) << error;
   std::static_pointer_cast<vprinter::VirtualPrinter>(devices.FindByLink(info->attachment.link))
       ->WriteNvram(114, {0x00, 0x26, 0xAB, 0x01, 0x02, 0x03});
@@ -66,10 +70,11 @@ void PrepareProgramFolder(const testing_support::TempFolder& program) {
 
 TEST(GuiDesktop, TheStartScreenOpensTheServiceMenuWhichReadsThePrinter) {
   testing_support::TempFolder program;
-  PrepareProgramFolder(program);
+  platform::FakeClock clock;
+  PrepareProgramFolder(program, clock);
 
   gui::QtUiServices services({});
-  app::CGrelt02App application(services, program.Path());
+  app::CGrelt02App application(services, program.Path(), clock);
   std::vector<int> shown;
   QString title;
   bool startClosed = false;
@@ -109,9 +114,10 @@ TEST(GuiDesktop, TheStartScreenOpensTheServiceMenuWhichReadsThePrinter) {
 // service dialog, active, to `work`; then closes both windows and ends the program.
 void InServiceMenu(const QString& entry, const std::function<void(gui::DialogWindow&)>& work) {
   testing_support::TempFolder program;
-  PrepareProgramFolder(program);
+  platform::FakeClock clock;
+  PrepareProgramFolder(program, clock);
   gui::QtUiServices services({});
-  app::CGrelt02App application(services, program.Path());
+  app::CGrelt02App application(services, program.Path(), clock);
   QTimer::singleShot(0, [&] {
     gui::DialogWindow* start = WaitForWindow(ui::kStartScreenTemplate);
     ASSERT_NE(start, nullptr);
@@ -153,9 +159,10 @@ TEST(GuiDesktop, ArrowKeysWalkTheTreeAndTabEntersThePage) {
     QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
     QApplication::sendEvent(QApplication::focusWidget(), &tab);
     QApplication::processEvents();
-    tabEnteredThePage = !tree->hasFocus() &&
-                        main.View().Widget(ui::kPagePlaceholderId) != nullptr &&
-                        QApplication::focusWidget() != nullptr;
+    // The page is a view of its own inside the window's view.
+    QWidget* focused = QApplication::focusWidget();
+    tabEnteredThePage = focused != nullptr && focused->parentWidget() != &main.View() &&
+                        dynamic_cast<gui::DialogView*>(focused->parentWidget()) != nullptr;
   });
   EXPECT_EQ(walked, (std::vector<std::string>{"Serial number", "Head ID", "MAC address"}));
   EXPECT_TRUE(treeKeptTheKeyboard);
@@ -218,6 +225,187 @@ TEST(GuiDesktop, EscapeOnTheGuidedQuestionKeepsTheStepAndTheFocus) {
   EXPECT_EQ(questions.size(), 2u);  // asked again: the second Enter was Record again
   EXPECT_EQ(stepAfter, "CR motor");
   EXPECT_EQ(focusAfter, "Record");
+}
+
+// What has the keyboard, as a person sees it: a button's text, or the kind of control.
+std::string Focused() {
+  QWidget* widget = QApplication::focusWidget();
+  if (widget == nullptr) return "(nothing)";
+  if (auto* button = qobject_cast<QAbstractButton*>(widget)) return button->text().toStdString();
+  return widget->metaObject()->className();
+}
+
+// Types text into the focused control, key by key.
+void Type(const QString& text) {
+  for (const QChar c : text) {
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+    QApplication::sendEvent(QApplication::focusWidget(), &press);
+  }
+}
+
+// Runs the event loop until the service dialog's run is over and its status line says how it
+// went (five seconds at most), then gives the keyboard back to the window, as the desktop does
+// when the run's message boxes have closed.
+void WaitForRun(gui::DialogWindow& window) {
+  const auto& dialog = dynamic_cast<const ui::CSvcDlgMain&>(window.View().Dialog());
+  const auto over = [&dialog] {
+    return !dialog.Request().workerRunning &&
+           !dialog.GetDlgItemText(ui::kStatusLineId).ends_with("running...");
+  };
+  QElapsedTimer timer;
+  timer.start();
+  do {
+    QApplication::processEvents(QEventLoop::AllEvents, 10);
+  } while (!over() && timer.elapsed() < 5000);
+  QApplication::setActiveWindow(&window);
+  QApplication::processEvents();
+}
+
+// Once the window of this template is up, inside whatever modal loop opened it, makes it the
+// active window and hands it to `work`.
+void WhenWindowOpens(int templateId, std::function<void(gui::DialogWindow&)> work) {
+  QTimer::singleShot(0, [templateId, work = std::move(work)] {
+    gui::DialogWindow* window = WaitForWindow(templateId);
+    ASSERT_NE(window, nullptr);
+    QApplication::setActiveWindow(window);
+    QApplication::processEvents();
+    work(*window);
+  });
+}
+
+// Answers every message box that opens with one key, pressed where a person's key goes, and
+// keeps what the boxes said.
+class AnswerBoxesWith {
+public:
+  explicit AnswerBoxesWith(int key) {
+    timer_.callOnTimeout([this, key] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (box == nullptr || !box->isVisible()) return;
+      texts.push_back(box->text().toStdString());
+      QApplication::setActiveWindow(box);
+      PressKey(key);
+    });
+    timer_.start(5);
+  }
+  std::vector<std::string> texts;
+
+private:
+  QTimer timer_;
+};
+
+// A technician's walk with the keyboard alone, from the start screen to a serial number written
+// and read back, and out again: every key below is one a person presses.
+TEST(GuiDesktop, TheKeyboardAloneWritesAndChecksASerialNumber) {
+  testing_support::TempFolder program;
+  platform::FakeClock clock;
+  PrepareProgramFolder(program, clock, true);
+  gui::QtUiServices services({});
+  app::CGrelt02App application(services, program.Path(), clock);
+  std::vector<std::string> trail;
+  std::vector<std::string> status;
+  AnswerBoxesWith enter(Qt::Key_Return);
+  WhenWindowOpens(ui::kStartScreenTemplate, [&](gui::DialogWindow& start) {
+    trail.push_back(Focused());
+    PressKey(Qt::Key_Tab);
+    trail.push_back(Focused());
+    WhenWindowOpens(ui::kMainDialogTemplate, [&](gui::DialogWindow& main) {
+      auto& dialog = dynamic_cast<ui::CSvcDlgMain&>(main.View().Dialog());
+      trail.push_back(Focused());
+      PressKey(Qt::Key_Down);  // the group "Identity"
+      PressKey(Qt::Key_Down);
+      trail.push_back(dialog.GetDlgItemText(ui::kItemTitleId));
+      PressKey(Qt::Key_Return);  // no default button here: nothing happens, the menu stays
+      trail.push_back(Focused());
+      PressKey(Qt::Key_Tab);
+      trail.push_back(Focused());
+      Type("LVXR000001");
+      PressKey(Qt::Key_Tab);
+      PressKey(Qt::Key_Tab);
+      trail.push_back(Focused());
+      PressKey(Qt::Key_Return);
+      WaitForRun(main);
+      status.push_back(dialog.GetDlgItemText(ui::kStatusLineId));
+      PressKey(Qt::Key_Backtab);
+      trail.push_back(Focused());
+      PressKey(Qt::Key_Return);
+      WaitForRun(main);
+      status.push_back(dialog.GetDlgItemText(ui::kStatusLineId));
+      PressKey(Qt::Key_Escape);
+    });
+    PressKey(Qt::Key_Return);
+    QApplication::setActiveWindow(&start);  // as the desktop gives the keyboard back
+    QApplication::processEvents();
+    trail.push_back(Focused());
+    PressKey(Qt::Key_Escape);
+  });
+  EXPECT_FALSE(application.InitInstance());
+  EXPECT_EQ(trail, (std::vector<std::string>{
+                       "NVRAM Backup", "Adjustment and Service", "QTreeWidget", "Serial number",
+                       "QTreeWidget", "QLineEdit", "Write", "Check", "Adjustment and Service"}));
+  ASSERT_EQ(enter.texts.size(), 2u);  // the question, then the result
+  EXPECT_EQ(enter.texts[1], "The value has been written and checked.");
+  EXPECT_EQ(status,
+            (std::vector<std::string>{"Write finished: The value has been written and checked.",
+                                      "Check finished"}));
+  driver::DeviceDirectory::ForgetConnections();
+}
+
+// The tree picture of a step of the guided walk: ticked once the step is done.
+int StepImage(const ui::CDialog& dialog, const std::string& step) {
+  const ui::TreeItems& tree = dialog.Item(ui::kMenuTreeId).tree;
+  for (int handle = 1; handle <= static_cast<int>(tree.Size()); ++handle) {
+    if (tree.Find(handle)->text == step) return tree.Find(handle)->image;
+  }
+  return -1;
+}
+
+// The guided walk with the keyboard alone: down the tree to a part, Tab to Record, Enter, Enter
+// on the question and on the result, Tab to Next, Enter: the part is ticked and the walk goes on
+// to the next part.
+TEST(GuiDesktop, TheKeyboardAloneRecordsAPartAndWalksOn) {
+  testing_support::TempFolder program;
+  platform::FakeClock clock;
+  PrepareProgramFolder(program, clock);
+  gui::QtUiServices services({});
+  app::CGrelt02App application(services, program.Path(), clock);
+  std::vector<std::string> trail;
+  int imageBefore = -1;
+  int imageAfter = -1;
+  AnswerBoxesWith enter(Qt::Key_Return);
+  WhenWindowOpens(ui::kStartScreenTemplate, [&](gui::DialogWindow& start) {
+    PressKey(Qt::Key_Tab);
+    PressKey(Qt::Key_Tab);
+    trail.push_back(Focused());
+    WhenWindowOpens(ui::kMainDialogTemplate, [&](gui::DialogWindow& main) {
+      auto& dialog = dynamic_cast<ui::CSvcDlgMain&>(main.View().Dialog());
+      // Before you start, Switch off, Open the covers, Motors, CR motor.
+      for (int step = 0; step < 5; ++step) PressKey(Qt::Key_Down);
+      trail.push_back(dialog.GetDlgItemText(ui::kItemTitleId));
+      imageBefore = StepImage(dialog, "CR motor");
+      PressKey(Qt::Key_Tab);
+      trail.push_back(Focused());
+      PressKey(Qt::Key_Return);
+      WaitForRun(main);
+      trail.push_back(Focused());
+      PressKey(Qt::Key_Tab);
+      PressKey(Qt::Key_Tab);
+      trail.push_back(Focused());
+      PressKey(Qt::Key_Return);
+      trail.push_back(dialog.GetDlgItemText(ui::kItemTitleId));
+      imageAfter = StepImage(dialog, "CR motor");
+      PressKey(Qt::Key_Escape);
+    });
+    PressKey(Qt::Key_Return);
+    QApplication::setActiveWindow(&start);
+    QApplication::processEvents();
+    PressKey(Qt::Key_Escape);
+  });
+  EXPECT_FALSE(application.InitInstance());
+  EXPECT_EQ(trail, (std::vector<std::string>{"Parts Exchange", "CR motor", "Record", "Record",
+                                             "Next", "PF motor"}));
+  EXPECT_EQ(enter.texts.size(), 2u);  // the question and the result
+  EXPECT_NE(imageAfter, imageBefore);
+  driver::DeviceDirectory::ForgetConnections();
 }
 
 }  // namespace
