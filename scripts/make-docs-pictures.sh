@@ -18,6 +18,7 @@ QT_QPA_PLATFORM=offscreen "$program/grelt02" --screenshots "$scratch/shots" >/de
 cp "$scratch/shots/365-start-screen.png" docs/start-screen.png
 cp "$scratch/shots/360-main-dialog.png" docs/main-dialog.png
 cp "$scratch/shots/360-main-dialog-guided.png" docs/main-dialog-guided.png
+cp "$scratch/shots/360-main-dialog-guided-escape.png" docs/main-dialog-guided-escape.png
 cp "$scratch/shots/312-message-mode3.png" docs/message-dialog.png
 cp "$scratch/shots/375-board-exchange-page.png" docs/board-exchange-page.png
 cp "$scratch/shots/359-nvram-backup.png" docs/nvram-backup.png

@@ -92,6 +92,8 @@ DialogView::DialogView(ui::CDialog& dialog, QWidget* parent)
   dialog_.SetObserver(this);
   // Pages made while the dialog initialised, before it had a window.
   for (ui::CDialog* child : dialog_.ChildWindows()) ChildAdded(*child);
+  // The keyboard starts where the dialog put it, also when that was before its window opened.
+  FocusChanged(dialog_.Focus());
 }
 
 DialogView::~DialogView() { Detach(); }

@@ -7,8 +7,10 @@
 #include <QComboBox>
 #include <QDir>
 #include <QImage>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <algorithm>
 #include <functional>
 
@@ -149,6 +151,37 @@ QImage TemperatureDuringRun(QtUiServices& services, const ui::ServiceContext& co
   return picture;
 }
 
+// The guided walk on "CR motor" after Enter on Record asked its question and the technician
+// answered it with Escape: nothing recorded, the step kept, the keyboard back on Record.
+QImage GuidedAfterEscape(QtUiServices& services, const ui::ServiceContext& context) {
+  ui::CSvcDlgMain guided(services, context, "Parts Exchange", ui::kGuidedFunction);
+  guided.Create();
+  SelectItem(guided, "CR motor");
+  guided.SetFocus(ui::kInputButtonId);
+  DialogWindow window(guided);
+  Grab(window);
+  // The question is answered by its own Escape key, which needs a box that really waits.
+  auto unattended = services.SetUnattended(nullptr);
+  QTimer escape;
+  escape.callOnTimeout([] {
+    QWidget* box = QApplication::activeModalWidget();
+    if (box == nullptr || dynamic_cast<DialogWindow*>(box) != nullptr) return;
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(
+        QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : box, &press);
+  });
+  escape.start(10);
+  QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+  QApplication::sendEvent(window.View().Widget(ui::kInputButtonId), &enter);
+  while (guided.Request().workerRunning) QApplication::processEvents(QEventLoop::AllEvents, 50);
+  guided.WaitForOperation();
+  QApplication::processEvents();
+  escape.stop();
+  services.SetUnattended(std::move(unattended));
+  QApplication::setActiveWindow(&window);
+  return Grab(window);
+}
+
 std::string FileSendPrompt(const settings::AppSettings& s) {
   return s.strError[6] + "\n\nOK:" + s.strMessage[3] + "\nCANCEL:" + s.strMessage[4];
 }
@@ -220,6 +253,7 @@ std::vector<std::string> RenderScreenshots(const std::string& folder, QtUiServic
     guided.Click(ui::kNextButtonId);
     save(GrabDialog(guided), ui::kMainDialogTemplate, "main-dialog-guided");
   }
+  save(GuidedAfterEscape(services, context), ui::kMainDialogTemplate, "main-dialog-guided-escape");
 
   // The item pages, each as its item shows it, with what a technician would have typed.
   struct PageShot {

@@ -167,8 +167,7 @@ void RecordRun(const ServiceEnvironment& env, const RecordedRun& run) {
   entry.title = run.title;
   entry.lastError = run.lastError;
   entry.messages = env.messages.Shown();
-  const int answer = env.messages.LastAnswer();
-  const bool stopped = run.cancelled || answer == ui::kAnswerCancel || answer == ui::kAnswerNo;
+  const bool stopped = run.cancelled || env.messages.StoppedByAnswer();
   entry.result = run.succeeded ? kRecordDone : stopped ? kRecordCancelled : kRecordFailed;
   std::string error;
   if (!AppendServiceRecord(env.folders.csv, entry, &error))

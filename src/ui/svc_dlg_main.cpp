@@ -25,12 +25,15 @@ std::string FirstLine(const std::string& text) {
 }
 
 // The status line after a run: what ran, how it ended and the last thing it told the technician.
+// A run the technician stopped at its question was cancelled, not failed.
 std::string OutcomeText(const std::string& caption, const operations::OperationRequest& request,
-                        const std::vector<std::string>& shown) {
+                        const ui::MessageRecorder& messages) {
+  const std::vector<std::string> shown = messages.Shown();
   const std::string told = shown.empty() ? "" : FirstLine(shown.back());
   if (request.operationRan.empty())
     return caption + " did not run" + (told.empty() ? "" : ": " + told);
   if (request.operationSucceeded) return caption + " finished" + (told.empty() ? "" : ": " + told);
+  if (messages.StoppedByAnswer()) return caption + " cancelled";
   if (!told.empty()) return caption + " failed: " + told;
   return caption + " failed (error " + std::to_string(request.lastError) + ")";
 }
@@ -242,8 +245,7 @@ void CSvcDlgMain::OnOperationDone() {
   if (currentPage_ != nullptr) currentPage_->page->RefreshPage();
   SetActionButtons();
   ShowPictureButton();
-  SetDlgItemText(kStatusLineId, OutcomeText(runCaption_, request_,
-                                            context_.environment.messages.Shown()));
+  SetDlgItemText(kStatusLineId, OutcomeText(runCaption_, request_, context_.environment.messages));
   UpdateData(false);
   // The keyboard goes back where it was: a question answered (or refused with Escape) must not
   // leave it on Next, where the next Enter would walk on past a step not done.

@@ -32,6 +32,12 @@ public:
     return lastAnswer_;
   }
 
+  // Whether the technician stopped the run at its last question (Cancel or No).
+  bool StoppedByAnswer() const {
+    const int answer = LastAnswer();
+    return answer == kAnswerCancel || answer == kAnswerNo;
+  }
+
   // Only a question's answer is a choice; closing a notice is not.
   int MessageBox(const std::string& text, const std::string& caption, unsigned style) override {
     const int answer = ui_.MessageBox(text, caption, style);

@@ -144,10 +144,12 @@ TEST(GuiDialog, TheDialogMovesTheKeyboardFocus) {
   gui::QtUiServices services({});
   Panel panel(services);
   panel.Create();
+  panel.SetFocus(13);  // before the window opens: it opens with the keyboard there
   gui::DialogWindow window(panel);
   window.show();
   QApplication::setActiveWindow(&window);
   QApplication::processEvents();
+  EXPECT_TRUE(window.View().Widget(13)->hasFocus());
   panel.SetFocus(11);
   EXPECT_TRUE(window.View().Widget(11)->hasFocus());
   panel.NextDlgCtrl();  // what the pages do instead of injecting Tab

@@ -352,6 +352,16 @@ TEST_F(SvcDlgMainTest, TheStatusLineTellsHowTheLastRunEnded) {
   EXPECT_EQ(dialog->GetDlgItemText(ui::kStatusLineId),
             "Input failed: " + differs.text.substr(0, differs.text.find_first_of("\r\n")));
 
+  // Stopped at its question by the technician: cancelled, not failed.
+  table.Add(110080, "AskedWrite", [](OperationRun& run) {
+    return run.env.messages.MessageBox("Write?", "GRELT", ui::kOkCancel) == ui::kAnswerOk;
+  });
+  ui.QueueAnswer(ui::kAnswerCancel);
+  dialog->Click(ui::kInputButtonId);
+  dialog->WaitForOperation();
+  ui.RunPosted();
+  EXPECT_EQ(dialog->GetDlgItemText(ui::kStatusLineId), "Input cancelled");
+
   EXPECT_TRUE(dialog->KeyDown(ui::kKeyF11));
   dialog->WaitForOperation();
   ui.RunPosted();
@@ -365,7 +375,7 @@ TEST_F(SvcDlgMainTest, TheStatusLineTellsHowTheLastRunEnded) {
   EXPECT_EQ(dialog->GetDlgItemText(ui::kStatusLineId), ui::kNoOperationText);
   EXPECT_EQ(ran.size(), runs);
   EXPECT_TRUE(Shown().empty());
-  EXPECT_EQ(operations::ReadServiceRecord(Environment().folders.csv, "").size(), 3u);
+  EXPECT_EQ(operations::ReadServiceRecord(Environment().folders.csv, "").size(), 4u);
 }
 
 TEST_F(SvcDlgMainTest, PictureOpensTheItemsJpegCaptionedWithItsTitle) {
