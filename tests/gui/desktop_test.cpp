@@ -303,6 +303,7 @@ TEST(GuiDesktop, TheKeyboardAloneWritesAndChecksASerialNumber) {
   app::CGrelt02App application(services, program.Path(), clock);
   std::vector<std::string> trail;
   std::vector<std::string> status;
+  bool closedFromThePage = false;
   AnswerBoxesWith enter(Qt::Key_Return);
   WhenWindowOpens(ui::kStartScreenTemplate, [&](gui::DialogWindow& start) {
     trail.push_back(Focused());
@@ -330,7 +331,14 @@ TEST(GuiDesktop, TheKeyboardAloneWritesAndChecksASerialNumber) {
       PressKey(Qt::Key_Return);
       WaitForRun(main);
       status.push_back(dialog.GetDlgItemText(ui::kStatusLineId));
+      // Back in the page's box, Enter does nothing and Escape closes the whole window.
+      PressKey(Qt::Key_Backtab);
+      PressKey(Qt::Key_Return);
+      trail.push_back(Focused());
       PressKey(Qt::Key_Escape);
+      QApplication::processEvents();
+      closedFromThePage = !main.isVisible();
+      if (!closedFromThePage) main.close();
     });
     PressKey(Qt::Key_Return);
     QApplication::setActiveWindow(&start);  // as the desktop gives the keyboard back
@@ -339,9 +347,11 @@ TEST(GuiDesktop, TheKeyboardAloneWritesAndChecksASerialNumber) {
     PressKey(Qt::Key_Escape);
   });
   EXPECT_FALSE(application.InitInstance());
-  EXPECT_EQ(trail, (std::vector<std::string>{
-                       "NVRAM Backup", "Adjustment and Service", "QTreeWidget", "Serial number",
-                       "QTreeWidget", "QLineEdit", "Write", "Check", "Adjustment and Service"}));
+  EXPECT_EQ(trail,
+            (std::vector<std::string>{"NVRAM Backup", "Adjustment and Service", "QTreeWidget",
+                                      "Serial number", "QTreeWidget", "QLineEdit", "Write", "Check",
+                                      "QLineEdit", "Adjustment and Service"}));
+  EXPECT_TRUE(closedFromThePage);
   ASSERT_EQ(enter.texts.size(), 2u);  // the question, then the result
   EXPECT_EQ(enter.texts[1], "The value has been written and checked.");
   EXPECT_EQ(status,
