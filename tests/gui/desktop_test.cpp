@@ -50,31 +50,40 @@ QPushButton* ButtonWithText(QWidget& window, const QString& text) {
   return nullptr;
 }
 
-// A program folder with the shipped files and a virtual printer on port 11, its MAC address
-// 00 26 AB 01 02 03; with newBoard its main board is a new one, without a serial number.
-// Waits of the program and the printer pass on `clock`, at once.
-void PrepareProgramFolder(const testing_support::TempFolder& program, platform::Clock& clock,
-                          bool newBoard = false) {
-  std::filesystem::copy(GRELT_DATA_DIR, program.Path(), std::filesystem::copy_options::recursive);
-  vprinter::RegisterVirtualPrinters();
-  platform::Registry registry(platform::Registry::DefaultRoot(program.Path()));
-  driver::DeviceDirectory devices(registry);
-  std::string error;
-  const auto info = vprinter::AttachVirtualPrinter(devices, program.Path(), "LW", "lw", 11, clock,
-                                                   &error, newBoard);
-  ASSERT_TRUE(info) << error;
-  std::static_pointer_cast<vprinter::VirtualPrinter>(devices.FindByLink(info->attachment.link))
-      ->WriteNvram(114, {0x00, 0x26, 0xAB, 0x01, 0x02, 0x03});
-  driver::DeviceDirectory::ForgetConnections();
-}
+// The desktop program on a scratch program folder with the shipped files and a virtual printer
+// on port 11, its MAC address 00 26 AB 01 02 03; with newBoard its main board is a new one,
+// without a serial number. Waits of the program and the printer pass on a fake clock, at once.
+class Desktop {
+public:
+  explicit Desktop(bool newBoard = false) {
+    std::filesystem::copy(GRELT_DATA_DIR, program_.Path(),
+                          std::filesystem::copy_options::recursive);
+    vprinter::RegisterVirtualPrinters();
+    platform::Registry registry(platform::Registry::DefaultRoot(program_.Path()));
+    driver::DeviceDirectory devices(registry);
+    std::string error;
+    const auto info = vprinter::AttachVirtualPrinter(devices, program_.Path(), "LW", "lw", 11,
+                                                     clock_, &error, newBoard);
+    EXPECT_TRUE(info) << error;
+    if (info)
+      std::static_pointer_cast<vprinter::VirtualPrinter>(devices.FindByLink(info->attachment.link))
+          ->WriteNvram(114, {0x00, 0x26, 0xAB, 0x01, 0x02, 0x03});
+    driver::DeviceDirectory::ForgetConnections();
+  }
+  ~Desktop() { driver::DeviceDirectory::ForgetConnections(); }
+
+  // Runs start-up and the start screen until it closes; false, as the program then ends.
+  bool Run() { return application_.InitInstance(); }
+
+private:
+  testing_support::TempFolder program_;
+  platform::FakeClock clock_;
+  gui::QtUiServices services_{{}};
+  app::CGrelt02App application_{services_, program_.Path(), clock_};
+};
 
 TEST(GuiDesktop, TheStartScreenOpensTheServiceMenuWhichReadsThePrinter) {
-  testing_support::TempFolder program;
-  platform::FakeClock clock;
-  PrepareProgramFolder(program, clock);
-
-  gui::QtUiServices services({});
-  app::CGrelt02App application(services, program.Path(), clock);
+  Desktop desktop;
   std::vector<int> shown;
   QString title;
   bool startClosed = false;
@@ -103,21 +112,16 @@ TEST(GuiDesktop, TheStartScreenOpensTheServiceMenuWhichReadsThePrinter) {
     start->close();
     startClosed = true;
   });
-  EXPECT_FALSE(application.InitInstance());
+  EXPECT_FALSE(desktop.Run());
   EXPECT_TRUE(startClosed);
   EXPECT_EQ(shown, (std::vector<int>{0x00, 0x26, 0xAB, 0x01, 0x02, 0x03}));
   EXPECT_EQ(title, "MAC address");
-  driver::DeviceDirectory::ForgetConnections();
 }
 
 // Opens the main-menu entry of the start screen on a prepared program folder and hands its
 // service dialog, active, to `work`; then closes both windows and ends the program.
 void InServiceMenu(const QString& entry, const std::function<void(gui::DialogWindow&)>& work) {
-  testing_support::TempFolder program;
-  platform::FakeClock clock;
-  PrepareProgramFolder(program, clock);
-  gui::QtUiServices services({});
-  app::CGrelt02App application(services, program.Path(), clock);
+  Desktop desktop;
   QTimer::singleShot(0, [&] {
     gui::DialogWindow* start = WaitForWindow(ui::kStartScreenTemplate);
     ASSERT_NE(start, nullptr);
@@ -131,8 +135,7 @@ void InServiceMenu(const QString& entry, const std::function<void(gui::DialogWin
     ButtonWithText(*start, entry)->click();
     start->close();
   });
-  application.InitInstance();
-  driver::DeviceDirectory::ForgetConnections();
+  desktop.Run();
 }
 
 // The keyboard alone in the service menu: arrowing through the tree selects each item and keeps
@@ -296,11 +299,7 @@ private:
 // A technician's walk with the keyboard alone, from the start screen to a serial number written
 // and read back, and out again: every key below is one a person presses.
 TEST(GuiDesktop, TheKeyboardAloneWritesAndChecksASerialNumber) {
-  testing_support::TempFolder program;
-  platform::FakeClock clock;
-  PrepareProgramFolder(program, clock, true);
-  gui::QtUiServices services({});
-  app::CGrelt02App application(services, program.Path(), clock);
+  Desktop desktop(true);
   std::vector<std::string> trail;
   std::vector<std::string> status;
   bool closedFromThePage = false;
@@ -346,7 +345,7 @@ TEST(GuiDesktop, TheKeyboardAloneWritesAndChecksASerialNumber) {
     trail.push_back(Focused());
     PressKey(Qt::Key_Escape);
   });
-  EXPECT_FALSE(application.InitInstance());
+  EXPECT_FALSE(desktop.Run());
   EXPECT_EQ(trail,
             (std::vector<std::string>{"NVRAM Backup", "Adjustment and Service", "QTreeWidget",
                                       "Serial number", "QTreeWidget", "QLineEdit", "Write", "Check",
@@ -357,7 +356,6 @@ TEST(GuiDesktop, TheKeyboardAloneWritesAndChecksASerialNumber) {
   EXPECT_EQ(status,
             (std::vector<std::string>{"Write finished: The value has been written and checked.",
                                       "Check finished"}));
-  driver::DeviceDirectory::ForgetConnections();
 }
 
 // The tree picture of a step of the guided walk: ticked once the step is done.
@@ -373,11 +371,7 @@ int StepImage(const ui::CDialog& dialog, const std::string& step) {
 // on the question and on the result, Tab to Next, Enter: the part is ticked and the walk goes on
 // to the next part.
 TEST(GuiDesktop, TheKeyboardAloneRecordsAPartAndWalksOn) {
-  testing_support::TempFolder program;
-  platform::FakeClock clock;
-  PrepareProgramFolder(program, clock);
-  gui::QtUiServices services({});
-  app::CGrelt02App application(services, program.Path(), clock);
+  Desktop desktop;
   std::vector<std::string> trail;
   int imageBefore = -1;
   int imageAfter = -1;
@@ -410,12 +404,11 @@ TEST(GuiDesktop, TheKeyboardAloneRecordsAPartAndWalksOn) {
     QApplication::processEvents();
     PressKey(Qt::Key_Escape);
   });
-  EXPECT_FALSE(application.InitInstance());
+  EXPECT_FALSE(desktop.Run());
   EXPECT_EQ(trail, (std::vector<std::string>{"Parts Exchange", "CR motor", "Record", "Record",
                                              "Next", "PF motor"}));
   EXPECT_EQ(enter.texts.size(), 2u);  // the question and the result
   EXPECT_NE(imageAfter, imageBefore);
-  driver::DeviceDirectory::ForgetConnections();
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <atomic>
+#include <optional>
 #include <thread>
 
 #include "gui/chart_painter.h"
@@ -60,6 +61,28 @@ public:
 
 private:
   void OnRun() { runs += IsDlgButtonChecked(12) != 0 ? 2 : 1; }
+};
+
+// The panel in its window, shown and active, as a person finds it before the first key; with
+// `focus`, the panel put the keyboard there before its window opened.
+class ShownPanel {
+public:
+  explicit ShownPanel(int focus = 0) {
+    panel.Create();
+    if (focus != 0) panel.SetFocus(focus);
+    window_.emplace(panel);
+    window_->show();
+    QApplication::setActiveWindow(&*window_);
+    QApplication::processEvents();
+  }
+  gui::DialogWindow& Window() { return *window_; }
+  QWidget* Widget(int id) { return window_->View().Widget(id); }
+
+  gui::QtUiServices services{{}};
+  Panel panel{services};
+
+private:
+  std::optional<gui::DialogWindow> window_;
 };
 
 // Runs the event loop until done() holds or five seconds passed.
@@ -141,19 +164,12 @@ TEST(GuiDialog, EveryWindowCarriesTheProgramIcon) {
 }
 
 TEST(GuiDialog, TheDialogMovesTheKeyboardFocus) {
-  gui::QtUiServices services({});
-  Panel panel(services);
-  panel.Create();
-  panel.SetFocus(13);  // before the window opens: it opens with the keyboard there
-  gui::DialogWindow window(panel);
-  window.show();
-  QApplication::setActiveWindow(&window);
-  QApplication::processEvents();
-  EXPECT_TRUE(window.View().Widget(13)->hasFocus());
-  panel.SetFocus(11);
-  EXPECT_TRUE(window.View().Widget(11)->hasFocus());
-  panel.NextDlgCtrl();  // what the pages do instead of injecting Tab
-  EXPECT_TRUE(window.View().Widget(12)->hasFocus());
+  ShownPanel shown(13);  // focus put before the window opens: it opens with the keyboard there
+  EXPECT_TRUE(shown.Widget(13)->hasFocus());
+  shown.panel.SetFocus(11);
+  EXPECT_TRUE(shown.Widget(11)->hasFocus());
+  shown.panel.NextDlgCtrl();  // what the pages do instead of injecting Tab
+  EXPECT_TRUE(shown.Widget(12)->hasFocus());
 }
 
 // Sends a key press where a person's key goes: to the widget that has the keyboard focus.
@@ -166,15 +182,10 @@ void PressKeyOnFocus(int key) {
 }
 
 TEST(GuiDialog, EnterPressesTheFocusedButtonOrElseTheDefaultOne) {
-  gui::QtUiServices services({});
-  Panel panel(services);
-  panel.Create();
-  gui::DialogWindow window(panel);
-  window.show();
-  QApplication::setActiveWindow(&window);
-  QApplication::processEvents();
-  auto* ok = qobject_cast<QPushButton*>(window.View().Widget(ui::IDOK));
-  auto* run = qobject_cast<QPushButton*>(window.View().Widget(13));
+  ShownPanel shown;
+  Panel& panel = shown.panel;
+  auto* ok = qobject_cast<QPushButton*>(shown.Widget(ui::IDOK));
+  auto* run = qobject_cast<QPushButton*>(shown.Widget(13));
   EXPECT_TRUE(ok->isDefault());  // drawn as the one Enter presses
   EXPECT_FALSE(run->isDefault());
   panel.SetFocus(13);
@@ -202,19 +213,11 @@ bool FramedInPicture(QWidget& window, const QWidget& control) {
 }
 
 TEST(GuiDialog, AFrameShowsWhereTheKeyboardIsAndFollowsTab) {
-  gui::QtUiServices services({});
-  Panel panel(services);
-  panel.Create();
-  gui::DialogWindow window(panel);
-  window.show();
-  QApplication::setActiveWindow(&window);
-  QApplication::processEvents();
-  panel.SetFocus(11);
-  QApplication::processEvents();
+  ShownPanel shown(11);
   const std::vector<int> tabOrder{11, 12, 13, ui::IDOK, ui::IDCANCEL};
   for (std::size_t step = 0; step < tabOrder.size(); ++step) {
     for (const int id : tabOrder) {
-      EXPECT_EQ(FramedInPicture(window, *window.View().Widget(id)), id == tabOrder[step])
+      EXPECT_EQ(FramedInPicture(shown.Window(), *shown.Widget(id)), id == tabOrder[step])
           << "step " << step << ", control " << id;
     }
     PressKeyOnFocus(Qt::Key_Tab);
