@@ -267,6 +267,9 @@ void DialogView::Apply(const ui::ControlState& control) {
   const QString text = DisplayText(control.text);
   widget->setFont(control.font ? ToQFont(*control.font, font_) : font_);
   widget->setEnabled(control.enabled);
+  // A box nobody can type into is no stop for Tab; a click still selects its text.
+  if (control.kind == ControlKind::Edit || control.kind == ControlKind::AddressField)
+    widget->setFocusPolicy(control.readOnly ? Qt::ClickFocus : Qt::StrongFocus);
   if (control.textColour) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::WindowText, FromColorRef(*control.textColour));
@@ -294,13 +297,10 @@ void DialogView::Apply(const ui::ControlState& control) {
   } else if (auto* line = qobject_cast<QLineEdit*>(widget)) {
     if (line->text() != text) line->setText(text);
     line->setReadOnly(control.readOnly);
-    // A field nobody can type into is no stop for Tab; a click still selects its text.
-    line->setFocusPolicy(control.readOnly ? Qt::ClickFocus : Qt::StrongFocus);
     line->setMaxLength(control.limit > 0 ? control.limit : 32767);
   } else if (auto* edit = qobject_cast<QPlainTextEdit*>(widget)) {
     if (edit->toPlainText() != text) edit->setPlainText(text);
     edit->setReadOnly(control.readOnly);
-    edit->setFocusPolicy(control.readOnly ? Qt::ClickFocus : Qt::StrongFocus);
   } else if (auto* box = qobject_cast<QGroupBox*>(widget)) {
     box->setTitle(text);
   } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
