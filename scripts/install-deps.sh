@@ -7,14 +7,15 @@ packages=(
   cmake ninja-build g++ pkgconf
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev
-  qt6-base-dev qt6-svg-dev fonts-dejavu-core libfreetype-dev libpng-dev zlib1g-dev
+  qt6-base-dev qt6-svg-dev fonts-dejavu-core libfreetype-dev libpng-dev zlib1g-dev libpq-dev
   python3
   help2man desktop-file-utils dpkg-dev lintian
 )
-# Real peers the tests talk to where they can be had: LPRng's line printer daemon. Its tests say
-# so and skip when it is missing. Installed only where that removes nothing (a machine printing
-# through CUPS keeps its lpr).
-optional=(lprng)
+# Real peers the tests talk to where they can be had: LPRng's line printer daemon, the PostgreSQL
+# server of the line database, and Chromium for the history report. Their tests say so and skip
+# when one is missing. Installed only where that removes nothing (a machine printing through CUPS
+# keeps its lpr).
+optional=(lprng postgresql chromium)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -54,6 +54,12 @@ AppState RunStartup(const std::string& programFolder, ui::UiServices& ui, platfo
       state.settings, std::move(folders), clock, ui, state.portMap.get(), *state.devices,
       printer::LpdPortFromEnvironment());
   state.environment->startupProblems = std::move(problems);
+  if (state.environment->LineDatabaseOn()) {
+    state.lineSender = std::make_unique<record::BackgroundSender>(
+        state.environment->folders.csv, state.settings.strLineDatabase, record::LineTimeouts{});
+    state.environment->sendRecord = [sender = state.lineSender.get()] { sender->Poke(); };
+    state.lineSender->Poke();  // what waited since the last time the program ran
+  }
   return state;
 }
 

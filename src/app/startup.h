@@ -11,6 +11,7 @@
 #include "platform/clock.h"
 #include "platform/registry.h"
 #include "printer/port_map.h"
+#include "record/line_sender.h"
 
 #include "settings/app_settings.h"
 #include "ui/font_spec.h"
@@ -35,11 +36,15 @@ struct AppState {
   std::unique_ptr<driver::DeviceDirectory> devices;  // the USB printers of the registry
   // What every service run and every dialog reaches the world through.
   std::unique_ptr<operations::ServiceEnvironment> environment;
+  // With a line database: sends the recorded runs on a thread of its own, woken by each run and
+  // once at start-up. Goes before the environment it is told through.
+  std::unique_ptr<record::BackgroundSender> lineSender;
 };
 
 // Runs the start-up steps up to, not including, the start screen: registry key, main settings
 // file, USB port map, language file, shared fonts, machine parameter file, program folders; then
-// builds the service environment over them, with `ui` as the user interface.
+// builds the service environment over them, with `ui` as the user interface, and the line
+// database's sender where the settings name one.
 // Missing files fall back to defaults (a missing USB.ini leaves the map empty until the first
 // printer session writes it); a folder that cannot be created is left for later writes to report.
 AppState RunStartup(const std::string& programFolder, ui::UiServices& ui,

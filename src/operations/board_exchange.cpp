@@ -415,7 +415,7 @@ UtilityBackupResult BackUpToFile(const ServiceEnvironment& env, const std::strin
 
 UtilityBackupResult RunUtilityBackup(const ServiceEnvironment& env,
                                      const std::string& progressText) {
-  env.messages.Begin();
+  env.BeginRun();
   RecordedRun run;
   const UtilityBackupResult result = BackUpToFile(env, progressText, run.romVersion);
   if (!result.sessionOpened) return result;

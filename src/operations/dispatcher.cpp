@@ -121,7 +121,7 @@ bool RunOperation(OperationRequest& request, const Dispatch& dispatch) {
     return result;
   };
   ForgetLastOperation(request);
-  environment.messages.Begin();
+  environment.BeginRun();
   if (!OpenCheckedSession(*link, request, environment, 0)) return finish(false);
   link->ClearJob();
   OperationRun run{environment, *link, request};
@@ -147,7 +147,7 @@ bool RunNetworkOperation(OperationRequest& request, const Dispatch& dispatch) {
   SentPages sent(*link, dispatch);
   OperationRun run{dispatch.environment, *link, request};
   ForgetLastOperation(request);
-  dispatch.environment.messages.Begin();
+  dispatch.environment.BeginRun();
   const int number = FunctionNumber(request.buttonBase, request.itemNumber);
   const OperationEntry* operation =
       IsNetworkFunction(number) ? dispatch.operations.Find(number) : nullptr;

@@ -141,7 +141,7 @@ bool UpdateFirmware(const ServiceEnvironment& env, printer::CPrinterLink& link,
     messages.ShowMessageById(kMsgNoFile, ui::kOk);
     return false;
   }
-  env.messages.Begin();
+  env.BeginRun();
   RecordedRun run;
   run.functionNumber = kFirmwareFunction;
   run.title = "Firmware update " + FileName(path);
@@ -177,7 +177,7 @@ bool UpdateFirmware(const ServiceEnvironment& env, printer::CPrinterLink& link,
 
 bool PrintFile(const ServiceEnvironment& env, printer::CPrinterLink& link,
                const std::string& path) {
-  env.messages.Begin();
+  env.BeginRun();
   RecordedRun run;
   run.functionNumber = kPrintFileFunction;
   run.title = "Print file " + FileName(path);

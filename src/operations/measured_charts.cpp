@@ -37,12 +37,13 @@ ui::Chart AidChart(const std::string& title, const std::vector<int>& runSums, in
 
 void ShowMeasuredChart(OperationRun& run, int functionNumber, const ui::Chart& chart) {
   if (!ServiceRecordOn(run.env) || chart.bars.empty()) return;
-  const std::string time = NewRecordEntry(run.env.clock.UnixSeconds(), run.env.settings).time;
+  const std::string time = record::RecordTime(run.env.clock.UnixSeconds());
   // The run's LastError is its result: reading the serial number must not change it.
   const int lastError = run.link.LastError();
   const std::string serial = ReadRecordSerial(run.link);
   run.link.SetLastError(lastError);
-  const std::string path = ServiceRecordChart(run.env.folders.csv, serial, time, functionNumber);
+  const std::string path =
+      record::ServiceRecordChart(run.env.folders.csv, serial, time, functionNumber);
   std::error_code ignored;  // a folder that cannot be made fails the save below, which tells
   std::filesystem::create_directories(run.env.folders.csv, ignored);
   std::string error;

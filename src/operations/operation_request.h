@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "menu/menu_files.h"
-#include "operations/service_record_entry.h"
 #include "patterns/print_header.h"
+#include "record/run_entry.h"
 
 namespace operations {
 
@@ -52,7 +52,8 @@ struct OperationRequest {
   patterns::PrintHeaderInfo printerInfo;
   std::int64_t clockReference = 0;  // seconds since 1970
   std::string aidJudgement;         // the AID inspection's verdict: "OK", or "NG3" for weak runs
-  std::vector<ServiceRecordEntry> record;  // the attached printer's service record, newest first
+  std::vector<record::ServiceRecordEntry>
+      record;  // the attached printer's service record, newest first
 };
 
 }  // namespace operations

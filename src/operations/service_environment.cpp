@@ -24,7 +24,8 @@ ServiceEnvironment::ServiceEnvironment(const settings::AppSettings& settings,
       devices(devices),
       catalogue(messages, this->folders.service),
       versionText(catalogue.ReadMenuKey(menu::kFuncDataFile, "Main", "Version")),
-      lpdPort(lpdPort) {}
+      lpdPort(lpdPort),
+      hostName(platform::HostName()) {}
 
 std::unique_ptr<driver::GreltDriver> ServiceEnvironment::MakeDriver() const {
   return std::make_unique<driver::CWinGreltDrv>(devices);

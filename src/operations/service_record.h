@@ -1,47 +1,24 @@
 #pragma once
-// The service record: one CSV row for every run on a printer (operations, backups and restores,
-// firmware updates, file prints), in a file per serial number and month in the CSV folder,
-// "<serial>_<yyyy>-<mm>.csv". Rows go in whole (platform/csv.h); reading gives a printer's rows
-// of every month, newest first.
+// Recording a run that has ended: its row and measurements in the local record
+// (record/local_record.h) and, when the settings name a line database, in the outbox of runs
+// waiting for it.
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "operations/service_environment.h"
-#include "operations/service_record_entry.h"
-#include "platform/csv.h"
 #include "printer/printer_link.h"
-#include "settings/app_settings.h"
+#include "record/local_record.h"
 
 namespace operations {
 
 // The menu item whose page shows the attached printer's record.
 inline constexpr int kServiceRecordItem = 90080;
 
-// The time and the station and worker of the settings, as a new entry carries them.
-ServiceRecordEntry NewRecordEntry(std::int64_t unixSeconds, const settings::AppSettings& settings);
-
-// The record's header row, and an entry as a row of it.
-platform::CsvRecord ServiceRecordColumns();
-platform::CsvRecord ServiceRecordRow(const ServiceRecordEntry& entry);
-
-// The file of a serial number's month.
-std::string ServiceRecordFile(const std::string& csvFolder, const std::string& serial,
-                              const std::string& time);
-
-// The chart of a measurement beside it: "<serial>_<yyyy-mm-dd>_<hhmmss>_<function>.png".
-std::string ServiceRecordChart(const std::string& csvFolder, const std::string& serial,
-                               const std::string& time, int functionNumber);
-
-// Appends the entry to its printer's file of the month; false, with the reason, when it is not
-// in the file whole (the rows before it stay as they were).
-bool AppendServiceRecord(const std::string& csvFolder, const ServiceRecordEntry& entry,
-                         std::string* error);
-
-// The rows of one printer ("" for every printer), newest first.
-std::vector<ServiceRecordEntry> ReadServiceRecord(const std::string& csvFolder,
-                                                  const std::string& serial);
+// The time and the station, host and worker of the environment, and a new run id, as a new entry
+// carries them.
+record::ServiceRecordEntry NewRecordEntry(const ServiceEnvironment& env);
 
 // A run that has just ended, as the record names it.
 struct RecordedRun {
@@ -63,10 +40,11 @@ inline bool ServiceRecordOn(const ServiceEnvironment& env) {
 // other than letters and digits (a new board).
 std::string ReadRecordSerial(printer::CPrinterLink& link);
 
-// Appends the run's row, unless the settings switch the record off: the time, station and worker,
-// the model, firmware and serial number, the result (done; cancelled when the technician stopped
-// it, or it failed after an answer of Cancel or No; failed) and the messages shown since
-// env.messages.Begin(). A row that cannot be written is told in a warning.
+// Appends the run's row, unless the settings switch the record off: the time, station, host and
+// worker, the model, firmware and serial number, the result (done; cancelled when the technician
+// stopped it, or it failed after an answer of Cancel or No; failed), the messages shown and the
+// values measured since env.BeginRun(). With a line database, the run also goes into the outbox
+// and env.sendRecord is told. A row that cannot be written is told in a warning.
 void RecordRun(const ServiceEnvironment& env, const RecordedRun& run);
 
 }  // namespace operations

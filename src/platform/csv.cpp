@@ -1,6 +1,7 @@
 #include "platform/csv.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -61,6 +62,34 @@ bool ReadAll(int fd, std::string& text) {
   return true;
 }
 
+// The file at the path opened for appending (made when `create`), with its lock held: the file
+// that is at the path once the lock is had, since a header upgrade may have replaced the file
+// while this one waited. -1 with errno set when it cannot be opened.
+int OpenLocked(const std::string& path, bool create) {
+  for (;;) {
+    const int fd =
+        ::open(path.c_str(), O_RDWR | O_APPEND | O_CLOEXEC | (create ? O_CREAT : 0), 0644);
+    if (fd < 0) return -1;
+    struct stat held {};
+    struct stat there {};
+    if (::flock(fd, LOCK_EX) != 0 || ::fstat(fd, &held) != 0) {
+      const int reason = errno;
+      ::close(fd);
+      errno = reason;
+      return -1;
+    }
+    if (::stat(path.c_str(), &there) == 0 && there.st_ino == held.st_ino &&
+        there.st_dev == held.st_dev)
+      return fd;
+    ::close(fd);
+  }
+}
+
+bool Failed(std::string* error, const char* what, const std::string& path) {
+  if (error) *error = std::string(what) + " " + path + ": " + std::strerror(errno);
+  return false;
+}
+
 }  // namespace
 
 std::string FormatCsvRecord(const CsvRecord& fields) {
@@ -95,11 +124,8 @@ CsvText ParseCsv(std::string_view text) {
 
 bool AppendCsvRecord(const std::string& path, const CsvRecord& header, const CsvRecord& fields,
                      std::string* error) {
-  const auto fail = [&](const char* what) {
-    if (error) *error = std::string(what) + " " + path + ": " + std::strerror(errno);
-    return false;
-  };
-  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+  const auto fail = [&](const char* what) { return Failed(error, what, path); };
+  const int fd = OpenLocked(path, true);
   if (fd < 0) return fail("Cannot open");
   std::string text;
   if (!ReadAll(fd, text)) {
@@ -121,6 +147,31 @@ bool AppendCsvRecord(const std::string& path, const CsvRecord& header, const Csv
     return fail("Cannot append to");
   }
   return ::close(fd) == 0 || fail("Cannot close");
+}
+
+bool UpgradeCsvHeader(const std::string& path, const CsvRecord& oldHeader,
+                      const CsvRecord& newHeader, std::string* error) {
+  const int fd = OpenLocked(path, false);
+  if (fd < 0) return errno == ENOENT || Failed(error, "Cannot open", path);
+  std::string text;
+  if (!ReadAll(fd, text)) {
+    ::close(fd);
+    return Failed(error, "Cannot read", path);
+  }
+  CsvText csv = ParseCsv(text);
+  bool upgraded = true;
+  if (!csv.records.empty() && csv.records.front() == oldHeader) {
+    std::string bytes = FormatCsvRecord(newHeader);
+    for (std::size_t i = 1; i < csv.records.size(); ++i) {
+      CsvRecord& record = csv.records[i];
+      if (record.size() < newHeader.size()) record.resize(newHeader.size());
+      bytes += FormatCsvRecord(record);
+    }
+    // Replaced while the old file's lock is held; appenders waiting on it then find the new one.
+    upgraded = ReplaceFile(path, bytes) || Failed(error, "Cannot rewrite", path);
+  }
+  ::close(fd);
+  return upgraded;
 }
 
 }  // namespace platform

@@ -24,10 +24,17 @@ struct CsvText {
 // record without its line break is not complete.
 CsvText ParseCsv(std::string_view text);
 
-// Appends one record to the file (made with `header` first when new or empty). A record cut short
+// Appends one record to the file (made with `header` first when new or empty), holding the file's
+// lock, so that appends from several processes go in one after the other. A record cut short
 // at the file's end is cut away first; a write that fails half-way is taken back. False, with
 // the reason in *error, when the record is not in the file whole.
 bool AppendCsvRecord(const std::string& path, const CsvRecord& header, const CsvRecord& fields,
                      std::string* error);
+
+// A file whose first record is `oldHeader` is rewritten whole (platform::ReplaceFile) with
+// `newHeader` and each shorter record filled up with empty fields; any other file, or none, is
+// left as it is. Appends wait for it. False, with the reason, when the file could not be rewritten.
+bool UpgradeCsvHeader(const std::string& path, const CsvRecord& oldHeader,
+                      const CsvRecord& newHeader, std::string* error);
 
 }  // namespace platform

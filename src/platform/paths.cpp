@@ -1,5 +1,7 @@
 #include "platform/paths.h"
 
+#include <unistd.h>
+
 #include "platform/text.h"
 
 #include <cstdlib>
@@ -109,6 +111,12 @@ std::string FirmwareFolder(std::string_view programFolder) {
 
 std::string CsvFolder(std::string_view programFolder, std::string_view profile) {
   return JoinPath(JoinPath(DriveCFolder(programFolder), profile), "CSV");
+}
+
+std::string HostName() {
+  char name[256] = {};
+  if (::gethostname(name, sizeof name - 1) != 0) return "";
+  return name;
 }
 
 }  // namespace platform

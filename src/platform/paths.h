@@ -37,4 +37,7 @@ std::string FirmwareFolder(std::string_view programFolder);
 // c:/<profile>/CSV.
 std::string CsvFolder(std::string_view programFolder, std::string_view profile);
 
+// This machine's host name; "" when it has none.
+std::string HostName();
+
 }  // namespace platform

@@ -79,6 +79,7 @@ std::vector<IniBinding> MainSettingsBindings(AppSettings& s) {
       IniBinding::Text("Setting", "strCaliChk", s.strCaliChk, "00000000000000000/000000"),
       IniBinding::Integer("Setting", "nLpdSpooler", s.nLpdSpooler, 0),
       IniBinding::Integer("Setting", "nServiceRecord", s.nServiceRecord, 1),
+      IniBinding::Text("Setting", "strLineDatabase", s.strLineDatabase, ""),
   };
 }
 

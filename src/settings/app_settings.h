@@ -59,6 +59,10 @@ struct AppSettings {
   int nLpdSpooler = 0;
   // 1: every run is written to the service record in the CSV folder; 0: nothing is written.
   int nServiceRecord = 1;
+  // The production line's database every recorded run also goes to: a libpq connection string or
+  // service ("service=grelt-line"); "" keeps the record on this station only. Never a password:
+  // those stay in libpq's password file.
+  std::string strLineDatabase;
 
   // Machine parameter file, [CONTROL]
   IntList<4> pnInterface;

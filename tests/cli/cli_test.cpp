@@ -34,7 +34,7 @@ TEST(Cli, SettingsNameEveryKeyAsTheFilesDo) {
   const CliRun run = Cli("settings");
   ASSERT_EQ(run.exitCode, 0);
   const auto s = run.Json();
-  EXPECT_EQ(s.size(), 23u + 26u + 339u);
+  EXPECT_EQ(s.size(), 24u + 26u + 339u);
   EXPECT_EQ(s.begin().key(), "strProfile");  // table order
   EXPECT_EQ(s["strProfile"], "TR-M7000");
   EXPECT_EQ(s["strLanguage"], "English");
@@ -370,7 +370,7 @@ TEST(Cli, TheServiceRecordListsEveryRunNewestFirst) {
   EXPECT_TRUE(Cli("record --serial NOSUCH", folder.Path()).Json().empty());
   const std::string csv = Cli("record --csv", folder.Path()).out;
   EXPECT_EQ(csv.rfind("Time,Station,Worker,Model,Serial,Firmware,Function,Title,Result,LastError,"
-                      "Messages\r\n",
+                      "Messages,RunId,Host\r\n",
                       0),
             0u);
 }

@@ -224,8 +224,8 @@ private:
     outcome.shownValues = request.shownValues;
     outcome.outputText = request.outputText;
     // The run's row is the one that was not there before.
-    auto rows = operations::ReadServiceRecord(folder / kCsvFolder, "");
-    std::vector<operations::ServiceRecordEntry> older = rowsBefore_;
+    auto rows = record::ReadServiceRecord(folder / kCsvFolder, "");
+    std::vector<record::ServiceRecordEntry> older = rowsBefore_;
     for (const auto& row : rows) {
       const auto seen = std::find(older.begin(), older.end(), row);
       if (seen == older.end())
@@ -253,7 +253,7 @@ private:
   std::unique_ptr<operations::ServiceEnvironment> environment_;
   operations::OperationTable table_ = operations::ServiceOperations();
   int doneMessages_ = 0;
-  std::vector<operations::ServiceRecordEntry> rowsBefore_;
+  std::vector<record::ServiceRecordEntry> rowsBefore_;
   std::shared_ptr<FaultyDevice> device_;
   std::string deviceName_;
   int armed_ = 0;
@@ -343,7 +343,7 @@ std::string Judge(const Baseline& base, const Outcome& run) {
   if (run.waitOpen || run.progressOpen) return "a wait or progress dialog left open";
   if (run.waitCursor) return "the wait cursor left on";
   if (!run.recordWhole) return "a service record row is cut short";
-  if (!run.recorded.empty() && (run.recorded == operations::kRecordDone) != run.succeeded)
+  if (!run.recorded.empty() && (run.recorded == record::kRecordDone) != run.succeeded)
     return "the service record says " + run.recorded;
   const auto& p = run.printer;
   const auto& c = base.clean.printer;

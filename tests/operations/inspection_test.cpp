@@ -162,10 +162,10 @@ TEST_F(AidInspectionTest, APassingRunKeepsItsResultWhenTheSerialCannotBeRead) {
   EXPECT_TRUE(Inspect());
   EXPECT_EQ(request.lastError, 0);
   EXPECT_FALSE(ui.Charts().empty());
-  const auto rows = operations::ReadServiceRecord(Environment().folders.csv, "");
+  const auto rows = record::ReadServiceRecord(Environment().folders.csv, "");
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(rows[0].lastError, 0);
-  EXPECT_EQ(rows[0].result, operations::kRecordDone);
+  EXPECT_EQ(rows[0].result, record::kRecordDone);
 }
 
 TEST_F(AidInspectionTest, RunsThatNeverBeginOrEndAreGivenUpAndSaid) {

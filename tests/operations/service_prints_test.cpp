@@ -318,7 +318,7 @@ TEST_F(ServicePrintsTest, SavingAChartLeavesTheRunsErrorCodeAlone) {
   EXPECT_LT(judged, -900);  // the judgement's code, not the failed read's
   EXPECT_NE(judged, driver::kDrvReadFailed);
   EXPECT_EQ(ui.Charts().back().second.verdict, "Failed: " + std::to_string(judged));
-  const auto rows = operations::ReadServiceRecord(Environment().folders.csv, "");
+  const auto rows = record::ReadServiceRecord(Environment().folders.csv, "");
   ASSERT_FALSE(rows.empty());
   EXPECT_EQ(rows[0].lastError, judged);
 }
@@ -342,10 +342,10 @@ TEST_F(ServicePrintsTest, TheNetworkNozzleCheckIsThirtyFixedBytesToTheDaemon) {
   EXPECT_EQ(Shown(), std::vector<ShownMessage>{});
   EXPECT_EQ(Printer()->BytesReceived(), 0u);  // the USB printer is not involved
   // Recorded without model and serial number: no USB session could read them.
-  const auto record = operations::ReadServiceRecord(Environment().folders.csv, "");
+  const auto record = record::ReadServiceRecord(Environment().folders.csv, "");
   ASSERT_EQ(record.size(), 1u);
   EXPECT_EQ(record[0].functionNumber, 210370);
-  EXPECT_EQ(record[0].result, operations::kRecordDone);
+  EXPECT_EQ(record[0].result, record::kRecordDone);
   EXPECT_EQ(record[0].serial, "");
 }
 

@@ -1,6 +1,5 @@
-// The service record: rows of done, failed and cancelled runs with the texts technicians and
-// messages write, one file per printer and month, read back newest first, and read by another
-// CSV reader.
+// Recording runs: every run through the dispatcher, the firmware and file senders and the backup
+// utility leaves its row, done, failed or cancelled as the technician saw it.
 
 #include "operations/service_record.h"
 
@@ -20,107 +19,13 @@
 
 #include "support/temp_folder.h"
 
-namespace operations {
-// A row as a failing test shows it.
-void PrintTo(const ServiceRecordEntry& e, std::ostream* out) {
-  *out << "{" << e.time << "|" << e.station << "|" << e.worker << "|" << e.model << "|" << e.serial
-       << "|" << e.firmware << "|" << e.functionNumber << "|" << e.title << "|" << e.result << "|"
-       << e.lastError << "|";
-  for (const std::string& m : e.messages) *out << "[" << m << "]";
-  *out << "}";
-}
-}  // namespace operations
-
-namespace {
-
-using operations::ServiceRecordEntry;
-
-// 2026-11-30 23:59:58 and 2026-12-01 08:00:00 UTC.
-constexpr std::int64_t kNovember = 1796083198;
-constexpr std::int64_t kDecember = 1796112000;
-
-class ServiceRecordTest : public ::testing::Test {
-protected:
-  void SetUp() override {
-    setenv("TZ", "UTC", 1);
-    tzset();
-    settings.strHdidBELTNo = "L3";
-    settings.strHdidPCNo = "07";
-    settings.strJIGNo = "J12";
-    settings.strWorkerID = "40211";
-  }
-  ServiceRecordEntry Entry(std::int64_t when, const std::string& serial, int function,
-                           const char* result, std::vector<std::string> messages = {}) {
-    ServiceRecordEntry entry = operations::NewRecordEntry(when, settings);
-    entry.model = "LW";
-    entry.serial = serial;
-    entry.firmware = "LW08A0";
-    entry.functionNumber = function;
-    entry.title = "Serial number, \"check\"";
-    entry.result = result;
-    entry.lastError = result == std::string(operations::kRecordFailed) ? -936 : 0;
-    entry.messages = std::move(messages);
-    return entry;
-  }
-  void Append(const ServiceRecordEntry& entry) {
-    std::string error;
-    ASSERT_TRUE(operations::AppendServiceRecord(folder / "CSV", entry, &error)) << error;
-  }
-
-  testing_support::TempFolder folder;
-  settings::AppSettings settings;
-};
-
-TEST_F(ServiceRecordTest, RunsComeBackNewestFirstWithTheirTextsWhole) {
-  const ServiceRecordEntry done = Entry(kNovember, "AB12345678", 310230, operations::kRecordDone,
-                                        {"The operation has finished successfully."});
-  const ServiceRecordEntry failed =
-      Entry(kDecember, "AB12345678", 110220, operations::kRecordFailed,
-            {"The value entered, \"0x2D\", is not valid.", "Again?"});
-  const ServiceRecordEntry cancelled =
-      Entry(kDecember, "AB12345678", 110200, operations::kRecordCancelled);
-  Append(done);
-  Append(failed);
-  Append(cancelled);
-  Append(Entry(kDecember, "ZZ99999999", 310230, operations::kRecordDone));  // another printer
-  EXPECT_EQ(done.time, "2026-11-30 23:59:58");
-  EXPECT_EQ(done.station, "L3-07-J12");
-  EXPECT_EQ(done.worker, "40211");
-  EXPECT_EQ(operations::ReadServiceRecord(folder / "CSV", "AB12345678"),
-            (std::vector<ServiceRecordEntry>{cancelled, failed, done}));
-  EXPECT_EQ(operations::ReadServiceRecord(folder / "CSV", "").size(), 4u);
-  // One file per printer and month.
-  EXPECT_TRUE(std::filesystem::exists(folder / "CSV/AB12345678_2026-11.csv"));
-  EXPECT_TRUE(std::filesystem::exists(folder / "CSV/AB12345678_2026-12.csv"));
-  EXPECT_TRUE(std::filesystem::exists(folder / "CSV/ZZ99999999_2026-12.csv"));
-}
-
-TEST_F(ServiceRecordTest, AMessageOnSeveralLinesIsOneLineOfTheRecord) {
-  Append(Entry(kDecember, "AB12345678", 210090, operations::kRecordFailed,
-               {"The printer's NVRAM cannot be read.\nSwitch the printer off and on again."}));
-  const auto entries = operations::ReadServiceRecord(folder / "CSV", "AB12345678");
-  ASSERT_EQ(entries.size(), 1u);
-  EXPECT_EQ(entries[0].messages,
-            std::vector<std::string>{
-                "The printer's NVRAM cannot be read. Switch the printer off and on again."});
-}
-
-TEST_F(ServiceRecordTest, ASerialNumberThatNoFileNameCanHoldStaysWholeInTheRecord) {
-  Append(Entry(kDecember, "A/B 12:34", 310230, operations::kRecordDone));
-  Append(Entry(kDecember, "", 310230, operations::kRecordDone));  // a board without one
-  EXPECT_TRUE(std::filesystem::exists(folder / "CSV/A_B_12_34_2026-12.csv"));
-  EXPECT_TRUE(std::filesystem::exists(folder / "CSV/unknown_2026-12.csv"));
-  const auto entries = operations::ReadServiceRecord(folder / "CSV", "A/B 12:34");
-  ASSERT_EQ(entries.size(), 1u);
-  EXPECT_EQ(entries[0].serial, "A/B 12:34");
-  EXPECT_TRUE(operations::ReadServiceRecord(folder / "missing", "").empty());
-}
-
-}  // namespace
-
 namespace {
 
 using namespace testing_support;
+using record::ServiceRecordEntry;
+
+// 2026-12-01 08:00:00 UTC.
+constexpr std::int64_t kDecember = 1796112000;
 
 // Runs through the dispatcher, each leaving its row.
 class RecordedRunTest : public OperationsFixture {
@@ -130,12 +35,15 @@ protected:
     tzset();
     clock.SetUnixSeconds(kDecember);
     settings.strWorkerID = "40211";
+    settings.strHdidBELTNo = "L3";
+    settings.strHdidPCNo = "07";
+    settings.strJIGNo = "J12";
     operations::AddIdentityOperations(table);
     operations::AddMaintenanceOperations(table);
     Attach("LW");
   }
   std::vector<ServiceRecordEntry> Record() {
-    return operations::ReadServiceRecord(Environment().folders.csv, "");
+    return record::ReadServiceRecord(Environment().folders.csv, "");
   }
   // A message as the record keeps it: its line breaks are spaces.
   static std::string OneLine(std::string text) {
@@ -151,13 +59,18 @@ protected:
 TEST_F(RecordedRunTest, DoneFailedAndCancelledRunsAreRecordedAsTheTechnicianSawThem) {
   request.itemTitle = "Serial number";
   ASSERT_TRUE(Run(operations::kCheckBase, 10230));
-  ServiceRecordEntry done = operations::NewRecordEntry(kDecember, settings);
+  ServiceRecordEntry done = Record().at(0);  // its run id and host checked below
+  EXPECT_EQ(done.runId.size(), 36u);
+  EXPECT_EQ(done.host, Environment().hostName);
+  done.time = "2026-12-01 08:00:00";
+  done.station = "L3-07-J12";
+  done.worker = "40211";
   done.model = "LW";
   done.serial = Serial();
   done.firmware = request.romVersion;
   done.functionNumber = 310230;
   done.title = "Serial number";
-  done.result = operations::kRecordDone;
+  done.result = record::kRecordDone;
   done.lastError = request.lastError;  // the link's, as scripts see it
   ASSERT_EQ(Record(), std::vector<ServiceRecordEntry>{done});
 
@@ -167,7 +80,7 @@ TEST_F(RecordedRunTest, DoneFailedAndCancelledRunsAreRecordedAsTheTechnicianSawT
   ui.QueueAnswer(ui::kAnswerCancel);
   Run(operations::kInputBase, 10230);
   ASSERT_EQ(Record().size(), 2u);
-  EXPECT_EQ(Record()[0].result, operations::kRecordCancelled);
+  EXPECT_EQ(Record()[0].result, record::kRecordCancelled);
   EXPECT_EQ(Record()[0].title, "WriteSerialNumber");
   EXPECT_EQ(Record()[0].messages, std::vector<std::string>{OneLine(Message(11023001).text)});
 
@@ -179,7 +92,7 @@ TEST_F(RecordedRunTest, DoneFailedAndCancelledRunsAreRecordedAsTheTechnicianSawT
   clock.OnSleep({});
   ASSERT_EQ(Record().size(), 3u);
   const ServiceRecordEntry failed = Record()[0];
-  EXPECT_EQ(failed.result, operations::kRecordFailed);
+  EXPECT_EQ(failed.result, record::kRecordFailed);
   EXPECT_EQ(failed.functionNumber, 210100);
   ASSERT_EQ(failed.messages.size(), 2u);  // the cleaning's question, then the failure
   EXPECT_EQ(failed.messages.back(), OneLine(Message(operations::kMsgPrinterFailed).text));
@@ -205,7 +118,7 @@ TEST_F(RecordedRunTest, FirmwareUpdatesAndFilePrintsAreRecordedToo) {
   EXPECT_EQ(Record()[0].title, "Firmware update new.UPG");
   EXPECT_EQ(Record()[0].firmware, "LW09A0");  // what the printer runs afterwards
   EXPECT_EQ(Record()[0].serial, Serial());
-  EXPECT_EQ(Record()[0].result, operations::kRecordDone);
+  EXPECT_EQ(Record()[0].result, record::kRecordDone);
 
   // A print file the printer does not take: failed, with what was shown.
   SetFaults([](vprinter::Faults& f) { f.paperJam = true; });
@@ -213,7 +126,7 @@ TEST_F(RecordedRunTest, FirmwareUpdatesAndFilePrintsAreRecordedToo) {
   EXPECT_FALSE(operations::PrintFile(Environment(), *link, folder.Write("job.prn", "\x1B@")));
   ASSERT_EQ(Record().size(), 2u);
   EXPECT_EQ(Record()[0].functionNumber, operations::kPrintFileFunction);
-  EXPECT_EQ(Record()[0].result, operations::kRecordFailed);
+  EXPECT_EQ(Record()[0].result, record::kRecordFailed);
   EXPECT_EQ(Record()[0].messages, std::vector<std::string>{operations::kCommunicationError});
 }
 
@@ -224,8 +137,8 @@ TEST_F(RecordedRunTest, TheBackupUtilityIsRecordedDoneOrCancelledByTheSaveDialog
   EXPECT_TRUE(operations::RunUtilityBackup(Environment(), "Reading").cancelled);
   const auto rows = Record();
   ASSERT_EQ(rows.size(), 2u);
-  EXPECT_EQ(rows[0].result, operations::kRecordCancelled);
-  EXPECT_EQ(rows[1].result, operations::kRecordDone);
+  EXPECT_EQ(rows[0].result, record::kRecordCancelled);
+  EXPECT_EQ(rows[1].result, record::kRecordDone);
   EXPECT_EQ(rows[1].functionNumber, operations::kBackupUtilityFunction);
   EXPECT_EQ(rows[1].serial, Serial());
   EXPECT_EQ(rows[1].model, "LW");

@@ -12,7 +12,7 @@ namespace {
 
 TEST(AppSettings, TablesHoldEveryKeyOnce) {
   AppSettings s;
-  EXPECT_EQ(settings::MainSettingsBindings(s).size(), 23u);
+  EXPECT_EQ(settings::MainSettingsBindings(s).size(), 24u);
   EXPECT_EQ(settings::ParameterBindings(s).size(), 26u);
   EXPECT_EQ(settings::LanguageBindings(s).size(), 339u);
   for (const auto& table : {settings::MainSettingsBindings(s), settings::ParameterBindings(s),

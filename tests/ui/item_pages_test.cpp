@@ -414,20 +414,20 @@ TEST_F(ItemPagesTest, ServiceRecordShowsThisPrintersRunsNewestFirst) {
   const vprinter::Bytes serialBytes =
       Peek(driver::nvram::kSerialNumber, driver::nvram::kSerialLength);
   const std::string serial(serialBytes.begin(), serialBytes.end());
-  operations::ServiceRecordEntry older;
+  record::ServiceRecordEntry older;
   older.time = "2020-01-02 03:04:05";
   older.serial = serial;
   older.title = "Cleaning";
-  older.result = operations::kRecordFailed;
+  older.result = record::kRecordFailed;
   older.lastError = 91020004;
   older.messages = {"Cleaning, all colours?", "The printer failed."};
-  operations::ServiceRecordEntry foreign = older;
+  record::ServiceRecordEntry foreign = older;
   foreign.serial = "OTHER0001";
-  operations::ServiceRecordEntry unknown = older;
+  record::ServiceRecordEntry unknown = older;
   unknown.serial.clear();
   unknown.title = "New board";
   for (const auto& entry : {older, foreign, unknown})
-    ASSERT_TRUE(operations::AppendServiceRecord(Environment().folders.csv, entry, nullptr));
+    ASSERT_TRUE(record::AppendServiceRecord(Environment().folders.csv, entry, nullptr));
   Press(*OpenAt("Serial number"), ui::kCheckButtonId);
   const std::size_t shownBefore = Shown().size();
 
@@ -446,7 +446,7 @@ TEST_F(ItemPagesTest, ServiceRecordShowsThisPrintersRunsNewestFirst) {
   EXPECT_EQ(table.rows[3], std::vector<std::string>{"Messages: The printer failed."});
   // Looking at the record asks nothing and is no run of its own.
   EXPECT_EQ(Shown().size(), shownBefore);
-  EXPECT_EQ(operations::ReadServiceRecord(Environment().folders.csv, "").size(), 4u);
+  EXPECT_EQ(record::ReadServiceRecord(Environment().folders.csv, "").size(), 4u);
 
   Poke(driver::nvram::kSerialNumber, vprinter::Bytes(10, 0));
   dialog = OpenAt("Service record", 90020);

@@ -302,10 +302,10 @@ TEST_F(SvcDlgMainTest, ExecutePressedTwiceStartsOneRunAndTheDoneMessageRefreshes
   EXPECT_EQ(ran, std::vector<int>{210090});
   EXPECT_EQ(dialog->Request().done, 1);
   // The service record names the run by the item's title in the tree.
-  const auto record = operations::ReadServiceRecord(Environment().folders.csv, "");
-  ASSERT_EQ(record.size(), 1u);
-  EXPECT_EQ(record[0].title, dialog->GetDlgItemText(ui::kItemTitleId));
-  EXPECT_EQ(record[0].functionNumber, 210090);
+  const auto rows = record::ReadServiceRecord(Environment().folders.csv, "");
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].title, dialog->GetDlgItemText(ui::kItemTitleId));
+  EXPECT_EQ(rows[0].functionNumber, 210090);
 
   dialog->Click(ui::kExecuteButtonId);
   dialog->WaitForOperation();
@@ -375,7 +375,7 @@ TEST_F(SvcDlgMainTest, TheStatusLineTellsHowTheLastRunEnded) {
   EXPECT_EQ(dialog->GetDlgItemText(ui::kStatusLineId), ui::kNoOperationText);
   EXPECT_EQ(ran.size(), runs);
   EXPECT_TRUE(Shown().empty());
-  EXPECT_EQ(operations::ReadServiceRecord(Environment().folders.csv, "").size(), 4u);
+  EXPECT_EQ(record::ReadServiceRecord(Environment().folders.csv, "").size(), 4u);
 }
 
 TEST_F(SvcDlgMainTest, PictureOpensTheItemsJpegCaptionedWithItsTitle) {

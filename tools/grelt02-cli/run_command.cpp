@@ -11,6 +11,7 @@
 #include "operations/file_transfer.h"
 #include "operations/service_operations.h"
 #include "printer_session.h"
+#include "record/line_sender.h"
 #include "ui/dialog_template.h"
 #include "ui/pages/page_inputs.h"
 
@@ -44,6 +45,14 @@ std::unique_ptr<operations::ServiceEnvironment> MakeEnvironment(Session& session
       settings, operations::ServiceFolders::Of(session.Folder(), settings.strProfile),
       platform::DefaultClock(), session.Ui(), &session.Ports(), session.Directory(),
       printer::LpdPortFromEnvironment());
+}
+
+// After the run, not during it: the runs waiting for the line database go out, bounded by the
+// time-outs; a database that is away leaves them waiting (record status tells) and the run's
+// answer as it was.
+void SendRecordedRuns(const operations::ServiceEnvironment& env) {
+  if (env.LineDatabaseOn())
+    record::SendWaitingRuns(record::Outbox(env.folders.csv), env.settings.strLineDatabase, {});
 }
 
 int AnswerCode(const std::string& answer) {
@@ -200,6 +209,7 @@ void AddRunCommand(CLI::App& app, CommandContext& context) {
       const bool dispatched = request.hotKeyRun == 0 && operations::IsNetworkFunction(number)
                                   ? operations::RunNetworkOperation(request, dispatch)
                                   : operations::RunOperation(request, dispatch);
+      SendRecordedRuns(environment);
       const Json messages = MessagesShown(ui);
       context.exitCode = RunExitCode(dispatched, request, options->function);
       Print({{"function", options->function},
@@ -239,6 +249,7 @@ void AddBackupCommand(CLI::App& app, CommandContext& context) {
           environment->catalogue.ReadFunctionPageText(operations::kBackupUtilityFunction);
       const operations::UtilityBackupResult result =
           operations::RunUtilityBackup(*environment, texts.text[2]);
+      SendRecordedRuns(*environment);
       context.exitCode = !result.sessionOpened ? 2 : result.savedPath.empty() ? 1 : 0;
       Print({{"serialNumber", result.serialNumber},
              {"file", result.savedPath.empty() ? Json() : Json(result.savedPath)}});
@@ -271,6 +282,7 @@ void AddFileCommands(CLI::App& app, CommandContext& context) {
         const auto link = operations::MakeRunLink(*environment);
         const bool sent = firmware ? operations::UpdateFirmware(*environment, *link, options->file)
                                    : operations::PrintFile(*environment, *link, options->file);
+        SendRecordedRuns(*environment);
         context.exitCode = sent ? 0 : 1;
         Print({{"file", options->file}, {"sent", sent}, {"messages", MessagesShown(session.Ui())}});
       };

@@ -15,7 +15,7 @@ DialogTemplate RecordLayout() {
 }
 
 // The error code is left out while nothing has failed on the run's link.
-std::vector<std::string> Cells(const operations::ServiceRecordEntry& entry) {
+std::vector<std::string> Cells(const record::ServiceRecordEntry& entry) {
   return {entry.time, entry.title, entry.result,
           entry.lastError == printer::kLinkFresh ? "" : std::to_string(entry.lastError)};
 }
