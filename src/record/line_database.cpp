@@ -116,6 +116,9 @@ std::unique_ptr<LineDatabase> LineDatabase::Connect(const std::string& connectio
     PQfinish(opened);
     return nullptr;
   }
+  // The server's notices ("already exists, skipping") are no news to anyone at a station.
+  PQsetNoticeProcessor(
+      opened, [](void*, const char*) {}, nullptr);
   return std::unique_ptr<LineDatabase>(new LineDatabase(opened, timeouts));
 }
 
@@ -167,8 +170,12 @@ LineDatabase::Result LineDatabase::Run(const std::string& sql,
   std::vector<const char*> values;
   for (const auto& parameter : parameters)
     values.push_back(parameter ? parameter->c_str() : nullptr);
-  if (PQsendQueryParams(connection_, sql.c_str(), static_cast<int>(values.size()), nullptr,
-                        values.data(), nullptr, nullptr, 0) == 0) {
+  // Without parameters, as a simple query: it may hold several statements.
+  const int sent =
+      values.empty() ? PQsendQuery(connection_, sql.c_str())
+                     : PQsendQueryParams(connection_, sql.c_str(), static_cast<int>(values.size()),
+                                         nullptr, values.data(), nullptr, nullptr, 0);
+  if (sent == 0) {
     broken_ = true;
     if (error)
       *error = "The line database's connection broke: " + Trimmed(PQerrorMessage(connection_));
