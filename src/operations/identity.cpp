@@ -239,7 +239,13 @@ bool RegisterHeadId(OperationRun& run) {
   std::uint8_t registered = 0;
   const bool read = link.ReadHeadId(back, 1);
   run.request.outputText = back;
-  if (!read || back != id || !link.ReadPrdNvram(kHeadIdRegistered, registered) || registered != 1) {
+  const bool registeredAsTyped =
+      read && back == id && link.ReadPrdNvram(kHeadIdRegistered, registered) && registered == 1;
+  // The judgement as a measurement, 1 when it passed, once there was a head ID to judge.
+  if (read)
+    run.env.measurements.Add(
+        record::Judge("Head ID registered", registeredAsTyped ? 1 : 0, "", 1, 1));
+  if (!registeredAsTyped) {
     link.SetLastError(printer::kReadBackDiffers);
     return false;
   }

@@ -100,15 +100,17 @@ private:
     if (!Prepare()) return false;
     Results first{};
     if (const auto ended = InspectOnce(true, first); ended != Ended::Yes) return GiveUp(ended);
-    if (resultCode_ != kPassed) return Failed(kMsgFailedFirst);
+    if (!KeepResultCode(1)) return Failed(kMsgFailedFirst);
     for (int run = 2; run <= kRuns; ++run) {
       Results results{};
       if (const auto ended = InspectOnce(false, results); ended != Ended::Yes) return GiveUp(ended);
-      if (resultCode_ != kPassed) return Failed(kMsgFailedLater);
+      if (!KeepResultCode(run)) return Failed(kMsgFailedLater);
       int sum = 0;
       for (const int r : results) sum += r;
       sums_.push_back(sum);
-      if (sum >= settings_.AidLimit) return Passed(first);
+      const std::string name = "AID run " + std::to_string(run) + " sum";
+      if (run_.env.measurements.Add(record::Judge(name, sum, "", settings_.AidLimit, {})))
+        return Passed(first);
       run_.request.aidJudgement = "NG3";
     }
     wait_.reset();
@@ -116,6 +118,12 @@ private:
     run_.env.catalogue.ShowMessageById(kMsgStayedWeak, ui::kOk);
     link_.SetLastError(0);
     return false;
+  }
+
+  // The run's result code as a measurement: the printer's own verdict, passed at 1.
+  bool KeepResultCode(int run) {
+    const std::string name = "AID run " + std::to_string(run) + " result";
+    return run_.env.measurements.Add(record::Judge(name, resultCode_, "", kPassed, kPassed));
   }
 
   bool Prepare() {

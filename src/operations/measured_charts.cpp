@@ -11,16 +11,31 @@ namespace {
 // The first six tests judge measured values; the rest judge what is computed from them.
 constexpr std::size_t kMeasuredTests = 6;
 
+// The tests that say something of these values.
+std::vector<patterns::JudgedValue> MeaningfulTests(const patterns::MotorValues& values,
+                                                   const printer::MotorMeasureSettings& limits) {
+  std::vector<patterns::JudgedValue> judged = patterns::JudgedMotorValues(values, limits);
+  if (!values.divisible) judged.resize(kMeasuredTests);
+  return judged;
+}
+
 }  // namespace
+
+void KeepMotorValues(OperationRun& run, const std::string& motor,
+                     const patterns::MotorValues& values,
+                     const printer::MotorMeasureSettings& limits) {
+  for (const patterns::JudgedValue& test : MeaningfulTests(values, limits))
+    run.env.measurements.Add(
+        {motor + " " + test.name, double(test.value), "", double(test.min), double(test.max),
+         test.Code() == printer::kLinkFresh ? record::kVerdictPass : record::kVerdictFail});
+}
 
 ui::Chart MotorChart(const std::string& title, const patterns::MotorValues& values,
                      const printer::MotorMeasureSettings& limits) {
   const int code = patterns::JudgeMotorValues(values, limits);
   ui::Chart chart{
       title, code == printer::kLinkFresh ? "Passed" : "Failed: " + std::to_string(code), {}};
-  std::vector<patterns::JudgedValue> judged = patterns::JudgedMotorValues(values, limits);
-  if (!values.divisible) judged.resize(kMeasuredTests);
-  for (const patterns::JudgedValue& test : judged)
+  for (const patterns::JudgedValue& test : MeaningfulTests(values, limits))
     chart.bars.push_back(
         {test.name, test.value, test.min, test.max, test.Code() == printer::kLinkFresh});
   return chart;

@@ -37,6 +37,7 @@ constexpr int kMsgUnitNotReady = 90000006;
 // silent unit ends the function instead of holding it for ever.
 constexpr int kStateReads = 600;
 constexpr double kTolerance = 2.5;  // degrees between the unit's reading and the measured
+constexpr double kTileMatch = 0.15;  // colour difference of the white tile to a neighbour
 
 class UnitService {
 public:
@@ -158,6 +159,7 @@ private:
       int correction = 0;
       if (std::fabs(difference) <= kTolerance) {
         if ((attempt == 0 && !WriteCorrection(0)) || !ReadCorrection(correction)) return false;
+        KeepThermosensor(sensor, entered, correction, difference);
         SayValues(
             "OK : Termosensor.\r\nSensor Temp = %f / Correct value =%5.2f\r\nInput Temp = "
             "%f\r\nCorrect Temp = %f",
@@ -183,10 +185,21 @@ private:
     }
   }
 
+  // The sensor's reading (S), the temperature typed (T), the unit's correction (C) and the
+  // difference judged (D) as the run's measurements; whether D is within the tolerance.
+  bool KeepThermosensor(double sensor, double entered, int correction, double difference) {
+    MeasurementRecorder& kept = run_.env.measurements;
+    kept.Add(record::Judge("Thermosensor S", sensor, "\u00B0C", {}, {}));
+    kept.Add(record::Judge("Thermosensor T", entered, "\u00B0C", {}, {}));
+    kept.Add(record::Judge("Thermosensor C", correction, "\u00B0C", {}, {}));
+    return kept.Add(
+        record::Judge("Thermosensor D", difference, "\u00B0C", -kTolerance, kTolerance));
+  }
+
   bool JudgeCorrected(double sensor, double entered) {
     int correction = 0;
     if (!ReadCorrection(correction)) return false;
-    const bool good = std::fabs(sensor - entered + correction) <= kTolerance;
+    const bool good = KeepThermosensor(sensor, entered, correction, sensor - entered + correction);
     SayValues(good ? "OK : Termosensor\r\nSensor Temp = %5.2f / Correct value = %5.2f\r\nInput "
                      "Temp = %5.2f\r\nCorrect Temp = %f"
                    : "NG2 : Termosensor\r\nSensor Temp = %5.2f / Correct value = %5.2f\r\nInput "
@@ -306,7 +319,9 @@ private:
     wait_.reset();
     const double de64 = DeltaE(lab[2], lab[1]);
     const double de68 = DeltaE(lab[2], lab[3]);
-    if (de64 > 0.15 && de68 > 0.15) {
+    const bool near4 = run_.env.measurements.Add(record::Judge("DE64", de64, "", {}, kTileMatch));
+    const bool near8 = run_.env.measurements.Add(record::Judge("DE68", de68, "", {}, kTileMatch));
+    if (!near4 && !near8) {
       SayValues("ERROR : Tile position check. DE64=%f/DE68=%f", ui::kIconError, de64, de68);
       LeaveRemoteMode();
       return false;

@@ -92,13 +92,14 @@ bool PrintInspectionSheet(OperationRun& run) {
 // model's limits.
 struct Motor {
   int function;
+  const char* name;  // what its measurements are named after
   const char* title;
   bool (*measure)(printer::CPrinterLink&, std::optional<patterns::MotorValues>&);
   printer::MotorMeasureSettings printer::ModelTestSettings::*limits;
 };
-constexpr Motor kCrMotor{210060, "CR motor load", patterns::MeasureCrMotor,
+constexpr Motor kCrMotor{210060, "CR", "CR motor load", patterns::MeasureCrMotor,
                          &printer::ModelTestSettings::CrMeasure};
-constexpr Motor kPfMotor{210190, "PF motor load", patterns::MeasurePfMotor,
+constexpr Motor kPfMotor{210190, "PF", "PF motor load", patterns::MeasurePfMotor,
                          &printer::ModelTestSettings::PfMeasure};
 
 // Once the readings are taken, passed or not, a chart of them against the limits.
@@ -107,10 +108,11 @@ bool MeasureMotor(OperationRun& run, const Motor& motor) {
   std::optional<patterns::MotorValues> measured;
   const bool result = motor.measure(run.link, measured) ? print.Done() : print.Failed();
   if (measured) {
+    const printer::MotorMeasureSettings& limits = run.link.TestSettings().*motor.limits;
+    KeepMotorValues(run, motor.name, *measured, limits);
     const std::string& item = run.request.itemTitle;
     ShowMeasuredChart(run, motor.function,
-                      MotorChart(item.empty() ? motor.title : item, *measured,
-                                 run.link.TestSettings().*motor.limits));
+                      MotorChart(item.empty() ? motor.title : item, *measured, limits));
   }
   return result;
 }
@@ -162,6 +164,7 @@ bool PrintFeedCorrectionCheck(OperationRun& run) {
   }
   const double percent =
       scale / 10000.0 * (driver::nvram::kFeedLengthNominal / static_cast<double>(length));
+  run.env.measurements.Add(record::Judge("Feed correction", percent, "%", {}, {}));
   if (!QueueFeedCheckPage(run, header, percent) || !run.link.FlushJob()) return false;
   if (!print.WaitReady(kSheetPolls)) return false;
   return true;
@@ -207,12 +210,17 @@ std::string ImsReport(const std::uint8_t (&marks)[8]) {
 
 bool Sent(printer::CPrinterLink& link, bool queued) { return queued && link.FlushJob(); }
 
-bool ImsPaperChecked(printer::CPrinterLink& link) {
+bool ImsPaperChecked(OperationRun& run) {
+  printer::CPrinterLink& link = run.link;
   std::uint8_t paper[2] = {};
   if (!Sent(link, encoder::Factory7C_A35CD1(link, 16, 0, 0)) ||
       !link.ReadPrdNvramMulti(kImsPaper, 2, paper))
     return false;
-  if (paper[0] >= 190 && paper[0] <= 245 && paper[1] > 1) return true;
+  const bool reading =
+      run.env.measurements.Add(record::Judge("IMS paper reading", paper[0], "", 190, 245));
+  const bool count =
+      run.env.measurements.Add(record::Judge("IMS paper count", paper[1], "", 2, {}));
+  if (reading && count) return true;
   link.SetLastError(printer::kImsPaperCheck);
   return false;
 }
@@ -227,7 +235,7 @@ bool PrintImsPage(OperationRun& run) {
       !Sent(link, GraphicsIn2880(link) && patterns::Print_Dummy_Dot(link, 2, 1565) &&
                       encoder::ResetPrinter(link) && encoder::EndPage(link) &&
                       encoder::RemoteJobEpilogue(link)) ||
-      !ImsPaperChecked(link) || !Sent(link, imsRemote()) ||
+      !ImsPaperChecked(run) || !Sent(link, imsRemote()) ||
       !Sent(link, encoder::Factory7D_857AC2(link, 0)))
     return false;
   const FileSend page = SendPrintFileCopy(run, kImsFile, "IMS");
@@ -243,7 +251,9 @@ bool PrintImsReport(OperationRun& run, const patterns::PrintHeaderInfo& header) 
   std::uint8_t marks[8] = {};
   if (!link.ReadPrdNvramMulti(kImsMarks, 8, marks)) return false;
   // A mark out of place is the check's finding, printed on the sheet; the print goes on.
-  if (marks[3] != 0 || (marks[4] != 4 && marks[4] != 5)) link.SetLastError(printer::kImsCheckNg);
+  const bool first = run.env.measurements.Add(record::Judge("IMS check 1", marks[3], "", 0, 0));
+  const bool second = run.env.measurements.Add(record::Judge("IMS check 2", marks[4], "", 4, 5));
+  if (!first || !second) link.SetLastError(printer::kImsCheckNg);
   return Sent(link, encoder::Factory7D_857AC2(link, 0) && GraphicsIn2880(link) &&
                         encoder::PrintTextBand(link, ImsReport(marks), 2880, 0) &&
                         patterns::PrintInfoHeader(link, header, run.env.versionText, 0, 170) &&

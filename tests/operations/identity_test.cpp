@@ -213,6 +213,7 @@ TEST_F(IdentityWriteTest, AHeadIdIsRegisteredOnlyWhenItReadsBackAndTheFlagIsSet)
   EXPECT_EQ(request.done, 1);
   EXPECT_EQ(request.outputText, id);
   EXPECT_EQ(Peek(driver::nvram::kHeadIdRegistered, 1), vprinter::Bytes{1});
+  EXPECT_EQ(RecordedMeasurements(), std::vector<std::string>{"Head ID registered 1 [1, 1] pass"});
   // A mistyped ID is not a head ID: nothing is registered.
   request.done = 0;
   request.inputText = id;

@@ -80,6 +80,7 @@ TEST_F(AidInspectionTest, AnInspectionErrorOfTheFirstRunSaysWhatItWas) {
   EXPECT_EQ(LastBox().text, header.substr(0, field) + "14" + header.substr(field + 4) +
                                 "14h : High pressure leak\n");
   EXPECT_EQ(LastBox().style & ui::kIconMask, ui::kIconError);
+  EXPECT_EQ(RecordedMeasurements(), std::vector<std::string>{"AID run 1 result 20 [1, 1] fail"});
   const Commands commands = SentFactoryCommands();
   EXPECT_EQ(Commands(commands.end() - 3, commands.end()),
             (Commands{"7D 10: 00", "7D 01: 02 9F 00", "7D 80: 01"}));  // parked, stop 2
@@ -150,6 +151,12 @@ TEST_F(AidInspectionTest, ASumOfExactlyTheLimitPasses) {
   EXPECT_EQ(chart.bars[0].value, 3555);
   EXPECT_FALSE(chart.bars[0].passed);
   EXPECT_TRUE(chart.bars[1].passed);
+  // Each run's result code and each judged sum, as the record keeps them.
+  EXPECT_EQ(RecordedMeasurements(),
+            (std::vector<std::string>{
+                "AID run 1 result 1 [1, 1] pass", "AID run 2 result 1 [1, 1] pass",
+                "AID run 2 sum 3555 [3556, -] fail", "AID run 3 result 1 [1, 1] pass",
+                "AID run 3 sum " + std::to_string(chart.bars[1].value) + " [3556, -] pass"}));
 }
 
 // A passing inspection is charted under the serial number read after it: one that cannot be

@@ -119,12 +119,18 @@ TEST_F(ThermosensorTest, ATooWarmReadingIsWarnedThenCorrectedByADegree) {
             "28.00 / Correct value = -1.00\r\nInput Temp = 25.00");
   EXPECT_EQ(boxes.back().first.substr(0, 17), "OK : Termosensor\r");
   EXPECT_EQ(Peek(driver::nvram::kUnitCorrection, 1, true), vprinter::Bytes{0xF6});
+  EXPECT_EQ(
+      RecordedMeasurements(),
+      (std::vector<std::string>{
+          "Thermosensor S 28\u00B0C [-, -] pass", "Thermosensor T 25\u00B0C [-, -] pass",
+          "Thermosensor C -1\u00B0C [-, -] pass", "Thermosensor D 2\u00B0C [-2.5, 2.5] pass"}));
   // Still three degrees off after the correction: refused.
   Unit(30, "off,on");
   for (int k = 0; k < 3; ++k) ui.QueueTemperature(25.0);
   EXPECT_FALSE(Function(0));
   EXPECT_EQ(LastText().substr(0, 18), "NG2 : Termosensor\r");
   EXPECT_EQ(Boxes().back().second, ui::kIconError);
+  EXPECT_EQ(RecordedMeasurements().back(), "Thermosensor D 4\u00B0C [-2.5, 2.5] fail");
 }
 
 // The correction byte counts in tenths of a degree with 128 as +12.8 (cut to +12), and 129 and
@@ -221,6 +227,11 @@ TEST_F(TileCheckTest, TheWhiteTileMustMatchOneOfItsNeighbours) {
   sent.clear();
   EXPECT_FALSE(Function(5));
   EXPECT_EQ(LastText().substr(0, 35), "ERROR : Tile position check. DE64=0");
+  const std::vector<std::string> measured = RecordedMeasurements();
+  ASSERT_EQ(measured.size(), 2u);
+  EXPECT_EQ(measured[0].substr(0, 7), "DE64 0.");
+  EXPECT_TRUE(measured[0].ends_with(" [-, 0.15] fail")) << measured[0];
+  EXPECT_TRUE(measured[1].ends_with(" [-, 0.15] fail")) << measured[1];
   EXPECT_EQ(Boxes().back().second, ui::kIconError);
   EXPECT_TRUE(sent.ends_with(kLeaveRemoteMode));
 }

@@ -303,6 +303,15 @@ TEST_F(ServicePrintsTest, MotorMeasurementsJudgeTheMotorsAndChartTheirValues) {
   for (const ui::ChartBar& bar : judged.bars)
     if (!bar.passed) failing.push_back(bar.label);
   EXPECT_EQ(failing, (std::vector<std::string>{"Current_H", "aveTi_L"}));
+  // The record keeps the nine values as measurements of the run, judged as the chart shows them.
+  const std::vector<std::string> measured = RecordedMeasurements();
+  ASSERT_EQ(measured.size(), 9u);
+  for (std::size_t i = 0; i < judged.bars.size(); ++i) {
+    const ui::ChartBar& bar = judged.bars[i];
+    EXPECT_EQ(measured[i], "CR " + bar.label + " " + std::to_string(bar.value) + " [" +
+                               std::to_string(bar.min) + ", " + std::to_string(*bar.max) + "] " +
+                               (bar.passed ? "pass" : "fail"));
+  }
 }
 
 // The chart is saved under the serial number read after the run; a serial that cannot be read
@@ -387,6 +396,12 @@ TEST_F(ServicePrintsTest, TheFeedCheckPrintsThePrintersCorrection) {
   EXPECT_GT(Printer()->PageDots().back().at(0x00), 1000u);  // blocks, percentage and header
   EXPECT_EQ(request.printerInfo.BlackInkKind, "Pk");
   EXPECT_EQ(Shown(), std::vector<ShownMessage>{});
+  EXPECT_EQ(
+      RecordedMeasurements(),
+      std::vector<std::string>{
+          "Feed correction " +
+          record::NumberText(1000000 / 10000.0 * (driver::nvram::kFeedLengthNominal / 990600.0)) +
+          "% [-, -] pass"});
   // The remote part of the page: MI (254, 99) and four SN settings.
   EXPECT_NE(sent.find(std::string("MI\x04\x00\x00\x01\xFE\x63SN\x03\x00\x00\x01\x03SN\x03\x00"
                                   "\x00\x04\x69SN\x03\x00\x00\x82\x47SN\x03\x00\x00\x03\x00",
@@ -416,10 +431,19 @@ TEST_F(ServicePrintsTest, TheImsCheckPrintsItsPageAndReportsTheMarks) {
     ++files;
   EXPECT_EQ(files, 1u);
   // Marks out of place: the report says NG, the print still ends as printed.
+  const std::vector<std::string> good = RecordedMeasurements();
+  ASSERT_EQ(good.size(), 4u);
+  EXPECT_TRUE(good[0].starts_with("IMS paper reading ") && good[0].ends_with(" [190, 245] pass"));
+  EXPECT_TRUE(good[1].starts_with("IMS paper count ") && good[1].ends_with(" [2, -] pass"));
+  EXPECT_EQ(good[2], "IMS check 1 0 [0, 0] pass");
+  EXPECT_TRUE(good[3].starts_with("IMS check 2 ") && good[3].ends_with(" [4, 5] pass"));
   SetFaults([](vprinter::Faults& f) { f.imsMarksFail = true; });
   ASSERT_TRUE(RunOp(10280));
   EXPECT_EQ(request.lastError, -967);
   EXPECT_EQ(request.done, 1);
+  const std::vector<std::string> marks = RecordedMeasurements();
+  ASSERT_EQ(marks.size(), 4u);
+  EXPECT_TRUE(marks[2].ends_with("fail") || marks[3].ends_with("fail"));
   // Paper outside 190..245: the check stops before the page is sent.
   for (const int reading : {189, 246}) {
     SetFaults([reading](vprinter::Faults& f) { f.imsPaperReading = reading; });
@@ -429,6 +453,8 @@ TEST_F(ServicePrintsTest, TheImsCheckPrintsItsPageAndReportsTheMarks) {
     EXPECT_EQ(request.lastError, -970);
     EXPECT_EQ(sent.find(page), std::string::npos);
     EXPECT_EQ(Shown(), std::vector<ShownMessage>{});
+    EXPECT_EQ(RecordedMeasurements().front(),
+              "IMS paper reading " + std::to_string(reading) + " [190, 245] fail");
   }
   for (const int reading : {190, 245}) {
     SetFaults([reading](vprinter::Faults& f) { f.imsPaperReading = reading; });

@@ -17,6 +17,7 @@
 
 #include "operations/dispatcher.h"
 #include "operations/prefetch.h"
+#include "record/local_record.h"
 #include "support/virtual_printer_bench.h"
 #include "vprinter/command_parser.h"
 
@@ -150,6 +151,21 @@ protected:
   bool Prefetch(int item) {
     request.itemNumber = item;
     return operations::PrefetchItemValues(request, Environment(), table);
+  }
+
+  // What the last recorded run measured, as "name value [low, high] verdict" ("-" for a limit
+  // there is none of), in the order it measured them.
+  std::vector<std::string> RecordedMeasurements() {
+    const auto rows = record::ReadServiceRecord(Environment().folders.csv, "");
+    std::vector<std::string> measured;
+    if (rows.empty()) return measured;
+    const auto limit = [](const std::optional<double>& l) {
+      return l ? record::NumberText(*l) : std::string("-");
+    };
+    for (const record::Measurement& m : rows.front().measurements)
+      measured.push_back(m.name + " " + record::NumberText(m.value) + m.unit + " [" + limit(m.low) +
+                         ", " + limit(m.high) + "] " + m.verdict);
+    return measured;
   }
 
   // The factory commands among the bytes sent since the last call, in order, as a protocol trace
