@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -54,6 +55,18 @@ inline void CopyShippedFiles(const testing_support::TempFolder& folder) {
     fs::copy(fs::path(GRELT_DATA_DIR) / entry, fs::path(folder.Path()) / entry,
              fs::copy_options::recursive);
   }
+}
+
+// Sets a key of GRELT02.INI in a copy of the shipped files, where it stands (the shipped file
+// names every key once).
+inline void SetMainSetting(const testing_support::TempFolder& folder, const std::string& key,
+                           const std::string& value) {
+  std::string text = folder.Read("GRELT02.INI");
+  const std::size_t at = text.find("\n" + key + "=");
+  ASSERT_NE(at, std::string::npos) << key;
+  const std::size_t end = text.find_first_of("\r\n", at + 1);
+  text.replace(at + 1, end - at - 1, key + "=" + value);
+  folder.Write("GRELT02.INI", text);
 }
 
 }  // namespace testing_support

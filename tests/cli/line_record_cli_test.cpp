@@ -1,0 +1,136 @@
+// The line record as a script sees it: runs carry their run id, station and measurements; with a
+// line database they go out after each run, come back from every station, and wait (saying why)
+// while the database refuses the station.
+
+#include <gtest/gtest.h>
+
+#include "support/cli_runner.h"
+#include "support/postgres_server.h"
+
+namespace {
+
+using testing_support::Cli;
+using testing_support::CopyShippedFiles;
+using testing_support::PostgresServer;
+using testing_support::SetMainSetting;
+using testing_support::TempFolder;
+
+// A station's program folder with a virtual printer attached.
+void MakeStation(const TempFolder& folder, const std::string& belt) {
+  CopyShippedFiles(folder);
+  SetMainSetting(folder, "strHdidBELTNo", belt);
+  ASSERT_EQ(Cli("vprinter attach --model LW --name lw", folder.Path()).exitCode, 0);
+}
+
+// Registers the head ID the printer holds: a run with one measurement.
+void RegisterHeadId(const TempFolder& folder) {
+  const std::string id = Cli("run 310080", folder.Path()).Json()["outputText"];
+  ASSERT_EQ(Cli("run 110080 --input " + id, folder.Path()).exitCode, 0);
+}
+
+TEST(LineRecordCli, RunsCarryTheirIdStationAndMeasurements) {
+  TempFolder folder;
+  MakeStation(folder, "L7");
+  RegisterHeadId(folder);
+  const auto rows = Cli("record", folder.Path()).Json();
+  ASSERT_EQ(rows.size(), 2u);
+  const auto& run = rows[0];
+  EXPECT_EQ(run["runId"].get<std::string>().size(), 36u);
+  EXPECT_NE(run["runId"], rows[1]["runId"]);
+  EXPECT_EQ(run["station"], "L7-00-00000000");
+  EXPECT_FALSE(run["host"].get<std::string>().empty());
+  EXPECT_EQ(run["measurements"].dump(),
+            R"([{"name":"Head ID registered","value":1.0,"unit":"","low":1.0,"high":1.0,)"
+            R"("verdict":"pass"}])");
+  EXPECT_EQ(rows[1]["measurements"].dump(), "[]");
+
+  EXPECT_EQ(Cli("record status", folder.Path()).Json().dump(),
+            R"({"lineDatabase":null,"waiting":0,"lastError":null})");
+  const auto sync = Cli("record sync", folder.Path());
+  EXPECT_EQ(sync.exitCode, 2);
+  EXPECT_NE(sync.err.find("names no line database"), std::string::npos) << sync.err;
+}
+
+class LineDatabaseCli : public ::testing::Test {
+protected:
+  void SetUp() override {
+    if (!server.WhyNot().empty()) GTEST_SKIP() << server.WhyNot();
+    database = server.CreateDatabase("cli");
+    const auto setup = Cli("record setup-database --station-login station_a --admin '" +
+                           server.Connection(database) + "'");
+    ASSERT_EQ(setup.exitCode, 0) << setup.err;
+    EXPECT_EQ(setup.Json()["stationLogin"], "station_a");
+  }
+  nlohmann::ordered_json Status(const TempFolder& folder) {
+    return Cli("record status", folder.Path()).Json();
+  }
+
+  PostgresServer server;
+  std::string database;
+};
+
+// Two stations, one printer: each run goes out after it, and either station sees both.
+TEST_F(LineDatabaseCli, APrintersRunsComeBackFromEveryStation) {
+  TempFolder first, second;
+  MakeStation(first, "L1");
+  MakeStation(second, "L2");
+  for (const TempFolder* station : {&first, &second})
+    SetMainSetting(*station, "strLineDatabase", server.Connection(database, "station_a"));
+  RegisterHeadId(first);
+  const std::string serial = Cli("run 310230", second.Path()).Json()["outputText"];
+  for (const TempFolder* station : {&first, &second})
+    EXPECT_EQ(Status(*station)["waiting"], 0) << Status(*station).dump();
+
+  const auto history = Cli("record --serial " + serial, first.Path()).Json();
+  ASSERT_EQ(history.size(), 3u);  // the head ID read and registered, then the serial read
+  EXPECT_EQ(history[0]["station"], "L2-00-00000000");
+  EXPECT_EQ(history[0]["function"], 310230);
+  EXPECT_EQ(history[1]["station"], "L1-00-00000000");
+  EXPECT_EQ(history[1]["measurements"][0]["name"], "Head ID registered");
+  EXPECT_EQ(Cli("record --serial " + serial, second.Path()).Json(), history);
+  EXPECT_EQ(Cli("record", first.Path()).Json().size(), 2u);  // this station's own record
+}
+
+// A station the database refuses (a wrong password, a wrong host, a password in the settings)
+// still runs; its runs wait, `record status` says why, and `record sync` sends them once it can.
+TEST_F(LineDatabaseCli, RunsWaitWhileTheDatabaseRefusesTheStation) {
+  server.Psql(database, "CREATE ROLE station_pw LOGIN PASSWORD 'right' IN ROLE grelt_station");
+  TempFolder station;
+  MakeStation(station, "L3");
+  const std::string passfile =
+      station.Write("pgpass", "127.0.0.1:" + std::to_string(server.Port()) + ":" + database +
+                                  ":station_pw:wrong\n");
+  std::filesystem::permissions(
+      passfile, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  SetMainSetting(station, "strLineDatabase",
+                 server.TcpConnection(database, "station_pw") + " passfile=" + passfile);
+  const auto run = Cli("run 310230", station.Path());
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_TRUE(run.Json()["succeeded"]);
+  auto status = Status(station);
+  EXPECT_EQ(status["waiting"], 1);
+  EXPECT_NE(status["lastError"].get<std::string>().find("password authentication failed"),
+            std::string::npos)
+      << status.dump();
+
+  station.Write("pgpass", "127.0.0.1:" + std::to_string(server.Port()) + ":" + database +
+                              ":station_pw:right\n");
+  const auto sync = Cli("record sync", station.Path());
+  EXPECT_EQ(sync.exitCode, 0) << sync.out;
+  EXPECT_EQ(sync.Json()["sent"], 1);
+  EXPECT_EQ(Status(station)["waiting"], 0);
+  EXPECT_TRUE(Status(station)["lastError"].is_null());
+  EXPECT_EQ(server.Psql(database, "SELECT count(*) FROM grelt_line.runs"), "1");
+
+  SetMainSetting(station, "strLineDatabase", "host=127.0.0.1 port=1 dbname=x connect_timeout=2");
+  Cli("run 310230", station.Path());
+  EXPECT_NE(Status(station)["lastError"].get<std::string>().find("cannot be reached"),
+            std::string::npos);
+  SetMainSetting(station, "strLineDatabase", server.Connection(database) + " password=x");
+  Cli("run 310230", station.Path());
+  status = Status(station);
+  EXPECT_EQ(status["waiting"], 2);
+  EXPECT_NE(status["lastError"].get<std::string>().find("holds a password"), std::string::npos);
+}
+
+}  // namespace
