@@ -6,6 +6,7 @@
 #include "driver/nvram_map.h"
 #include "operations/service_operations.h"
 #include "record/outbox.h"
+#include "record/printer_history.h"
 
 namespace operations {
 
@@ -68,13 +69,15 @@ void RecordRun(const ServiceEnvironment& env, const RecordedRun& run) {
   if (env.LineDatabaseOn()) QueueForLineDatabase(env, entry);
 }
 
-// The page's rows: the printer's own, and for a board without a serial number the rows of the
-// boards that had none.
+// The page's rows: the printer's own from every station, and for a board without a serial
+// number the rows of the boards that had none. A line database that cannot be read leaves this
+// station's rows, and says so.
 void ReadRecordPage(OperationRun& run) {
-  const std::string serial = ReadRecordSerial(run.link);
-  auto rows = record::ReadServiceRecord(run.env.folders.csv, serial);
-  std::erase_if(rows, [&](const record::ServiceRecordEntry& row) { return row.serial != serial; });
-  run.request.record = std::move(rows);
+  record::PrinterHistory history = record::ReadPrinterHistory(
+      run.env.folders.csv, run.env.settings.strLineDatabase, ReadRecordSerial(run.link));
+  if (history.databaseError)
+    Warn(run.env, "Only this station's record is shown.\n" + *history.databaseError);
+  run.request.record = std::move(history.runs);
 }
 
 void AddServiceRecordOperations(OperationTable& table) {

@@ -17,6 +17,9 @@
 #include <ctime>
 #include <filesystem>
 
+#include "record/line_database.h"
+#include "record/line_sender.h"
+#include "support/postgres_server.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -160,6 +163,58 @@ TEST_F(RecordedRunTest, ARecordThatCannotBeWrittenIsToldOfAndTheRunStillCounts) 
   ASSERT_EQ(Shown().size(), 1u);
   EXPECT_EQ(Shown()[0].icon, ui::kIconWarning);
   EXPECT_EQ(Shown()[0].text.rfind("The service record could not be written.\n", 0), 0u);
+}
+
+// With a line database each run also waits in the outbox and the sender is told; the record page
+// then shows the printer's runs from every station.
+TEST_F(RecordedRunTest, WithALineDatabaseRunsWaitForItAndThePageShowsEveryStation) {
+  testing_support::PostgresServer server;
+  if (!server.WhyNot().empty()) GTEST_SKIP() << server.WhyNot();
+  settings.strLineDatabase = server.Connection(server.CreateDatabase("page"));
+  operations::AddServiceRecordOperations(table);
+  ASSERT_TRUE(Run(operations::kCheckBase, 10230));
+  EXPECT_EQ(runsQueued, 1);
+  const record::Outbox outbox(Environment().folders.csv);
+  ASSERT_EQ(outbox.Waiting().size(), 1u);
+  EXPECT_EQ(outbox.Read(outbox.Waiting()[0]), Record().at(0));
+
+  ServiceRecordEntry elsewhere = Record().at(0);
+  elsewhere.runId = record::NewRunId();
+  elsewhere.station = "L9-01-J01";
+  elsewhere.host = "station-9";
+  elsewhere.time = "2026-11-30 12:00:00";
+  std::string error;
+  ASSERT_TRUE(
+      record::LineDatabase::Open(settings.strLineDatabase, {}, &error)->Insert(elsewhere, &error))
+      << error;
+  // Not sent yet: the page still has this station's run, once.
+  ASSERT_TRUE(Prefetch(operations::kServiceRecordItem));
+  ASSERT_EQ(request.record.size(), 2u);
+  EXPECT_EQ(request.record[0], Record().at(0));
+  EXPECT_EQ(request.record[1], elsewhere);
+  EXPECT_EQ(record::SendWaitingRuns(outbox, settings.strLineDatabase, {}).sent, 1);
+  ASSERT_TRUE(Prefetch(operations::kServiceRecordItem));
+  EXPECT_EQ(request.record.size(), 2u);
+
+  // A database away: this station's rows, and a warning that says why.
+  server.Stop();
+  Mark();
+  ASSERT_TRUE(Prefetch(operations::kServiceRecordItem));
+  ASSERT_EQ(request.record.size(), 1u);
+  ASSERT_EQ(Shown().size(), 1u);
+  EXPECT_EQ(Shown()[0].icon, ui::kIconWarning);
+  EXPECT_EQ(Shown()[0].text.rfind("Only this station's record is shown.\nThe line database cannot "
+                                  "be reached: ",
+                                  0),
+            0u)
+      << Shown()[0].text;
+  server.Start();
+}
+
+TEST_F(RecordedRunTest, WithoutALineDatabaseNothingWaits) {
+  ASSERT_TRUE(Run(operations::kCheckBase, 10230));
+  EXPECT_EQ(runsQueued, 0);
+  EXPECT_TRUE(record::Outbox(Environment().folders.csv).Waiting().empty());
 }
 
 }  // namespace

@@ -55,6 +55,7 @@ protected:
           operations::ServiceFolders{folder.Path(), serviceFolder_, folder / "Prnfile",
                                      folder / "drive_c/ProfileName/CSV", folder / "drive_c"},
           clock, ui, nullptr, directory, lpdPort);
+      environment_->sendRecord = [this] { ++runsQueued; };
     }
     return *environment_;
   }
@@ -114,6 +115,9 @@ protected:
 
   operations::OperationTable table;
   int lpdPort = 515;  // where network jobs go; a test's own daemon listens elsewhere
+
+  // How often a run was put in the outbox of the line database and its sender told.
+  int runsQueued = 0;
 
 private:
   std::string serviceFolder_ = std::string(GRELT_DATA_DIR) + "/Service";

@@ -414,8 +414,9 @@ TEST_F(ItemPagesTest, ServiceRecordShowsThisPrintersRunsNewestFirst) {
   const vprinter::Bytes serialBytes =
       Peek(driver::nvram::kSerialNumber, driver::nvram::kSerialLength);
   const std::string serial(serialBytes.begin(), serialBytes.end());
-  record::ServiceRecordEntry older;
+  record::ServiceRecordEntry older;  // from before run ids and host names
   older.time = "2020-01-02 03:04:05";
+  older.station = "L3-07-J12";
   older.serial = serial;
   older.title = "Cleaning";
   older.result = record::kRecordFailed;
@@ -434,14 +435,15 @@ TEST_F(ItemPagesTest, ServiceRecordShowsThisPrintersRunsNewestFirst) {
   auto dialog = OpenAt("Service record", 90020);
   ASSERT_EQ(dialog->PageTemplate(), ui::kServiceRecordTemplate);
   const ui::ControlState& table = Page(*dialog).Item(ui::kServiceRecordTableId);
-  EXPECT_EQ(table.items, (std::vector<std::string>{"Time", "Item", "Result", "Error"}));
+  EXPECT_EQ(table.items, (std::vector<std::string>{"Time", "Item", "Result", "Error", "Station"}));
   // Each message whole, in a row of its own under its run.
   ASSERT_EQ(table.rows.size(), 4u);
   EXPECT_EQ(table.rows[0][1], "Serial number");
   EXPECT_EQ(table.rows[0][2], "done");
   EXPECT_EQ(table.rows[0][3], "");  // nothing failed on its link
+  EXPECT_EQ(table.rows[0][4], "-- (" + Environment().hostName + ")");  // no station numbers set
   EXPECT_EQ(table.rows[1],
-            (std::vector<std::string>{older.time, "Cleaning", "failed", "91020004"}));
+            (std::vector<std::string>{older.time, "Cleaning", "failed", "91020004", "L3-07-J12"}));
   EXPECT_EQ(table.rows[2], std::vector<std::string>{"Messages: Cleaning, all colours?"});
   EXPECT_EQ(table.rows[3], std::vector<std::string>{"Messages: The printer failed."});
   // Looking at the record asks nothing and is no run of its own.

@@ -14,10 +14,16 @@ DialogTemplate RecordLayout() {
           {{kServiceRecordTableId, ControlKind::Table, "", {0, 4, 237, 160}}}};
 }
 
+// The page texts: four headings, the messages' lead, then the station's heading (added later,
+// so a menu file without it still shows the column).
+constexpr std::size_t kMessagesLead = 4;
+constexpr std::size_t kStationHeading = 5;
+
 // The error code is left out while nothing has failed on the run's link.
 std::vector<std::string> Cells(const record::ServiceRecordEntry& entry) {
   return {entry.time, entry.title, entry.result,
-          entry.lastError == printer::kLinkFresh ? "" : std::to_string(entry.lastError)};
+          entry.lastError == printer::kLinkFresh ? "" : std::to_string(entry.lastError),
+          entry.host.empty() ? entry.station : entry.station + " (" + entry.host + ")"};
 }
 
 }  // namespace
@@ -28,9 +34,10 @@ bool CSvcDlgRecord::RefreshPage() {
   // Each message of a run is a row of its own under the run, across the table, so that it shows
   // whole; the fifth heading ("Messages") leads each.
   ChangeItem(kServiceRecordTableId, [&request](ControlState& c) {
-    c.items.assign(request.pageText.text.begin(),
-                   request.pageText.text.begin() + kServiceRecordColumns);
-    const std::string lead = request.pageText.text[kServiceRecordColumns];
+    const auto& texts = request.pageText.text;
+    c.items.assign(texts.begin(), texts.begin() + kMessagesLead);
+    c.items.push_back(texts[kStationHeading].empty() ? "Station" : texts[kStationHeading]);
+    const std::string lead = texts[kMessagesLead];
     c.rows.clear();
     for (const auto& entry : request.record) {
       c.rows.push_back(Cells(entry));
