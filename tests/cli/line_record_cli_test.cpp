@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "record/line_database.h"
+#include "support/chromium.h"
 #include "support/cli_runner.h"
 #include "support/postgres_server.h"
 
@@ -131,6 +133,59 @@ TEST_F(LineDatabaseCli, RunsWaitWhileTheDatabaseRefusesTheStation) {
   status = Status(station);
   EXPECT_EQ(status["waiting"], 2);
   EXPECT_NE(status["lastError"].get<std::string>().find("holds a password"), std::string::npos);
+}
+
+std::size_t Occurrences(const std::string& text, const std::string& what) {
+  std::size_t count = 0;
+  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+    ++count;
+  return count;
+}
+
+// The report of a printer seen at two stations, opened in Chromium: its runs are there, and the
+// chart of its motor current shows the passed points green, the failed one red, and the limits.
+TEST_F(LineDatabaseCli, TheHistoryReportShowsEveryStationsRunsInChromium) {
+  if (const std::string why = testing_support::WhyChromiumCannotRun(); !why.empty())
+    GTEST_SKIP() << why;
+  TempFolder station;
+  MakeStation(station, "L1");
+  SetMainSetting(station, "strLineDatabase", server.Connection(database, "station_a"));
+  RegisterHeadId(station);
+  const std::string serial = Cli("run 310230", station.Path()).Json()["outputText"];
+  std::string error;
+  const auto line = record::LineDatabase::Open(server.Connection(database), {}, &error);
+  ASSERT_TRUE(line) << error;
+  for (const auto& [time, current] : {std::pair{"2026-12-01 08:00:00", 310.0},
+                                      {"2026-12-02 08:00:00", 520.0},
+                                      {"2026-12-03 08:00:00", 380.0}}) {
+    record::ServiceRecordEntry run;
+    run.runId = record::NewRunId();
+    run.time = time;
+    run.station = "L2-07-J02";
+    run.host = "station-7";
+    run.serial = serial;
+    run.functionNumber = 210060;
+    run.title = "CR motor load";
+    run.result = current > 500 ? record::kRecordFailed : record::kRecordDone;
+    run.measurements = {record::Judge("CR Current_H", current, "", 250, 500)};
+    ASSERT_TRUE(line->Insert(run, &error)) << error;
+  }
+
+  const std::string page = station / "report.html";
+  const auto report = Cli("report --serial " + serial + " -o '" + page + "'", station.Path());
+  ASSERT_EQ(report.exitCode, 0) << report.err;
+  EXPECT_EQ(report.Json()["runs"], 6);
+  EXPECT_EQ(report.Json()["lineDatabase"], true);
+  const std::string dom = testing_support::ChromiumDom(page);
+  EXPECT_EQ(Occurrences(dom, "<tr>"), 7u) << dom.substr(0, 400);  // headings and six runs
+  EXPECT_EQ(Occurrences(dom, "<svg"), 2u);                        // current and head ID
+  EXPECT_EQ(Occurrences(dom, "L2-07-J02 (station-7)"), 3u + 3u);  // rows and point titles
+  const testing_support::Screenshot shot =
+      testing_support::ChromiumScreenshot(page, station / "report.png", 1200, 1000);
+  ASSERT_EQ(shot.width, 1200);
+  EXPECT_GT(shot.Count(0x1E8E3E), 3 * 40);  // three green points of some 70 pixels each
+  EXPECT_GT(shot.Count(0xD93025), 40);      // the red one
+  EXPECT_GT(shot.Count(0xB3261E), 100);     // the dashed limits and the failed result
 }
 
 }  // namespace

@@ -23,6 +23,7 @@ void AddRunCommand(CLI::App& app, CommandContext& context);
 void AddBackupCommand(CLI::App& app, CommandContext& context);
 void AddFileCommands(CLI::App& app, CommandContext& context);
 void AddRecordCommand(CLI::App& app, CommandContext& context);
+void AddReportCommand(CLI::App& app, CommandContext& context);
 // menu functions, under the menu command.
 void AddFunctionTableCommand(CLI::App& menuCommand, CommandContext& context, ui::UiServices& ui);
 

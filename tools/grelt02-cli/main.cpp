@@ -67,6 +67,7 @@ int main(int argc, char** argv) {
   cli::AddBackupCommand(app, context);
   cli::AddFileCommands(app, context);
   cli::AddRecordCommand(app, context);
+  cli::AddReportCommand(app, context);
 
   CLI::App* menuCommand = app.add_subcommand("menu", "The menu definition files");
   menuCommand->require_subcommand(1);

@@ -5,8 +5,11 @@
 #include <memory>
 
 #include "commands.h"
+#include "platform/clock.h"
 #include "platform/csv.h"
+#include "platform/files.h"
 #include "platform/paths.h"
+#include "record/history_report.h"
 #include "record/line_sender.h"
 #include "record/local_record.h"
 #include "record/printer_history.h"
@@ -128,6 +131,34 @@ void AddSetupCommand(CLI::App& parent, CommandContext& context) {
 }
 
 }  // namespace
+
+void AddReportCommand(CLI::App& app, CommandContext& context) {
+  CLI::App* report = app.add_subcommand(
+      "report",
+      "One printer's history as a self-contained HTML page: its runs across stations "
+      "and a chart of each measured quantity against its limits");
+  const auto options = std::make_shared<std::pair<std::string, std::string>>();
+  report->add_option("--serial", options->first, "The printer's serial number")->required();
+  report->add_option("-o,--output", options->second, "The HTML file to write")->required();
+  report->callback([&context, options] {
+    context.run = [options] {
+      const RecordFolder folder = OpenRecordFolder();
+      const auto& [serial, output] = *options;
+      const record::PrinterHistory history =
+          record::ReadPrinterHistory(folder.csv, folder.settings.strLineDatabase, serial);
+      const std::string page = record::HistoryReport(
+          serial, history, record::RecordTime(platform::DefaultClock().UnixSeconds()));
+      if (!platform::ReplaceFile(output, page)) throw std::runtime_error("cannot write " + output);
+      std::size_t measured = 0;
+      for (const auto& run : history.runs) measured += run.measurements.size();
+      Print({{"file", output},
+             {"runs", history.runs.size()},
+             {"measurements", measured},
+             {"lineDatabase", !folder.settings.strLineDatabase.empty() && !history.databaseError},
+             {"warning", history.databaseError ? Json(*history.databaseError) : Json()}});
+    };
+  });
+}
 
 void AddRecordCommand(CLI::App& app, CommandContext& context) {
   CLI::App* command = app.add_subcommand(
