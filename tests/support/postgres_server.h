@@ -5,6 +5,7 @@
 // stopped at the end. The administrator "grelt_admin" is trusted on the socket; on the loopback
 // port every role needs its password. WhyNot() says what is missing when it cannot run.
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -29,6 +30,8 @@ public:
       whyNot_ = "Debian's postgresql package is not installed (./test.sh installs it)";
       return;
     }
+    StopServersOfCrashedTests(bin_);
+    folder_.Write("owner", std::to_string(::getpid()));
     const int listener = ListenOnLoopback(port_);  // a free port, given back to the server
     ::close(listener);
     fs::permissions(folder_.Path(),
@@ -101,6 +104,23 @@ public:
   }
 
 private:
+  // A test that crashed left its server running: stopped here, with its folder, so that servers
+  // do not pile up on a developer's machine.
+  static void StopServersOfCrashedTests(const std::string& bin) {
+    namespace fs = std::filesystem;
+    std::error_code failed;
+    for (const auto& entry : fs::directory_iterator(fs::temp_directory_path(), failed)) {
+      const fs::path owner = entry.path() / "owner";
+      if (entry.path().filename().string().rfind("grelt-test-", 0) != 0 || !fs::exists(owner))
+        continue;
+      std::ifstream in(owner);
+      pid_t pid = 0;
+      if (!(in >> pid) || pid <= 0 || ::kill(pid, 0) == 0) continue;
+      AsServerUser(bin + "/pg_ctl -D '" + (entry.path() / "data").string() +
+                   "' -m immediate -w stop >/dev/null 2>&1");
+      fs::remove_all(entry.path(), failed);
+    }
+  }
   static std::string FindBin() {
     namespace fs = std::filesystem;
     std::string found;
