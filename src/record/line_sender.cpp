@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <utility>
 
 namespace record {
 namespace {
@@ -30,44 +31,73 @@ private:
   bool held_ = false;
 };
 
+enum class Outcome { Sent, SetAside, Failed };
+
+// One waiting run to the database; *error tells why one was set aside or failed.
+Outcome SendOne(const Outbox& outbox, const std::string& file, LineDatabase& database,
+                std::string& error) {
+  const auto entry = outbox.Read(file);
+  if (!entry) {
+    outbox.SetAside(file);
+    error = "A waiting run could not be read and was set aside: " + file + ".bad";
+    return Outcome::SetAside;
+  }
+  bool refused = false;
+  if (database.Insert(*entry, &error, &refused)) {
+    outbox.Sent(file);
+    return Outcome::Sent;
+  }
+  if (!refused) return Outcome::Failed;
+  outbox.SetAside(file);
+  error =
+      "The line database refused run " + entry->runId + ", set aside as " + file + ".bad: " + error;
+  return Outcome::SetAside;
+}
+
 }  // namespace
 
 SendReport SendWaitingRuns(const Outbox& outbox, const std::string& connection,
-                           const LineTimeouts& timeouts, bool waitForOthers) {
+                           const LineTimeouts& timeouts, bool waitForOthers,
+                           std::unique_ptr<LineDatabase>* kept) {
   SendReport report;
   const SendLock lock(outbox, waitForOthers);
-  std::vector<std::string> waiting = outbox.Waiting();
+  const std::vector<std::string> waiting = outbox.Waiting();
   report.waiting = static_cast<int>(waiting.size());
   if (!lock.Held() || waiting.empty()) return report;
-  std::string error;
-  const auto database = LineDatabase::Open(connection, timeouts, &error);
-  for (const std::string& file : waiting) {
-    if (!database) break;
-    const auto entry = outbox.Read(file);
-    bool refused = false;
-    if (!entry) {
-      outbox.SetAside(file);
-      error = "A waiting run could not be read and was set aside: " + file + ".bad";
-    } else if (database->Insert(*entry, &error, &refused)) {
-      outbox.Sent(file);
-      ++report.sent;
-    } else if (refused) {
-      outbox.SetAside(file);
-      error = "The line database refused run " + entry->runId + ", set aside as " + file +
-              ".bad: " + error;
-    } else {
-      break;
+  std::string error;     // why the round stopped
+  std::string setAside;  // why the last run set aside was
+  std::unique_ptr<LineDatabase> own;
+  std::unique_ptr<LineDatabase>& database = kept != nullptr ? *kept : own;
+  bool reused = database != nullptr;
+  if (!database) database = LineDatabase::Open(connection, timeouts, &error);
+  for (std::size_t i = 0; i < waiting.size() && database;) {
+    const Outcome outcome = SendOne(outbox, waiting[i], *database, error);
+    if (outcome == Outcome::Failed) {
+      database.reset();
+      if (!reused) break;
+      // A kept connection may have outlived its server: one fresh one gets the same run.
+      reused = false;
+      error.clear();
+      database = LineDatabase::Open(connection, timeouts, &error);
+      continue;
     }
+    if (outcome == Outcome::SetAside) setAside = std::exchange(error, "");
+    report.sent += outcome == Outcome::Sent ? 1 : 0;
+    ++i;
   }
   report.waiting = static_cast<int>(outbox.Waiting().size());
-  if (!error.empty()) report.error = error;
+  if (!error.empty() || !setAside.empty()) report.error = error.empty() ? setAside : error;
   outbox.SetLastError(report.error);
   return report;
 }
 
 BackgroundSender::BackgroundSender(const std::string& csvFolder, std::string connection,
-                                   LineTimeouts timeouts)
-    : outbox_(csvFolder), connection_(std::move(connection)), timeouts_(timeouts) {
+                                   LineTimeouts timeouts,
+                                   std::function<void(const SendReport&)> roundDone)
+    : outbox_(csvFolder),
+      connection_(std::move(connection)),
+      timeouts_(timeouts),
+      roundDone_(std::move(roundDone)) {
   thread_ = std::thread([this] { Work(); });
 }
 
@@ -95,7 +125,8 @@ void BackgroundSender::Work() {
     if (stopping_) return;
     poked_ = false;
     lock.unlock();
-    SendWaitingRuns(outbox_, connection_, timeouts_);
+    const SendReport report = SendWaitingRuns(outbox_, connection_, timeouts_, false, &database_);
+    if (roundDone_) roundDone_(report);
     lock.lock();
   }
 }

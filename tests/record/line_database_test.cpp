@@ -218,4 +218,39 @@ TEST_F(LineDatabaseTest, ARunTheDatabaseRefusesIsSetAsideAndTheRestGoOut) {
   EXPECT_EQ(Sql("SELECT run_id FROM grelt_line.runs"), good.runId);
 }
 
+// The desktop program's sender sends on its own thread when told, keeps its connection, and gets
+// a fresh one when the server it had was restarted: no run waits for the next one.
+TEST_F(LineDatabaseTest, TheBackgroundSenderKeepsItsConnectionAndOutlivesARestart) {
+  testing_support::TempFolder csv;
+  const record::Outbox outbox(csv.Path());
+  std::mutex mutex;
+  std::condition_variable told;
+  std::vector<record::SendReport> rounds;
+  record::BackgroundSender sender(csv.Path(), connection, {}, [&](const record::SendReport& r) {
+    std::lock_guard lock(mutex);
+    rounds.push_back(r);
+    told.notify_all();
+  });
+  const auto sendAndWait = [&](int millis) {
+    EXPECT_TRUE(outbox.Put(MakeRun("AB12345678", "2026-12-09 10:00:00", 310230), millis, nullptr));
+    std::unique_lock lock(mutex);
+    const std::size_t before = rounds.size();
+    sender.Poke();
+    EXPECT_TRUE(
+        told.wait_for(lock, std::chrono::seconds(30), [&] { return rounds.size() > before; }));
+    return rounds.back();
+  };
+  EXPECT_EQ(sendAndWait(1).sent, 1);
+  EXPECT_EQ(Sql("SELECT count(*) FROM pg_stat_activity WHERE application_name = 'grelt02'"), "1");
+  EXPECT_EQ(sendAndWait(2).sent, 1);
+  EXPECT_EQ(Sql("SELECT count(*) FROM pg_stat_activity WHERE application_name = 'grelt02'"), "1");
+  Server().Stop();
+  ASSERT_TRUE(Server().Start());
+  const record::SendReport afterRestart = sendAndWait(3);
+  EXPECT_EQ(afterRestart.sent, 1);
+  EXPECT_EQ(afterRestart.waiting, 0);
+  EXPECT_EQ(afterRestart.error, std::nullopt);
+  EXPECT_EQ(Sql("SELECT count(*) FROM grelt_line.runs"), "3");
+}
+
 }  // namespace
