@@ -28,6 +28,30 @@ TEST(Startup, WithoutAnySettingsFileTheDefaultsLeadTheWay) {
   EXPECT_EQ(state.environment->folders.program, folder.Path());
 }
 
+// With a line database the sender starts with the program and is told of each recorded run; a
+// database that cannot be had holds nothing up, and the runs that wait say why.
+TEST(Startup, ALineDatabaseStartsTheSenderThatRecordedRunsWake) {
+  unsetenv("SystemDrive");
+  testing_support::TempFolder folder;
+  const app::AppState plain = app::RunStartup(folder.Path(), ui);
+  EXPECT_EQ(plain.lineSender, nullptr);
+  EXPECT_FALSE(plain.environment->sendRecord);
+
+  folder.Write("GRELT02.INI", "[Setting]\nstrLineDatabase=host=127.0.0.1 port=1 dbname=x\n");
+  std::string error;
+  {
+    const app::AppState state = app::RunStartup(folder.Path(), ui);
+    ASSERT_NE(state.lineSender, nullptr);
+    ASSERT_TRUE(state.environment->sendRecord);
+    record::ServiceRecordEntry run;
+    run.runId = record::NewRunId();
+    ASSERT_TRUE(record::Outbox(state.environment->folders.csv).Put(run, 1, &error)) << error;
+    state.environment->sendRecord();
+  }  // the sender's round under way ends with the program
+  const record::Outbox outbox(folder / "drive_c/ProfileName/CSV");
+  EXPECT_EQ(outbox.Waiting().size(), 1u);
+}
+
 TEST(Startup, TheCsvFolderFollowsTheProfileOnTheConfiguredDrive) {
   testing_support::TempFolder program;
   testing_support::TempFolder drive;
