@@ -46,6 +46,46 @@ cp -r build/default/program/{GRELT02.INI,USB.ini,Parameter,Service} "$folder/"
 QT_QPA_PLATFORM=offscreen "$program/grelt02-nvram-info" --screenshot docs/nvram-info.png \
   "$scratch/LW-board.bin" 2>/dev/null
 
+# A printer's history report from a line database of its own: one printer at an inspection
+# station and a repair station, its thermosensor failing first, passing after the repair.
+chmod 755 "$scratch"
+lineDb="$scratch/line-db"
+admin=$(scripts/line-db.sh start "$lineDb")
+trap 'scripts/line-db.sh stop "$lineDb"; rm -rf "$scratch"' EXIT
+"$cli" record setup-database --admin "$admin" --station-login station_docs >/dev/null
+station() {
+  local folder="$scratch/station-$1"
+  mkdir -p "$folder"
+  cp -r build/default/program/{GRELT02.INI,USB.ini,Parameter,Service} "$folder/"
+  sed -i "s|^strHdidBELTNo=.*|strHdidBELTNo=$1|; s|^strHdidPCNo=.*|strHdidPCNo=$2|;
+    s|^strJIGNo=.*|strJIGNo=$3|;
+    s|^strLineDatabase=.*|strLineDatabase=${admin/user=grelt_admin/user=station_docs}|" \
+    "$folder/GRELT02.INI"
+  "$cli" --program-folder "$folder" vprinter attach --model LW --name lw >/dev/null
+}
+thermosensor() { # folder, what the unit reads, what the technician types (each time asked)
+  "$cli" --program-folder "$1" vprinter unit --lamp off,on --temperature "$2" >/dev/null
+  "$cli" --program-folder "$1" run 210410 --selector 0 --answer ok --answer ok \
+    --temperature "$3" --temperature "$3" --temperature "$3" >/dev/null 2>&1 || true
+}
+station L1 03 J07
+station L4 11 J02
+inspection="$scratch/station-L1" repair="$scratch/station-L4"
+"$cli" --program-folder "$inspection" run 210060 >/dev/null 2>&1
+thermosensor "$inspection" 30 25.0
+headId=$("$cli" --program-folder "$repair" run 310080 2>/dev/null | sed -n 's/.*"outputText": "\(.*\)".*/\1/p')
+"$cli" --program-folder "$repair" run 110080 --input "$headId" >/dev/null 2>&1
+thermosensor "$repair" 28 26.0
+"$cli" --program-folder "$repair" run 210060 >/dev/null 2>&1
+thermosensor "$inspection" 27 25.6
+"$cli" --program-folder "$inspection" run 210060 >/dev/null 2>&1
+serial=$("$cli" --program-folder "$inspection" run 310230 2>/dev/null | sed -n 's/.*"outputText": "\(.*\)".*/\1/p')
+"$cli" --program-folder "$inspection" report --serial "$serial" -o "$scratch/report.html" >/dev/null
+chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
+  --disable-background-networking --disable-component-update --disable-sync --hide-scrollbars \
+  --user-data-dir="$scratch/chromium" --window-size=1200,1500 \
+  --screenshot=docs/history-report.png "file://$scratch/report.html" >/dev/null 2>&1
+
 # Printed pages: the jobs as the program sends them to a printer of model LW.
 "$cli" pattern nozzle-check --model LW -o "$scratch/nozzle.prn" >/dev/null
 "$cli" render "$scratch/nozzle.prn" -o docs/nozzle-check.png >/dev/null

@@ -173,7 +173,8 @@ std::string Chart(const std::string& name, const std::vector<Point>& points) {
 }
 
 void AppendCharts(std::string& html, const std::vector<ServiceRecordEntry>& runs) {
-  // Quantities in the order first measured; each over its runs, oldest first.
+  // Quantities in the order first measured, those with a failed value first; each over its
+  // runs, oldest first.
   std::vector<std::string> order;
   std::map<std::string, std::vector<Point>> byName;
   std::map<std::string, std::string> units;
@@ -187,6 +188,11 @@ void AppendCharts(std::string& html, const std::vector<ServiceRecordEntry>& runs
     html += "<p class=\"note\">No run of this printer measured anything.</p>";
     return;
   }
+  const auto anyFailed = [&byName](const std::string& name) {
+    return std::any_of(byName[name].begin(), byName[name].end(),
+                       [](const Point& p) { return p.measured->verdict == kVerdictFail; });
+  };
+  std::stable_partition(order.begin(), order.end(), anyFailed);
   html += "<div class=\"charts\">";
   for (const std::string& name : order) {
     const auto& points = byName[name];

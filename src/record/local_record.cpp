@@ -68,12 +68,17 @@ std::string LimitText(const std::optional<double>& limit) {
   return limit ? NumberText(*limit) : "";
 }
 
-// Whether the file name is one of a printer's month files ("" for every printer's).
+// Whether the file name is one of a printer's month files, "<serial>_<yyyy>-<mm>.csv" ("" for
+// every printer's); its measurements file and the charts beside it are not.
 bool IsRecordFile(const std::filesystem::path& path, const std::string& serial) {
   const std::string stem = path.stem().string();
-  const bool monthFile = path.extension() == ".csv" && stem.size() > 8 &&
-                         stem[stem.size() - 8] == '_' && !stem.ends_with(kMeasurementsSuffix);
-  return monthFile && (serial.empty() || stem == FileSafe(serial) + stem.substr(stem.size() - 8));
+  if (path.extension() != ".csv" || stem.size() < 9) return false;
+  const std::string_view month = std::string_view(stem).substr(stem.size() - 8);
+  for (std::size_t i = 0; i < month.size(); ++i) {
+    const bool digit = std::isdigit(static_cast<unsigned char>(month[i])) != 0;
+    if (i == 0 ? month[i] != '_' : i == 5 ? month[i] != '-' : !digit) return false;
+  }
+  return serial.empty() || stem == FileSafe(serial) + std::string(month);
 }
 
 std::vector<platform::CsvRecord> ReadRecords(const std::filesystem::path& path) {

@@ -8,11 +8,13 @@
 #include "support/chromium.h"
 #include "support/cli_runner.h"
 #include "support/postgres_server.h"
+#include "support/record_runs.h"
 
 namespace {
 
 using testing_support::Cli;
 using testing_support::CopyShippedFiles;
+using testing_support::Occurrences;
 using testing_support::PostgresServer;
 using testing_support::SetMainSetting;
 using testing_support::TempFolder;
@@ -135,13 +137,6 @@ TEST_F(LineDatabaseCli, RunsWaitWhileTheDatabaseRefusesTheStation) {
   EXPECT_NE(status["lastError"].get<std::string>().find("holds a password"), std::string::npos);
 }
 
-std::size_t Occurrences(const std::string& text, const std::string& what) {
-  std::size_t count = 0;
-  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-    ++count;
-  return count;
-}
-
 // The report of a printer seen at two stations, opened in Chromium: its runs are there, and the
 // chart of its motor current shows the passed points green, the failed one red, and the limits.
 TEST_F(LineDatabaseCli, TheHistoryReportShowsEveryStationsRunsInChromium) {
@@ -158,14 +153,9 @@ TEST_F(LineDatabaseCli, TheHistoryReportShowsEveryStationsRunsInChromium) {
   for (const auto& [time, current] : {std::pair{"2026-12-01 08:00:00", 310.0},
                                       {"2026-12-02 08:00:00", 520.0},
                                       {"2026-12-03 08:00:00", 380.0}}) {
-    record::ServiceRecordEntry run;
-    run.runId = record::NewRunId();
-    run.time = time;
+    record::ServiceRecordEntry run = testing_support::SampleRun(serial, time, 210060);
     run.station = "L2-07-J02";
     run.host = "station-7";
-    run.serial = serial;
-    run.functionNumber = 210060;
-    run.title = "CR motor load";
     run.result = current > 500 ? record::kRecordFailed : record::kRecordDone;
     run.measurements = {record::Judge("CR Current_H", current, "", 250, 500)};
     ASSERT_TRUE(line->Insert(run, &error)) << error;

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/record_runs.h"
+
 namespace {
 
 using record::Measurement;
@@ -12,22 +14,17 @@ using record::ServiceRecordEntry;
 
 ServiceRecordEntry Run(const std::string& time, const std::string& station, int function,
                        std::vector<Measurement> measured) {
-  ServiceRecordEntry e;
-  e.runId = record::NewRunId();
-  e.time = time;
+  ServiceRecordEntry e = testing_support::SampleRun("AB12345678", time, function);
   e.station = station;
   e.host = "pc-" + station;
-  e.serial = "AB12345678";
-  e.functionNumber = function;
-  e.title = "CR motor load";
-  e.result = record::kRecordDone;
   for (const Measurement& m : measured)
     if (m.verdict == record::kVerdictFail) e.result = record::kRecordFailed;
   e.measurements = std::move(measured);
   return e;
 }
 
-// Three runs on two stations, newest first: the middle one failed its current.
+// Three runs on two stations, newest first: the middle one failed its current; the first
+// measured DE64 before the current.
 record::PrinterHistory History() {
   const auto current = [](double value) {
     return record::Judge("CR Current_H", value, "", 250, 500);
@@ -37,16 +34,12 @@ record::PrinterHistory History() {
   failed.messages = {"<script>alert(1)</script> & \"quotes\""};
   failed.lastError = -983;
   return {{Run("2026-12-09 09:00:00", "L2-07-J02", 210060, {current(380)}), failed,
-           Run("2026-12-07 08:00:00", "L1-03-J07", 210060, {current(310)})},
+           Run("2026-12-07 08:00:00", "L1-03-J07", 210060,
+               {record::Judge("DE64", 0.12, "", {}, 0.15), current(310)})},
           std::nullopt};
 }
 
-std::size_t Occurrences(const std::string& text, const std::string& what) {
-  std::size_t count = 0;
-  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-    ++count;
-  return count;
-}
+using testing_support::Occurrences;
 
 TEST(HistoryReport, RunsAndChartsInOnePageThatFetchesNothing) {
   const std::string page = record::HistoryReport("AB12345678", History(), "2026-12-09 12:00:00");
@@ -55,12 +48,14 @@ TEST(HistoryReport, RunsAndChartsInOnePageThatFetchesNothing) {
   EXPECT_EQ(Occurrences(page, "<tr>"), 4u);            // the headings and three runs
   EXPECT_EQ(Occurrences(page, "<svg"), 2u);            // one chart a quantity
   EXPECT_EQ(Occurrences(page, "class=\"fail\""), 1u);  // the current of 520; DE64 passed
-  EXPECT_EQ(Occurrences(page, "class=\"pass\""), 3u);  // 380, 310 and DE64
+  EXPECT_EQ(Occurrences(page, "class=\"pass\""), 4u);  // 380, 310 and DE64 twice
   EXPECT_NE(page.find("&lt;script&gt;alert(1)&lt;/script&gt; &amp; &quot;quotes&quot;"),
             std::string::npos);
   for (const char* outside : {"<script", "http:", "https:", "src=", "@import", "url("})
     EXPECT_EQ(page.find(outside), std::string::npos) << outside;
 
+  // The quantity with a failed value comes first; DE64 passed every time.
+  EXPECT_LT(page.find("aria-label=\"CR Current_H\""), page.find("aria-label=\"DE64\""));
   // The current's chart: oldest run left, its limits across, its failed point red.
   const std::size_t chart = page.find("aria-label=\"CR Current_H\"");
   ASSERT_NE(chart, std::string::npos);

@@ -12,6 +12,7 @@
 #include "record/line_sender.h"
 #include "record/local_record.h"
 #include "support/postgres_server.h"
+#include "support/record_runs.h"
 
 namespace {
 
@@ -25,19 +26,7 @@ PostgresServer& Server() {
 }
 
 ServiceRecordEntry MakeRun(const std::string& serial, const std::string& time, int function) {
-  ServiceRecordEntry e;
-  e.runId = record::NewRunId();
-  e.time = time;
-  e.station = "L3-07-J12";
-  e.host = "station-3";
-  e.worker = "40211";
-  e.model = "LW";
-  e.serial = serial;
-  e.firmware = "LW08A0";
-  e.functionNumber = function;
-  e.title = "CR motor load";
-  e.result = record::kRecordDone;
-  return e;
+  return testing_support::SampleRun(serial, time, function);
 }
 
 class LineDatabaseTest : public ::testing::Test {

@@ -13,6 +13,7 @@
 #include <regex>
 
 #include "record/outbox.h"
+#include "support/record_runs.h"
 #include "support/temp_folder.h"
 
 namespace record {
@@ -44,16 +45,8 @@ protected:
   }
   static ServiceRecordEntry Entry(std::int64_t when, const std::string& serial, int function,
                                   const char* result, std::vector<std::string> messages = {}) {
-    ServiceRecordEntry entry;
-    entry.runId = record::NewRunId();
-    entry.time = record::RecordTime(when);
-    entry.station = "L3-07-J12";
-    entry.host = "station-3";
-    entry.worker = "40211";
-    entry.model = "LW";
-    entry.serial = serial;
-    entry.firmware = "LW08A0";
-    entry.functionNumber = function;
+    ServiceRecordEntry entry =
+        testing_support::SampleRun(serial, record::RecordTime(when), function);
     entry.title = "Serial number, \"check\"";
     entry.result = result;
     entry.lastError = result == std::string(record::kRecordFailed) ? -936 : 0;
@@ -82,6 +75,11 @@ TEST_F(LocalRecordTest, RunsComeBackNewestFirstWithTheirTextsWhole) {
   EXPECT_EQ(done.time, "2026-11-30 23:59:58");
   EXPECT_EQ(record::ReadServiceRecord(folder / "CSV", "AB12345678"),
             (std::vector<ServiceRecordEntry>{cancelled, failed, done}));
+  EXPECT_EQ(record::ReadServiceRecord(folder / "CSV", "").size(), 4u);
+  // Other CSV files in the folder are no printer's month: not read as one.
+  folder.Write("CSV/notes.csv", "Time,Station\r\n");
+  folder.Write("CSV/AB12345678_2026-1x.csv",
+               platform::FormatCsvRecord(record::ServiceRecordRow(done)));
   EXPECT_EQ(record::ReadServiceRecord(folder / "CSV", "").size(), 4u);
   // One file per printer and month.
   EXPECT_TRUE(std::filesystem::exists(folder / "CSV/AB12345678_2026-11.csv"));
@@ -182,6 +180,14 @@ TEST_F(LocalRecordTest, TheOutboxKeepsWaitingRunsInOrderUntilSent) {
   ASSERT_EQ(waiting.size(), 2u);
   EXPECT_EQ(outbox.Read(waiting[0]), first);
   EXPECT_EQ(outbox.Read(waiting[1]), second);
+
+  // A measurement of another run in a run's file: the file is not that run.
+  const std::string mixed = folder.Read(waiting[0].substr(folder.Path().size() + 1));
+  folder.Write("CSV/LineOutbox/0000000000000-000001-mixed.csv",
+               mixed.substr(0, mixed.rfind(first.runId)) + second.runId +
+                   mixed.substr(mixed.rfind(first.runId) + first.runId.size()));
+  EXPECT_EQ(outbox.Read(folder / "CSV/LineOutbox/0000000000000-000001-mixed.csv"), std::nullopt);
+  std::filesystem::remove(folder / "CSV/LineOutbox/0000000000000-000001-mixed.csv");
 
   outbox.Sent(waiting[0]);
   folder.Write("CSV/LineOutbox/0000000000000-000000-torn.csv", "Time,Sta");
