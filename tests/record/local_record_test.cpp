@@ -5,13 +5,17 @@
 
 #include "record/local_record.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <regex>
 
+#include "record/line_sender.h"
 #include "record/outbox.h"
 #include "support/record_runs.h"
 #include "support/temp_folder.h"
@@ -202,6 +206,22 @@ TEST_F(LocalRecordTest, TheOutboxKeepsWaitingRunsInOrderUntilSent) {
   outbox.SetLastError("The line database cannot be reached: refused");
   EXPECT_EQ(outbox.LastError(), "The line database cannot be reached: refused");
   outbox.SetLastError(std::nullopt);
+  EXPECT_EQ(outbox.LastError(), std::nullopt);
+}
+
+// While another sender works through the outbox (the desktop program, a `record sync`), a second
+// one leaves the runs to it and returns at once.
+TEST_F(LocalRecordTest, OneSenderAtATimeWorksThroughAnOutbox) {
+  const record::Outbox outbox(folder / "CSV");
+  ASSERT_TRUE(outbox.Put(Entry(kDecember, "AB12345678", 310230, record::kRecordDone), 1, nullptr));
+  const int held = ::open((outbox.Folder() + "/send.lock").c_str(), O_RDWR | O_CREAT, 0644);
+  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+  const record::SendReport report =
+      record::SendWaitingRuns(outbox, "host=127.0.0.1 port=1 dbname=x", {});
+  ::close(held);
+  EXPECT_EQ(report.sent, 0);
+  EXPECT_EQ(report.waiting, 1);
+  EXPECT_EQ(report.error, std::nullopt);  // it did not try
   EXPECT_EQ(outbox.LastError(), std::nullopt);
 }
 
