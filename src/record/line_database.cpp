@@ -44,7 +44,7 @@ std::string ArrayOf(const std::vector<Measurement>& measurements, Field field) {
   return ArrayLiteral(items);
 }
 
-std::optional<std::string> LimitText(const std::optional<double>& limit) {
+std::optional<std::string> LimitParameter(const std::optional<double>& limit) {
   return limit ? std::optional(NumberText(*limit)) : std::nullopt;
 }
 
@@ -210,8 +210,8 @@ bool LineDatabase::InsertDetails(const ServiceRecordEntry& e, std::string* error
               ArrayOf(m, [](const Measurement& x) { return std::optional(x.name); }),
               ArrayOf(m, [](const Measurement& x) { return std::optional(NumberText(x.value)); }),
               ArrayOf(m, [](const Measurement& x) { return std::optional(x.unit); }),
-              ArrayOf(m, [](const Measurement& x) { return LimitText(x.low); }),
-              ArrayOf(m, [](const Measurement& x) { return LimitText(x.high); }),
+              ArrayOf(m, [](const Measurement& x) { return LimitParameter(x.low); }),
+              ArrayOf(m, [](const Measurement& x) { return LimitParameter(x.high); }),
               ArrayOf(m, [](const Measurement& x) { return std::optional(x.verdict); })},
              error, state) != nullptr;
 }
