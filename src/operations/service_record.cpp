@@ -69,12 +69,17 @@ void RecordRun(const ServiceEnvironment& env, const RecordedRun& run) {
   if (env.LineDatabaseOn()) QueueForLineDatabase(env, entry);
 }
 
+// The page reads the line database while the technician waits for the page, as it reads the
+// printer: the shortest waits libpq takes, so a database that is away costs seconds, not more.
+constexpr record::LineTimeouts kPageTimeouts{2, 2000};
+
 // The page's rows: the printer's own from every station, and for a board without a serial
 // number the rows of the boards that had none. A line database that cannot be read leaves this
 // station's rows, and says so.
 void ReadRecordPage(OperationRun& run) {
-  record::PrinterHistory history = record::ReadPrinterHistory(
-      run.env.folders.csv, run.env.settings.strLineDatabase, ReadRecordSerial(run.link));
+  record::PrinterHistory history =
+      record::ReadPrinterHistory(run.env.folders.csv, run.env.settings.strLineDatabase,
+                                 ReadRecordSerial(run.link), kPageTimeouts);
   if (history.databaseError)
     Warn(run.env, "Only this station's record is shown.\n" + *history.databaseError);
   run.request.record = std::move(history.runs);

@@ -19,6 +19,7 @@
 
 #include "record/line_database.h"
 #include "record/line_sender.h"
+#include "support/loopback.h"
 #include "support/postgres_server.h"
 #include "support/temp_folder.h"
 
@@ -215,6 +216,22 @@ TEST_F(RecordedRunTest, WithoutALineDatabaseNothingWaits) {
   ASSERT_TRUE(Run(operations::kCheckBase, 10230));
   EXPECT_EQ(runsQueued, 0);
   EXPECT_TRUE(record::Outbox(Environment().folders.csv).Waiting().empty());
+}
+
+// A database host that takes the connection and never answers (a hung server): the page gives it
+// up after its connect time-out and shows this station's runs.
+TEST_F(RecordedRunTest, AHungDatabaseHoldsThePageUpOnlyForItsTimeOut) {
+  int port = 0;
+  const int silent = ListenOnLoopback(port);
+  settings.strLineDatabase = "host=127.0.0.1 port=" + std::to_string(port) + " dbname=x user=y";
+  operations::AddServiceRecordOperations(table);
+  ASSERT_TRUE(Run(operations::kCheckBase, 10230));
+  Mark();
+  ASSERT_TRUE(Prefetch(operations::kServiceRecordItem));
+  ::close(silent);
+  EXPECT_EQ(request.record.size(), 1u);
+  ASSERT_EQ(Shown().size(), 1u);
+  EXPECT_NE(Shown()[0].text.find("timeout expired"), std::string::npos) << Shown()[0].text;
 }
 
 }  // namespace
