@@ -52,8 +52,8 @@ struct OperationRequest {
   patterns::PrintHeaderInfo printerInfo;
   std::int64_t clockReference = 0;  // seconds since 1970
   std::string aidJudgement;         // the AID inspection's verdict: "OK", or "NG3" for weak runs
-  std::vector<record::ServiceRecordEntry>
-      record;  // the attached printer's service record, newest first
+  // The attached printer's service record, newest first.
+  std::vector<record::ServiceRecordEntry> record;
 };
 
 }  // namespace operations

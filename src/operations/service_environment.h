@@ -104,7 +104,7 @@ public:
   const int lpdPort;                // where network jobs go on the printer's host
   std::string hostName;             // this station's, for the record
   // Told after a run went into the outbox of the line database: the desktop program wakes its
-  // sender, the command line sends at once. Set before the first run.
+  // sender with it (the command line sends once its command is done). Set before the first run.
   std::function<void()> sendRecord;
   // What start-up found wrong with the settings files (a missing language file, ...), for the
   // dialogs to tell; the desktop program sets it once, before any dialog opens.

@@ -124,6 +124,11 @@ CsvText ParseCsv(std::string_view text) {
 
 bool AppendCsvRecord(const std::string& path, const CsvRecord& header, const CsvRecord& fields,
                      std::string* error) {
+  return AppendCsvRecords(path, header, std::span(&fields, 1), error);
+}
+
+bool AppendCsvRecords(const std::string& path, const CsvRecord& header,
+                      std::span<const CsvRecord> records, std::string* error) {
   const auto fail = [&](const char* what) { return Failed(error, what, path); };
   const int fd = OpenLocked(path, true);
   if (fd < 0) return fail("Cannot open");
@@ -138,7 +143,8 @@ bool AppendCsvRecord(const std::string& path, const CsvRecord& header, const Csv
     ::close(fd);
     return fail("Cannot mend");
   }
-  const std::string bytes = (whole == 0 ? FormatCsvRecord(header) : "") + FormatCsvRecord(fields);
+  std::string bytes = whole == 0 ? FormatCsvRecord(header) : "";
+  for (const CsvRecord& record : records) bytes += FormatCsvRecord(record);
   if (!WriteAll(fd, bytes) || ::fdatasync(fd) != 0) {
     const int reason = errno;
     (void)!::ftruncate(fd, static_cast<off_t>(whole));  // no half record stays behind

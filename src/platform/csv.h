@@ -5,6 +5,7 @@
 // record cut short (a crash, a full disk) is neither read nor built upon.
 
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +31,9 @@ CsvText ParseCsv(std::string_view text);
 // the reason in *error, when the record is not in the file whole.
 bool AppendCsvRecord(const std::string& path, const CsvRecord& header, const CsvRecord& fields,
                      std::string* error);
+// The same for records that belong together: all of them go in, with one write, or none.
+bool AppendCsvRecords(const std::string& path, const CsvRecord& header,
+                      std::span<const CsvRecord> records, std::string* error);
 
 // A file whose first record is `oldHeader` is rewritten whole (platform::ReplaceFile) with
 // `newHeader` and each shorter record filled up with empty fields; any other file, or none, is

@@ -188,13 +188,15 @@ bool AppendServiceRecord(const std::string& csvFolder, const ServiceRecordEntry&
                          std::string* error) {
   std::error_code ignored;
   std::filesystem::create_directories(csvFolder, ignored);
-  // The measurements go first: a run cut off between the two files is a row without its
-  // measurements never read, rather than a row that claims measurements it lost.
-  const std::string measurements = MeasurementsFile(csvFolder, entry.serial, entry.time);
+  // The measurements go first, all with one write: a run cut off between the two files leaves
+  // measurements that no row claims, never a row whose measurements were lost.
+  std::vector<platform::CsvRecord> measured;
   for (const Measurement& m : entry.measurements)
-    if (!platform::AppendCsvRecord(measurements, kMeasurementColumns,
-                                   MeasurementRow(entry.runId, m), error))
-      return false;
+    measured.push_back(MeasurementRow(entry.runId, m));
+  if (!measured.empty() &&
+      !platform::AppendCsvRecords(MeasurementsFile(csvFolder, entry.serial, entry.time),
+                                  kMeasurementColumns, measured, error))
+    return false;
   const std::string file = ServiceRecordFile(csvFolder, entry.serial, entry.time);
   return platform::UpgradeCsvHeader(file, kLegacyColumns, kColumns, error) &&
          platform::AppendCsvRecord(file, kColumns, ServiceRecordRow(entry), error);
